@@ -1,0 +1,1 @@
+target_sources(zengine PRIVATE TFractArray.cpp)

@@ -1,0 +1,1 @@
+target_sources(zrender PRIVATE TPixelBuffer.cpp)

@@ -1,0 +1,1 @@
+# values and helpers tests

@@ -1,0 +1,1 @@
+# XML dialect tests
