@@ -1,1 +1,1 @@
-target_sources(zengine PRIVATE)
+target_sources(zengine PRIVATE TUnit.cpp)
