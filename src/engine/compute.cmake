@@ -1,1 +1,5 @@
-target_sources(zengine PRIVATE TFractArray.cpp)
+target_sources(zengine PRIVATE
+  TFractArray.cpp
+  kernels.cpp
+  TCallQueue.cpp
+  TThreadVolumeWriter.cpp)

@@ -1,0 +1,187 @@
+#include "engine/kernels.h"
+
+#include <algorithm>
+#include <limits>
+#include <numbers>
+
+#include "core/assertions.h"
+#include "core/linearmap.h"
+#include "engine/TFractArray.h"
+
+namespace {
+
+// How many steps a pixel runs between two looks at the stop flag: rare enough to cost nothing,
+// often enough that a stop is honoured within milliseconds even at the deepest limits.
+constexpr int64_t StopCheckInterval = 32768;
+
+// Every history entry starts at this point, so an iterate landing on it counts as a cycle.
+constexpr double HistoryStart = 1000.0;
+
+}  // namespace
+
+TComplex FormulaStep(TComplex z, TComplex c, TComplex d, int32_t n, int32_t m, int formula) {
+  const double x = z.re;
+  const double y = z.im;
+  switch (formula) {
+    case 0:
+      return {x * x - y * y + c.re, 2 * x * y + c.im};
+    case 1: {
+      const double a = x * x;
+      const double b = y * y;
+      return {a * x - 3 * x * b + c.re, -b * y + 3 * y * a + c.im};
+    }
+    case 2: {
+      const double a = x * x;
+      const double b = y * y;
+      return {a * a - 6 * a * b + b * b + c.re, 4 * (a * x * y - x * b * y) + c.im};
+    }
+    case 3: {
+      const double r = std::sqrt(x * x + y * y);
+      double t = 0.0;
+      if (r != 0.0) t = x >= 0 ? std::asin(y / r) : std::numbers::pi - std::asin(y / r);
+      const double s = std::pow(r, static_cast<double>(n));
+      const double u = n * t;
+      return {s * std::cos(u) + c.re, s * std::sin(u) + c.im};
+    }
+    case 4: {
+      // Adds 3 d^2 z although the formula's name subtracts it; stored images depend on it.
+      const TComplex term = CScale(CMul(CMul(d, d), z), -3.0);
+      return CAdd(CSub(CPowInt(z, 3), term), c);
+    }
+    case 5:
+      return CAdd(CAdd(CPowInt(z, n), CMul(d, CPowInt(z, m))), c);
+    case 6:
+      // 1 - z, not the 1 - c of the formula's name, as stored images expect.
+      return CMul(z, CAdd(c, CMul(CRealSub(1.0, z), CPowInt(z, n))));
+    case 7:
+      // On either axis the point is left where it is (the product x * y decides, as before).
+      if (x * y == 0) return z;
+      return CMul(z, CAdd(c, CDiv(CRealSub(1.0, z), CPowInt(z, n))));
+    case 8: {
+      const TComplex zn = CPowInt(z, n);
+      return CDiv(CMul(z, CAdd(c, CMul(d, zn))), CAddReal(zn, 1.0));
+    }
+    case 9:
+      return CSubReal(CAdd(CSub(CExp(z), z), c), 1.0);
+    case 10:
+      return CAdd(CSin(z), c);
+    case 11:
+      return CMul(c, CSin(z));
+    case 12:
+      return CSubReal(CAdd(CSub(CSin(z), z), c), 1.0);
+    default:
+      return {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::quiet_NaN()};
+  }
+}
+
+TComplex PixelPoint(const TKernelParams& params, int x, int y, int width) {
+  return {static_cast<double>(LinearMap(x, 0, width, params.Left, params.Right)),
+          static_cast<double>(LinearMap(y, 0, params.YResolution, params.Top, params.Bottom))};
+}
+
+int64_t IteratePoint(const TKernelParams& params, int x, int y, int width,
+                     TCycleHistory& history, TFractArray& array, const std::atomic<bool>* stop) {
+  const TComplex p = PixelPoint(params, x, y, width);
+  const TComplex c = params.MapField == TKernelParams::MapC ? p : TComplex{params.CR, params.CI};
+  const TComplex d = params.MapField == TKernelParams::MapD ? p : TComplex{params.DR, params.DI};
+  const double outer2 = params.OuterCircle * params.OuterCircle;
+  const double inner2 = params.InnerDist * params.InnerDist;
+  const double maxDepth = params.MaxDepth;
+  const int32_t maxCycle = params.MaxCycle;
+
+  // History entries not yet written all hold HistoryStart, so only the first of them can ever
+  // match. They are not stored: a large MaxCycle then costs nothing until the orbit is that
+  // long. The first `filled` entries are real iterates.
+  history.Re.clear();
+  history.Im.clear();
+  int64_t filled = 0;
+
+  TComplex z = p;
+  array.SetCycle(x, y, 0);
+  double depth = 1.0;
+  int64_t steps = 0;
+  while (depth < maxDepth) {
+    if (stop && steps % StopCheckInterval == 0 && stop->load(std::memory_order_relaxed))
+      return steps;
+    const TComplex next = FormulaStep(z, c, d, params.N, params.M, params.Formula);
+    ++steps;
+    const double r2 = next.im * next.im + next.re * next.re;
+    // Faults are caught before the escape test, as a trapping overflow would have been.
+    if (IsFault(next) || !std::isfinite(r2)) break;
+    if (r2 > outer2) {
+      if (params.ColorMode == TKernelParams::ColorContinue && params.Formula <= 3) {
+        double k = 1.0;
+        if (params.Formula == 1) k = 0.5;
+        if (params.Formula == 2) k = 1.0 / 3.0;
+        if (params.Formula == 3) k = 1.0 / params.N;
+        depth = depth - k * std::log(r2) / std::log(outer2);
+      }
+      if (depth < 0) depth = 0.0001;
+      break;
+    }
+    int64_t period = 0;
+    for (int64_t j = 0; j < filled; ++j) {
+      const double di = history.Im[j] - next.im;
+      const double dr = history.Re[j] - next.re;
+      if (di * di + dr * dr < inner2) {
+        period = j + 1;
+        break;
+      }
+    }
+    if (period == 0 && filled < maxCycle) {
+      const double di = HistoryStart - next.im;
+      const double dr = HistoryStart - next.re;
+      if (di * di + dr * dr < inner2) period = filled + 1;
+    }
+    if (period != 0) {
+      depth = -depth;
+      array.SetCycle(x, y, static_cast<int32_t>(period));
+      break;
+    }
+    if (maxCycle > 0) {
+      if (filled < maxCycle) {
+        history.Re.push_back(0.0);
+        history.Im.push_back(0.0);
+        ++filled;
+      }
+      for (int64_t j = filled - 1; j >= 1; --j) {
+        history.Re[j] = history.Re[j - 1];
+        history.Im[j] = history.Im[j - 1];
+      }
+      history.Re[0] = next.re;
+      history.Im[0] = next.im;
+    }
+    z = next;
+    depth = depth + 1.0;
+  }
+  // A fault leaves the loop below MaxDepth, so it keeps its depth here.
+  if (depth == maxDepth) depth = 0.0;
+  array.SetDepth(x, y, static_cast<float>(depth / maxDepth));
+  return steps;
+}
+
+bool ComputeBand(const TKernelParams& params, TFractArray& array, TBand band, int width,
+                 const std::atomic<bool>* stop) {
+  ZASSERT(width >= 1 && params.YResolution >= 1);
+  ZASSERT(params.MaxDepth >= 1 && params.MaxCycle >= 0);
+  ZASSERT(params.Formula >= 0 && params.Formula < TKernelParams::FormulaCount);
+  ZASSERT(params.MapField >= TKernelParams::MapZ && params.MapField <= TKernelParams::MapD);
+
+  // A band reaching outside the array would otherwise write clamped cells of its edge.
+  const int firstColumn = std::max(band.FirstColumn, 0);
+  const int endColumn = std::min(band.EndColumn, array.Width);
+  const int firstRow = std::max(band.FirstRow, 0);
+  const int endRow = std::min(band.EndRow, array.Height);
+
+  TCycleHistory history;
+  history.Re.reserve(static_cast<size_t>(std::min(params.MaxCycle, 64)));
+  history.Im.reserve(static_cast<size_t>(std::min(params.MaxCycle, 64)));
+  for (int x = firstColumn; x < endColumn; ++x) {
+    for (int y = firstRow; y < endRow; ++y) {
+      IteratePoint(params, x, y, width, history, array, stop);
+      if (stop && stop->load(std::memory_order_relaxed)) return false;
+    }
+    array.ColumnsDone.store(x + 1, std::memory_order_release);
+  }
+  return true;
+}

@@ -1,0 +1,54 @@
+#pragma once
+#include <atomic>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "engine/TKernelParams.h"
+#include "engine/complexmath.h"
+
+class TFractArray;
+
+// The scalar iteration kernels: one formula step, one pixel, one band of columns. This is the
+// reference that any faster kernel must reproduce exactly.
+
+/// A rectangle of pixels: columns FirstColumn .. EndColumn - 1, rows FirstRow .. EndRow - 1.
+struct TBand {
+  int FirstColumn, FirstRow, EndColumn, EndRow;
+};
+
+/// Recent iterates for the cycle test, most recent first. Allocated once per band and reused
+/// for every pixel; it grows only as deep as the pixels go.
+struct TCycleHistory {
+  std::vector<double> Re, Im;
+};
+
+/// One application of formula `formula` (0 .. 12) to z with the constants c and d and the
+/// exponents n and m (>= 1). A pure function; an overflow or invalid operation shows as a
+/// non-finite part of the result (see IsFault), never as a signal or exception. An unknown
+/// formula gives NaN parts.
+TComplex FormulaStep(TComplex z, TComplex c, TComplex d, int32_t n, int32_t m, int formula);
+
+/// Whether a step result is a floating-point fault (a part is infinite or NaN).
+inline bool IsFault(TComplex z) { return !std::isfinite(z.re) || !std::isfinite(z.im); }
+
+/// The plane point of pixel column x, row y: (Left, Top) for pixel (0, 0), the right and
+/// bottom edges exclusive. `width` is the number of columns; the rows use params.YResolution.
+TComplex PixelPoint(const TKernelParams& params, int x, int y, int width);
+
+/// Iterates pixel (x, y) and stores its depth value (a fraction of MaxDepth: > 0 escaped,
+/// 0 limit reached, < 0 cycle) and cycle period in `array`. A floating-point fault ends only
+/// this pixel. Returns the number of formula steps taken. When `stop` becomes true the pixel
+/// is abandoned within a few tens of thousands of steps and its cells are left unspecified;
+/// the caller must check `stop` afterwards.
+int64_t IteratePoint(const TKernelParams& params, int x, int y, int width,
+                     TCycleHistory& history, TFractArray& array,
+                     const std::atomic<bool>* stop = nullptr);
+
+/// Computes `band` (clipped to the array) column by column, left to right, and raises
+/// array.ColumnsDone to x + 1 (release) after each finished column x. `width` is the number
+/// of columns of the whole picture. Returns false when `stop` was seen before the band was
+/// complete; the column in progress is then not counted as done. The parameters must be in
+/// their ranges (fatal assertion otherwise).
+bool ComputeBand(const TKernelParams& params, TFractArray& array, TBand band, int width,
+                 const std::atomic<bool>* stop = nullptr);
