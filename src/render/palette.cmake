@@ -1,1 +1,2 @@
-target_sources(zrender PRIVATE)
+# One-dimensional colour palettes.
+target_sources(zrender PRIVATE ${CMAKE_CURRENT_LIST_DIR}/TColorPalette1DItem.cpp)

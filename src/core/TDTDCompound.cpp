@@ -1,0 +1,70 @@
+#include "core/TDTDCompound.h"
+
+#include <memory>
+
+#include "core/TXMLComplexElement.h"
+#include "core/TXMLToken.h"
+#include "core/assertions.h"
+
+TDTDCompound::TDTDCompound(std::string name, const TDTDItem* expression)
+    : TDTDElement(std::move(name)), Expression(expression) {
+  ZASSERT(expression != nullptr);
+}
+
+bool TDTDCompound::Parse(TXMLComplexElement& parent, const TXMLToken*& cursor,
+                         std::string& errorText, bool& committed) const {
+  if (cursor->TokenKind == xmlTokenStart) cursor = cursor->GetNext();
+  const TXMLToken& t = *cursor;
+  const std::string& n = GetName();
+  switch (t.TokenKind) {
+    case xmlTokenBegin: {
+      if (t.GetElement() != n) {
+        committed = false;
+        errorText = "unexpected begin of element \"" + t.GetElement() +
+                    "\", expect begin of element \"" + n + "\"," + PositionSuffix(t);
+        return false;
+      }
+      cursor = t.GetNext();
+      auto element = std::make_unique<TXMLComplexElement>(n);
+      element->SetPosition(t.GetLine(), t.GetColumn());
+      if (!Expression->Parse(*element, cursor, errorText, committed)) {
+        committed = true;
+        return false;
+      }
+      parent.Add(std::move(element));
+      return ExpectEnd(cursor, errorText, committed);
+    }
+    case xmlTokenEmpty: {
+      if (t.GetElement() != n) {
+        committed = false;
+        errorText = "unexpected empty element \"" + t.GetElement() +
+                    "\", expect begin of element \"" + n + "\"," + PositionSuffix(t);
+        return false;
+      }
+      committed = true;
+      if (!Expression->IsNullable()) {
+        errorText = "element \"" + n + "\" should not be empty," + PositionSuffix(t);
+        return false;
+      }
+      cursor = t.GetNext();
+      auto element = std::make_unique<TXMLComplexElement>(n);
+      element->SetPosition(t.GetLine(), t.GetColumn());
+      parent.Add(std::move(element));
+      return true;
+    }
+    case xmlTokenEnd:
+      committed = false;
+      errorText = "unexpected end of element \"" + t.GetElement() +
+                  "\", expect begin of element \"" + n + "\"," + PositionSuffix(t);
+      return false;
+    case xmlTokenAttr:
+      committed = true;
+      errorText =
+          "unexpected text \"" + t.GetText() + "\", expect begin of element \"" + n + "\"," + PositionSuffix(t);
+      return false;
+    default:
+      committed = true;
+      errorText = "unexpected end-of-file, expect begin of element \"" + n + "\"," + PositionSuffix(t);
+      return false;
+  }
+}

@@ -1,0 +1,22 @@
+#pragma once
+#include <string>
+
+#include "core/TDTDItem.h"
+
+/// An element of a grammar: matches a begin tag with this name, its content and the end tag.
+class TDTDElement : public TDTDItem {
+public:
+  explicit TDTDElement(std::string name);
+  bool IsNullable() const override { return false; }
+  /// Matches the end tag of this element; every failure commits.
+  virtual bool ExpectEnd(const TXMLToken*& cursor, std::string& errorText,
+                         bool& committed) const;
+  const std::string& GetName() const { return Name; }
+
+protected:
+  /// " at line L, column C." of `token`.
+  static std::string PositionSuffix(const TXMLToken& token);
+
+private:
+  std::string Name;
+};

@@ -1,0 +1,3 @@
+#include "core/TDTDItem.h"
+
+TDTDItem::~TDTDItem() = default;

@@ -1,0 +1,24 @@
+#include "core/TDTDRepeatMin0.h"
+
+#include "core/TXMLComplexElement.h"
+#include "core/assertions.h"
+
+TDTDRepeatMin0::TDTDRepeatMin0(const TDTDItem* a) : A(a) { ZASSERT(a != nullptr); }
+
+bool TDTDRepeatMin0::Parse(TXMLComplexElement& parent, const TXMLToken*& cursor,
+                           std::string& errorText, bool& committed) const {
+  // A loop rather than one nested call per repetition: files may hold very many.
+  for (;;) {
+    const TXMLToken* const start = cursor;
+    TXMLItem* const last = parent.GetLast();
+    if (A->Parse(parent, cursor, errorText, committed)) {
+      // A nullable item that matched nothing would match nothing for ever.
+      if (cursor == start) return true;
+      continue;
+    }
+    if (committed) return false;
+    cursor = start;
+    parent.DeleteAfter(last);
+    return true;
+  }
+}
