@@ -1,0 +1,67 @@
+// Program entry: the application object, the windows in their fixed order, the message loop.
+#include <cstdio>
+#include <exception>
+#include <memory>
+#include <string>
+
+#include "core/tracelog.h"
+#include "gui/TAboutBox.h"
+#include "gui/TApplication.h"
+#include "gui/TDlgRegisterWave.h"
+#include "gui/TDlgSelZoom.h"
+#include "gui/THelpViewer.h"
+#include "gui/TMainForm.h"
+#include "gui/TQtPrompter.h"
+
+namespace {
+
+const char* const ApplicationTitle = "Zenolith 1.0";
+
+int Run(TApplication& app) {
+  // The windows, in this order; the main window is the first. The dialogs stay hidden: the
+  // commands make their own instances, except the about box, which is reused.
+  TMainForm mainForm;
+  auto* aboutBox = new TAboutBox(&mainForm);
+  mainForm.AboutBox = aboutBox;
+  [[maybe_unused]] auto* registerWave = new TDlgRegisterWave(&mainForm);
+  // The view-properties dialog (TDlgVoldViewProps) is created here.
+  [[maybe_unused]] auto* selZoom = new TDlgSelZoom(&mainForm);
+  // The fractal properties dialog (TDlgFractal) is created here.
+
+  mainForm.show();
+  return app.exec();
+}
+
+void ShowFatal(const std::string& text) {
+  LogOpen();
+  LogWrite("voor exception show\n");
+  if (QApplication::instance()) {
+    TApplication::ShowException(text);
+  } else {
+    std::fprintf(stderr, "%s: %s\n", ApplicationTitle, text.c_str());
+  }
+  LogWrite("na exception show\n");
+  LogClose();
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  std::unique_ptr<TApplication> app;
+  // Every message box goes through it; it outlives the windows and goes before the application.
+  TQtPrompter prompter;
+  try {
+    app = std::make_unique<TApplication>(argc, argv);
+    TApplication::setApplicationName(QString::fromLatin1(ApplicationTitle));
+    TApplication::setApplicationVersion(QStringLiteral("1.0"));
+    THelpViewer::SetHelpFile("KORVHELP.HLP");
+    prompter.Install();
+    Run(*app);
+  } catch (const std::exception& e) {
+    ShowFatal(e.what());
+  } catch (...) {
+    ShowFatal("Unknown exception.");
+  }
+  prompter.Uninstall();
+  return 0;
+}

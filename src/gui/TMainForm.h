@@ -1,0 +1,238 @@
+#pragma once
+#include <functional>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <QCursor>
+#include <QMainWindow>
+#include <QStringList>
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QTimer;
+class QToolBar;
+class TAboutBox;
+class TMDIChildZenolith;
+class TUnit;
+
+/// A rectangle in screen pixels: right = left + width, bottom = top + height.
+struct TScreenRect {
+  int Left = 0;
+  int Top = 0;
+  int Right = 0;
+  int Bottom = 0;
+};
+
+/// The main window: a multiple-document frame with the menus, the tool bar "Basic", the status
+/// bar and every action of the program. One instance exists for the whole run (Instance()); the
+/// other windows reach its services through it. The fractal commands (TMainForm_Commands.cpp)
+/// and the project commands (TMainForm_Project.cpp) connect their handlers to the actions here.
+class TMainForm : public QMainWindow {
+  Q_OBJECT
+public:
+  explicit TMainForm(QWidget* parent = nullptr);
+  ~TMainForm() override;
+
+  /// The main window, or null when none exists.
+  static TMainForm* Instance();
+
+  // ---- Actions: object names are these names; the category is the property "category".
+  QAction* FileNewWave = nullptr;
+  QAction* FileOpenWave = nullptr;
+  QAction* FileClose = nullptr;
+  QAction* FileSave = nullptr;
+  QAction* FileSaveAs = nullptr;
+  QAction* FileExit = nullptr;
+  QAction* WindowCascade = nullptr;
+  QAction* WindowTileHorizontal = nullptr;
+  QAction* WindowTileVertical = nullptr;
+  QAction* WindowMinimizeAll = nullptr;
+  QAction* WindowArrangeAll = nullptr;
+  QAction* Undo = nullptr;
+  QAction* FileProperties = nullptr;
+  QAction* Register = nullptr;
+  QAction* DeleteUndo = nullptr;
+  QAction* Options = nullptr;
+  QAction* DuplicateWave = nullptr;
+  QAction* ViewVold = nullptr;
+  QAction* ZoomIn = nullptr;
+  QAction* HelpAbout = nullptr;
+  QAction* keyD = nullptr;
+  QAction* ProjectOpen = nullptr;
+  QAction* ProjectNew = nullptr;
+  QAction* ProjectClose = nullptr;
+  QAction* ProjectSave = nullptr;
+  QAction* FractProps = nullptr;
+  QAction* FileRevert = nullptr;
+  QAction* ProjectExport = nullptr;
+  QAction* ZoomOut = nullptr;
+  QAction* DrawPoints = nullptr;
+  QAction* AddNextPoints = nullptr;
+  QAction* GroupAsPolynoom = nullptr;
+  QAction* CreateJuliaFromMandelbrot = nullptr;
+  QAction* RemovePoints = nullptr;
+  /// F1: the help topic of the main window.
+  QAction* HelpContents = nullptr;
+
+  /// Every action, in the order of the action table.
+  const std::vector<QAction*>& ActionList1() const { return Actions; }
+  /// The action with the object name, or null.
+  QAction* FindAction(const QString& name) const;
+
+  // ---- Menus, tool bar, name field, status bar.
+  QMenu* MenuFile = nullptr;
+  QMenu* MenuProject = nullptr;
+  QMenu* MenuFractal = nullptr;
+  QMenu* MenuMode = nullptr;
+  QMenu* MenuWindow = nullptr;
+  QMenu* MenuHelp = nullptr;
+  QToolBar* ToolBarBasic = nullptr;
+  /// Name of the active window; Enter renames it.
+  QLineEdit* EditName = nullptr;
+  QMdiArea* MdiArea = nullptr;
+  /// Number of status panels.
+  static constexpr int StatusPanelCount = 8;
+  /// Status panel 0..7; panel 0 shows the long hints.
+  QLabel* StatusPanel(int index) const;
+  void SetStatusText(int index, const QString& text);
+
+  // ---- State.
+  /// Kind of the active child as last applied by UpdateActions (0 none, 1 fractal; 3 at start).
+  int ActiveChildKind = 3;
+  /// Last number used in a "NONAME" window name; stored in projects.
+  int NoNameCounter = 0;
+  /// Increments NoNameCounter and returns "NONAME" followed by it.
+  std::string NextNoName();
+  /// Path of the open project; "" = no project.
+  std::string ProjectFile;
+  /// The name field is being edited: plain keys go to it, not to the shortcuts.
+  bool NameEditing = false;
+  /// A tool window asked for plain keyboard input: plain keys go to the focused widget.
+  bool KeyCapture = false;
+  // DefaultFractal (TFractProps) and DefaultView (TVoldViewProps), the records given to new
+  // windows, are added here together with the fractal commands.
+
+  /// The about box created at start (not owned); null = a temporary one is shown.
+  TAboutBox* AboutBox = nullptr;
+  /// The program's arguments without the program name; read once, on the first show.
+  QStringList CommandLine;
+
+  // ---- Hooks filled by the fractal and project commands. While unset, the shell does nothing
+  // for them.
+  /// Opens a ".zlf" file in a new window; returns its document or null.
+  std::function<TUnit*(const std::string& path)> OpenFractalFileHook;
+  /// Opens a ".kvp" project.
+  std::function<void(const std::string& path)> OpenProjectFileHook;
+  /// Close query while a project is open: saves it and closes every window; true lets the
+  /// main window close.
+  std::function<bool()> ProjectCloseQueryHook;
+
+  // ---- Services.
+  /// Shows `cursor` until the matching EndBusy. Calls nest; each EndBusy undoes one BeginBusy.
+  void BeginBusy(const QCursor& cursor = QCursor(Qt::WaitCursor));
+  /// Undoes the latest BeginBusy; without one it does nothing (the default cursor shows).
+  void EndBusy();
+  /// Number of BeginBusy calls not yet ended.
+  int BusyDepth() const { return BusyCount; }
+
+  /// The active child window (of any kind), or null; a window that is closing does not count.
+  TMDIChildZenolith* ActiveChild() const;
+  /// The active child window when it shows a fractal (kind 1), else null.
+  TMDIChildZenolith* ActiveFractalWindow() const;
+  /// The document of the active child window, or null.
+  TUnit* ActiveUnit() const;
+  /// The child windows in creation order (first created first), closing ones left out.
+  std::vector<TMDIChildZenolith*> ChildWindows() const;
+  /// Adds a child window to the frame and shows it; it becomes the active window.
+  void AddChildWindow(TMDIChildZenolith* child);
+
+  /// Whether `unit` may take `name` (shows the message when not); same as CheckUniqueName.
+  bool RegisterName(const std::string& name, const TUnit* unit);
+  /// Empty names pass. A name with "<" or ">" is refused with an "Input Error" message; a name
+  /// another window's document has is refused with the NameExists message.
+  bool CheckUniqueName(const std::string& name, const TUnit* unit);
+  /// The document whose name equals `name` exactly, searching the windows last to first.
+  TUnit* FindWindowByName(const std::string& name) const;
+  /// Puts the name into the name field.
+  void SetEditName(const std::string& name);
+  /// Ends editing of the name field.
+  void EndNameEdit();
+  /// Renames the active document to the name field's text without surrounding spaces, when
+  /// the name is accepted.
+  void CommitEditName();
+  void SetKeyCapture(bool capture) { KeyCapture = capture; }
+  /// The main window's outer rectangle on the screen.
+  TScreenRect MainFormRect() const;
+  /// Caption "Zenolith 1.0", followed by " - " and the path when a project is open.
+  void SetProjectCaption(const std::string& path);
+
+  /// A child window became active (null: none is active any more).
+  void ChildActivated(TMDIChildZenolith* child);
+  /// The action-state rules; run after every command, on activation and on a timer.
+  void UpdateActions();
+
+  /// Opens the file named by the first argument, by its extension (".kvp" or ".zlf").
+  void OpenCommandLine(const QStringList& arguments);
+
+  // ---- Commands of the shell.
+  void RegisterExecute();
+  void HelpAboutExecute();
+  void HelpContentsExecute();
+  void FileCloseExecute();
+  void FileExitExecute();
+  void keyDExecute();
+  void WindowCascadeExecute();
+  /// Stacks the windows one above the other, each the full width.
+  void WindowTileHorizontalExecute();
+  /// Puts the windows side by side, each the full height.
+  void WindowTileVerticalExecute();
+  /// Minimizes every child window.
+  void WindowMinimizeAllExecute();
+  /// Lines the minimized windows up along the bottom edge, left to right.
+  void WindowArrangeAllExecute();
+
+  /// The close query: without a project each window is asked, last to first, and one refusal
+  /// keeps everything open; with a project ProjectCloseQueryHook decides.
+  bool CloseQuery();
+
+protected:
+  bool event(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+private:
+  void CreateActions();
+  void ConnectShellActions();
+  void CreateMenus();
+  void CreateToolBar();
+  void CreateStatusBar();
+  void FormCreate();
+  void FormShow();
+  /// A menu entry for `action` with its own caption and visibility; it runs `action`.
+  QAction* AddMenuProxy(QMenu* menu, QAction* action, const QString& caption, bool visible);
+  void RebuildWindowList();
+  void SetEditNameEnabled(bool enabled);
+  bool KeyFilter(QEvent* event);
+  void EditNameClick();
+  void EvEditNameOnKeyPress();
+  /// Visible child windows that are not minimized, in creation order.
+  std::vector<QMdiSubWindow*> TileCandidates() const;
+  /// Height kept free at the bottom for the minimized windows.
+  int IconRowHeight() const;
+
+  std::vector<QAction*> Actions;
+  std::vector<QLabel*> StatusPanels;
+  std::vector<QAction*> WindowListActions;
+  /// Tool-bar buttons whose hints differ from their actions': short and long hint.
+  std::map<QObject*, std::pair<QString, QString>> ButtonHints;
+  QTimer* UpdateTimer = nullptr;
+  int BusyCount = 0;
+  bool Shown = false;
+};

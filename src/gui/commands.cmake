@@ -1,0 +1,2 @@
+# The fractal and project commands of the main window.
+target_sources(zgui PRIVATE)

@@ -1,0 +1,2 @@
+# The fractal properties, view properties and palette editor dialogs.
+target_sources(zgui PRIVATE)

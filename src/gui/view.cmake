@@ -1,0 +1,2 @@
+# The fractal view and the fractal child window.
+target_sources(zgui PRIVATE)

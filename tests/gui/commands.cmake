@@ -1,0 +1,1 @@
+# Tests of the fractal and project commands of the main window.

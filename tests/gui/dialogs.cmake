@@ -1,0 +1,1 @@
+# Tests of the fractal properties, view properties and palette editor dialogs.

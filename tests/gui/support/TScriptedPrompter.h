@@ -1,0 +1,56 @@
+#pragma once
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/TMessagePresenter.h"
+#include "gui/TPrompter.h"
+
+/// A prompter for tests: records every message and file dialog and answers from scripts. While
+/// it lives it is both the GUI prompter and the core message presenter.
+class TScriptedPrompter final : public TPrompter, public TMessagePresenter {
+public:
+  struct TMessage {
+    std::string Text;
+    std::string Title;
+    TMsgIcon Icon;
+    TMsgButtons Buttons;
+  };
+
+  TScriptedPrompter();
+  ~TScriptedPrompter() override;
+  TScriptedPrompter(const TScriptedPrompter&) = delete;
+  TScriptedPrompter& operator=(const TScriptedPrompter&) = delete;
+
+  /// Answers the next message from Answers, else Ok (Ok, OkCancel) or Cancel.
+  TMsgResult Message(const std::string& text, const std::string& title, TMsgIcon icon,
+                     TMsgButtons buttons) override;
+  TMsgResult Show(const std::string& text, const std::string& title, TMsgIcon icon,
+                  TMsgButtons buttons) override;
+  /// Next entry of OpenAnswers, else cancelled.
+  std::vector<std::string> OpenFileNames(const TFileDialogRequest& request) override;
+  std::string OpenFileName(const TFileDialogRequest& request) override;
+  /// Next entry of SaveAnswers, else cancelled.
+  std::string SaveFileName(const TFileDialogRequest& request) override;
+  /// Next entry of ColorAnswers, else cancelled.
+  std::optional<uint32_t> PickColor(uint32_t initial, const std::string& title) override;
+
+  /// The texts of the messages shown so far.
+  std::vector<std::string> Texts() const;
+
+  std::vector<TMessage> Messages;
+  std::vector<TFileDialogRequest> FileDialogs;
+  std::deque<TMsgResult> Answers;
+  std::deque<std::vector<std::string>> OpenAnswers;
+  std::deque<std::string> SaveAnswers;
+  std::deque<std::optional<uint32_t>> ColorAnswers;
+  /// Called while a message is "on screen" (before it returns).
+  std::function<void(const TMessage&)> OnMessage;
+
+private:
+  TPrompter* PreviousPrompter;
+  TMessagePresenter* PreviousPresenter;
+};

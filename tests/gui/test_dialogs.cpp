@@ -1,0 +1,228 @@
+// The dialog bases, the selection dialog, the register dialog's form and the about box.
+#include <functional>
+#include <memory>
+
+#include <QApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "gui/TAboutBox.h"
+#include "gui/TDlgRegisterWave.h"
+#include "gui/TDlgSelZoom.h"
+#include "gui/THelpViewer.h"
+#include "gui/TOKHelpBottomDlg.h"
+#include "gui/TOKHelpRightDlg.h"
+#include "gui/icons.h"
+#include "gui/support/modal.h"
+
+namespace {
+
+struct TBaseCase {
+  const char* Name;
+  std::function<std::unique_ptr<TOKDialog>()> Make;
+  QSize Client;
+  QRect Bevel;
+  QPoint OK;
+  QPoint Cancel;
+  QPoint Help;  // (-1, -1) = no Help button
+};
+
+const TBaseCase BaseCases[] = {
+    {"TOKRightDlg", [] { return std::make_unique<TOKRightDlg>(); }, {384, 179},
+     {8, 8, 281, 161}, {300, 8}, {300, 38}, {-1, -1}},
+    {"TOKHelpRightDlg", [] { return std::make_unique<TOKHelpRightDlg>(); }, {384, 179},
+     {8, 8, 281, 161}, {300, 8}, {300, 38}, {300, 68}},
+    {"TOKBottomDlg", [] { return std::make_unique<TOKBottomDlg>(); }, {313, 214},
+     {8, 8, 297, 161}, {79, 180}, {159, 180}, {-1, -1}},
+    {"TOKHelpBottomDlg", [] { return std::make_unique<TOKHelpBottomDlg>(); }, {313, 214},
+     {8, 8, 297, 161}, {70, 180}, {150, 180}, {230, 180}},
+    // The selection dialog is the right-hand dialog with help, untouched.
+    {"TDlgSelZoom", [] { return std::make_unique<TDlgSelZoom>(); }, {384, 179},
+     {8, 8, 281, 161}, {300, 8}, {300, 38}, {300, 68}},
+};
+
+QPushButton* HelpButton(QWidget* dialog) {
+  return dialog->findChild<QPushButton*>(QStringLiteral("HelpBtn"));
+}
+
+// Runs the dialog modally; `step` acts on it while it is open. Returns exec's result.
+int RunModal(QDialog& dialog, const std::function<void(QDialog&)>& step) {
+  auto ran = WhenModal([&](QWidget*) { step(dialog); });
+  const int result = dialog.exec();
+  EXPECT_TRUE(*ran);
+  return result;
+}
+
+}  // namespace
+
+TEST(DialogBases, HaveTheirCaptionSizeBevelAndButtons) {
+  for (const TBaseCase& c : BaseCases) {
+    SCOPED_TRACE(c.Name);
+    std::unique_ptr<TOKDialog> dialog = c.Make();
+    EXPECT_EQ(dialog->windowTitle(), "Dialog");
+    EXPECT_EQ(dialog->size(), c.Client);
+    EXPECT_EQ(dialog->minimumSize(), dialog->maximumSize());
+    EXPECT_EQ(dialog->Bevel1->geometry(), c.Bevel);
+    EXPECT_EQ(dialog->OKBtn->geometry(), QRect(c.OK, QSize(75, 25)));
+    EXPECT_EQ(dialog->CancelBtn->geometry(), QRect(c.Cancel, QSize(75, 25)));
+    EXPECT_EQ(dialog->OKBtn->text(), "OK");
+    EXPECT_EQ(dialog->CancelBtn->text(), "Cancel");
+    EXPECT_TRUE(dialog->OKBtn->isDefault());
+    QPushButton* help = HelpButton(dialog.get());
+    if (c.Help.x() < 0) {
+      EXPECT_EQ(help, nullptr);
+    } else {
+      ASSERT_NE(help, nullptr);
+      EXPECT_EQ(help->text(), "&Help");
+      EXPECT_EQ(help->geometry(), QRect(c.Help, QSize(75, 25)));
+    }
+  }
+}
+
+TEST(DialogBases, ButtonsAndKeysGiveTheModalResults) {
+  struct TKeyCase {
+    const char* What;
+    std::function<void(TOKDialog&)> Act;
+    int Result;
+  };
+  const TKeyCase cases[] = {
+      {"OK", [](TOKDialog& d) { d.OKBtn->click(); }, QDialog::Accepted},
+      {"Cancel", [](TOKDialog& d) { d.CancelBtn->click(); }, QDialog::Rejected},
+      {"Escape", [](TOKDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); }, QDialog::Rejected},
+      {"Enter", [](TOKDialog& d) { QTest::keyClick(&d, Qt::Key_Return); }, QDialog::Accepted},
+  };
+  for (const TBaseCase& base : BaseCases) {
+    for (const TKeyCase& c : cases) {
+      SCOPED_TRACE(std::string(base.Name) + " " + c.What);
+      std::unique_ptr<TOKDialog> dialog = base.Make();
+      EXPECT_EQ(RunModal(*dialog, [&](QDialog&) { c.Act(*dialog); }), c.Result);
+    }
+  }
+}
+
+TEST(DialogBases, HelpButtonAndF1ShowTheDialogsTopic) {
+  for (const TBaseCase& base : {BaseCases[1], BaseCases[3]}) {
+    SCOPED_TRACE(base.Name);
+    for (bool byKey : {false, true}) {
+      std::unique_ptr<TOKDialog> dialog = base.Make();
+      dialog->HelpContext = byKey ? 53 : 24;
+      int shown = 0;
+      RunModal(*dialog, [&](QDialog& d) {
+        if (byKey) {
+          QTest::keyClick(&d, Qt::Key_F1);
+        } else {
+          HelpButton(&d)->click();
+        }
+        THelpViewer& viewer = THelpViewer::Instance();
+        if (viewer.isVisible()) shown = viewer.CurrentContext();
+        viewer.close();
+        d.reject();
+      });
+      EXPECT_EQ(shown, dialog->HelpContext);
+    }
+  }
+}
+
+TEST(DialogBases, ADialogWithoutContextShowsNoHelp) {
+  TOKHelpBottomDlg dialog;
+  if (THelpViewer::Exists()) THelpViewer::Instance().close();
+  RunModal(dialog, [](QDialog& d) {
+    HelpButton(&d)->click();
+    d.reject();
+  });
+  EXPECT_FALSE(THelpViewer::Exists() && THelpViewer::Instance().isVisible());
+}
+
+TEST(SmallDialogs, RegisterDialogForm) {
+  TDlgRegisterWave dialog(nullptr, "Current");
+  EXPECT_EQ(dialog.windowTitle(), "Register");
+  EXPECT_EQ(dialog.size(), QSize(315, 121));
+  EXPECT_EQ(dialog.HelpContext, 24);
+  EXPECT_EQ(dialog.Bevel1->height(), 65);
+  EXPECT_EQ(dialog.lblName->text(), "Name:");
+  EXPECT_EQ(dialog.lblName->pos(), QPoint(16, 16));
+  EXPECT_EQ(dialog.EditName->geometry(), QRect(16, 40, 281, 21));
+  EXPECT_EQ(dialog.OKBtn->pos(), QPoint(70, 84));
+  EXPECT_EQ(dialog.CancelBtn->pos(), QPoint(150, 84));
+  EXPECT_EQ(dialog.HelpBtn->pos(), QPoint(230, 84));
+  QWidget* focus = nullptr;
+  QString text;
+  RunModal(dialog, [&](QDialog& d) {
+    focus = d.focusWidget();
+    text = dialog.EditName->text();
+    d.reject();
+  });
+  EXPECT_EQ(focus, dialog.EditName);
+  EXPECT_EQ(text, "Current");
+  EXPECT_EQ(dialog.GetResultName(), "Current");
+}
+
+TEST(AboutBox, PlacementRule) {
+  struct TCase {
+    QSize Screen;
+    QSize Box;
+    QPoint At;
+  };
+  const TCase cases[] = {
+      {{1024, 768}, {255, 224}, {370, 272}},
+      {{1920, 1080}, {255, 224}, {818, 428}},
+      {{800, 600}, {300, 201}, {233, 200}},
+      {{1025, 769}, {9, 3}, {507, 383}},
+  };
+  for (const TCase& c : cases) {
+    EXPECT_EQ(TAboutBox::Placement(c.Screen, c.Box), c.At)
+        << c.Screen.width() << "x" << c.Screen.height();
+  }
+}
+
+TEST(AboutBox, FormAndPlacementWhenShown) {
+  TAboutBox box;
+  EXPECT_EQ(box.windowTitle(), "About Zenolith 1.0");
+  EXPECT_EQ(box.size(), QSize(249, 198));
+  EXPECT_EQ(box.OKButton->geometry(), QRect(80, 154, 97, 33));
+  EXPECT_TRUE(box.OKButton->isDefault());
+  QPoint at;
+  QWidget* focus = nullptr;
+  RunModal(box, [&](QDialog& d) {
+    at = d.frameGeometry().topLeft();
+    focus = d.focusWidget();
+    box.OKButton->click();
+  });
+  const QRect screen = box.screen()->geometry();
+  const QSize outer = box.frameGeometry().size() != box.size() ? box.frameGeometry().size()
+                                                                : TAboutBox::DesignOuterSize;
+  EXPECT_EQ(at, screen.topLeft() + TAboutBox::Placement(screen.size(), outer));
+  EXPECT_EQ(focus, box.OKButton);
+}
+
+TEST(AboutBox, PaintsTheIconAndTheRedName) {
+  TAboutBox box;
+  const QImage image = box.grab().toImage().convertToFormat(QImage::Format_RGB32);
+  // Units of the designed 255 x 224 box: X = 2 * 1.1, Y = 2; the icon at (7X, 13Y).
+  const QPoint iconAt(15, 26);
+  const QImage icon = IconImage(0).toImage().convertToFormat(QImage::Format_RGB32);
+  EXPECT_EQ(image.copy(QRect(iconAt, icon.size())), icon);
+  // "Zenolith" in red 150 at (54.9X, 16.1Y) = (120, 32).
+  int red = 0;
+  for (int y = 32; y < 60; ++y) {
+    for (int x = 120; x < 230; ++x) {
+      const QColor c = image.pixelColor(x, y);
+      if (c.red() > 100 && c.green() < 60 && c.blue() < 60) ++red;
+    }
+  }
+  EXPECT_GT(red, 20);
+  // Nothing red outside the name.
+  int strayRed = 0;
+  for (int y = 70; y < 150; ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      const QColor c = image.pixelColor(x, y);
+      if (c.red() > 100 && c.green() < 60 && c.blue() < 60) ++strayRed;
+    }
+  }
+  EXPECT_EQ(strayRed, 0);
+}

@@ -1,0 +1,495 @@
+// The main window's actions, menus, tool bar, status bar, action states and keyboard rules.
+#include <set>
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QToolBar>
+#include <QToolButton>
+#include <QToolTip>
+
+#include "gui/TDlgRegisterWave.h"
+#include "gui/icons.h"
+#include "gui/support/MainFormFixture.h"
+#include "gui/support/modal.h"
+
+namespace {
+
+struct TExpectedAction {
+  const char* Name;
+  const char* Caption;
+  const char* Shortcut;
+  const char* Category;
+  const char* ShortHint;
+  const char* LongHint;
+  int Image;
+};
+
+const TExpectedAction ExpectedActions[] = {
+    {"FileNewWave", "&New wave...", "Ctrl+N", "File", "New", "Create a new empty wave window", 1},
+    {"FileOpenWave", "&Open wave...", "Ctrl+O", "File", "Open", "Open a wave file", 15},
+    {"FileClose", "&Close", "", "File", "Close", "Close current file", -1},
+    {"FileSave", "&Save", "Ctrl+S", "File", "Save", "Save current file", 2},
+    {"FileSaveAs", "Save &As...", "Ctrl+A", "File", "Save As",
+     "Save current file with different name", 0},
+    {"FileExit", "E&xit", "", "File", "Exit", "Exit the Korvane", -1},
+    {"WindowCascade", "&Cascade", "Shift+F5", "Window", "Cascade", "Cascade", -1},
+    {"WindowTileHorizontal", "Tile &Horizontally", "F4", "Window", "Tile Horizontally",
+     "Tile Horizontally", -1},
+    {"WindowTileVertical", "Tile &Vertically", "Shift+F4", "Window", "Tile Vertically",
+     "Tile Vertically", -1},
+    {"WindowMinimizeAll", "&Minimize All", "", "Window", "Minimize All", "Minimize All", -1},
+    {"WindowArrangeAll", "&Arrange All", "", "Window", "Arrange All", "Arrange All", -1},
+    {"Undo", "&Undo", "Ctrl+Z", "", "Undo", "Undo last wave action", 16},
+    {"FileProperties", "Properties", "F", "File", "Properties",
+     "Change the properties of the wave", 16},
+    {"Register", "&Register...", "N", "", "Register", "Register a wave using a name", 14},
+    {"DeleteUndo", "De&lete Undo", "", "", "Delete Undo",
+     "Forget wave before last wave action", 9},
+    {"Options", "Options...", "", "", "", "", 13},
+    {"DuplicateWave", "&Duplicate", "D", "File", "Duplicate fractal",
+     "Make a duplicate of the fractal", 17},
+    {"ViewVold", "&Fractal...", "V", "WaveWindow", "view properties of fractal",
+     "view properties of fractal", 14},
+    {"ZoomIn", "&Zoom in", "Z", "FractWindow", "Zoom In", "Zoom the selected part in", 7},
+    {"HelpAbout", "&About...", "Alt+F1", "Help", "About",
+     "Show program information and version", -1},
+    {"keyD", "keyD", "", "key", "", "", -1},
+    {"ProjectOpen", "&Open Project...", "Shift+Alt+O", "Project", "Open Project", "Open Project",
+     129},
+    {"ProjectNew", "&New Project...", "Shift+Alt+N", "Project", "Create New Project",
+     "Create New Project", 131},
+    {"ProjectClose", "&Close Project", "Shift+Alt+C", "Project", "Close Current Project",
+     "Close Current Project", 130},
+    {"ProjectSave", "&Save Project", "Shift+S", "Project", "Save Current Project",
+     "Save Current Project", 132},
+    {"FractProps", "Fractal Properties", "", "File", "properties of fractal",
+     "properties of fractal", 16},
+    {"FileRevert", "&Revert", "Shift+Ctrl+R", "File", "Discard changes and re-open the file",
+     "Discard changes and re-open the file", 134},
+    {"ProjectExport", "&Export Project", "Shift+E", "Project",
+     "Export all data of the Current Project", "Export all data of the Current Project", 135},
+    {"ZoomOut", "Zoom &out", "Shift+Z", "FractWindow", "Zoom Out", "Zoom the selected part out",
+     8},
+    {"DrawPoints", "&Draw Points", "Alt+D", "FractWindow", "Put points", "Put points", 9},
+    {"AddNextPoints", "&Add Next Points", "Alt+W", "FractWindow", "Make next step of points",
+     "Make next step of points", 10},
+    {"GroupAsPolynoom", "Group as Polynoom", "Alt+P", "FractWindow", "Set new points in polygon",
+     "Set new points in polygon", 11},
+    {"CreateJuliaFromMandelbrot", "Create &Julia from Mandelbrot", "J", "File",
+     "Make Julia of Mandebrot", "Make a Julia fractal of the Mandebrot fractal", 12},
+    {"RemovePoints", "&Remove Points", "Alt+Del", "FractWindow", "Remove all points",
+     "Remove all points", 13},
+};
+
+const char* const FractalActionNames[] = {
+    "FileProperties", "FractProps",      "ZoomIn",       "ZoomOut",
+    "DrawPoints",     "AddNextPoints",   "GroupAsPolynoom", "RemovePoints",
+    "CreateJuliaFromMandelbrot", "ViewVold", "DuplicateWave"};
+
+// Object names of a menu's entries; "-" for a separator, "(hidden)" appended to hidden ones.
+QStringList Entries(const QMenu* menu) {
+  QStringList names;
+  for (QAction* a : menu->actions()) {
+    if (a->isSeparator()) {
+      names << QStringLiteral("-");
+      continue;
+    }
+    names << a->objectName() + (a->isVisible() ? QString() : QStringLiteral("(hidden)"));
+  }
+  return names;
+}
+
+bool SameImage(const QIcon& icon, int index) {
+  return icon.pixmap(ToolBarImageSize, ToolBarImageSize).toImage().convertToFormat(
+             QImage::Format_ARGB32) ==
+         ToolBarImage(index).toImage().convertToFormat(QImage::Format_ARGB32);
+}
+
+// A focusable widget that records the text of the keys it receives.
+class TKeyRecorder : public QWidget {
+public:
+  TKeyRecorder() { setFocusPolicy(Qt::StrongFocus); }
+  QString Typed;
+
+protected:
+  void keyPressEvent(QKeyEvent* event) override { Typed += event->text(); }
+};
+
+}  // namespace
+
+using MainFormActions = MainFormFixture;
+
+TEST_F(MainFormActions, EveryActionHasItsCaptionKeyCategoryHintsAndImage) {
+  EXPECT_EQ(Form->ActionList1().size(), std::size(ExpectedActions) + 1);  // + HelpContents
+  for (const TExpectedAction& e : ExpectedActions) {
+    SCOPED_TRACE(e.Name);
+    QAction* a = Form->FindAction(QString::fromLatin1(e.Name));
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->text().toStdString(), e.Caption);
+    EXPECT_EQ(a->shortcut(), QKeySequence::fromString(e.Shortcut, QKeySequence::PortableText));
+    EXPECT_EQ(a->property("category").toString().toStdString(), e.Category);
+    // Without a hint Qt shows the caption as the tool tip.
+    if (*e.ShortHint) {
+      EXPECT_EQ(a->toolTip().toStdString(), e.ShortHint);
+    }
+    EXPECT_EQ(a->statusTip().toStdString(), e.LongHint);
+    if (e.Image < 0) {
+      EXPECT_TRUE(a->icon().isNull());
+    } else {
+      EXPECT_TRUE(SameImage(a->icon(), e.Image)) << "image " << e.Image;
+    }
+    // Shortcuts work whatever the menus show.
+    EXPECT_TRUE(Form->actions().contains(a));
+  }
+}
+
+TEST_F(MainFormActions, NoKeyIsHeldByTwoActions) {
+  std::set<QString> keys;
+  for (QAction* a : Form->ActionList1()) {
+    for (const QKeySequence& k : a->shortcuts()) {
+      EXPECT_TRUE(keys.insert(k.toString()).second) << "key " << k.toString().toStdString();
+    }
+  }
+  EXPECT_TRUE(Form->keyD->shortcut().isEmpty());
+  EXPECT_TRUE(Form->FractProps->shortcut().isEmpty());
+}
+
+TEST_F(MainFormActions, MenusHoldTheirEntriesInOrder) {
+  EXPECT_EQ(Entries(Form->MenuFile),
+            QStringList({"FileNewWave", "FileOpenWave", "DuplicateWave", "-", "FileClose",
+                         "FileSave", "FileSaveAs", "-", "RegisterItem(hidden)", "-",
+                         "OptionsItem(hidden)", "FileExit"}));
+  EXPECT_EQ(Entries(Form->MenuProject),
+            QStringList({"ProjectNewItem", "ProjectOpenItem", "ProjectCloseItem", "-",
+                         "ProjectSaveItem", "ProjectExportItem"}));
+  EXPECT_EQ(Entries(Form->MenuFractal),
+            QStringList({"FileProperties", "ViewVold", "-", "AddNextPoints", "GroupAsPolynoom",
+                         "RemovePoints"}));
+  EXPECT_EQ(Entries(Form->MenuMode), QStringList({"ZoomIn", "ZoomOut", "DrawPoints",
+                                                  "CreateJuliaFromMandelbrot"}));
+  EXPECT_EQ(Entries(Form->MenuWindow),
+            QStringList({"WindowCascade", "WindowTileHorizontal", "WindowTileVertical",
+                         "WindowMinimizeAll", "WindowArrangeAll"}));
+  QStringList projectCaptions;
+  for (QAction* a : Form->MenuProject->actions()) {
+    if (!a->isSeparator()) projectCaptions << a->text().section(u'\t', 0, 0);
+  }
+  EXPECT_EQ(projectCaptions,
+            QStringList({"&New...", "&Open...", "&Close", "&Save", "&Export..."}));
+}
+
+TEST_F(MainFormActions, ProjectMenuEntriesFollowTheirActions) {
+  QAction* close = nullptr;
+  for (QAction* a : Form->MenuProject->actions()) {
+    if (a->objectName() == "ProjectCloseItem") close = a;
+  }
+  ASSERT_NE(close, nullptr);
+  EXPECT_FALSE(close->isEnabled());
+  Form->ProjectFile = "/p/a.kvp";
+  Form->UpdateActions();
+  EXPECT_TRUE(close->isEnabled());
+  QSignalSpy spy(Form->ProjectClose, &QAction::triggered);
+  close->trigger();
+  EXPECT_EQ(spy.count(), 1);
+}
+
+TEST_F(MainFormActions, WithoutWindowTheFractalMenusAndCommandsAreOff) {
+  EXPECT_TRUE(Form->MenuFile->menuAction()->isVisible());
+  EXPECT_TRUE(Form->MenuProject->menuAction()->isVisible());
+  EXPECT_TRUE(Form->MenuHelp->menuAction()->isVisible());
+  EXPECT_FALSE(Form->MenuFractal->menuAction()->isVisible());
+  EXPECT_FALSE(Form->MenuMode->menuAction()->isVisible());
+  EXPECT_FALSE(Form->MenuWindow->menuAction()->isVisible());
+  for (const char* name : FractalActionNames) {
+    EXPECT_FALSE(Form->FindAction(name)->isEnabled()) << name;
+  }
+  for (QAction* a : {Form->FileSave, Form->FileSaveAs, Form->FileRevert, Form->ProjectClose,
+                     Form->ProjectSave, Form->ProjectExport}) {
+    EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
+  }
+  for (QAction* a : {Form->FileNewWave, Form->FileOpenWave, Form->FileClose, Form->ProjectOpen,
+                     Form->ProjectNew, Form->HelpAbout, Form->WindowCascade}) {
+    EXPECT_TRUE(a->isEnabled()) << a->objectName().toStdString();
+  }
+  EXPECT_EQ(Form->ActiveChildKind, 0);
+  EXPECT_FALSE(Form->EditName->isEnabled());
+  EXPECT_TRUE(Form->EditName->text().isEmpty());
+}
+
+TEST_F(MainFormActions, AFractalWindowShowsTheMenusAndClosingItHidesThemAgain) {
+  TTestChild* child = AddChild("Alpha");
+  EXPECT_EQ(Form->ActiveChild(), child);
+  EXPECT_EQ(Form->ActiveChildKind, 1);
+  EXPECT_TRUE(Form->MenuFractal->menuAction()->isVisible());
+  EXPECT_TRUE(Form->MenuMode->menuAction()->isVisible());
+  EXPECT_TRUE(Form->MenuWindow->menuAction()->isVisible());
+  for (const char* name : FractalActionNames) {
+    EXPECT_TRUE(Form->FindAction(name)->isEnabled()) << name;
+  }
+  EXPECT_TRUE(Form->EditName->isEnabled());
+  EXPECT_EQ(Form->EditName->text(), "Alpha");
+  const QColor normalBase = Form->EditName->palette().color(QPalette::Base);
+  EXPECT_GT(child->Updates, 0);
+
+  child->close();
+  QApplication::processEvents();
+  EXPECT_EQ(child->Closes, 1);
+  EXPECT_EQ(Form->ActiveChildKind, 0);
+  EXPECT_FALSE(Form->MenuFractal->menuAction()->isVisible());
+  EXPECT_FALSE(Form->MenuMode->menuAction()->isVisible());
+  EXPECT_FALSE(Form->MenuWindow->menuAction()->isVisible());
+  for (const char* name : FractalActionNames) {
+    EXPECT_FALSE(Form->FindAction(name)->isEnabled()) << name;
+  }
+  EXPECT_FALSE(Form->EditName->isEnabled());
+  EXPECT_TRUE(Form->EditName->text().isEmpty());
+  EXPECT_NE(Form->EditName->palette().color(QPalette::Base), normalBase);
+  EXPECT_EQ(Form->EditName->palette().color(QPalette::Base),
+            Form->palette().color(QPalette::Button));
+}
+
+TEST_F(MainFormActions, SaveAndRevertFollowTheDocument) {
+  struct TCase {
+    const char* File;
+    bool Dirty;
+    bool Save;
+    bool Revert;
+  };
+  const TCase cases[] = {
+      {"/f/a.zlf", true, true, true},
+      {"/f/a.zlf", false, false, false},
+      {"", true, true, false},
+  };
+  TTestChild* child = AddChild("A");
+  for (const TCase& c : cases) {
+    child->Unit->SetFileName(c.File);
+    child->Unit->Dirty = c.Dirty;
+    Form->UpdateActions();
+    EXPECT_EQ(Form->FileSave->isEnabled(), c.Save) << c.File << c.Dirty;
+    EXPECT_EQ(Form->FileRevert->isEnabled(), c.Revert) << c.File << c.Dirty;
+    EXPECT_TRUE(Form->FileSaveAs->isEnabled());
+  }
+}
+
+TEST_F(MainFormActions, ProjectCommandsNeedAProject) {
+  Form->ProjectFile = "/p/set.kvp";
+  Form->UpdateActions();
+  for (QAction* a : {Form->ProjectClose, Form->ProjectSave, Form->ProjectExport}) {
+    EXPECT_TRUE(a->isEnabled()) << a->objectName().toStdString();
+  }
+  Form->ProjectFile.clear();
+  Form->UpdateActions();
+  for (QAction* a : {Form->ProjectClose, Form->ProjectSave, Form->ProjectExport}) {
+    EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
+  }
+}
+
+TEST_F(MainFormActions, StatusBarHasEightPanelsAndTheLongHintGoesToTheFirst) {
+  const int widths[] = {300, 160, 75, 70, 45, 24, 65, 60};
+  for (int i = 0; i < TMainForm::StatusPanelCount; ++i) {
+    QLabel* panel = Form->StatusPanel(i);
+    ASSERT_NE(panel, nullptr);
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_EQ(panel->width(), widths[i]) << i;
+    EXPECT_EQ(panel->frameShadow(), i == 1 ? QFrame::Raised : QFrame::Sunken) << i;
+  }
+  EXPECT_EQ(Form->StatusPanel(8), nullptr);
+
+  Form->SetStatusText(3, "kept");
+  Form->ZoomOut->showStatusText(Form->menuBar());
+  EXPECT_EQ(Form->StatusPanel(0)->text(), "Zoom the selected part out");
+  EXPECT_EQ(Form->StatusPanel(3)->text(), "kept");
+  EXPECT_TRUE(Form->StatusPanel(3)->isVisible());
+  EXPECT_TRUE(Form->statusBar()->currentMessage().isEmpty());
+}
+
+TEST_F(MainFormActions, ToolBarHoldsItsButtonsAndTheNameField) {
+  QStringList items;
+  for (QAction* a : Form->ToolBarBasic->actions()) {
+    if (a->isSeparator()) {
+      items << "-";
+    } else if (Form->ToolBarBasic->widgetForAction(a) == Form->EditName) {
+      items << "EditName";
+    } else {
+      items << a->objectName();
+      EXPECT_EQ(Form->ToolBarBasic->widgetForAction(a)->size(), QSize(35, 32));
+    }
+  }
+  EXPECT_EQ(items, QStringList({"FileNewWave", "FileOpenWave", "-", "FileSave", "FileSaveAs",
+                                "-", "DuplicateWave", "-", "CreateJuliaFromMandelbrot", "-",
+                                "EditName", "FractProps", "ViewVold", "-", "ZoomIn", "ZoomOut",
+                                "-", "DrawPoints", "AddNextPoints", "GroupAsPolynoom",
+                                "RemovePoints"}));
+  EXPECT_EQ(Form->ToolBarBasic->windowTitle(), "Basic");
+  EXPECT_TRUE(Form->EditName->isVisible());
+  EXPECT_EQ(Form->EditName->maxLength(), 99);
+  EXPECT_EQ(Form->EditName->width(), 139);
+  EXPECT_EQ(Form->EditName->toolTip(), "Name of window");
+  EXPECT_EQ(Form->EditName->statusTip(), "a unique name of the window");
+}
+
+TEST_F(MainFormActions, ButtonHintsOverrideTheirActions) {
+  struct TCase {
+    QAction* Action;
+    const char* ShortHint;
+    const char* LongHint;
+  };
+  const TCase cases[] = {
+      {Form->FileNewWave, "New fractal", "Create a new fractal window"},
+      {Form->FileOpenWave, "Open", "Open a fractal file"},
+      {Form->FileSaveAs, "Save As", "Save current file under a different name"},
+      {Form->ZoomIn, "Zoom In", "Zoom the selected part in"},  // no override
+  };
+  for (const TCase& c : cases) {
+    QWidget* button = Form->ToolBarBasic->widgetForAction(c.Action);
+    ASSERT_NE(button, nullptr);
+    // What the application sends when the mouse enters the button.
+    QStatusTipEvent tip(button->statusTip());
+    QApplication::sendEvent(button, &tip);
+    EXPECT_EQ(Form->StatusPanel(0)->text().toStdString(), c.LongHint);
+    QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), button->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(button, &help);
+    EXPECT_EQ(QToolTip::text().toStdString(), c.ShortHint);
+    QToolTip::hideText();
+  }
+}
+
+TEST_F(MainFormActions, RegisterKeyOpensTheDialogWhileItsMenuEntryIsHidden) {
+  AddChild("Named");
+  QAction* entry = nullptr;
+  for (QAction* a : Form->MenuFile->actions()) {
+    if (a->objectName() == "RegisterItem") entry = a;
+  }
+  ASSERT_NE(entry, nullptr);
+  EXPECT_FALSE(entry->isVisible());
+  QString shownName;
+  auto ran = WhenModal([&](QWidget* w) {
+    auto* dialog = qobject_cast<TDlgRegisterWave*>(w);
+    if (dialog) shownName = dialog->EditName->text();
+    qobject_cast<QDialog*>(w)->reject();
+  });
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_N);
+  EXPECT_TRUE(*ran);
+  EXPECT_EQ(shownName, "Named");
+}
+
+TEST_F(MainFormActions, CapturedKeysAreTypedInsteadOfRunningShortcuts) {
+  TTestChild* child = AddChild("Keys");
+  auto* recorder = new TKeyRecorder;
+  child->setWidget(recorder);
+  recorder->setFocus();
+  QApplication::processEvents();
+  ASSERT_EQ(QApplication::focusWidget(), recorder);
+  QSignalSpy zoom(Form->ZoomIn, &QAction::triggered);
+  QSignalSpy remove(Form->RemovePoints, &QAction::triggered);
+
+  QTest::keyClick(recorder, Qt::Key_Z);
+  EXPECT_EQ(zoom.count(), 1);
+  EXPECT_EQ(recorder->Typed, "");
+
+  Form->SetKeyCapture(true);
+  QTest::keyClick(recorder, Qt::Key_Z);
+  EXPECT_EQ(zoom.count(), 1);
+  EXPECT_EQ(recorder->Typed, "z");
+  // Delete keeps its meaning, so its shortcut still runs.
+  QTest::keyClick(recorder, Qt::Key_Delete, Qt::AltModifier);
+  EXPECT_EQ(remove.count(), 1);
+
+  // Activating a window ends the capture.
+  child->EvFormOnActivate();
+  EXPECT_FALSE(Form->KeyCapture);
+  QTest::keyClick(recorder, Qt::Key_Z);
+  EXPECT_EQ(zoom.count(), 2);
+}
+
+TEST_F(MainFormActions, EditingTheNameKeepsKeysFromTheShortcuts) {
+  TTestChild* child = AddChild("Edit");
+  child->Unit->Dirty = true;
+  Form->UpdateActions();
+  ASSERT_TRUE(Form->FileSave->isEnabled());
+  QSignalSpy save(Form->FileSave, &QAction::triggered);
+  Form->EditName->setFocus();
+  QApplication::processEvents();
+  EXPECT_TRUE(Form->NameEditing);
+  QTest::keyClick(Form->EditName, Qt::Key_S, Qt::ControlModifier);
+  EXPECT_EQ(save.count(), 0);
+
+  // Leaving the field ends the edit and the key reaches its command again.
+  child->setFocus();
+  QApplication::processEvents();
+  EXPECT_FALSE(Form->NameEditing);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::ControlModifier);
+  EXPECT_EQ(save.count(), 1);
+}
+
+TEST_F(MainFormActions, EnterInTheNameFieldRenamesTheWindow) {
+  TTestChild* child = AddChild("Old", "/f/old.zlf");
+  Form->EditName->setFocus();
+  Form->EditName->setText("  Fractal_1 ");
+  QTest::keyClick(Form->EditName, Qt::Key_Return);
+  EXPECT_EQ(child->Unit->GetName(), "Fractal_1");
+  EXPECT_EQ(child->windowTitle(), "Fractal_1 - /f/old.zlf");
+  EXPECT_EQ(Form->EditName->text(), "Fractal_1");
+  EXPECT_FALSE(Form->NameEditing);
+}
+
+TEST_F(MainFormActions, KeyDRunsDuplicateOnlyWithAFractalWindow) {
+  QSignalSpy duplicate(Form->DuplicateWave, &QAction::triggered);
+  Form->keyD->trigger();
+  EXPECT_EQ(duplicate.count(), 0);
+  AddChild("D");
+  Form->keyD->trigger();
+  EXPECT_EQ(duplicate.count(), 1);
+}
+
+TEST_F(MainFormActions, BusyCursorsNest) {
+  ASSERT_EQ(QApplication::overrideCursor(), nullptr);
+  Form->BeginBusy(Qt::WaitCursor);
+  Form->BeginBusy(Qt::IBeamCursor);
+  EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::IBeamCursor);
+  // Ending a name edit leaves a command's busy cursor alone.
+  Form->EndNameEdit();
+  EXPECT_EQ(Form->BusyDepth(), 2);
+  Form->EndBusy();
+  EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+  Form->EndBusy();
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  Form->EndBusy();
+  EXPECT_EQ(Form->BusyDepth(), 0);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(MainFormActions, CaptionShowsTheProject) {
+  EXPECT_EQ(Form->windowTitle(), "Zenolith 1.0");
+  Form->SetProjectCaption("/p/my.kvp");
+  EXPECT_EQ(Form->windowTitle(), "Zenolith 1.0 - /p/my.kvp");
+  Form->SetProjectCaption("");
+  EXPECT_EQ(Form->windowTitle(), "Zenolith 1.0");
+}
+
+TEST_F(MainFormActions, UnnamedWindowsAreNumbered) {
+  EXPECT_EQ(Form->NextNoName(), "NONAME1");
+  EXPECT_EQ(Form->NextNoName(), "NONAME2");
+  EXPECT_EQ(Form->NoNameCounter, 2);
+  Form->NoNameCounter = 41;
+  EXPECT_EQ(Form->NextNoName(), "NONAME42");
+}
+
+TEST_F(MainFormActions, GeometryAndWindowListFollowTheChildren) {
+  EXPECT_EQ(Form->size(), QSize(763, 463));
+  AddChild("One");
+  AddChild("Two & more");
+  emit Form->MenuWindow->aboutToShow();
+  QStringList listed;
+  for (QAction* a : Form->MenuWindow->actions()) {
+    if (a->isCheckable()) listed << a->text() + (a->isChecked() ? "*" : "");
+  }
+  EXPECT_EQ(listed, QStringList({"&1 One", "&2 Two && more*"}));
+}

@@ -1,0 +1,1 @@
+# Tests of the fractal view and the fractal child window.
