@@ -1,1 +1,6 @@
 # document tests
+zenolith_add_test(test_engine_document
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/test_fractprops.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/test_unitfract.cpp
+  LIBS zengine zcore zenolith_testsupport)

@@ -1,1 +1,6 @@
 # paint tests
+zenolith_add_test(test_render_paint
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/test_painting.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/test_orbits.cpp
+  LIBS zrender zengine zcore)

@@ -1,0 +1,123 @@
+// zenolith-render: computes a fractal file and writes the picture a fractal window shows.
+#include <cstdint>
+#include <cstdio>
+#include <new>
+#include <string>
+
+#include <unistd.h>
+
+#include "cli/cliargs.h"
+#include "cli/dump.h"
+#include "cli/pngwriter.h"
+#include "cli/renderjob.h"
+#include "core/TErrorReport.h"
+#include "engine/TFractArray.h"
+#include "render/TPixelBuffer.h"
+#include "render/TStoredFractal.h"
+
+namespace {
+
+constexpr int ExitBadArguments = 1;
+constexpr int ExitFailed = 2;
+
+// A progress bar on a terminal; redrawn only when the percentage changes.
+class TProgressBar {
+public:
+  TProgressBar() : Enabled(::isatty(STDERR_FILENO) == 1) {}
+  void Show(int done, int total) {
+    if (!Enabled || total <= 0) return;
+    const int percent = static_cast<int>(int64_t{done} * 100 / total);
+    if (percent == Shown) return;
+    Shown = percent;
+    constexpr int Width = 40;
+    std::string bar(Width, '.');
+    bar.replace(0, static_cast<size_t>(percent * Width / 100), percent * Width / 100, '#');
+    std::fprintf(stderr, "\r[%s] %3d%%", bar.c_str(), percent);
+    std::fflush(stderr);
+  }
+  void Finish() {
+    if (Enabled && Shown >= 0) std::fputc('\n', stderr);
+  }
+
+private:
+  const bool Enabled;
+  int Shown = -1;
+};
+
+// Whether a surface of width x height pixels may be allocated: 4 bytes a pixel, within half of
+// the machine's memory, as for the result array.
+bool SurfaceAllowed(int width, int height) {
+  const uint64_t bytes = uint64_t(width) * uint64_t(height) * 4;
+  const long pages = ::sysconf(_SC_PHYS_PAGES);
+  const long pageSize = ::sysconf(_SC_PAGESIZE);
+  uint64_t limit = uint64_t(1) << 34;
+  if (pages > 0 && pageSize > 0) limit = uint64_t(pages) * uint64_t(pageSize) / 2;
+  return bytes <= limit;
+}
+
+int Render(const TRenderOptions& options) {
+  TStoredFractal fractal;
+  std::string reason;
+  if (!TStoredFractal::LoadFile(options.Input, fractal, reason)) {
+    TErrorReport::CannotRead(options.Input, reason);
+    return ExitFailed;
+  }
+  const TKernelParams params = fractal.Params.KernelParams();
+  const int width = options.Width > 0 ? options.Width : params.XResolution;
+  const int height = options.Height > 0 ? options.Height : params.YResolution;
+
+  std::unique_ptr<TFractArray> array =
+      TFractArray::TryCreate(params.XResolution, params.YResolution);
+  TPixelBuffer surface;
+  try {
+    if (!array || !SurfaceAllowed(width, height)) throw std::bad_alloc();
+    surface.Reset(width, height, 0x000000);
+  } catch (const std::bad_alloc&) {
+    TErrorReport::NotEnoughMemory();
+    return ExitFailed;
+  }
+
+  TProgressBar bar;
+  const bool complete = ComputeAndPaint(params, *array, surface, fractal.View,
+                                        [&](int done, int total) { bar.Show(done, total); });
+  bar.Finish();
+  if (!complete) {
+    std::fprintf(stderr, "zenolith-render: the computation of \"%s\" ended early\n",
+                 options.Input.c_str());
+    return ExitFailed;
+  }
+
+  std::string error;
+  if (!options.DumpOutput.empty() && !WriteDump(*array, options.DumpOutput, error)) {
+    std::fprintf(stderr, "zenolith-render: cannot write \"%s\": %s\n",
+                 options.DumpOutput.c_str(), error.c_str());
+    return ExitFailed;
+  }
+  if (!options.PngOutput.empty() && !WritePng(surface, options.PngOutput, error)) {
+    std::fprintf(stderr, "zenolith-render: cannot write \"%s\": %s\n",
+                 options.PngOutput.c_str(), error.c_str());
+    return ExitFailed;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  TRenderOptions options;
+  std::string error;
+  switch (ParseArguments(argc - 1, argv + 1, options, error)) {
+    case TCommand::Help:
+      std::fputs(UsageText(), stdout);
+      return 0;
+    case TCommand::Version:
+      std::puts("zenolith-render 1.0");
+      return 0;
+    case TCommand::Bad:
+      std::fprintf(stderr, "zenolith-render: %s\n%s", error.c_str(), UsageText());
+      return ExitBadArguments;
+    case TCommand::Render:
+      break;
+  }
+  return Render(options);
+}

@@ -1,0 +1,30 @@
+#pragma once
+#include <memory>
+
+class TStartDrawPoint;
+
+/// One point of an orbit, in plane coordinates; owns the points after it.
+class TDrawPoint {
+public:
+  /// A point (x real part, y imaginary part) of `orbit`, with no next point.
+  TDrawPoint(double x, double y, TStartDrawPoint* orbit);
+  /// Destroys the points after it one by one, so a long orbit cannot exhaust the stack.
+  ~TDrawPoint();
+  TDrawPoint(const TDrawPoint&) = delete;
+  TDrawPoint& operator=(const TDrawPoint&) = delete;
+
+  double X() const { return PointX; }
+  double Y() const { return PointY; }
+  /// The following iterate, or null.
+  TDrawPoint* GetNext() const { return Next.get(); }
+  /// Links `point` (taking ownership) after this one; returns it. This point must be last.
+  TDrawPoint* Append(std::unique_ptr<TDrawPoint> point);
+  /// The orbit this point belongs to; not owned.
+  TStartDrawPoint* GetOrbit() const { return Orbit; }
+
+private:
+  double PointX;
+  double PointY;
+  std::unique_ptr<TDrawPoint> Next;
+  TStartDrawPoint* Orbit;
+};

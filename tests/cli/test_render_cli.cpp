@@ -1,0 +1,306 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "engine/TFractArray.h"
+#include "engine/kernels.h"
+#include "render/TPixelBuffer.h"
+#include "render/TStoredFractal.h"
+#include "render/painting.h"
+#include "support/testdata.h"
+
+extern char** environ;
+
+namespace {
+
+const std::string Program = std::string(ZENOLITH_BINARY_DIR) + "/src/cli/zenolith-render";
+const std::string Usage = "Usage: zenolith-render FILE.zlf -o OUT.png";
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+struct TRun {
+  int Status = -1;
+  std::string Out, Err;
+};
+
+// Runs the renderer with `args`, its output and errors caught in files of `dir`.
+TRun RunRenderer(const TScratchDir& dir, const std::vector<std::string>& args) {
+  const std::string out = dir.File("stdout.txt"), err = dir.File("stderr.txt");
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  std::vector<char*> argv{const_cast<char*>(Program.c_str())};
+  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  TRun run;
+  pid_t pid = 0;
+  if (posix_spawn(&pid, Program.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  }
+  posix_spawn_file_actions_destroy(&actions);
+  run.Out = ReadFile(out);
+  run.Err = ReadFile(err);
+  return run;
+}
+
+// The fixture's records and the array the kernel computes for them.
+struct TExpected {
+  TStoredFractal Fractal;
+  TKernelParams Params;
+  std::unique_ptr<TFractArray> Array;
+
+  explicit TExpected(const std::string& file) {
+    std::string error;
+    EXPECT_TRUE(TStoredFractal::LoadFile(file, Fractal, error)) << error;
+    Params = Fractal.Params.KernelParams();
+    Array = std::make_unique<TFractArray>(Params.XResolution, Params.YResolution);
+    ComputeBand(Params, *Array, {0, 0, Params.XResolution, Params.YResolution},
+                Params.XResolution);
+  }
+};
+
+const std::string Mandelbrot = TestData("cli/mandelbrot.zlf");  // 30 x 20 cells
+
+TEST(RenderCli, WritesThePictureAViewOfTheGivenSizeShows) {
+  TScratchDir dir("cli-png");
+  const std::string png = dir.File("out.png");
+  const TRun run = RunRenderer(dir, {Mandelbrot, "-o", png, "--size", "300x200"});
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  EXPECT_EQ(run.Err, "");  // no progress bar when stderr is not a terminal
+  const QImage image(QString::fromStdString(png));
+  ASSERT_EQ(image.width(), 300);
+  ASSERT_EQ(image.height(), 200);
+  EXPECT_FALSE(image.hasAlphaChannel());
+
+  const TExpected expected(Mandelbrot);
+  TPixelBuffer surface(300, 200, 0x123456);
+  PaintRect(surface, {0, 0, 300, 200}, {0, 0, 300, 200}, expected.Array.get(),
+            expected.Fractal.View, expected.Params.MaxCycle, false);
+  int limitCells = 0;
+  for (int y = 0; y < 200; ++y)
+    for (int x = 0; x < 300; ++x) {
+      const uint32_t c = surface.Get(x, y);
+      ASSERT_EQ(image.pixel(x, y) & 0xFFFFFF, (c & 0xFF) << 16 | (c & 0xFF00) | c >> 16)
+          << "pixel " << x << "," << y;
+    }
+  // Each cell is a 10 x 10 block; the undecided ones show the file's MaxDepthColor, red.
+  for (int i = 0; i < 30; ++i)
+    for (int j = 0; j < 20; ++j)
+      if (expected.Array->GetDepth(i, j) == 0) {
+        ++limitCells;
+        EXPECT_EQ(image.pixel(10 * i + 9, 10 * j) & 0xFFFFFF, 0xFF0000u) << i << "," << j;
+      }
+  EXPECT_GT(limitCells, 0);
+
+  // Without a size, one pixel a cell: each pixel is the colour of its cell's block above.
+  const std::string small = dir.File("small.png");
+  ASSERT_EQ(RunRenderer(dir, {"-o", small, Mandelbrot}).Status, 0);
+  const QImage cells(QString::fromStdString(small));
+  ASSERT_EQ(cells.size(), QSize(30, 20));
+  for (int i = 0; i < 30; ++i)
+    for (int j = 0; j < 20; ++j)
+      ASSERT_EQ(cells.pixel(i, j), image.pixel(10 * i + 5, 10 * j + 5)) << i << "," << j;
+}
+
+TEST(RenderCli, DumpsEveryCellColumnByColumnSoThatTheFloatsReadBackExactly) {
+  TScratchDir dir("cli-dump");
+  const std::string tsv = dir.File("cells.tsv");
+  const TRun run = RunRenderer(dir, {Mandelbrot, "--dump", tsv});
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  const TExpected expected(Mandelbrot);
+
+  std::istringstream in(ReadFile(tsv));
+  std::string line;
+  std::getline(in, line);
+  EXPECT_EQ(line, "x\ty\tdepth\tcycle");
+  int lines = 0, escaped = 0, cycling = 0;
+  for (int x = 0; x < 30; ++x)
+    for (int y = 0; y < 20; ++y) {
+      ASSERT_TRUE(std::getline(in, line)) << "line for " << x << "," << y;
+      ++lines;
+      std::istringstream fields(line);
+      std::string fx, fy, fdepth, fcycle;
+      std::getline(fields, fx, '\t');
+      std::getline(fields, fy, '\t');
+      std::getline(fields, fdepth, '\t');
+      std::getline(fields, fcycle);
+      ASSERT_EQ(fx, std::to_string(x)) << line;
+      ASSERT_EQ(fy, std::to_string(y)) << line;
+      const float depth = std::strtof(fdepth.c_str(), nullptr);
+      ASSERT_EQ(depth, expected.Array->GetDepth(x, y)) << line;
+      ASSERT_EQ(std::stoi(fcycle), expected.Array->GetCycle(x, y)) << line;
+      // Never more than 9 significant digits.
+      const std::string mantissa = fdepth.substr(0, fdepth.find('e'));
+      std::string digits;
+      for (char ch : mantissa)
+        if (ch >= '0' && ch <= '9' && !(digits.empty() && ch == '0')) digits += ch;
+      EXPECT_LE(digits.size(), 9u) << line;
+      escaped += depth > 0;
+      cycling += depth < 0 && std::stoi(fcycle) >= 1;
+    }
+  EXPECT_FALSE(std::getline(in, line)) << "extra line: " << line;
+  EXPECT_EQ(lines, 600);
+  EXPECT_GT(escaped, 0);
+  EXPECT_GT(cycling, 0);
+
+  // The corner c = -2.2 + 1.2i escapes at the fourth step: a fractional depth between 2 and 3
+  // iterations of 60 ("Continue" mode), no cycle.
+  std::istringstream again(ReadFile(tsv));
+  std::getline(again, line);
+  std::getline(again, line);
+  EXPECT_EQ(line.substr(0, 4), "0\t0\t");
+  const float corner = std::strtof(line.c_str() + 4, nullptr);
+  EXPECT_GT(corner, 2.0f / 60);
+  EXPECT_LT(corner, 3.0f / 60);
+  EXPECT_EQ(line.substr(line.rfind('\t')), "\t0");
+}
+
+TEST(RenderCli, ReportsAnUnreadableFileAsTheProgramDoes) {
+  TScratchDir dir("cli-unreadable");
+  const std::string missing = dir.File("missing.zlf");
+  const std::string notXml = dir.File("text.zlf");
+  std::ofstream(notXml) << "just text\n";
+  struct {
+    std::string File;
+    std::string Message;
+  } cases[] = {
+      // A file that cannot be opened has no reason.
+      {missing, "Cannot read the file: \"" + missing + "\", \n"},
+      {TestData("cli/bad_strength.zlf"),
+       "Cannot read the file: \"" + TestData("cli/bad_strength.zlf") +
+           "\", In Strength: Value must be positive and more than 0. At line 26, column 16.\n"},
+      {notXml, "Cannot read the file: \"" + notXml + "\", "},
+  };
+  for (const auto& c : cases) {
+    const std::string png = dir.File("never.png");
+    const TRun run = RunRenderer(dir, {c.File, "-o", png});
+    EXPECT_EQ(run.Status, 2) << c.File;
+    EXPECT_NE(run.Err.find(c.Message), std::string::npos) << run.Err;
+    EXPECT_FALSE(std::filesystem::exists(png)) << c.File;
+  }
+}
+
+TEST(RenderCli, RefusesAResolutionThatCannotBeAllocated) {
+  TScratchDir dir("cli-huge");
+  const TRun run = RunRenderer(dir, {TestData("cli/huge.zlf"), "-o", dir.File("huge.png")});
+  EXPECT_EQ(run.Status, 2);
+  EXPECT_NE(run.Err.find("There is not enough memmory for this operation."), std::string::npos)
+      << run.Err;
+  // The same for a picture size beyond memory.
+  const TRun big = RunRenderer(dir, {Mandelbrot, "-o", dir.File("big.png"), "--size", "2000000000x2000000000"});
+  EXPECT_EQ(big.Status, 2);
+  EXPECT_NE(big.Err.find("There is not enough memmory for this operation."), std::string::npos)
+      << big.Err;
+}
+
+TEST(RenderCli, BadArgumentsPrintTheUsageAndExitWithOne) {
+  TScratchDir dir("cli-usage");
+  const std::string out = dir.File("out.png");
+  const std::vector<std::vector<std::string>> cases = {
+      {},
+      {Mandelbrot},                         // nothing to write
+      {"-o", out},                          // no file
+      {Mandelbrot, "-o"},                   // missing value
+      {Mandelbrot, "-o", out, "--dump"},
+      {Mandelbrot, Mandelbrot, "-o", out},  // two files
+      {Mandelbrot, "-o", out, "--colour", "red"},
+      {Mandelbrot, "-o", out, "--size", "0x10"},
+      {Mandelbrot, "-o", out, "--size", "10x"},
+      {Mandelbrot, "-o", out, "--size", "x10"},
+      {Mandelbrot, "-o", out, "--size", "10*10"},
+      {Mandelbrot, "-o", out, "--size", "-5x5"},
+      {Mandelbrot, "-o", out, "--size", "+5x5"},
+      {Mandelbrot, "-o", out, "--size", "10x10x2"},
+      {Mandelbrot, "-o", out, "--size", "3000000000x10"},
+      {Mandelbrot, "-o", ""},
+  };
+  for (const auto& args : cases) {
+    std::string joined;
+    for (const auto& a : args) joined += " [" + a + "]";
+    const TRun run = RunRenderer(dir, args);
+    EXPECT_EQ(run.Status, 1) << joined;
+    EXPECT_NE(run.Err.find(Usage), std::string::npos) << joined << "\n" << run.Err;
+    EXPECT_EQ(run.Out, "") << joined;
+    EXPECT_FALSE(std::filesystem::exists(out)) << joined;
+  }
+}
+
+TEST(RenderCli, AnswersHelpAndVersion) {
+  TScratchDir dir("cli-help");
+  const TRun help = RunRenderer(dir, {"--help"});
+  EXPECT_EQ(help.Status, 0);
+  EXPECT_EQ(help.Out.rfind(Usage, 0), 0u) << help.Out;
+  // Help wins over everything else on the line.
+  EXPECT_EQ(RunRenderer(dir, {"--bogus", "--help"}).Status, 0);
+  const TRun version = RunRenderer(dir, {"--version"});
+  EXPECT_EQ(version.Status, 0);
+  EXPECT_EQ(version.Out, "zenolith-render 1.0\n");
+}
+
+TEST(RenderCli, ShowsAProgressBarWhenErrorsGoToATerminal) {
+  TScratchDir dir("cli-progress");
+  const int terminal = posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(terminal, 0);
+  ASSERT_EQ(grantpt(terminal), 0);
+  ASSERT_EQ(unlockpt(terminal), 0);
+  const std::string side = ptsname(terminal);
+  const std::string png = dir.File("out.png");
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 2, side.c_str(), O_RDWR | O_NOCTTY, 0);
+  std::vector<char*> argv{const_cast<char*>(Program.c_str()), const_cast<char*>(Mandelbrot.c_str()),
+                          const_cast<char*>("-o"), const_cast<char*>(png.c_str()), nullptr};
+  pid_t pid = 0;
+  ASSERT_EQ(posix_spawn(&pid, Program.c_str(), &actions, nullptr, argv.data(), environ), 0);
+  posix_spawn_file_actions_destroy(&actions);
+  // Read while it runs, so that a full terminal buffer cannot block it.
+  std::string shown;
+  char buffer[4096];
+  for (;;) {
+    pollfd wait{terminal, POLLIN, 0};
+    if (poll(&wait, 1, 20000) <= 0) break;
+    const ssize_t n = read(terminal, buffer, sizeof buffer);
+    if (n <= 0) break;  // the renderer closed its side
+    shown.append(buffer, static_cast<size_t>(n));
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  close(terminal);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << shown;
+  // 30 columns in bands of 4: the last band ends the bar at 100 %.
+  EXPECT_NE(shown.find("]  13%"), std::string::npos) << shown;
+  EXPECT_NE(shown.find("[########################################] 100%"), std::string::npos)
+      << shown;
+}
+
+TEST(RenderCli, ReportsAnOutputThatCannotBeWritten) {
+  TScratchDir dir("cli-unwritable");
+  const std::string nowhere = dir.File("no/such/folder/out");
+  for (const std::string option : {"-o", "--dump"}) {
+    const TRun run = RunRenderer(dir, {Mandelbrot, option, nowhere});
+    EXPECT_EQ(run.Status, 2) << option;
+    EXPECT_NE(run.Err.find("cannot write \"" + nowhere + "\""), std::string::npos) << run.Err;
+  }
+}
+
+}  // namespace

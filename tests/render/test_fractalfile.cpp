@@ -1,0 +1,220 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "core/TXMLComplexElement.h"
+#include "engine/TUnitFract.h"
+#include "render/TStoredFractal.h"
+#include "render/fractalfile.h"
+#include "support/TRecordingPresenter.h"
+#include "support/testdata.h"
+
+namespace {
+
+std::string ReadBytes(const std::string& fileName) {
+  std::ifstream in(fileName, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteBytes(const std::string& fileName, const std::string& bytes) {
+  std::ofstream(fileName, std::ios::binary) << bytes;
+}
+
+std::string Replace(std::string text, const std::string& from, const std::string& to) {
+  const size_t at = text.find(from);
+  EXPECT_NE(at, std::string::npos) << from;
+  if (at != std::string::npos) text.replace(at, from.size(), to);
+  return text;
+}
+
+std::string ElementText(const TXMLItem& element) {
+  std::string out;
+  element.Write(out, 0);
+  return out;
+}
+
+// Both records as text, to compare every stored field at once.
+std::string Text(const TStoredFractal& f) {
+  return ElementText(*f.View.WriteXML()) + ElementText(*f.Params.WriteXML());
+}
+
+// A fractal unlike the defaults: percent values, MapD, a palette with an inner stop.
+TStoredFractal Unusual() {
+  TStoredFractal f;
+  std::string error;
+  EXPECT_TRUE(f.View.StrengthOutside.SetText("40 %", "Strength", error));
+  f.View.SensInside = SensVeryHigh;
+  f.View.UsePalDepthBackgroundInside = true;
+  f.View.PalDepthBackgroundInside.AddItem(unitFactorPosMoreLess1(0.3, ukPercent), 0x00AA00);
+  f.View.CursorColor = 0x123456;
+  EXPECT_TRUE(f.Params.Left.SetText("-250 %", "Left", error));
+  f.Params.Right.SetDouble(0.0625);
+  f.Params.MapField = TFractProps::MapD;
+  f.Params.Formula = 5;
+  f.Params.N.SetInt(3);
+  f.Params.M.SetInt(4);
+  return f;
+}
+
+class FractalFile : public ::testing::Test {
+protected:
+  // Loads `bytes` through a document into a window holding Unusual(); returns the outcome.
+  bool LoadBytes(const std::string& bytes, std::string& errorText) {
+    const std::string path = Dir.File("load.zlf");
+    WriteBytes(path, bytes);
+    TUnitFract unit("", path);
+    unit.SetWindow(&Window);
+    return unit.Load(errorText);
+  }
+
+  TScratchDir Dir{"fractalfile"};
+  TRecordingPresenter Presenter;
+  TStoredFractal Window = Unusual();
+  const std::string Default = ReadBytes(TestData("zlf/default.zlf"));
+};
+
+}  // namespace
+
+TEST_F(FractalFile, DefaultFractalIsWrittenByteForByte) {
+  const std::string path = Dir.File("new.zlf");
+  ASSERT_TRUE(TStoredFractal::SaveFile(path, TStoredFractal()));
+  EXPECT_EQ(ReadBytes(path), Default);
+  EXPECT_TRUE(Presenter.Messages.empty());
+}
+
+TEST_F(FractalFile, DefaultFileReadsBackAsTheDefaults) {
+  std::string error;
+  ASSERT_TRUE(TStoredFractal::LoadFile(TestData("zlf/default.zlf"), Window, error)) << error;
+  EXPECT_EQ(Text(Window), Text(TStoredFractal()));
+}
+
+TEST_F(FractalFile, HandWrittenFileWithBareLineFeedsIsReadInFull) {
+  TStoredFractal f;
+  f.Params.ColorMode = TFractProps::ColorDiscontinue;
+  std::string error;
+  const std::string lf = ReadBytes(TestData("zlf/palettes_lf.zlf"));
+  ASSERT_TRUE(TStoredFractal::LoadFile(TestData("zlf/palettes_lf.zlf"), f, error)) << error;
+  EXPECT_TRUE(f.View.UsePalOutside);
+  EXPECT_EQ(f.View.PalOutside.GetColor(0.25), 0x0000FFu);
+  EXPECT_EQ(f.View.PalOutside.GetNext()->GetColorAfter(), 0xFF0000u);
+  EXPECT_EQ(f.View.StrengthOutside.GetDouble(), 0.5);
+  EXPECT_EQ(f.Params.Formula, 8);
+  EXPECT_EQ(f.Params.MapField, TFractProps::MapD);
+  EXPECT_EQ(f.Params.ColorMode, TFractProps::ColorDiscontinue);  // not in the file
+
+  // Written again it is the same file with CR LF line ends: every field was taken.
+  std::string crlf;
+  for (char c : lf) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  const std::string path = Dir.File("again.zlf");
+  ASSERT_TRUE(TStoredFractal::SaveFile(path, f));
+  EXPECT_EQ(ReadBytes(path), crlf);
+}
+
+TEST_F(FractalFile, SavedFractalReadsBackTheSameRecords) {
+  const std::string path = Dir.File("unusual.zlf");
+  const TStoredFractal written = Unusual();
+  ASSERT_TRUE(TStoredFractal::SaveFile(path, written));
+  TStoredFractal read;
+  std::string error;
+  ASSERT_TRUE(TStoredFractal::LoadFile(path, read, error)) << error;
+  EXPECT_EQ(Text(read), Text(written));
+  EXPECT_EQ(read.Params.Left.GetText(), "-250 %");
+  EXPECT_EQ(read.View.StrengthOutside.GetText(), "40 %");
+  EXPECT_EQ(read.Params.MapField, TFractProps::MapD);
+  EXPECT_TRUE(read.View.UsePalDepthBackgroundInside);
+}
+
+TEST_F(FractalFile, ReaderMessagesNameTheElementAndItsPosition) {
+  // Positions are those of the begin tag's '>' in the default file.
+  const struct {
+    std::string From, To, Message;
+  } rows[] = {
+      {"<Formula>z^2+c", "<Formula>z^2 + c", "Unknown Formula: 'z^2 + c' At line 56, column 13."},
+      {"<InnerDist>0.0001", "<InnerDist>1",
+       "In InnerDist: Value must be less than 1. At line 54, column 15."},
+      {"<OuterCircle>1000", "<OuterCircle>1",
+       "In OuterCircle: Value must be more than 1. At line 53, column 17."},
+      {"<Left>-1.5", "<Left>-" + std::string(400, '1'),
+       "In Left: Value is out of range. At line 48, column 10."},
+      {"<XResolution>250", "<XResolution>4294967296",
+       "In XResolution: Value must be between -2147483648 and 2147483647. At line 46, column 17."},
+      {"<CR>-0.122561", "<CR>inf", "In CR: Input has no value. At line 60, column 8."},
+      {"<N>5", "<N>nan", "In N: Value must be positive and more than 0. At line 64, column 7."},
+      {"<Strength>2.5", "<Strength>0",
+       "In Strength: Value must be positive and more than 0. At line 10, column 16."},
+      {"<CursorColor>FF00FF", "<CursorColor>XYZ",
+       "In CursorColor: Invalid Hexdecimal value: \"XYZ\". At line 43, column 17."},
+      {"<BeginColor>000000</BeginColor>\r\n        <EndColor>FF8000",
+       "<BeginColor>000000</BeginColor>\r\n"
+       "        <ColorPalette1DItem>\r\n"
+       "          <Position>150 %</Position>\r\n"
+       "          <ColorBefore>000000</ColorBefore>\r\n"
+       "          <ColorAfter>000000</ColorAfter>\r\n"
+       "        </ColorPalette1DItem>\r\n"
+       "        <EndColor>FF8000",
+       "In Position: Value must be less than 1. At line 14, column 20."},
+      // Messages of the tokenizer and the grammar already carry their position.
+      {"<View />", "<View #/>", "unexpected '#' found in line 6, column 9."},
+      {"  <View />\r\n", "",
+       "unexpected begin of element \"FractalView\", expect begin of element \"View\", at line 6, "
+       "column 15."},
+      {"    <MapZ />\r\n", "    <MapX />\r\n",
+       "unexpected empty element \"MapX\", expect begin of element \"MapD\", at line 57, "
+       "column 12."},
+  };
+  const std::string before = Text(Window);
+  for (const auto& row : rows) {
+    std::string error;
+    EXPECT_FALSE(LoadBytes(Replace(Default, row.From, row.To), error)) << row.To;
+    EXPECT_EQ(error, row.Message);
+    // A failed read leaves the window as it was.
+    EXPECT_EQ(Text(Window), before) << row.To;
+  }
+  EXPECT_TRUE(Presenter.Messages.empty());
+}
+
+TEST_F(FractalFile, LoadFileKeepsTheRecordsOnFailure) {
+  const std::string path = Dir.File("bad.zlf");
+  WriteBytes(path, Replace(Default, "<M>3</M>", "<M>0</M>"));
+  const std::string before = Text(Window);
+  std::string error;
+  EXPECT_FALSE(TStoredFractal::LoadFile(path, Window, error));
+  EXPECT_EQ(error, "In M: Value must be positive and more than 0. At line 65, column 7.");
+  EXPECT_EQ(Text(Window), before);
+
+  error = "stale";
+  EXPECT_FALSE(TStoredFractal::LoadFile(Dir.File("missing.zlf"), Window, error));
+  EXPECT_EQ(error, "");
+  EXPECT_TRUE(Presenter.Messages.empty());
+}
+
+TEST_F(FractalFile, ViewPartIsAMarkerThenTheColouringThenTheParameters) {
+  TXMLComplexElement root("UnitFractal");
+  AddViewXML(root, Window.View);
+  AddFractalXML(root, Window.Params);
+  const TXMLItem* view = root.GetFirst();
+  ASSERT_NE(view, nullptr);
+  EXPECT_EQ(view->GetElement(), "View");
+  EXPECT_EQ(view->GetFirst(), nullptr);
+  ASSERT_NE(view->GetNext(), nullptr);
+  EXPECT_EQ(view->GetNext()->GetElement(), "FractalView");
+  ASSERT_NE(view->GetNext()->GetNext(), nullptr);
+  EXPECT_EQ(view->GetNext()->GetNext()->GetElement(), "Fractal");
+  EXPECT_EQ(view->GetNext()->GetNext()->GetNext(), nullptr);
+
+  // Read straight from the tree built in memory.
+  TStoredFractal read;
+  std::string error;
+  int line = 0;
+  int column = 0;
+  ASSERT_TRUE(ReadViewXML(view, read.View, read.Params, error, line, column)) << error;
+  EXPECT_EQ(Text(read), Text(Window));
+}
+
+TEST_F(FractalFile, GrammarIsRegisteredForDocuments) {
+  const TDTDCompound& grammar = FractalFileGrammar();
+  EXPECT_EQ(TUnitFract::FileGrammar(), &grammar);
+  EXPECT_EQ(&FractalFileGrammar(), &grammar);
+}

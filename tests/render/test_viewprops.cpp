@@ -1,0 +1,276 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+
+#include "core/TDTDCompound.h"
+#include "core/TDTDGrammar.h"
+#include "core/TXMLComplexElement.h"
+#include "core/xmlread.h"
+#include "render/TVoldViewProps.h"
+#include "support/testdata.h"
+
+namespace {
+
+const TDTDCompound& ViewGrammar() {
+  static TDTDGrammar grammar;
+  static const TDTDCompound* root = TVoldViewProps::BuildDTD(grammar);
+  return *root;
+}
+
+std::string ElementText(const TXMLItem& element, int level = 0) {
+  std::string out;
+  element.Write(out, level);
+  return out;
+}
+
+std::string Text(const TVoldViewProps& props) { return ElementText(*props.WriteXML()); }
+
+std::string Text(const TColorPalette1DItem& palette) {
+  TXMLComplexElement xml("ColorPalette1D");
+  palette.WriteXML(xml);
+  return ElementText(xml);
+}
+
+struct TReadOutcome {
+  bool Ok = false;
+  std::string ErrorText;
+  int Line = -1;
+  int Column = -1;
+};
+
+// Parses `xml` (a "FractalView" element starting on line 3) and reads it into `props`.
+TReadOutcome Read(TVoldViewProps& props, const std::string& xml) {
+  TReadOutcome r;
+  std::istringstream in("<?xml?>\n<!DOCTYPE FractalView>\n" + xml);
+  TXMLReadResult parsed = ReadXMLStream(in, ViewGrammar());
+  if (parsed.Outcome != TXMLReadOutcome::Read) {
+    r.ErrorText = "parse: " + parsed.ErrorText;
+    return r;
+  }
+  r.Ok = props.ReadXML(parsed.Root->GetFirst(), r.ErrorText, r.Line, r.Column);
+  return r;
+}
+
+std::string Replace(std::string text, const std::string& from, const std::string& to) {
+  const size_t at = text.find(from);
+  EXPECT_NE(at, std::string::npos) << from;
+  if (at != std::string::npos) text.replace(at, from.size(), to);
+  return text;
+}
+
+// A record unlike the defaults in every field; the four flags from the bits of `flags`.
+TVoldViewProps Unusual(int flags) {
+  TVoldViewProps p;
+  std::string error;
+  p.SensOutside = SensVeryHigh;
+  EXPECT_TRUE(p.StrengthOutside.SetText("12.5 %", "Strength", error));
+  p.BackgroundColorOutside = 0x010203;
+  p.ForegroundColorOutside = 0x040506;
+  p.UsePalOutside = flags & 1;
+  p.PalOutside = TColorPalette1DItem(0x0A0B0C, 0x0D0E0F);
+  TColorPalette1DItem* stop = p.PalOutside.AddItem(unitFactorPosMoreLess1(0.5), 0x123456);
+  stop->SetUseColorAfter(true);
+  stop->SetColorAfter(0x654321);
+  p.SensInside = SensLow;
+  EXPECT_TRUE(p.StrengthInside.SetText("0.75", "Strength", error));
+  p.UsePalDepthInside = flags & 2;
+  p.PalDepthInside = TColorPalette1DItem(0x111111, 0x222222);
+  p.UsePalDepthBackgroundInside = flags & 4;
+  p.PalDepthBackgroundInside = TColorPalette1DItem(0x333333, 0x444444);
+  p.PalDepthBackgroundInside.AddItem(unitFactorPosMoreLess1(0.2, ukPercent), 0x777777);
+  p.ColorBackgroundInside = 0x070809;
+  p.UsePalDepthForegroundInside = flags & 8;
+  p.PalDepthForegroundInside = TColorPalette1DItem(0x555555, 0x666666);
+  p.ColorForegroundInside = 0x0A0A0A;
+  p.CursorColor = 0x00FF00;
+  p.MaxDepthColor = 0xFFFFFF;
+  return p;
+}
+
+}  // namespace
+
+TEST(ViewProps, DefaultRecordWritesTheFractalViewOfTheDefaultFile) {
+  std::ifstream in(TestData("zlf/default.zlf"), std::ios::binary);
+  const std::string file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  const size_t begin = file.find("  <FractalView>");
+  const std::string close = "  </FractalView>\r\n";
+  const size_t end = file.find(close) + close.size();
+  ASSERT_NE(begin, std::string::npos);
+  EXPECT_EQ(ElementText(*TVoldViewProps().WriteXML(), 1), file.substr(begin, end - begin));
+}
+
+TEST(ViewProps, CopiesOwnTheirPalettes) {
+  const TVoldViewProps original = Unusual(15);
+  const std::string before = Text(original);
+  TVoldViewProps copy(original);
+  TVoldViewProps assigned;
+  assigned = original;
+  EXPECT_EQ(Text(copy), before);
+  EXPECT_EQ(Text(assigned), before);
+  for (TVoldViewProps* p : {&copy, &assigned}) {
+    p->PalOutside.AddItem(unitFactorPosMoreLess1(0.75), 0x999999);
+    p->PalDepthInside.SetColorBefore(0xABCDEF);
+    p->PalDepthBackgroundInside.GetLast()->SetColorBefore(0xABCDEF);
+    p->PalDepthForegroundInside.AddItem(unitFactorPosMoreLess1(0.5), 0x999999);
+  }
+  EXPECT_EQ(Text(original), before);
+  EXPECT_EQ(copy.StrengthOutside.GetText(), "12.5 %");
+}
+
+TEST(ViewProps, EveryFieldRoundTripsWithEachUsePaletteFlagInBothStates) {
+  for (int flags = 0; flags < 16; ++flags) {
+    const TVoldViewProps written = Unusual(flags);
+    TVoldViewProps read = Unusual(15 - flags);
+    read.SensOutside = SensLow;
+    read.SensInside = SensVeryHigh;
+    read.MaxDepthColor = 0x123123;
+    const TReadOutcome r = Read(read, Text(written));
+    ASSERT_TRUE(r.Ok) << r.ErrorText;
+    EXPECT_EQ(read.UsePalOutside, (flags & 1) != 0) << flags;
+    EXPECT_EQ(read.UsePalDepthInside, (flags & 2) != 0) << flags;
+    EXPECT_EQ(read.UsePalDepthBackgroundInside, (flags & 4) != 0) << flags;
+    EXPECT_EQ(read.UsePalDepthForegroundInside, (flags & 8) != 0) << flags;
+    EXPECT_EQ(Text(read), Text(written)) << flags;
+  }
+  // The texts agree only if the fields do; spot-check that they are not all defaults.
+  TVoldViewProps read;
+  ASSERT_TRUE(Read(read, Text(Unusual(5))).Ok);
+  EXPECT_EQ(read.StrengthOutside.GetDouble(), 0.125);
+  EXPECT_EQ(read.StrengthOutside.GetUnitKind(), ukPercent);
+  EXPECT_EQ(read.ColorForegroundInside, 0x0A0A0Au);
+  EXPECT_EQ(read.PalOutside.GetColor(0.5), 0x123456u);
+  EXPECT_EQ(read.PalDepthBackgroundInside.GetNext()->Position().GetText(), "20 %");
+}
+
+TEST(ViewProps, EverySensitivityNameRoundTripsOnBothSides) {
+  for (int s = SensLow; s <= SensVeryHigh; ++s) {
+    TVoldViewProps written;
+    written.SensOutside = static_cast<TSensitivity>(s);
+    written.SensInside = static_cast<TSensitivity>(3 - s);
+    const std::string xml = Text(written);
+    EXPECT_NE(xml.find(std::string("<") + SensitivityName(written.SensOutside) + " />"),
+              std::string::npos);
+    TVoldViewProps read;
+    ASSERT_TRUE(Read(read, xml).Ok);
+    EXPECT_EQ(read.SensOutside, s);
+    EXPECT_EQ(read.SensInside, 3 - s);
+  }
+  EXPECT_EQ(SensitivityName(static_cast<TSensitivity>(4)), nullptr);
+}
+
+TEST(ViewProps, PercentStrengthIsReadAsAFractionAndWrittenBackInPercent) {
+  TVoldViewProps p;
+  const std::string xml =
+      Replace(Text(TVoldViewProps()), "<Strength>2.5</Strength>", "<Strength>50%</Strength>");
+  ASSERT_TRUE(Read(p, xml).Ok);
+  EXPECT_EQ(p.StrengthOutside.GetDouble(), 0.5);
+  EXPECT_NE(Text(p).find("<Strength>50 %</Strength>"), std::string::npos);
+}
+
+TEST(ViewProps, BadValuesAreRefusedWithTheElementsMessageAndPosition) {
+  // Line 3 is "<FractalView>"; Outside's Strength is line 6, Inside's line 16.
+  const struct {
+    std::string From, To, Message;
+    int Line, Column;
+  } rows[] = {
+      {"<Strength>2.5</Strength>", "<Strength>0</Strength>",
+       "In Strength: Value must be positive and more than 0.", 6, 14},
+      {"<Strength>2.5</Strength>", "<Strength>-1</Strength>",
+       "In Strength: Value must be positive and more than 0.", 6, 14},
+      {"<Strength>3.5</Strength>", "<Strength>2 s</Strength>",
+       "In Strength: Wrong unit used, use: '%' or no unit.", 16, 14},
+      {"<Strength>3.5</Strength>", "<Strength>" + std::string(320, '7') + "</Strength>",
+       "In Strength: Value is out of range.", 16, 14},
+      {"<BackgroundColor>000000", "<BackgroundColor>00000G",
+       "In BackgroundColor: Invalid Hexdecimal value: \"00000G\".", 11, 21},
+      {"<Color>0080FF", "<Color>-1", "In Color: Invalid Hexdecimal value: \"-1\".", 34, 15},
+      {"<EndColor>808080", "<EndColor>123456789",
+       "In EndColor: Invalid Hexdecimal value: \"123456789\".", 25, 20},
+      {"<MaxDepthColor>000000", "<MaxDepthColor>xyz",
+       "In MaxDepthColor: Invalid Hexdecimal value: \"xyz\".", 38, 17},
+  };
+  for (const auto& row : rows) {
+    TVoldViewProps p;
+    const TReadOutcome r = Read(p, Replace(Text(TVoldViewProps()), row.From, row.To));
+    EXPECT_FALSE(r.Ok) << row.To;
+    EXPECT_EQ(r.ErrorText, row.Message);
+    EXPECT_EQ(r.Line, row.Line) << row.To;
+    EXPECT_EQ(r.Column, row.Column) << row.To;
+  }
+}
+
+TEST(ViewProps, ColoursAreReadFirstThenOutsideThenInside) {
+  const TVoldViewProps file = Unusual(15);
+  TVoldViewProps p;
+  // A bad cursor colour: only the maximum-depth colour is taken.
+  TReadOutcome r = Read(p, Replace(Text(file), "<CursorColor>00FF00", "<CursorColor>GG"));
+  ASSERT_FALSE(r.Ok);
+  EXPECT_EQ(r.ErrorText, "In CursorColor: Invalid Hexdecimal value: \"GG\".");
+  EXPECT_EQ(p.MaxDepthColor, 0xFFFFFFu);
+  EXPECT_EQ(p.CursorColor, 0xFF00FFu);
+  EXPECT_EQ(p.SensOutside, SensHigh);
+
+  // A bad inside strength: the colours and all of Outside are taken, Inside is not.
+  p = TVoldViewProps();
+  r = Read(p, Replace(Text(file), "<Strength>0.75", "<Strength>0"));
+  ASSERT_FALSE(r.Ok);
+  EXPECT_EQ(p.CursorColor, 0x00FF00u);
+  EXPECT_EQ(p.SensOutside, SensVeryHigh);
+  EXPECT_TRUE(p.UsePalOutside);
+  EXPECT_EQ(Text(p.PalOutside), Text(file.PalOutside));
+  EXPECT_EQ(p.ForegroundColorOutside, 0x040506u);
+  EXPECT_EQ(p.SensInside, SensLow);  // set from the element before the strength
+  EXPECT_EQ(p.StrengthInside.GetDouble(), 3.5);
+  EXPECT_FALSE(p.UsePalDepthInside);
+}
+
+TEST(ViewProps, FailedPaletteReadKeepsThatPalette) {
+  TVoldViewProps file = Unusual(15);
+  file.PalDepthInside.AddItem(unitFactorPosMoreLess1(0.375), 0x898989);
+  const std::string xml =
+      Replace(Text(file), "<Position>0.375</Position>", "<Position>1.5</Position>");
+  TVoldViewProps p;
+  const std::string before = Text(p.PalDepthInside);
+  const TReadOutcome r = Read(p, xml);
+  ASSERT_FALSE(r.Ok);
+  EXPECT_EQ(r.ErrorText, "In Position: Value must be less than 1.");
+  EXPECT_EQ(Text(p.PalDepthInside), before);
+  EXPECT_TRUE(p.UsePalDepthInside);  // the flag before it was taken
+  EXPECT_EQ(Text(p.PalOutside), Text(file.PalOutside));
+  EXPECT_EQ(Text(p.PalDepthBackgroundInside), Text(TVoldViewProps().PalDepthBackgroundInside));
+}
+
+TEST(ViewProps, OutsideWithoutTheFlagReadsAsNoPalette) {
+  TVoldViewProps p;
+  p.UsePalOutside = true;
+  ASSERT_TRUE(Read(p, Text(TVoldViewProps())).Ok);
+  EXPECT_FALSE(p.UsePalOutside);
+}
+
+TEST(ViewProps, GrammarRejectsMisplacedAndMissingElements) {
+  const std::string good = Text(TVoldViewProps());
+  TVoldViewProps p;
+  TReadOutcome r = Read(p, Replace(good, "    <SensHigh />\r\n", ""));
+  EXPECT_EQ(r.ErrorText,
+            "parse: unexpected begin of element \"Strength\", expect begin of element "
+            "\"SensVeryHigh\", at line 5, column 14.");
+  r = Read(p, Replace(good, "<SensNormal />", "<SensMedium />"));
+  EXPECT_EQ(r.ErrorText,
+            "parse: unexpected empty element \"SensMedium\", expect begin of element "
+            "\"SensVeryHigh\", at line 15, column 18.");
+  // The flag belongs before the palette, not after it.
+  r = Read(p, Replace(good, "    <BackgroundColor>",
+                      "    <UseColorPalette1D />\r\n    <BackgroundColor>"));
+  EXPECT_EQ(r.ErrorText,
+            "parse: unexpected empty element \"UseColorPalette1D\", expect begin of element "
+            "\"BackgroundColor\". at line 11, column 25.");
+}
+
+TEST(ViewPropsDeathTest, UnknownSensitivityCannotBeWritten) {
+  TVoldViewProps p;
+  p.SensInside = static_cast<TSensitivity>(4);
+  EXPECT_DEATH(p.WriteXML(), "xmlSensInsideKind != NULL");
+}
