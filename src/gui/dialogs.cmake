@@ -1,2 +1,8 @@
 # The fractal properties, view properties and palette editor dialogs.
-target_sources(zgui PRIVATE)
+target_sources(zgui PRIVATE
+  guialg.cpp
+  TColorBox.cpp
+  TPaintBox.cpp
+  TDlgColorPalette1D.cpp
+  TDlgFractal.cpp
+  TDlgVoldViewProps.cpp)

@@ -1,0 +1,377 @@
+// The fractal properties dialog "Fractal" and the edit-box look it uses.
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "core/TXMLComplexElement.h"
+#include "gui/TDlgFractal.h"
+#include "gui/guialg.h"
+#include "gui/helpcontexts.h"
+#include "gui/support/TScriptedPrompter.h"
+#include "gui/support/modal.h"
+
+namespace {
+
+// Runs the dialog modally; `step` acts on it while it is open. Returns exec's result.
+int RunModal(QDialog& dialog, const std::function<void()>& step) {
+  auto ran = WhenModal([&](QWidget*) { step(); });
+  const int result = dialog.exec();
+  EXPECT_TRUE(*ran);
+  return result;
+}
+
+std::string Xml(const TFractProps& record) {
+  std::string text;
+  record.WriteXML()->Write(text, 0);
+  return text;
+}
+
+QColor Background(const QLineEdit* edit) {
+  return edit->palette().color(edit->isEnabled() ? QPalette::Active : QPalette::Disabled,
+                               QPalette::Base);
+}
+
+}  // namespace
+
+TEST(EditLook, DisabledKeepsItsTextOnTheButtonFaceUnlessCleared) {
+  QLineEdit edit;
+  edit.setText("1.5");
+  const QPalette standard = QApplication::palette(&edit);
+
+  DisableEdit(&edit, false);
+  EXPECT_FALSE(edit.isEnabled());
+  EXPECT_EQ(edit.text(), "1.5");
+  EXPECT_EQ(Background(&edit), standard.color(QPalette::Active, QPalette::Button));
+  // The surface really shows it: a pixel inside the frame, right of the text.
+  edit.resize(120, 21);
+  const QImage image = edit.grab().toImage();
+  EXPECT_EQ(image.pixel(110, 10), standard.color(QPalette::Active, QPalette::Button).rgb());
+
+  SetEditEnabled(&edit, true, true);
+  EXPECT_TRUE(edit.isEnabled());
+  EXPECT_EQ(edit.text(), "1.5");
+  EXPECT_EQ(Background(&edit), standard.color(QPalette::Active, QPalette::Base));
+
+  SetEditEnabled(&edit, false, true);
+  EXPECT_FALSE(edit.isEnabled());
+  EXPECT_EQ(edit.text(), "");
+}
+
+class DlgFractal : public ::testing::Test {
+protected:
+  void Show(TDlgFractal& dialog) {
+    dialog.show();
+    QApplication::processEvents();
+  }
+  // Every edit with the value it shows, in the order OK reads them.
+  std::vector<QLineEdit*> Edits(TDlgFractal& d) {
+    return {d.editSelLeft, d.editSelRight, d.editSelTop, d.editSelBottom, d.editHorizontal,
+            d.editVertical, d.editCR, d.editCI, d.editDR, d.editDI, d.editZR, d.editZI,
+            d.editN, d.editM, d.editMaxDepth, d.editOuterCircle, d.editInnerDist,
+            d.editMaxCycleDetect, d.editCont};
+  }
+  TScriptedPrompter Prompter;
+  TFractProps Default;
+};
+
+TEST_F(DlgFractal, FormShowsTheRecord) {
+  TFractProps record;
+  record.Formula = 6;
+  record.MapField = TFractProps::MapD;
+  record.ColorMode = TFractProps::ColorDiscontinue;
+  std::string error;
+  ASSERT_TRUE(record.Left.SetText("-250 %", "x", error));
+  TDlgFractal dialog(nullptr, 300, 400, &Default, record);
+  EXPECT_EQ(dialog.HelpContext, HelpContext::Fractal);
+  EXPECT_EQ(dialog.editHorizontal->maxLength(), 99);
+  EXPECT_EQ(dialog.editVertical->maxLength(), 99);
+  ASSERT_EQ(dialog.lstFormulas->count(), 13);
+  EXPECT_EQ(dialog.lstFormulas->item(8)->text(), "z ( c + d z^n) / (1 + z^n)");
+  Show(dialog);
+  const std::vector<QString> expected = {"-250 %", "1.5", "1.5", "-1.5", "250", "250",
+                                         "-0.122561", "-0.744862", "-0.3", "-0.3", "0", "0",
+                                         "5", "3", "200", "1000", "0.0001", "3", "1"};
+  const std::vector<QLineEdit*> edits = Edits(dialog);
+  for (size_t i = 0; i < edits.size(); ++i)
+    EXPECT_EQ(edits[i]->text(), expected[i]) << edits[i]->objectName().toStdString();
+  EXPECT_EQ(dialog.lstFormulas->currentRow(), 6);
+  EXPECT_TRUE(dialog.optD->isChecked());
+  EXPECT_EQ(dialog.rgrContItems->checkedId(), 1);
+  dialog.reject();
+}
+
+TEST_F(DlgFractal, EnablingFollowsTheFormulaAndTheMapField) {
+  struct TCase {
+    int Formula;
+    uint8_t Map;
+    // Enabled: CR CI DR DI ZR ZI N M
+    std::vector<bool> Enabled;
+  };
+  const TCase cases[] = {
+      {0, TFractProps::MapC, {false, false, false, false, true, true, false, false}},
+      {5, TFractProps::MapZ, {true, true, true, true, false, false, true, true}},
+      {8, TFractProps::MapD, {true, true, false, false, true, true, true, false}},
+      {4, TFractProps::MapZ, {true, true, true, true, false, false, false, false}},
+      {3, TFractProps::MapC, {false, false, false, false, true, true, true, false}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Formula);
+    TFractProps record;
+    record.Formula = static_cast<uint8_t>(c.Formula);
+    record.MapField = c.Map;
+    TDlgFractal dialog(nullptr, 100, 100, &Default, record);
+    Show(dialog);
+    const std::vector<QLineEdit*> edits = {dialog.editCR, dialog.editCI, dialog.editDR,
+                                           dialog.editDI, dialog.editZR, dialog.editZI,
+                                           dialog.editN,  dialog.editM};
+    const QPalette standard = QApplication::palette(dialog.editCR);
+    for (size_t i = 0; i < edits.size(); ++i) {
+      SCOPED_TRACE(edits[i]->objectName().toStdString());
+      EXPECT_EQ(edits[i]->isEnabled(), c.Enabled[i]);
+      EXPECT_EQ(Background(edits[i]),
+                standard.color(QPalette::Active, c.Enabled[i] ? QPalette::Base : QPalette::Button));
+      EXPECT_FALSE(edits[i]->text().isEmpty());
+    }
+    dialog.reject();
+  }
+}
+
+TEST_F(DlgFractal, ClicksApplyTheRulesAgain) {
+  TFractProps record;  // formula 0, map Z
+  TDlgFractal dialog(nullptr, 100, 100, &Default, record);
+  Show(dialog);
+  EXPECT_FALSE(dialog.editN->isEnabled());
+  dialog.lstFormulas->setCurrentRow(5);
+  EXPECT_TRUE(dialog.editN->isEnabled());
+  EXPECT_TRUE(dialog.editM->isEnabled());
+  EXPECT_TRUE(dialog.editDR->isEnabled());
+  QTest::mouseClick(dialog.optD, Qt::LeftButton);
+  EXPECT_TRUE(dialog.optD->isChecked());
+  EXPECT_FALSE(dialog.editDR->isEnabled());
+  EXPECT_TRUE(dialog.editZR->isEnabled());
+  dialog.optC->click();
+  EXPECT_TRUE(dialog.editDR->isEnabled());
+  EXPECT_FALSE(dialog.editCI->isEnabled());
+  dialog.reject();
+}
+
+TEST_F(DlgFractal, BadLeftAndRightAreReportedOneAtATime) {
+  TFractProps record;
+  TDlgFractal dialog(nullptr, 100, 100, &Default, record);
+  std::vector<bool> openAfter;
+  const int result = RunModal(dialog, [&] {
+    dialog.editSelLeft->setText("abc");
+    dialog.editSelRight->setText("1/0");
+    dialog.OKBtn->click();
+    openAfter.push_back(dialog.isVisible());
+    EXPECT_EQ(dialog.editSelLeft->text(), "abc");  // the user's texts stay
+    dialog.editSelLeft->setText("-2");
+    dialog.OKBtn->click();
+    openAfter.push_back(dialog.isVisible());
+    dialog.editSelRight->setText("2");
+    dialog.OKBtn->click();
+  });
+  EXPECT_EQ(result, QDialog::Accepted);
+  EXPECT_EQ(openAfter, (std::vector<bool>{true, true}));
+  ASSERT_EQ(Prompter.Messages.size(), 2u);
+  EXPECT_EQ(Prompter.Messages[0].Text, "In Selection Left: Input has no value.");
+  EXPECT_EQ(Prompter.Messages[0].Title, "Input Error");
+  EXPECT_EQ(Prompter.Messages[1].Text, "In Selection Right: Broke is invalid.");
+  EXPECT_EQ(dialog.GetFractProps().Left.GetDouble(), -2.0);
+  EXPECT_EQ(dialog.GetFractProps().Right.GetDouble(), 2.0);
+}
+
+TEST_F(DlgFractal, EveryFieldIsReportedUnderItsName) {
+  struct TCase {
+    QLineEdit* TDlgFractal::*Edit;
+    const char* Text;
+    const char* Message;
+  };
+  const TCase cases[] = {
+      {&TDlgFractal::editSelTop, "x", "In Selection Top: Input has no value."},
+      {&TDlgFractal::editSelBottom, "1 cm", "In Selection Bottom: Wrong unit used, use: '%' or no unit."},
+      {&TDlgFractal::editHorizontal, "0", "In Horizontal Resolution: Value must be positive and more than 0."},
+      {&TDlgFractal::editVertical, "-4", "In Vertical Resolution: Value must be positive and more than 0."},
+      {&TDlgFractal::editCR, "", "In C Real: Input has no value."},
+      {&TDlgFractal::editCI, "", "In C Imaginair: Input has no value."},
+      {&TDlgFractal::editDR, "", "In D Real: Input has no value."},
+      {&TDlgFractal::editDI, "", "In D Imaginair: Input has no value."},
+      {&TDlgFractal::editZR, "", "In Z Real: Input has no value."},
+      {&TDlgFractal::editZI, "", "In Z Imarigair: Input has no value."},
+      {&TDlgFractal::editN, "0", "In N: Value must be positive and more than 0."},
+      {&TDlgFractal::editM, "", "In M: Value must be positive and more than 0."},
+      {&TDlgFractal::editMaxDepth, "0", "In Max Depth: Value must be positive and more than 0."},
+      {&TDlgFractal::editOuterCircle, "1", "In Outer Circle: Value must be more than 1."},
+      {&TDlgFractal::editInnerDist, "1", "In Inner Distance: Value must be less than 1."},
+      {&TDlgFractal::editMaxCycleDetect, "-1", "In Max Cycles to Detect: Value must be positive."},
+      {&TDlgFractal::editCont, "0", "In Discontinue: Value must be positive and more than 0."},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Message);
+    Prompter.Messages.clear();
+    TFractProps record;
+    TDlgFractal dialog(nullptr, 100, 100, &Default, record);
+    const int result = RunModal(dialog, [&] {
+      (dialog.*c.Edit)->setText(c.Text);
+      dialog.OKBtn->click();
+      EXPECT_TRUE(dialog.isVisible());
+      dialog.CancelBtn->click();
+    });
+    EXPECT_EQ(result, QDialog::Rejected);
+    ASSERT_EQ(Prompter.Messages.size(), 1u);
+    EXPECT_EQ(Prompter.Messages[0].Text, c.Message);
+  }
+}
+
+TEST_F(DlgFractal, AFailedOkStillTakesFormulaMapAndColourMode) {
+  TFractProps record;
+  TDlgFractal dialog(nullptr, 100, 100, &Default, record);
+  RunModal(dialog, [&] {
+    dialog.lstFormulas->setCurrentRow(9);
+    dialog.optC->click();
+    dialog.rgrContItems->button(1)->click();
+    dialog.editSelTop->setText("?");
+    dialog.editMaxDepth->setText("77");
+    dialog.OKBtn->click();
+    dialog.CancelBtn->click();
+  });
+  const TFractProps& result = dialog.GetFractProps();
+  EXPECT_EQ(result.Formula, 9);
+  EXPECT_EQ(result.MapField, TFractProps::MapC);
+  EXPECT_EQ(result.ColorMode, TFractProps::ColorDiscontinue);
+  // Fields after the bad one are not read.
+  EXPECT_EQ(result.MaxDepth.GetInt(), 200);
+}
+
+TEST_F(DlgFractal, UseAsDefaultChangesTheDefaultOnlyWhenEveryFieldIsAccepted) {
+  TFractProps record;
+  record.Formula = 2;
+  const std::string before = Xml(Default);
+  TDlgFractal dialog(nullptr, 100, 100, &Default, record);
+  RunModal(dialog, [&] {
+    dialog.chkDefault->setChecked(true);
+    dialog.editHorizontal->setText("640");
+    dialog.editInnerDist->setText("2");
+    dialog.OKBtn->click();
+    dialog.CancelBtn->click();
+  });
+  EXPECT_EQ(Xml(Default), before);
+
+  // Bad only in the last field, which is read after the others.
+  TDlgFractal second(nullptr, 100, 100, &Default, record);
+  RunModal(second, [&] {
+    second.chkDefault->setChecked(true);
+    second.editHorizontal->setText("640");
+    second.editCont->setText("-1");
+    second.OKBtn->click();
+    EXPECT_TRUE(second.isVisible());
+    EXPECT_EQ(Xml(Default), before);
+    second.editCont->setText("2");
+    second.OKBtn->click();
+  });
+  EXPECT_EQ(Default.XResolution.GetInt(), 640);
+  EXPECT_EQ(Default.Formula, 2);
+  EXPECT_EQ(Xml(Default), Xml(second.GetFractProps()));
+}
+
+TEST_F(DlgFractal, WindowButtonsFillOnlyTheResolutions) {
+  TFractProps record;
+  TDlgFractal dialog(nullptr, 321, 654, &Default, record);
+  Show(dialog);
+  std::vector<QString> before;
+  for (QLineEdit* edit : Edits(dialog)) before.push_back(edit->text());
+  dialog.btnXResWindow->click();
+  EXPECT_EQ(dialog.editHorizontal->text(), "654");
+  EXPECT_EQ(dialog.editVertical->text(), "250");
+  dialog.btnYResWindow->click();
+  EXPECT_EQ(dialog.editVertical->text(), "321");
+  const std::vector<QLineEdit*> edits = Edits(dialog);
+  for (size_t i = 0; i < edits.size(); ++i) {
+    if (edits[i] == dialog.editHorizontal || edits[i] == dialog.editVertical) continue;
+    EXPECT_EQ(edits[i]->text(), before[i]) << edits[i]->objectName().toStdString();
+  }
+  dialog.reject();
+}
+
+TEST_F(DlgFractal, OkTakesEveryField) {
+  TFractProps record;
+  TDlgFractal dialog(nullptr, 100, 100, &Default, record);
+  struct TField {
+    QLineEdit* Edit;
+    const char* Text;
+    std::function<std::string(const TFractProps&)> Value;
+  };
+  const std::vector<TField> fields = {
+      {dialog.editSelLeft, "-0.75", [](const TFractProps& r) { return r.Left.GetText(); }},
+      {dialog.editSelRight, "25 %", [](const TFractProps& r) { return r.Right.GetText(); }},
+      {dialog.editSelTop, "1/8", [](const TFractProps& r) { return r.Top.GetText(); }},
+      {dialog.editSelBottom, "-1,25", [](const TFractProps& r) { return r.Bottom.GetText(); }},
+      {dialog.editHorizontal, "640", [](const TFractProps& r) { return r.XResolution.GetText(); }},
+      {dialog.editVertical, "480", [](const TFractProps& r) { return r.YResolution.GetText(); }},
+      {dialog.editCR, "0.285", [](const TFractProps& r) { return r.CR.GetText(); }},
+      {dialog.editCI, "0.01", [](const TFractProps& r) { return r.CI.GetText(); }},
+      {dialog.editDR, "0.5", [](const TFractProps& r) { return r.DR.GetText(); }},
+      {dialog.editDI, "-0.5", [](const TFractProps& r) { return r.DI.GetText(); }},
+      {dialog.editZR, "0.1", [](const TFractProps& r) { return r.ZR.GetText(); }},
+      {dialog.editZI, "0.2", [](const TFractProps& r) { return r.ZI.GetText(); }},
+      {dialog.editN, "7", [](const TFractProps& r) { return r.N.GetText(); }},
+      {dialog.editM, "2", [](const TFractProps& r) { return r.M.GetText(); }},
+      {dialog.editMaxDepth, "1000", [](const TFractProps& r) { return r.MaxDepth.GetText(); }},
+      {dialog.editOuterCircle, "4", [](const TFractProps& r) { return r.OuterCircle.GetText(); }},
+      {dialog.editInnerDist, "1 %", [](const TFractProps& r) { return r.InnerDist.GetText(); }},
+      {dialog.editMaxCycleDetect, "0", [](const TFractProps& r) { return r.MaxCycle.GetText(); }},
+      {dialog.editCont, "50 %", [](const TFractProps& r) { return r.Cont.GetText(); }},
+  };
+  const std::vector<std::string> expected = {"-0.75", "25 %", "0.125", "-1.25", "640", "480",
+                                             "0.285", "0.01", "0.5", "-0.5", "0.1", "0.2",
+                                             "7", "2", "1000", "4", "1 %", "0", "50 %"};
+  const int result = RunModal(dialog, [&] {
+    for (const TField& f : fields) f.Edit->setText(f.Text);
+    dialog.lstFormulas->setCurrentRow(12);
+    dialog.optD->click();
+    dialog.rgrContItems->button(1)->click();
+    dialog.OKBtn->click();
+  });
+  ASSERT_EQ(result, QDialog::Accepted);
+  EXPECT_TRUE(Prompter.Messages.empty());
+  const TFractProps& r = dialog.GetFractProps();
+  for (size_t i = 0; i < fields.size(); ++i)
+    EXPECT_EQ(fields[i].Value(r), expected[i]) << fields[i].Edit->objectName().toStdString();
+  EXPECT_EQ(r.Formula, 12);
+  EXPECT_EQ(r.MapField, TFractProps::MapD);
+  EXPECT_EQ(r.ColorMode, TFractProps::ColorDiscontinue);
+  EXPECT_EQ(r.InnerDist.GetDouble(), 0.01);
+  // The caller's record is a separate copy.
+  EXPECT_EQ(record.XResolution.GetInt(), 250);
+}
+
+TEST_F(DlgFractal, AMegabyteOfTextIsRefusedCalmly) {
+  TFractProps record;
+  TDlgFractal dialog(nullptr, 100, 100, &Default, record);
+  const QString flood(1 << 20, QLatin1Char('9'));
+  RunModal(dialog, [&] {
+    dialog.editHorizontal->setText(flood);
+    EXPECT_EQ(dialog.editHorizontal->text().size(), 99);
+    dialog.editSelLeft->setFocus();
+    dialog.editSelLeft->selectAll();
+    dialog.editSelLeft->insert(flood);  // as a paste does
+    dialog.OKBtn->click();
+    EXPECT_TRUE(dialog.isVisible());
+    dialog.CancelBtn->click();
+  });
+  ASSERT_EQ(Prompter.Messages.size(), 1u);
+  EXPECT_EQ(Prompter.Messages[0].Text.rfind("In Selection Left: ", 0), 0u);
+  EXPECT_LT(Prompter.Messages[0].Text.size(), 200u);
+}
