@@ -7,8 +7,10 @@
 #include "core/tracelog.h"
 #include "gui/TAboutBox.h"
 #include "gui/TApplication.h"
+#include "gui/TDlgFractal.h"
 #include "gui/TDlgRegisterWave.h"
 #include "gui/TDlgSelZoom.h"
+#include "gui/TDlgVoldViewProps.h"
 #include "gui/THelpViewer.h"
 #include "gui/TMainForm.h"
 #include "gui/TQtPrompter.h"
@@ -24,9 +26,11 @@ int Run(TApplication& app) {
   auto* aboutBox = new TAboutBox(&mainForm);
   mainForm.AboutBox = aboutBox;
   [[maybe_unused]] auto* registerWave = new TDlgRegisterWave(&mainForm);
-  // The view-properties dialog (TDlgVoldViewProps) is created here.
+  [[maybe_unused]] auto* voldViewProps =
+      new TDlgVoldViewProps(&mainForm, &mainForm.DefaultView, mainForm.DefaultView);
   [[maybe_unused]] auto* selZoom = new TDlgSelZoom(&mainForm);
-  // The fractal properties dialog (TDlgFractal) is created here.
+  [[maybe_unused]] auto* fractal =
+      new TDlgFractal(&mainForm, 0, 0, &mainForm.DefaultFractal, mainForm.DefaultFractal);
 
   mainForm.show();
   return app.exec();

@@ -26,6 +26,7 @@
 #include "gui/TPrompter.h"
 #include "gui/cursors.h"
 #include "gui/icons.h"
+#include "render/fractalfile.h"
 
 namespace {
 
@@ -86,6 +87,8 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
   // The grammars of the palette, project and fractal files are built here, in that order,
   // once the readers exist. The fractal commands are connected here (ConnectCommands), then
   // the project commands (ConnectProject).
+  FractalFileGrammar();
+  ConnectCommands();
 
   FormCreate();
   UpdateActions();

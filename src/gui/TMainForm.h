@@ -1,6 +1,7 @@
 #pragma once
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -8,6 +9,9 @@
 #include <QCursor>
 #include <QMainWindow>
 #include <QStringList>
+
+#include "engine/TFractProps.h"
+#include "render/TVoldViewProps.h"
 
 class QAction;
 class QLabel;
@@ -18,8 +22,10 @@ class QMenu;
 class QTimer;
 class QToolBar;
 class TAboutBox;
+class TMDIChildWave;
 class TMDIChildZenolith;
 class TUnit;
+class TUnitFract;
 
 /// A rectangle in screen pixels: right = left + width, bottom = top + height.
 struct TScreenRect {
@@ -115,8 +121,59 @@ public:
   bool NameEditing = false;
   /// A tool window asked for plain keyboard input: plain keys go to the focused widget.
   bool KeyCapture = false;
-  // DefaultFractal (TFractProps) and DefaultView (TVoldViewProps), the records given to new
-  // windows, are added here together with the fractal commands.
+  // ---- The fractal commands (TMainForm_Commands.cpp).
+  /// Parameters given to every new window; "Use As Default" of the fractal dialog replaces it.
+  TFractProps DefaultFractal;
+  /// Colouring given to every new window; "Use As Default" of the colour dialog replaces it.
+  TVoldViewProps DefaultView;
+
+  /// The active child window when it shows a fractal, or null.
+  TMDIChildWave* ActiveWaveWindow() const;
+  /// A fractal window for `document` (taken over) with copies of the two records; not yet
+  /// added to the frame (AddChildWindow shows it).
+  TMDIChildWave* CreateChildWindow(std::unique_ptr<TUnitFract> document,
+                                   const TFractProps& params, const TVoldViewProps& viewProps);
+  /// "NONAME" with the next number of NoNameCounter that no open window is named.
+  std::string NextFreeNoName();
+  /// New window: the fractal dialog on DefaultFractal; Cancel removes the window again.
+  void FileNewWaveExecute();
+  /// The open dialog; each chosen file through OpenFractalFile.
+  void FileOpenFractalExecute();
+  /// Opens one ".zlf" file in a new window and starts it; on failure shows "Cannot read the
+  /// file" and leaves no window. Returns the document (owned by its window) or null.
+  TUnitFract* OpenFractalFile(const std::string& path);
+  void FileSaveExecute();
+  void FileSaveAsExecute();
+  void FileRevertExecute();
+  /// Saves the document to its file (a new one through SaveUnitAs); false when not saved.
+  bool SaveUnit(TUnitFract* unit);
+  /// Asks for a file name and writes the document there; false when cancelled or not saved.
+  bool SaveUnitAs(TUnitFract* unit);
+  /// Reads the document's file again into its window and recomputes; on failure shows
+  /// "Cannot revert the file" and changes nothing.
+  bool RevertUnit(TUnitFract* unit);
+  /// A new unnamed window with copies of the active window's records.
+  void DuplicateWaveExecute();
+  /// A new window showing the Julia set of c = cr + ci i and d = dr + di i over
+  /// [-1.4, 1.4] x [-1.3, 1.3] with the other parameters and the colouring given; nothing
+  /// happens without an active fractal window.
+  void CreateJuliaWindow(const TFractProps& params, const TVoldViewProps& viewProps, double cr,
+                         double ci, double dr, double di);
+  /// The fractal dialog on the active window's parameters; OK recomputes.
+  void FractPropsExecute();
+  /// The colour dialog on the active window's colouring; OK repaints.
+  void ViewVoldExecute();
+  // Mouse modes: each switches its mode on, or off when it is on.
+  void ZoomInExecute();
+  void ZoomOutExecute();
+  void DrawPointsExecute();
+  void CreateJuliaFromMandelbrotExecute();
+  // Orbit points of the active window.
+  void AddNextPointsExecute();
+  void GroupAsPolynoomExecute();
+  void RemovePointsExecute();
+  /// Connects the fractal commands to their actions and the command-line hook.
+  void ConnectCommands();
 
   /// The about box created at start (not owned); null = a temporary one is shown.
   TAboutBox* AboutBox = nullptr;

@@ -1,2 +1,3 @@
 # The fractal and project commands of the main window.
-target_sources(zgui PRIVATE)
+target_sources(zgui PRIVATE
+  TMainForm_Commands.cpp)
