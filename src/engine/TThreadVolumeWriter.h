@@ -5,46 +5,82 @@
 
 #include "engine/TKernelParams.h"
 
+class TComputePool;
 class TFractArray;
 class TGuiDispatcher;
 class TVolumeClient;
 
-/// Computes a whole fractal on a worker thread of its own, in bands of BandWidth columns from
-/// left to right. After each band it has the GUI thread run the client's PaintProgress and waits
-/// for it; at its end the client's ComputationEnded runs on the GUI thread.
+/// Computes a whole fractal in the background, in bands of BandWidth columns.
+///
+/// Two ways to run, chosen by TOptions::Progress:
+/// - EachBand: a worker thread of its own computes the bands from left to right; after each band
+///   it has the GUI thread run the client's PaintProgress and waits for it.
+/// - Coalesced: the bands are handed out to the workers of a TComputePool, which several
+///   computations share; ColumnsDone is the count of finished columns contiguous from the left.
+///   When it has risen, no progress call is queued and the last was posted 10 ms ago or more
+///   (or the picture is complete), a worker posts one after its band; the workers never wait
+///   for the GUI thread, and the client paints ColumnsShown .. ColumnsDone when the call runs.
+/// In both, the client's ComputationEnded runs on the GUI thread at the end, after the last
+/// progress call, and every stored cell is exactly what ComputeBand stores.
 ///
 /// Created suspended. Stop it from the GUI thread with Terminate() and then WaitFor(): the stop
-/// never needs the GUI thread to make progress, is honoured within a pixel, and after Terminate
-/// the client gets no further call, even from calls already queued. A column cut short is not
-/// counted in ColumnsDone.
+/// never needs the GUI thread to make progress, waits only for the bands in progress (each
+/// honours the stop within a pixel), and after Terminate the client gets no further call, even
+/// from calls already queued. A column cut short is not counted in ColumnsDone.
 class TThreadVolumeWriter {
 public:
   static constexpr int BandWidth = 4;
 
+  /// Which kernel computes the pixels; both store the same bits.
+  enum class TKernel { Reference, Fast };
+  /// How progress reaches the client (see the class comment).
+  enum class TProgress { EachBand, Coalesced };
+
+  struct TOptions {
+    TKernel Kernel = TKernel::Reference;
+    TProgress Progress = TProgress::EachBand;
+    /// Coalesced only: the most bands of this computation computed at once; 0 = as many as
+    /// the pool has workers. EachBand always uses its one thread.
+    int Workers = 0;
+    /// Coalesced only: the pool to run on (not owned); null = TComputePool::Shared().
+    TComputePool* Pool = nullptr;
+
+    /// The fast kernel on every worker of the shared pool, with coalesced progress.
+    static TOptions Fastest();
+  };
+
   /// `view`, `array` and `gui` are not owned and must outlive this object; the array must have
   /// the parameters' resolution. The parameters are copied. Nothing runs until Resume().
+  /// Runs as described: EachBand with the reference kernel.
   TThreadVolumeWriter(TVolumeClient& view, TFractArray& array, const TKernelParams& params,
                       TGuiDispatcher& gui);
+  /// The same with the given options.
+  TThreadVolumeWriter(TVolumeClient& view, TFractArray& array, const TKernelParams& params,
+                      TGuiDispatcher& gui, const TOptions& options);
   /// Terminates and waits if still running.
   ~TThreadVolumeWriter();
   TThreadVolumeWriter(const TThreadVolumeWriter&) = delete;
   TThreadVolumeWriter& operator=(const TThreadVolumeWriter&) = delete;
 
-  /// Starts the worker; does nothing when it was started before or termination was requested.
+  /// Starts the computation; does nothing when it was started before or termination was
+  /// requested.
   void Resume();
-  /// Requests the end: the worker stops at its next check (between pixels, or within a deep
-  /// pixel) and at once when it is waiting for its progress call. Does not wait.
+  /// Requests the end: no further band starts, the bands in progress stop at their next check
+  /// (between pixels, or within a deep pixel), and at once when waiting for a progress call.
+  /// Does not wait.
   void Terminate();
-  /// Waits until the worker has ended; returns at once when it never started. Call Terminate()
-  /// first when waiting on the GUI thread, or a pending progress call could never run.
+  /// Waits until the computation has ended; returns at once when it never started. With
+  /// EachBand, call Terminate() first when waiting on the GUI thread, or a pending progress
+  /// call could never run.
   void WaitFor();
-  /// Whether the worker has run and ended.
-  bool Finished() const { return Ended.load(); }
+  /// Whether the computation has run and ended.
+  bool Finished() const;
   /// Whether Terminate() was called.
   bool Terminated() const { return TerminateRequested.load(); }
 
 private:
   struct TShared;
+  class TPoolJob;
 
   void Execute();
   bool RunProgressCall();
@@ -52,8 +88,10 @@ private:
   TFractArray& FractArray;
   const TKernelParams Params;
   TGuiDispatcher& Gui;
+  const TOptions Options;
   // Outlives this object while calls posted to the GUI thread still hold it.
   std::shared_ptr<TShared> Shared;
+  std::shared_ptr<TPoolJob> Job;  // Coalesced only
   std::atomic<bool> TerminateRequested{false};
   std::atomic<bool> Started{false};
   std::atomic<bool> Ended{false};

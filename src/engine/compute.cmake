@@ -2,4 +2,21 @@ target_sources(zengine PRIVATE
   TFractArray.cpp
   kernels.cpp
   TCallQueue.cpp
-  TThreadVolumeWriter.cpp)
+  TThreadVolumeWriter.cpp
+  TComputePool.cpp
+  cpufeatures.cpp
+  fastkernel.cpp
+  fastkernel_generic.cpp
+  fastkernel_avx2.cpp
+  fastkernel_avx512.cpp)
+
+# Each instruction-set build of the fast kernel gets its flags alone; the rest of the program
+# stays on the baseline. The global -ffp-contract=off keeps every product rounded before its
+# sum, as in the reference (the test FastKernelHasNoFma checks the objects). -mno-fma is not
+# used: some compilers would drop AVX-512 with it.
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64|amd64")
+  set_source_files_properties(${CMAKE_CURRENT_SOURCE_DIR}/fastkernel_avx2.cpp PROPERTIES
+    COMPILE_OPTIONS "-mavx2")
+  set_source_files_properties(${CMAKE_CURRENT_SOURCE_DIR}/fastkernel_avx512.cpp PROPERTIES
+    COMPILE_OPTIONS "-mavx512f")
+endif()

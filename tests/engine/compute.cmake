@@ -1,3 +1,7 @@
 zenolith_add_test(test_engine_kernels SOURCES test_kernels.cpp LIBS zengine)
 zenolith_add_test(test_engine_thread SOURCES test_thread.cpp test_thread_callqueue.cpp
-  LIBS zengine)
+  test_thread_pool.cpp test_computepool.cpp LIBS zengine)
+zenolith_add_test(test_engine_fastkernel SOURCES test_fastkernel.cpp LIBS zengine)
+add_test(NAME FastKernelHasNoFma
+  COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} "-DOBJECTS=$<TARGET_OBJECTS:zengine>"
+    -P ${CMAKE_CURRENT_SOURCE_DIR}/CheckNoFma.cmake)
