@@ -21,13 +21,15 @@ bool ParseSize(std::string_view text, int& width, int& height) {
 }  // namespace
 
 const char* UsageText() {
-  return "Usage: zenolith-render FILE.zlf -o OUT.png [--size WxH] [--dump OUT.tsv]\n"
+  return "Usage: zenolith-render FILE.zlf -o OUT.png [--size WxH] [--dump OUT.tsv] [--threads N]\n"
          "Computes the fractal of a Zenolith fractal file and writes the picture that a fractal\n"
          "window of WxH pixels shows of it (default: the file's resolution), without orbits.\n"
          "\n"
          "  -o, --output OUT.png  write the picture as PNG\n"
          "  --size WxH            size of the picture in pixels, e.g. 800x600\n"
          "  --dump OUT.tsv        write the depth and cycle period of every point as text\n"
+         "  --threads N           compute on N threads (default: one per core)\n"
+         "  --reference           compute with the plain reference kernel on one thread\n"
          "  --help                show this help\n"
          "  --version             show the version\n"
          "\n"
@@ -45,14 +47,25 @@ TCommand ParseArguments(int argc, const char* const* argv, TRenderOptions& optio
   }
   for (int k = 0; k < argc; ++k) {
     const std::string_view arg = argv[k];
-    const bool takesValue = arg == "-o" || arg == "--output" || arg == "--size" || arg == "--dump";
+    const bool takesValue = arg == "-o" || arg == "--output" || arg == "--size" ||
+                            arg == "--dump" || arg == "--threads";
+    if (arg == "--reference") {
+      options.Reference = true;
+      continue;
+    }
     if (takesValue) {
       if (k + 1 >= argc) {
         error = "missing value after " + std::string(arg);
         return TCommand::Bad;
       }
       const std::string_view value = argv[++k];
-      if (arg == "--size") {
+      if (arg == "--threads") {
+        if (!ParsePositive(value, options.Threads) || options.Threads > 1024) {
+          error = "--threads needs a whole number from 1 to 1024, not \"" + std::string(value) +
+                  "\"";
+          return TCommand::Bad;
+        }
+      } else if (arg == "--size") {
         if (!ParseSize(value, options.Width, options.Height)) {
           error = "--size needs WIDTHxHEIGHT with two positive whole numbers, not \"" +
                   std::string(value) + "\"";

@@ -8,6 +8,8 @@ struct TRenderOptions {
   std::string DumpOutput; ///< the result array as text; empty = none
   int Width = 0;          ///< client size in pixels; 0 = the file's resolution
   int Height = 0;
+  int Threads = 0;         ///< computation threads; 0 = one per core
+  bool Reference = false;  ///< the plain scalar kernel on one thread, band by band
 };
 
 /// The outcome of reading the arguments.

@@ -79,7 +79,8 @@ int Render(const TRenderOptions& options) {
 
   TProgressBar bar;
   const bool complete = ComputeAndPaint(params, *array, surface, fractal.View,
-                                        [&](int done, int total) { bar.Show(done, total); });
+                                        [&](int done, int total) { bar.Show(done, total); },
+                                        options.Threads, options.Reference);
   bar.Finish();
   if (!complete) {
     std::fprintf(stderr, "zenolith-render: the computation of \"%s\" ended early\n",

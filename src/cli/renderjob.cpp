@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "engine/TCallQueue.h"
+#include "engine/TComputePool.h"
 #include "engine/TFractArray.h"
 #include "engine/TThreadVolumeWriter.h"
 #include "engine/TVolumeClient.h"
@@ -39,11 +40,19 @@ private:
 }  // namespace
 
 bool ComputeAndPaint(const TKernelParams& params, TFractArray& array, TPixelBuffer& surface,
-                     const TVoldViewProps& view, const TProgressReport& progress) {
+                     const TVoldViewProps& view, const TProgressReport& progress, int threads,
+                     bool reference) {
   TCallQueue gui;
+  TThreadVolumeWriter::TOptions options = TThreadVolumeWriter::TOptions::Fastest();
+  if (reference) {
+    options = TThreadVolumeWriter::TOptions();
+  } else if (threads > 0) {
+    TComputePool::Shared().SetWorkerCount(threads);
+    options.Workers = threads;
+  }
   TSurfaceView client(array, surface, view, params.MaxCycle, progress);
   {
-    TThreadVolumeWriter writer(client, array, params, gui);
+    TThreadVolumeWriter writer(client, array, params, gui, options);
     writer.Resume();
     while (!gui.ProcessUntil([&] { return client.Ended; }, std::chrono::hours(1))) {
     }

@@ -55,7 +55,10 @@ void TViewWave::StartComputation() {
   FractArray = std::move(array);
   EndHandled = false;
   ThreadVolumeWriter =
-      std::make_unique<TThreadVolumeWriter>(*this, *FractArray, params, Dispatcher);
+      std::make_unique<TThreadVolumeWriter>(*this, *FractArray, params, Dispatcher,
+                                          TThreadVolumeWriter::TOptions::Fastest());
+  ComputeTime = -1;
+  ComputeClock.start();
   ThreadVolumeWriter->Resume();
 }
 
@@ -64,6 +67,8 @@ void TViewWave::StopComputation() {
   ThreadVolumeWriter->Terminate();
   ThreadVolumeWriter->WaitFor();
   ThreadVolumeWriter.reset();
+  // A computation cut short took no time worth showing.
+  if (!EndHandled) ComputeTime = -1;
   EndHandled = false;
 }
 
@@ -137,6 +142,7 @@ void TViewWave::PaintProgress() {
 }
 
 void TViewWave::ComputationEnded() {
+  ComputeTime = ComputeClock.elapsed();
   EndHandled = true;
   DrawOrbits();
 }
@@ -158,21 +164,27 @@ void TViewWave::DrawOrbits() {
 }
 
 void TViewWave::AddNextPoints() {
-  DrawPoints.AddNextPoints(FractProps.KernelParams());
+  const TViewState before = CaptureState();
+  OrbitJournal.AddNextPoints(DrawPoints, FractProps.KernelParams());
   DrawOrbits();
+  CommitChange(before);
 }
 
 void TViewWave::ToggleGroupPoints() {
+  const TViewState before = CaptureState();
   GroupPoints = !GroupPoints;
   if (!GroupPoints) {
-    DrawPoints.Group();
+    OrbitJournal.Group(DrawPoints);
     DrawOrbits();
   }
+  CommitChange(before);
 }
 
 void TViewWave::RemovePoints() {
-  DrawPoints.Clear();
+  const TViewState before = CaptureState();
+  OrbitJournal.Clear(DrawPoints);
   RequestRepaint();
+  CommitChange(before);
 }
 
 // ---- Selection.
@@ -291,6 +303,8 @@ void TViewWave::MouseMove(int x, int y) {
   }
   LastMouseX = x;
   LastMouseY = y;
+  MouseInside = true;
+  ShowStatus();
 }
 
 void TViewWave::RightClick() {
@@ -325,10 +339,13 @@ void TViewWave::LeftClick(int x, int y) {
     case mmZoomOut:
       ZoomTo(selection, mode == mmZoomIn);
       break;
-    case mmDrawPoints:
-      DrawPoints.AddOrbit(px, py, GroupPoints, FractProps.KernelParams());
+    case mmDrawPoints: {
+      const TViewState before = CaptureState();
+      OrbitJournal.AddOrbit(DrawPoints, px, py, GroupPoints, FractProps.KernelParams());
       DrawOrbits();
+      CommitChange(before);
       break;
+    }
     case mmCreateJulia: {
       const bool mapC = FractProps.MapField == TFractProps::MapC;
       const bool mapD = FractProps.MapField == TFractProps::MapD;
@@ -377,6 +394,8 @@ void TViewWave::ZoomTo(const TRect& selection, bool zoomIn) {
       !std::isfinite(newBottom) || newLeft == newRight || newTop == newBottom) {
     return;
   }
+  const TViewState before = CaptureState();
   SetArea(newLeft, newTop, newRight, newBottom);
   Window.MarkModified();
+  CommitChange(before);
 }

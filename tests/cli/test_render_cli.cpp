@@ -213,6 +213,22 @@ TEST(RenderCli, RefusesAResolutionThatCannotBeAllocated) {
       << big.Err;
 }
 
+TEST(RenderCli, ThreadCountAndKernelNeverChangeTheResult) {
+  TScratchDir dir("cli-threads");
+  std::vector<std::string> dumps;
+  for (const std::vector<std::string>& extra :
+       {std::vector<std::string>{"--reference"}, {"--threads", "1"}, {"--threads", "3"}, {}}) {
+    const std::string tsv = dir.File("cells" + std::to_string(dumps.size()) + ".tsv");
+    std::vector<std::string> args{Mandelbrot, "--dump", tsv};
+    args.insert(args.end(), extra.begin(), extra.end());
+    const TRun run = RunRenderer(dir, args);
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    dumps.push_back(ReadFile(tsv));
+  }
+  ASSERT_GT(dumps[0].size(), 600u * 8);
+  for (size_t k = 1; k < dumps.size(); ++k) EXPECT_EQ(dumps[k], dumps[0]) << "run " << k;
+}
+
 TEST(RenderCli, BadArgumentsPrintTheUsageAndExitWithOne) {
   TScratchDir dir("cli-usage");
   const std::string out = dir.File("out.png");
@@ -233,6 +249,9 @@ TEST(RenderCli, BadArgumentsPrintTheUsageAndExitWithOne) {
       {Mandelbrot, "-o", out, "--size", "10x10x2"},
       {Mandelbrot, "-o", out, "--size", "3000000000x10"},
       {Mandelbrot, "-o", ""},
+      {Mandelbrot, "-o", out, "--threads", "0"},
+      {Mandelbrot, "-o", out, "--threads", "two"},
+      {Mandelbrot, "-o", out, "--threads"},
   };
   for (const auto& args : cases) {
     std::string joined;
@@ -269,7 +288,9 @@ TEST(RenderCli, ShowsAProgressBarWhenErrorsGoToATerminal) {
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 2, side.c_str(), O_RDWR | O_NOCTTY, 0);
   std::vector<char*> argv{const_cast<char*>(Program.c_str()), const_cast<char*>(Mandelbrot.c_str()),
-                          const_cast<char*>("-o"), const_cast<char*>(png.c_str()), nullptr};
+                          const_cast<char*>("-o"), const_cast<char*>(png.c_str()),
+                          // band by band, so that every band's step of the bar shows
+                          const_cast<char*>("--reference"), nullptr};
   pid_t pid = 0;
   ASSERT_EQ(posix_spawn(&pid, Program.c_str(), &actions, nullptr, argv.data(), environ), 0);
   posix_spawn_file_actions_destroy(&actions);
