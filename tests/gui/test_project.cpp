@@ -1,0 +1,344 @@
+// Projects in the main window: saving the windows into a project and reading them back, the
+// project commands and their dialogs, failing saves and broken project files.
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+#include <QMdiArea>
+#include <sys/stat.h>
+
+#include "core/TXMLItem.h"
+#include "core/xmlread.h"
+#include "gui/projectfile.h"
+#include "support/testdata.h"
+#include "wavetestsupport.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Contents(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return "<missing>";
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Per "Window" of a written project, the children of its document: "File=...,TempFile=...".
+std::vector<std::string> StoredDocuments(const std::string& projectPath) {
+  std::vector<std::string> documents;
+  const TXMLReadResult read = ReadXMLFile(projectPath, ProjectGrammar());
+  EXPECT_EQ(read.Outcome, TXMLReadOutcome::Read) << read.ErrorText;
+  if (!read.Root) return documents;
+  for (const TXMLItem* item = read.Root->GetFirst()->GetFirst(); item; item = item->GetNext()) {
+    if (item->GetElement() != "Window") continue;
+    std::string parts;
+    for (const TXMLItem* e = item->GetFirst()->GetFirst(); e; e = e->GetNext())
+      parts += (parts.empty() ? "" : ",") + e->GetElement() + "=" + e->GetText();
+    documents.push_back(parts);
+  }
+  return documents;
+}
+
+std::string FileText(const TMDIChildWave* child) {
+  std::string bytes;
+  std::string errorText;
+  EXPECT_TRUE(child->GetUnitFract()->ToFileText(bytes, errorText)) << errorText;
+  return bytes;
+}
+
+}  // namespace
+
+class Project : public WaveFixture {
+protected:
+  // A copy of the fixture fractal at `name` in the scratch folder, opened in a new window.
+  TMDIChildWave* OpenCopy(const std::string& name) {
+    const std::string path = Dir.File(name);
+    fs::copy_file(TestData("gui/mandelbrot.zlf"), path, fs::copy_options::overwrite_existing);
+    EXPECT_NE(Form->OpenFractalFile(path), nullptr);
+    return Form->ActiveWaveWindow();
+  }
+  // A fixture project of tests/data/project copied beside its copy 0 (the fixture fractal).
+  std::string FixtureProject(const std::string& name) {
+    const std::string path = Dir.File(name + ".kvp");
+    fs::copy_file(TestData("project/" + name + ".kvp"), path);
+    fs::create_directory(Dir.File(name + "TempSaveFiles"));
+    fs::copy_file(TestData("gui/mandelbrot.zlf"),
+                  Dir.File(name + "TempSaveFiles/savedProjectWindowFile0.wav"));
+    return path;
+  }
+  TMDIChildWave* WindowNamed(const std::string& name) const {
+    for (TMDIChildZenolith* child : Form->ChildWindows())
+      if (child->GetDocument()->GetName() == name) return qobject_cast<TMDIChildWave*>(child);
+    return nullptr;
+  }
+  // Everything a project keeps of each window, by name.
+  std::map<std::string, std::string> Windows() const {
+    std::map<std::string, std::string> windows;
+    for (TMDIChildWave* child : Form->ProjectWindows()) {
+      const TUnitFract* unit = child->GetUnitFract();
+      const QRect g = child->geometry();
+      windows[unit->GetName()] =
+          std::to_string(g.x()) + "," + std::to_string(g.y()) + " " + std::to_string(g.width()) +
+          "x" + std::to_string(g.height()) + " file=" + unit->GetFileName() +
+          " modified=" + std::to_string(unit->Modified()) +
+          " needsSave=" + std::to_string(unit->NeedsSave()) + "\n" + Xml(child->GetParams()) +
+          Xml(child->GetViewProps());
+    }
+    return windows;
+  }
+
+  TScratchDir Dir{"project"};
+  std::string ProjectPath = Dir.File("my.kvp");
+  std::string Folder = Dir.File("myTempSaveFiles");
+};
+
+TEST_F(Project, ProjectWithoutWindowsRoundTrips) {
+  Prompter.SaveAnswers = {ProjectPath};
+  Form->ProjectNew->trigger();
+  EXPECT_EQ(Form->ProjectFile, ProjectPath);
+  EXPECT_EQ(Form->windowTitle().toStdString(), "Zenolith 1.0 - " + ProjectPath);
+  EXPECT_FALSE(fs::exists(ProjectPath)) << "nothing is written before a save";
+
+  Form->NoNameCounter = 7;
+  Form->setGeometry(60, 70, 640, 480);
+  Form->ProjectSave->trigger();
+  const std::string text = Contents(ProjectPath);
+  EXPECT_NE(text.find("<NoNameCounter>7</NoNameCounter>"), std::string::npos) << text;
+  EXPECT_EQ(text.find("Window"), std::string::npos) << text;
+  EXPECT_FALSE(fs::exists(Folder)) << "no copies, no folder";
+
+  Form->ProjectClose->trigger();
+  EXPECT_EQ(Form->ProjectFile, "");
+  EXPECT_EQ(Form->windowTitle(), "Zenolith 1.0");
+  Form->NoNameCounter = 0;
+  Form->setGeometry(10, 10, 500, 400);
+  Form->OpenProjectFile(ProjectPath);
+  EXPECT_EQ(Form->ProjectFile, ProjectPath);
+  EXPECT_EQ(Form->NoNameCounter, 7);
+  EXPECT_EQ(Form->geometry(), QRect(60, 70, 640, 480));
+  EXPECT_TRUE(Prompter.Messages.empty());
+}
+
+TEST_F(Project, SaveCopiesOnlyTheWindowsWithUnsavedWork) {
+  TMDIChildWave* kept = OpenCopy("kept.zlf");
+  TMDIChildWave* changed = OpenCopy("changed.zlf");
+  changed->MarkModified();
+  TMDIChildWave* fresh = AddWave(SmallMandelbrot(), {}, "Fresh");
+  // A copy left by an earlier failed save is not taken for this save's.
+  fs::create_directory(Folder);
+  std::ofstream(Folder + "/newProjectWindowFile2.wav") << "stale";
+
+  ASSERT_TRUE(Form->SaveProject(ProjectPath, false));
+  EXPECT_EQ(StoredDocuments(ProjectPath),
+            std::vector<std::string>({"File=" + Dir.File("kept.zlf"),
+                                      "File=" + Dir.File("changed.zlf") + ",TempFile=0",
+                                      "TempFile=1"}));
+  EXPECT_EQ(Contents(Folder + "/savedProjectWindowFile0.wav"), FileText(changed));
+  EXPECT_EQ(Contents(Folder + "/savedProjectWindowFile1.wav"), FileText(fresh));
+  EXPECT_FALSE(fs::exists(Folder + "/savedProjectWindowFile2.wav"));
+  EXPECT_FALSE(fs::exists(Folder + "/newProjectWindowFile0.wav"));
+  EXPECT_FALSE(fs::exists(Folder + "/newProjectWindowFile2.wav"));
+  // The documents' own files are not written: their changes stay unsaved.
+  EXPECT_TRUE(changed->GetUnitFract()->Modified());
+  EXPECT_EQ(kept->GetUnitFract()->TempFileNumber, -1);
+  EXPECT_TRUE(Prompter.Messages.empty());
+}
+
+TEST_F(Project, ExportCopiesEveryWindowAndKeepsTheProject) {
+  OpenCopy("kept.zlf");
+  AddWave(SmallMandelbrot(), {}, "Fresh");
+  Form->ProjectFile = ProjectPath;
+  Form->UpdateActions();
+  const std::string exportPath = Dir.File("out.kvp");
+  Prompter.SaveAnswers = {exportPath};
+  Form->ProjectExport->trigger();
+  EXPECT_EQ(StoredDocuments(exportPath), std::vector<std::string>({"TempFile=0", "TempFile=1"}));
+  EXPECT_TRUE(fs::exists(Dir.File("outTempSaveFiles/savedProjectWindowFile1.wav")));
+  EXPECT_EQ(Form->ProjectFile, ProjectPath);
+  EXPECT_FALSE(fs::exists(ProjectPath));
+}
+
+TEST_F(Project, ProjectDialogsAskForProjectFiles) {
+  struct TCase {
+    QAction* Action;
+    const char* Title;
+    int Help;
+    bool Overwrite;
+  };
+  Form->ProjectFile = ProjectPath;
+  Form->UpdateActions();
+  const TCase cases[] = {{Form->ProjectOpen, "Open Project", 53, false},
+                         {Form->ProjectNew, "New Project", 54, true},
+                         {Form->ProjectExport, "Export Project", 56, true}};
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Title);
+    Prompter.FileDialogs.clear();
+    c.Action->trigger();  // cancelled: nothing changes
+    ASSERT_EQ(Prompter.FileDialogs.size(), 1u);
+    const TFileDialogRequest& request = Prompter.FileDialogs[0];
+    EXPECT_EQ(request.Title, c.Title);
+    EXPECT_EQ(request.HelpContext, c.Help);
+    EXPECT_EQ(request.OverwritePrompt, c.Overwrite);
+    EXPECT_TRUE(request.MustExist);
+    EXPECT_EQ(request.DefaultExt, "kvp");
+    EXPECT_EQ(request.Filter,
+              "Project Files (*.kvp)|*.kvp|XML Files (*.xml)|*.xml|All files (*.*)|*.*");
+    EXPECT_EQ(Form->ProjectFile, ProjectPath);
+  }
+  EXPECT_FALSE(fs::exists(ProjectPath));
+}
+
+TEST_F(Project, FailedSaveLeavesThePreviousProjectReadable) {
+  TMDIChildWave* child = OpenCopy("w.zlf");
+  TFractProps params = child->GetParams();
+  params.MaxDepth.SetInt(77);
+  child->SetParams(params);
+  child->MarkModified();
+  ASSERT_TRUE(Form->SaveProject(ProjectPath, false));
+  const std::string previous = Contents(ProjectPath);
+  const std::string previousCopy = Contents(Folder + "/savedProjectWindowFile0.wav");
+
+  params.MaxDepth.SetInt(99);
+  child->SetParams(params);
+  ASSERT_EQ(::chmod(ProjectPath.c_str(), 0444), 0);
+  EXPECT_FALSE(Form->SaveProject(ProjectPath, false));
+  ASSERT_EQ(Prompter.Messages.size(), 1u);
+  EXPECT_EQ(Prompter.Messages[0].Text,
+            "Cannot save Project File: Operating System cannot open file for writing, maybe the "
+            "file is readonly.");
+  EXPECT_EQ(Prompter.Messages[0].Title, "FileError");
+  EXPECT_EQ(Contents(ProjectPath), previous);
+  EXPECT_EQ(Contents(Folder + "/savedProjectWindowFile0.wav"), previousCopy);
+  EXPECT_EQ(Contents(Folder + "/newProjectWindowFile0.wav"), FileText(child));
+
+  child->CloseWithoutQuery();
+  Form->OpenProjectFile(ProjectPath);
+  ASSERT_NE(Form->ActiveWaveWindow(), nullptr);
+  EXPECT_EQ(Form->ActiveWaveWindow()->GetParams().MaxDepth.GetInt(), 77);
+}
+
+TEST_F(Project, SaveWhereNothingCanBeWrittenIsReported) {
+  // Nobody, not even root, may create files in /proc.
+  EXPECT_FALSE(Form->SaveProject("/proc/p.kvp", false));
+  AddWave(SmallMandelbrot(), {}, "Fresh");
+  EXPECT_FALSE(Form->SaveProject("/proc/p.kvp", false));
+  EXPECT_EQ(Prompter.Texts(),
+            std::vector<std::string>(
+                {"Cannot save Project File: Operating System cannot open file for writing, maybe "
+                 "the file is readonly.",
+                 "Cannot save Project File: Cannot create the folder \"/proc/pTempSaveFiles\"."}));
+}
+
+TEST_F(Project, BrokenProjectIsReportedOnceAndKeepsTheWindowsOpened) {
+  const std::string path = FixtureProject("broken");
+  Form->OpenProjectFile(path);
+  ASSERT_EQ(Prompter.Messages.size(), 1u);
+  EXPECT_EQ(Prompter.Messages[0].Text,
+            "Cannot read the file: \"" + path +
+                "\"In Width: Value must be between 0 and 16384. At line 32, column 12.");
+  EXPECT_EQ(Prompter.Messages[0].Title, "File Error");
+  EXPECT_EQ(Form->ProjectFile, "");
+  EXPECT_EQ(Form->windowTitle(), "Zenolith 1.0");
+  ASSERT_EQ(Form->ChildWindows().size(), 1u);
+  EXPECT_NE(WindowNamed("First"), nullptr);
+}
+
+TEST_F(Project, NameTakenWhileReadingIsDroppedAndTheReadGoesOn) {
+  AddWave(SmallMandelbrot(), {}, "Twin");
+  const std::string path = FixtureProject("twins");
+  Form->OpenProjectFile(path);
+  ASSERT_EQ(Prompter.Messages.size(), 1u);
+  EXPECT_EQ(Prompter.Messages[0].Text,
+            "When opening file \"/nonexistent/zenolith/twin.zlf\" from project, a window with "
+            "name \"Twin\" already exists");
+  EXPECT_EQ(Prompter.Messages[0].Title, "Error");
+  EXPECT_EQ(Form->ProjectFile, path);
+  ASSERT_EQ(Form->ChildWindows().size(), 3u);
+  EXPECT_EQ(Form->ChildWindows()[1]->GetDocument()->GetName(), "");
+  EXPECT_EQ(Form->ChildWindows()[1]->GetDocument()->GetFileName(),
+            "/nonexistent/zenolith/twin.zlf");
+  EXPECT_NE(WindowNamed("Other"), nullptr);
+}
+
+TEST_F(Project, WithoutAProjectEachWindowIsAskedBeforeAnotherIsOpened) {
+  TTestChild* child = AddChild("Asked");
+  child->AllowClose = false;
+  const std::string path = FixtureProject("twins");
+  Prompter.OpenAnswers = {{path}};
+  Form->ProjectOpen->trigger();
+  EXPECT_EQ(child->Questions, 1);
+  EXPECT_EQ(Form->ProjectFile, "");
+  EXPECT_EQ(Form->ChildWindows().size(), 1u);
+
+  child->AllowClose = true;
+  Prompter.OpenAnswers = {{path}};
+  Form->ProjectOpen->trigger();
+  EXPECT_EQ(Form->ProjectFile, path);
+  EXPECT_EQ(Form->ChildWindows().size(), 2u);
+}
+
+// Saved, changed and never-saved windows survive closing the program and starting it again
+// with the project on the command line.
+TEST_F(Project, WindowsComeBackWhenTheProgramStartsWithTheProject) {
+  Prompter.SaveAnswers = {ProjectPath};
+  Form->ProjectNew->trigger();
+  ASSERT_EQ(Form->ProjectFile, ProjectPath);
+
+  TMDIChildWave* kept = OpenCopy("kept.zlf");
+  kept->GetUnitFract()->SetName("Kept");
+  TMDIChildWave* changed = OpenCopy("changed.zlf");
+  changed->GetUnitFract()->SetName("Changed");
+  TFractProps params = changed->GetParams();
+  params.MaxDepth.SetInt(77);
+  changed->SetParams(params);
+  TVoldViewProps view = changed->GetViewProps();
+  view.MaxDepthColor = 0x123456;
+  changed->SetViewProps(view);
+  changed->MarkModified();
+  AddWave(SmallMandelbrot(50, 30), {}, "Fresh");
+  kept->setGeometry(0, 0, 300, 250);
+  changed->setGeometry(310, 0, 320, 260);
+  WindowNamed("Fresh")->setGeometry(20, 270, 280, 200);
+  Form->MdiArea->setActiveSubWindow(kept);
+  Form->setGeometry(40, 50, 1000, 700);
+  Form->NoNameCounter = 4;
+  const std::map<std::string, std::string> before = Windows();
+  ASSERT_EQ(before.size(), 3u);
+
+  Form->close();
+  EXPECT_FALSE(Form->isVisible());
+  EXPECT_TRUE(Prompter.Messages.empty()) << "a project is saved without asking";
+  Form.reset();
+  QApplication::processEvents();
+  EXPECT_EQ(Contents(Dir.File("changed.zlf")), Contents(TestData("gui/mandelbrot.zlf")));
+
+  Form = std::make_unique<TMainForm>();
+  Form->CommandLine.clear();
+  Form->show();
+  QApplication::processEvents();
+  Form->OpenCommandLine({QString::fromStdString(ProjectPath)});
+  EXPECT_TRUE(Prompter.Messages.empty());
+  EXPECT_EQ(Form->windowTitle().toStdString(), "Zenolith 1.0 - " + ProjectPath);
+  EXPECT_EQ(Form->NoNameCounter, 4);
+  EXPECT_EQ(Form->geometry(), QRect(40, 50, 1000, 700));
+  EXPECT_EQ(Windows(), before);
+  ASSERT_NE(Form->ActiveUnit(), nullptr);
+  EXPECT_EQ(Form->ActiveUnit()->GetName(), "Kept");
+
+  // The never-saved window has no file: Save asks for one.
+  TMDIChildWave* fresh = WindowNamed("Fresh");
+  ASSERT_NE(fresh, nullptr);
+  Form->MdiArea->setActiveSubWindow(fresh);
+  Prompter.SaveAnswers = {Dir.File("fresh.zlf")};
+  Form->FileSave->trigger();
+  ASSERT_FALSE(Prompter.FileDialogs.empty());
+  EXPECT_EQ(Prompter.FileDialogs.back().Title, "Save Fractal");
+  EXPECT_EQ(fresh->GetUnitFract()->GetFileName(), Dir.File("fresh.zlf"));
+  EXPECT_EQ(Contents(Dir.File("fresh.zlf")), FileText(fresh));
+
+  // The restored changed window still asks before its changes are lost.
+  Prompter.Answers = {TMsgResult::Cancel};
+  EXPECT_FALSE(WindowNamed("Changed")->CloseQuery());
+  ASSERT_EQ(Prompter.Messages.size(), 1u);
+  EXPECT_EQ(Prompter.Messages[0].Title, "You have unsaved changes");
+}
