@@ -12,6 +12,7 @@
 #include "gui/TPrompter.h"
 #include "gui/cursors.h"
 #include "gui/icons.h"
+#include "gui/viewstatus.h"
 #include "render/TVoldViewProps.h"
 
 TMDIChildWave::TMDIChildWave(QWidget* parent, const TFractProps& params,
@@ -101,10 +102,12 @@ void TMDIChildWave::UpdateMainActions(TMainForm& form) {
   form.DrawPoints->setChecked(MouseMode == mmDrawPoints);
   form.CreateJuliaFromMandelbrot->setChecked(MouseMode == mmCreateJulia);
   form.GroupAsPolynoom->setChecked(View->GetGroupPoints());
-  // Panels 2 to 6 only ever held placeholder words, which mean nothing to a user: they stay
-  // empty. Panel 7 tells whether the fractal is new or changed.
+  // Panel 2 shows the plane point under the mouse, 3 the progress of the computation and 4
+  // its time; 5 and 6 stay empty. Panel 7 tells whether the fractal is new or changed.
   const std::array<std::string, 6> texts = UnitFract->StatusTexts();
-  for (int i = 1; i <= 5; ++i) form.SetStatusText(i, QString());
+  const std::array<std::string, 3> view = ViewStatusTexts(*View);
+  for (int i = 1; i <= 3; ++i) form.SetStatusText(i, QString::fromStdString(view[i - 1]));
+  for (int i = 4; i <= 5; ++i) form.SetStatusText(i, QString());
   form.SetStatusText(6, QString::fromStdString(texts[5]));
 }
 

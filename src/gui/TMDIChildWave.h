@@ -66,8 +66,8 @@ public:
   bool CloseQuery() override;
   /// Stops the computation before the window goes.
   void EvFormClose() override;
-  /// Check marks of the mouse modes and the grouping flag; status panel 7 ("New",
-  /// "Changed" or empty), panels 2 to 6 empty.
+  /// Check marks of the mouse modes and the grouping flag; status panels 2 to 4 from the view
+  /// (mouse point, progress, time), 5 and 6 empty, 7 "New", "Changed" or empty.
   void UpdateMainActions(TMainForm& form) override;
 
   // ---- The window part of a project file.

@@ -89,6 +89,9 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
   // the project commands (ConnectProject).
   FractalFileGrammar();
   ConnectCommands();
+  ConnectProject();
+  // Export, undo, recent files and drops.
+  CreateExtras();
 
   FormCreate();
   UpdateActions();

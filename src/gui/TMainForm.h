@@ -26,6 +26,7 @@ class TMDIChildWave;
 class TMDIChildZenolith;
 class TUnit;
 class TUnitFract;
+class TXMLComplexElement;
 
 /// A rectangle in screen pixels: right = left + width, bottom = top + height.
 struct TScreenRect {
@@ -175,6 +176,87 @@ public:
   /// Connects the fractal commands to their actions and the command-line hook.
   void ConnectCommands();
 
+  // ---- Image export, undo, recent files and dropped files (TMainForm_Extras.cpp).
+  /// Redoes the change the last Undo took back (Ctrl+Y).
+  QAction* Redo = nullptr;
+  /// Saves the active fractal as a PNG or JPEG picture.
+  QAction* ExportImage = nullptr;
+  /// "&Edit": Undo, Redo, Delete Undo.
+  QMenu* MenuEdit = nullptr;
+  /// "Recent &Files" in "&File": the last opened or saved fractal and project files.
+  QMenu* MenuRecentFiles = nullptr;
+  /// Number of recent files kept.
+  static constexpr int RecentFileCount = 10;
+  /// Where the recent files are kept between runs: empty = the user's settings (organisation
+  /// and application "Zenolith"); otherwise this INI file. Tests set their own file.
+  static QString SettingsFile;
+  /// Creates the actions and menus above and connects them; run once by the constructor.
+  void CreateExtras();
+  /// Takes back the latest change of the active fractal window; recomputes or repaints.
+  void UndoExecute();
+  void RedoExecute();
+  /// Forgets the undo and redo steps of the active fractal window.
+  void DeleteUndoExecute();
+  /// Asks for the size and the file, then exports the active fractal (ExportImageFile).
+  void ExportImageExecute();
+  /// Computes the active fractal again at width x height pixels (same area and parameters),
+  /// paints it with the view's colouring, draws its orbit points on it when `orbits`, and
+  /// writes it to `path` (".png", ".jpg" or ".jpeg") in place of any file there, under a
+  /// progress dialog whose Cancel stops at once. Shows the message of a failure (memory, an
+  /// unknown extension, a file that cannot be written); false when nothing was written.
+  bool ExportImageFile(const std::string& path, int width, int height, bool orbits);
+  /// Puts `path` first in the recent files (without duplicates) and stores the list.
+  void AddRecentFile(const std::string& path);
+  /// The recent files, newest first.
+  const std::vector<std::string>& RecentFiles() const { return RecentFileList; }
+  /// Opens a recent file by its extension; a missing one is reported with the CannotRead
+  /// message and leaves the list.
+  void OpenRecentFile(const std::string& path);
+  /// Opens a file dropped on the main window: ".zlf" a fractal window, ".kvp" a project,
+  /// ".cp1" the colour dialog of the active fractal window with the palette as its outside
+  /// palette; anything else gets the "Invalid extension" message.
+  void OpenDroppedFile(const std::string& path);
+  /// The states of Undo, Redo, Delete Undo, Export Image and Recent Files; part of
+  /// UpdateActions.
+  void UpdateExtraActions();
+
+  // ---- The project commands (TMainForm_Project.cpp).
+  /// Connects the project commands to their actions and fills the project hooks.
+  void ConnectProject();
+  /// The open dialog; saves and closes the current project and its windows, then opens the
+  /// chosen one.
+  void ProjectOpenExecute();
+  /// The new-project dialog; saves and closes the current project and its windows, then takes
+  /// the chosen path as the project (nothing is written until it is saved).
+  void ProjectNewExecute();
+  /// Saves the project and closes its windows; then no project is open.
+  void ProjectCloseExecute();
+  void ProjectSaveExecute();
+  /// The export dialog; saves every window as a copy into the chosen project. ProjectFile stays.
+  void ProjectExportExecute();
+  /// Saves the windows into the project at `path` (every window as a copy when exporting):
+  /// writes the copies, then puts them and the project file in place. True at once for an
+  /// empty path. On failure the user has been told, and the previous project file and its
+  /// copies are as they were.
+  bool SaveProject(const std::string& path, bool exportProject);
+  /// Writes a copy "newProjectWindowFile<n>.wav" of each window that needs saving (each window
+  /// when exporting) into the project's folder of copies and sets the documents'
+  /// TempFileNumber. False on failure, with the reason in `errorText` unless the copy's own
+  /// message has been shown.
+  bool SaveTempFiles(const std::string& path, bool exportProject, std::string& errorText);
+  /// The "Project" element of the main window and its fractal windows (as ProjectWindows
+  /// orders them), after SaveTempFiles; an export has no "File" elements. Owned by the caller.
+  std::unique_ptr<TXMLComplexElement> BuildProjectXML(bool exportProject) const;
+  /// Reads the project at `path` and opens its windows. A file that does not read is reported
+  /// once, with its position, and leaves no project open (the windows opened stay); a file
+  /// that cannot be opened leaves no project open without a message.
+  void OpenProjectFile(const std::string& path);
+  /// Without a project asks each window, last to first, and closes it; false when one refuses.
+  /// With a project closes every window without asking.
+  bool CloseAllWindows();
+  /// The fractal windows in the order a project stores them: the bottom of the stack first.
+  std::vector<TMDIChildWave*> ProjectWindows() const;
+
   /// The about box created at start (not owned); null = a temporary one is shown.
   TAboutBox* AboutBox = nullptr;
   /// The program's arguments without the program name; read once, on the first show.
@@ -263,6 +345,8 @@ protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
 private:
   void CreateActions();
@@ -290,6 +374,9 @@ private:
   /// Tool-bar buttons whose hints differ from their actions': short and long hint.
   std::map<QObject*, std::pair<QString, QString>> ButtonHints;
   QTimer* UpdateTimer = nullptr;
+  std::vector<std::string> RecentFileList;
+  // The project file last added to the recent files.
+  std::string RecentProjectFile;
   int BusyCount = 0;
   bool Shown = false;
 };

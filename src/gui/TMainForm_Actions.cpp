@@ -109,7 +109,7 @@ QAction* TMainForm::*const CheckableActions[] = {
 
 // Nothing implements these; they stay disabled rather than do nothing when chosen.
 QAction* TMainForm::*const InertActions[] = {
-    &TMainForm::Undo, &TMainForm::DeleteUndo, &TMainForm::Options,
+    &TMainForm::Options,
 };
 
 }  // namespace
@@ -192,4 +192,5 @@ void TMainForm::UpdateActions() {
   if (!child || child->GetKind() != TUnit::KindFractal) {
     for (int i = 1; i <= 5; ++i) SetStatusText(i, QString());
   }
+  UpdateExtraActions();
 }

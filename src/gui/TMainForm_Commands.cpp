@@ -135,6 +135,7 @@ TUnitFract* TMainForm::OpenFractalFile(const std::string& path) {
   EndBusy();
   window->StartComputation();
   unit->Loaded = true;
+  AddRecentFile(path);
   UpdateActions();
   return unit;
 }
@@ -158,7 +159,10 @@ bool TMainForm::SaveUnit(TUnitFract* unit) {
   if (unit->HasNoFile()) return SaveUnitAs(unit);
   BeginBusy();
   const bool saved = unit->Save();
-  if (saved) unit->ClearModified();
+  if (saved) {
+    unit->ClearModified();
+    AddRecentFile(unit->GetFileName());
+  }
   EndBusy();
   UpdateActions();
   return saved;
@@ -181,6 +185,7 @@ bool TMainForm::SaveUnitAs(TUnitFract* unit) {
   if (saved) {
     unit->SetFileName(path);
     unit->ClearModified();
+    AddRecentFile(path);
   }
   EndBusy();
   UpdateActions();
@@ -206,10 +211,12 @@ bool TMainForm::RevertUnit(TUnitFract* unit) {
                                  TMsgButtons::Ok);
     return false;
   }
+  const TViewState before = child->GetView()->CaptureState();
   child->SetViewProps(stored.View);
   child->SetParams(stored.Params);
   unit->ClearModified();
   child->StartComputation();
+  child->GetView()->CommitChange(before);
   EndBusy();
   UpdateActions();
   return true;
@@ -261,9 +268,11 @@ void TMainForm::FractPropsExecute() {
   const TViewWave* view = child->GetView();
   TDlgFractal dialog(this, view->height(), view->width(), &DefaultFractal, child->GetParams());
   if (dialog.exec() != QDialog::Accepted || !child) return;
+  const TViewState before = child->GetView()->CaptureState();
   child->SetParams(dialog.GetFractProps());
   child->MarkModified();
   child->StartComputation();
+  child->GetView()->CommitChange(before);
   UpdateActions();
 }
 
@@ -272,9 +281,11 @@ void TMainForm::ViewVoldExecute() {
   if (!child) return;
   TDlgVoldViewProps dialog(this, &DefaultView, child->GetViewProps());
   if (dialog.exec() != QDialog::Accepted || !child) return;
+  const TViewState before = child->GetView()->CaptureState();
   child->SetViewProps(dialog.GetViewProps());
   child->MarkModified();
   child->RequestRepaint();
+  child->GetView()->CommitChange(before);
   UpdateActions();
 }
 

@@ -2,12 +2,15 @@
 #include <cstdint>
 #include <memory>
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QWidget>
 
 #include "engine/TFractProps.h"
 #include "engine/TVolumeClient.h"
 #include "gui/TGuiThreadDispatcher.h"
+#include "gui/TOrbitJournal.h"
+#include "gui/TUndoHistory.h"
 #include "render/TDrawPointsList.h"
 #include "render/TPixelBuffer.h"
 #include "render/TVoldViewProps.h"
@@ -90,6 +93,30 @@ public:
   void ToggleGroupPoints();
   /// Deletes every orbit and repaints the picture without them.
   void RemovePoints();
+  /// The steps that built the orbits (for copies and the undo history).
+  const TOrbitJournal& GetOrbitJournal() const { return OrbitJournal; }
+
+  // ---- Undo (TViewWave_Undo.cpp). The mouse and the orbit commands record their changes
+  // themselves; other changes go between CaptureState() and CommitChange().
+  /// The records, orbits and grouping flag as they are now.
+  TViewState CaptureState() const;
+  /// Records `before` as an undo step, unless nothing the view shows has changed since.
+  void CommitChange(const TViewState& before);
+  /// Shows `state`: recomputes when its parameters differ, else repaints when the colouring
+  /// or the orbits differ.
+  void RestoreState(const TViewState& state);
+  TUndoHistory& GetHistory() { return History; }
+  const TUndoHistory& GetHistory() const { return History; }
+
+  // ---- Status.
+  /// The latest mouse position over the view (client pixels); false when the mouse is not
+  /// over it.
+  bool MousePosition(int& x, int& y) const;
+  /// Finished percentage (0 to 100) of the running computation; -1 when none runs.
+  int ProgressPercent() const;
+  /// Milliseconds the running computation has taken so far, or the finished one took; -1
+  /// before the first and after one was stopped.
+  int64_t ComputeMilliseconds() const;
 
   // ---- Selection and mouse (client pixels).
   /// The selection rectangle of size `selectionSize` (fraction of the view) centred on (x, y);
@@ -120,6 +147,7 @@ protected:
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
+  void leaveEvent(QEvent* event) override;
 
 private:
   /// Draws the orbits into the surface only; true when something was drawn.
@@ -131,6 +159,8 @@ private:
   void EraseSelection();
   /// Shows the pixels of `r` on screen.
   void Show(const TRect& r);
+  /// Puts the status texts of this view into the main window when its window is active.
+  void ShowStatus();
   /// The surface as an image on the same memory (null when the surface is empty).
   QImage SurfaceImage();
 
@@ -141,12 +171,17 @@ private:
   // Declared before the worker: it must outlive every worker that posts to it.
   TGuiThreadDispatcher Dispatcher;
   TDrawPointsList DrawPoints;
+  TOrbitJournal OrbitJournal;
+  TUndoHistory History;
   bool GroupPoints = false;
   bool RepaintPendingFlag = false;
   TRect Selection;
   bool SelectionDrawn = false;
   int LastMouseX = -1;
   int LastMouseY = -1;
+  bool MouseInside = false;
+  QElapsedTimer ComputeClock;
+  int64_t ComputeTime = -1;
   // Wheel travel not yet turned into notches (touchpads send small steps).
   int WheelRemainder = 0;
   bool EndHandled = false;

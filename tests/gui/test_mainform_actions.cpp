@@ -163,9 +163,9 @@ TEST_F(MainFormActions, NoKeyIsHeldByTwoActions) {
 
 TEST_F(MainFormActions, MenusHoldTheirEntriesInOrder) {
   EXPECT_EQ(Entries(Form->MenuFile),
-            QStringList({"FileNewWave", "FileOpenWave", "DuplicateWave", "-", "FileClose",
-                         "FileSave", "FileSaveAs", "-", "RegisterItem(hidden)", "-",
-                         "OptionsItem(hidden)", "FileExit"}));
+            QStringList({"FileNewWave", "FileOpenWave", "RecentFiles", "DuplicateWave", "-",
+                         "FileClose", "FileSave", "FileSaveAs", "ExportImage", "-",
+                         "RegisterItem(hidden)", "-", "OptionsItem(hidden)", "FileExit"}));
   EXPECT_EQ(Entries(Form->MenuProject),
             QStringList({"ProjectNewItem", "ProjectOpenItem", "ProjectCloseItem", "-",
                          "ProjectSaveItem", "ProjectExportItem"}));

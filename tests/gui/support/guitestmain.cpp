@@ -1,6 +1,8 @@
 // Main of the GUI tests: the program's application object on the offscreen platform.
 #include "gui/TApplication.h"
 
+#include <QStandardPaths>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -18,6 +20,9 @@ void QuietHandler(QtMsgType type, const QMessageLogContext& context, const QStri
 int main(int argc, char** argv) {
   // Listing the tests happens without a display too.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  // What the program keeps between runs (recent files) goes to Qt's test location, never into
+  // the settings of the user running the tests.
+  QStandardPaths::setTestModeEnabled(true);
   DefaultHandler = qInstallMessageHandler(QuietHandler);
   testing::InitGoogleTest(&argc, argv);
   TApplication app(argc, argv);

@@ -1,0 +1,172 @@
+// Writes the example gallery: a few fractal files and the palettes they use, with the
+// program's own writers. Usage: zenolith-gallery EXAMPLES_FOLDER
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "core/unitFactorPosMoreLess1.h"
+#include "render/TColorPalette1DItem.h"
+#include "render/TStoredFractal.h"
+
+namespace {
+
+// Colours are stored as 0x00BBGGRR.
+constexpr uint32_t Rgb(uint32_t r, uint32_t g, uint32_t b) { return r | g << 8 | b << 16; }
+
+struct TStop {
+  double Position;
+  uint32_t Colour;
+};
+
+TColorPalette1DItem Palette(uint32_t begin, const std::vector<TStop>& stops, uint32_t end) {
+  TColorPalette1DItem palette(begin, end);
+  TColorPalette1DItem* last = &palette;
+  for (const TStop& stop : stops) last = last->AddItem(unitFactorPosMoreLess1(stop.Position), stop.Colour);
+  return palette;
+}
+
+TColorPalette1DItem Fire() {
+  return Palette(Rgb(0, 0, 0),
+                 {{0.2, Rgb(110, 0, 0)}, {0.45, Rgb(230, 70, 0)}, {0.7, Rgb(255, 190, 20)}},
+                 Rgb(255, 255, 230));
+}
+
+TColorPalette1DItem Ocean() {
+  return Palette(Rgb(0, 0, 30),
+                 {{0.25, Rgb(0, 40, 140)}, {0.55, Rgb(0, 170, 220)}, {0.8, Rgb(190, 245, 255)}},
+                 Rgb(255, 255, 255));
+}
+
+TColorPalette1DItem Cycles() {
+  return Palette(Rgb(40, 0, 70), {{0.5, Rgb(200, 40, 120)}}, Rgb(255, 210, 80));
+}
+
+TFractProps Area(double left, double right, double top, double bottom) {
+  TFractProps p;
+  p.XResolution.SetInt(320);
+  p.YResolution.SetInt(320);
+  p.Left.SetDouble(left);
+  p.Right.SetDouble(right);
+  p.Top.SetDouble(top);
+  p.Bottom.SetDouble(bottom);
+  return p;
+}
+
+struct TExample {
+  const char* Name;
+  TFractProps Params;
+  TVoldViewProps View;
+};
+
+std::vector<TExample> Examples() {
+  std::vector<TExample> list;
+
+  {  // The Mandelbrot set, coloured from the ocean palette.
+    TFractProps p = Area(-2.25, 0.75, 1.5, -1.5);
+    p.MapField = TFractProps::MapC;
+    p.MaxDepth.SetInt(300);
+    p.MaxCycle.SetInt(6);
+    TVoldViewProps v;
+    v.SensOutside = SensHigh;
+    v.StrengthOutside.SetDouble(2.5);
+    v.UsePalOutside = true;
+    v.PalOutside = Ocean();
+    v.ColorBackgroundInside = Rgb(0, 0, 20);
+    v.ColorForegroundInside = Rgb(20, 40, 90);
+    list.push_back({"mandelbrot", p, v});
+  }
+  {  // The Douady rabbit: a Julia set whose inside falls into a cycle of three.
+    TFractProps p = Area(-1.5, 1.5, 1.5, -1.5);
+    p.MaxDepth.SetInt(200);
+    p.MaxCycle.SetInt(3);
+    TVoldViewProps v;
+    v.SensOutside = SensNormal;
+    v.StrengthOutside.SetDouble(5.0);
+    v.BackgroundColorOutside = Rgb(8, 8, 24);
+    v.ForegroundColorOutside = Rgb(255, 240, 200);
+    v.UsePalDepthForegroundInside = true;
+    v.PalDepthForegroundInside = Cycles();
+    v.ColorBackgroundInside = Rgb(30, 0, 40);
+    list.push_back({"julia-rabbit", p, v});
+  }
+  {  // A Julia set near the edge of the Mandelbrot set: a spiral of thin arms.
+    TFractProps p = Area(-1.6, 1.6, 1.0, -1.0);
+    p.YResolution.SetInt(200);
+    p.CR.SetDouble(-0.8);
+    p.CI.SetDouble(0.156);
+    p.MaxDepth.SetInt(400);
+    TVoldViewProps v;
+    v.SensOutside = SensNormal;
+    v.StrengthOutside.SetDouble(3.0);
+    v.UsePalOutside = true;
+    v.PalOutside = Fire();
+    list.push_back({"julia-spiral", p, v});
+  }
+  {  // Formula 5, z^n + d z^m + c, with the pixel as c.
+    TFractProps p = Area(-1.6, 1.6, 1.6, -1.6);
+    p.Formula = 5;
+    p.MapField = TFractProps::MapC;
+    p.N.SetInt(3);
+    p.M.SetInt(2);
+    p.DR.SetDouble(0.5);
+    p.DI.SetDouble(0.5);
+    p.MaxDepth.SetInt(200);
+    p.MaxCycle.SetInt(4);
+    TVoldViewProps v;
+    v.SensOutside = SensHigh;
+    v.StrengthOutside.SetDouble(2.0);
+    v.UsePalOutside = true;
+    v.PalOutside = Ocean();
+    v.UsePalDepthForegroundInside = true;
+    v.PalDepthForegroundInside = Cycles();
+    list.push_back({"formula5", p, v});
+  }
+  {  // exp(z) - z - 1 + c with the pixel as c.
+    TFractProps p = Area(-6.0, 3.0, 4.5, -4.5);
+    p.Formula = 9;
+    p.MapField = TFractProps::MapC;
+    p.OuterCircle.SetDouble(50.0);
+    p.MaxDepth.SetInt(150);
+    p.MaxCycle.SetInt(8);
+    TVoldViewProps v;
+    v.SensOutside = SensNormal;
+    v.StrengthOutside.SetDouble(4.0);
+    v.UsePalOutside = true;
+    v.PalOutside = Fire();
+    v.UsePalDepthForegroundInside = true;
+    v.PalDepthForegroundInside = Cycles();
+    list.push_back({"exp", p, v});
+  }
+  {  // Seahorse valley of the Mandelbrot set, coloured from the fire palette.
+    TFractProps p = Area(-0.7485, -0.7365, 0.118, 0.106);
+    p.MapField = TFractProps::MapC;
+    p.MaxDepth.SetInt(600);
+    p.MaxCycle.SetInt(0);
+    TVoldViewProps v;
+    v.SensOutside = SensNormal;
+    v.StrengthOutside.SetDouble(2.5);
+    v.UsePalOutside = true;
+    v.PalOutside = Fire();
+    list.push_back({"seahorse-fire", p, v});
+  }
+  return list;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fputs("Usage: zenolith-gallery EXAMPLES_FOLDER\n", stderr);
+    return 1;
+  }
+  const std::string folder = argv[1];
+  bool ok = Fire().SaveToFile(folder + "/palettes/fire.cp1") &&
+            Ocean().SaveToFile(folder + "/palettes/ocean.cp1") &&
+            Cycles().SaveToFile(folder + "/palettes/cycles.cp1");
+  for (const TExample& e : Examples()) {
+    ok = ok && TStoredFractal::SaveFile(folder + "/" + e.Name + ".zlf",
+                                        TStoredFractal(e.Params, e.View));
+  }
+  return ok ? 0 : 2;
+}
