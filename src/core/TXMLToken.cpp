@@ -105,14 +105,17 @@ std::string Trimmed(const std::string& text) {
   return text.substr(begin, end - begin);
 }
 
-// The whole stream, read in blocks; false on a read error.
-bool ReadAll(std::istream& in, std::string& bytes) {
+enum class TReadOutcome { Read, Failed, TooLarge };
+
+// The whole stream, read in blocks, up to MaxFileBytes.
+TReadOutcome ReadAll(std::istream& in, std::string& bytes) {
   char block[65536];
   while (in.read(block, sizeof block) || in.gcount() > 0) {
     bytes.append(block, static_cast<size_t>(in.gcount()));
+    if (bytes.size() > TXMLToken::MaxFileBytes) return TReadOutcome::TooLarge;
     if (!in) break;
   }
-  return !in.bad();
+  return in.bad() ? TReadOutcome::Failed : TReadOutcome::Read;
 }
 
 char Spaced(int c) {
@@ -139,8 +142,13 @@ TXMLToken::TXMLToken(const std::string& fileName, std::string& version) {
     return;
   }
   std::string bytes;
-  if (!ReadAll(in, bytes)) {
+  const TReadOutcome outcome = ReadAll(in, bytes);
+  if (outcome == TReadOutcome::Failed) {
     TokenKind = xmlTokenEof;
+    return;
+  }
+  if (outcome == TReadOutcome::TooLarge) {
+    RefuseAsTooLarge();
     return;
   }
   Tokenize(bytes, version);
@@ -150,8 +158,16 @@ TXMLToken::TXMLToken(std::istream& in, std::string& version) {
   version.clear();
   Content = "Unknown Error";
   std::string bytes;
-  ReadAll(in, bytes);
+  if (ReadAll(in, bytes) == TReadOutcome::TooLarge) {
+    RefuseAsTooLarge();
+    return;
+  }
   Tokenize(bytes, version);
+}
+
+void TXMLToken::RefuseAsTooLarge() {
+  TokenKind = xmlTokenError;
+  Content = TooLargeText;
 }
 
 void TXMLToken::Tokenize(const std::string& bytes, std::string& version) {

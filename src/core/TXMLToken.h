@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <iosfwd>
 #include <memory>
@@ -28,6 +29,13 @@ public:
   TXMLToken(const std::string& fileName, std::string& version);
   /// The same from a stream that is read to its end.
   TXMLToken(std::istream& in, std::string& version);
+  /// The largest file read, in bytes. Every token stays in memory until parsing is over, and a
+  /// file of tiny tokens needs some thirty times its size; a larger file gets TooLargeText.
+  static constexpr size_t MaxFileBytes = size_t(64) << 20;
+  /// The error text of a file beyond MaxFileBytes.
+  static constexpr const char* TooLargeText =
+      "The file is larger than 64 MB, it cannot be read.";
+
   /// A token of the chain (only the head makes these).
   explicit TXMLToken(TKey);
   ~TXMLToken();
@@ -50,6 +58,7 @@ public:
 
 private:
   struct TChain;
+  void RefuseAsTooLarge();
   void Tokenize(const std::string& bytes, std::string& version);
 
   // The element name, the text or the error text, by kind (a token holds only one of them).

@@ -26,8 +26,16 @@ std::string FormatFixed(double x, int minDigBefore, int minDigAfter, int maxDigA
   const double a = std::fabs(x);
   int b = 1;
   if (a != 0) {
-    const int l = static_cast<int>(std::trunc(std::log10(a)));
-    b = a >= 1 ? l + 1 : l;
+    int l = static_cast<int>(std::trunc(std::log10(a)));
+    if (a >= 1) {
+      // log10 rounds up just below a power of ten (999999999999998 gives 15): a digit more
+      // than the number has would shift every printed digit by one place.
+      while (l > 0 && static_cast<long double>(a) < PowerOfTen(l)) --l;
+      while (static_cast<long double>(a) >= PowerOfTen(l + 1)) ++l;
+      b = l + 1;
+    } else {
+      b = l;
+    }
   }
   const int n = std::max(b, minDigBefore);
   maxDigAfter = std::min(maxDigAfter, 15 - b);

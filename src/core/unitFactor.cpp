@@ -1,7 +1,27 @@
 #include "core/unitFactor.h"
 
+#include <charconv>
+#include <cmath>
+
 #include "core/numberformat.h"
 #include "core/numberparse.h"
+
+namespace {
+
+// The shortest plain decimal that reads back as exactly `x` (no exponent, which the parser
+// does not know).
+std::string ExactText(double x) {
+  char buffer[400];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::fixed);
+  return std::string(buffer, result.ptr);
+}
+
+// A percentage as a factor, rounded once.
+double FromPercent(double percent) {
+  return static_cast<double>(static_cast<long double>(percent) * 0.01L);
+}
+
+}  // namespace
 
 unitFactor::unitFactor() : unitFactor(0.0, ukNone) {}
 
@@ -13,8 +33,20 @@ unitFactor::unitFactor(double value, uint8_t unitKind, uint8_t restriction)
 unitFactor::~unitFactor() = default;
 
 std::string unitFactor::GetText() const {
-  if (UnitKind == ukPercent) return FormatPrecision(100 * Value, 99) + " %";
-  return FormatPrecision(Value, 99);
+  const bool percent = UnitKind == ukPercent;
+  const double shown = percent ? 100 * Value : Value;
+  std::string text = FormatPrecision(shown, 99);
+  // Fifteen truncated digits can turn a value just inside its range into the bound itself
+  // (1.0000000000000002 becomes 1): a file holding that text could not be read back.
+  std::string message;
+  if (std::isfinite(shown) && CheckRestriction(Restriction, Value, message)) {
+    double read = 0;
+    uint8_t kind = ukNone;
+    if (!ParseNumberWithUnit(text, read, kind, message) ||
+        !CheckRestriction(Restriction, percent ? FromPercent(read) : read, message))
+      text = ExactText(shown);
+  }
+  return percent ? text + " %" : text;
 }
 
 bool unitFactor::SetText(const std::string& text, const std::string& name,
@@ -25,7 +57,7 @@ bool unitFactor::SetText(const std::string& text, const std::string& name,
   bool ok = ParseNumberWithUnit(text, value, kind, message);
   if (ok) {
     if (kind == ukPercent) {
-      value = static_cast<double>(static_cast<long double>(value) * 0.01L);
+      value = FromPercent(value);
     } else if (kind == ukUnknown) {
       message = "This unit does not exist, use: '%' or no unit.";
       ok = false;

@@ -1,5 +1,8 @@
 #include "core/xmlread.h"
 
+#include <filesystem>
+#include <fstream>
+
 #include "core/TDTDCompound.h"
 #include "core/TXMLToken.h"
 
@@ -43,4 +46,12 @@ TXMLReadResult ReadXMLStream(std::istream& in, const TDTDCompound& grammar) {
   std::string version;
   TXMLToken head(in, version);
   return Match(head, std::move(version), grammar);
+}
+
+bool OpenXMLFile(const std::string& fileName, std::ifstream& in) {
+  // A folder opens like a file on some systems and then fails on the first read.
+  std::error_code ec;
+  if (std::filesystem::is_directory(fileName, ec)) return false;
+  in.open(fileName, std::ios::binary);
+  return in.is_open();
 }

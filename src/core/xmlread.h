@@ -29,3 +29,7 @@ struct TXMLReadResult {
 TXMLReadResult ReadXMLFile(const std::string& fileName, const TDTDCompound& grammar);
 /// The same for the bytes of a stream.
 TXMLReadResult ReadXMLStream(std::istream& in, const TDTDCompound& grammar);
+
+/// Opens `fileName` for reading its bytes into `in`; false for a folder or a file that cannot
+/// be opened (the case in which loaders give no message of their own).
+bool OpenXMLFile(const std::string& fileName, std::ifstream& in);

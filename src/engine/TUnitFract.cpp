@@ -1,6 +1,7 @@
 #include "engine/TUnitFract.h"
 
 #include <atomic>
+#include <fstream>
 
 #include "core/TDTDAttribute.h"
 #include "core/TDTDCompound.h"
@@ -11,6 +12,8 @@
 #include "core/TXMLComplexElement.h"
 #include "core/TXMLToken.h"
 #include "core/assertions.h"
+#include "core/safefile.h"
+#include "core/xmlread.h"
 #include "engine/TFractWindowLink.h"
 
 namespace {
@@ -44,13 +47,10 @@ bool TUnitFract::Save() {
 
 bool TUnitFract::SaveAs(const std::string& path) {
   if (!ZCHECK_TEXT(Window != nullptr, "Window != NULL")) return false;
-  TXMLComplexElement root("UnitFractal");
-  root.AddText("Version", Version);
-  Window->AddViewXML(root);
-  Window->AddFractalXML(root);
+  std::string bytes;
   std::string errorText;
-  // The writer replaces the file only once the whole text is written.
-  if (!root.SaveToFile(path, errorText)) {
+  // The file is replaced only once the whole text is written.
+  if (!ToFileText(bytes, errorText) || !WriteFileSafely(path, bytes, errorText)) {
     ShowMessage("Cannot save Fractal File: " + errorText + ".", TErrorReport::TitleSaveError,
                 TMsgIcon::Information);
     return false;
@@ -58,20 +58,43 @@ bool TUnitFract::SaveAs(const std::string& path) {
   return true;
 }
 
+bool TUnitFract::ToFileText(std::string& bytes, std::string& errorText) const {
+  if (!ZCHECK_TEXT(Window != nullptr, "Window != NULL")) {
+    errorText = "The fractal has no window.";
+    return false;
+  }
+  TXMLComplexElement root("UnitFractal");
+  root.AddText("Version", Version);
+  Window->AddViewXML(root);
+  Window->AddFractalXML(root);
+  return root.ToFileText(bytes, errorText);
+}
+
+bool TUnitFract::ReadyToLoad() const {
+  return ZCHECK_TEXT(FileGrammar() != nullptr, "FileGrammar() != NULL") &&
+         ZCHECK_TEXT(Window != nullptr, "Window != NULL");
+}
+
 bool TUnitFract::Load(std::string& errorText) {
   errorText.clear();
+  if (!ReadyToLoad()) return false;
+  std::ifstream in;
+  if (!OpenXMLFile(GetFileName(), in)) return false;
+  return LoadFromStream(in, errorText);
+}
+
+bool TUnitFract::LoadFromStream(std::istream& in, std::string& errorText) {
+  errorText.clear();
+  if (!ReadyToLoad()) return false;
   const TDTDCompound* grammar = FileGrammar();
-  if (!ZCHECK_TEXT(grammar != nullptr, "FileGrammar() != NULL")) return false;
-  if (!ZCHECK_TEXT(Window != nullptr, "Window != NULL")) return false;
 
   std::string version;
-  const TXMLToken head(GetFileName(), version);
+  const TXMLToken head(in, version);
   if (head.TokenKind == xmlTokenError) {
     errorText = head.GetError();
     return false;
   }
   if (head.TokenKind == xmlTokenEof) return false;
-  ZCHECK_TEXT(version == Version, "version == \"1.0\"");
 
   TXMLComplexElement root("Root");
   const TXMLToken* cursor = &head;
@@ -79,6 +102,8 @@ bool TUnitFract::Load(std::string& errorText) {
   if (!grammar->Parse(root, cursor, errorText, committed)) return false;
   // Alternatives tried and dropped on the way leave their messages behind.
   errorText.clear();
+  // Checked once the file is known to be one: a file that is refused anyway gets one message.
+  ZCHECK_TEXT(version == Version, "version == \"1.0\"");
 
   const TXMLItem* xmlUnit = root.GetFirst();
   const TXMLItem* xmlVersion = xmlUnit ? xmlUnit->GetFirst() : nullptr;

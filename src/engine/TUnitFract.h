@@ -1,5 +1,6 @@
 #pragma once
 #include <array>
+#include <iosfwd>
 #include <string>
 
 #include "engine/TUnit.h"
@@ -42,10 +43,16 @@ public:
   /// "Cannot save Fractal File: <reason>." (caption "FileError") and returns false; a file
   /// already at `path` then stays as it was.
   bool SaveAs(const std::string& path);
+  /// The bytes SaveAs writes. False with the reason in `errorText` (nothing shown) when the
+  /// window's records hold texts that could not be read back.
+  bool ToFileText(std::string& bytes, std::string& errorText) const;
   /// Reads the document's file into the window. On failure returns false with the message in
   /// `errorText`; the text stays empty when the file cannot be opened at all. A wrong version
   /// is reported as a failed check and reading goes on.
   bool Load(std::string& errorText);
+  /// Reads the bytes of a fractal file from `in` (to its end) into the window, as Load does.
+  /// On failure returns false with the message in `errorText`.
+  bool LoadFromStream(std::istream& in, std::string& errorText);
 
   /// Texts of the main window's status panels 2 to 7 (index 0 is panel 2); the last is "New"
   /// without a file, "Changed" when NeedsSave, else empty.
@@ -61,6 +68,9 @@ public:
   static const TDTDCompound* FileGrammar();
 
 private:
+  // Reports a missing grammar or window.
+  bool ReadyToLoad() const;
+
   TFractWindowLink* Window = nullptr;
   bool ModifiedFlag = false;
 };

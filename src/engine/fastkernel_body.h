@@ -1,4 +1,6 @@
 #pragma once
+#include <algorithm>
+#include <limits>
 // The vector kernel, written once over a small set of vector operations `V` and compiled by each
 // instruction-set file with its own flags. Everything sits in an unnamed namespace so that each
 // build keeps its own copy: sharing an inline function between builds would let the linker run
@@ -250,7 +252,9 @@ bool RunBand(const TFastBand& job) {
   }
   int64_t deadline = firstDeadline();
 
-  const D outer2 = V::Set(job.Outer2);
+  // An escape radius whose square overflows must still let an overflowing r2 count as a fault
+  // first, as in the reference: inf <= inf would keep the lane going one more step.
+  const D outer2 = V::Set(std::min(job.Outer2, std::numeric_limits<double>::max()));
   const D inner2 = V::Set(job.Inner2);
   const int32_t n = job.N;
   const int32_t m = job.M;

@@ -100,9 +100,16 @@ int64_t IteratePoint(const TKernelParams& params, int x, int y, int width,
   array.SetCycle(x, y, 0);
   double depth = 1.0;
   int64_t steps = 0;
+  // The stop flag is looked at by work done, not by steps: with a long history one step compares
+  // against every entry, and a stop must still be honoured within milliseconds.
+  int64_t work = 0;
+  int64_t nextStopCheck = 0;
   while (depth < maxDepth) {
-    if (stop && steps % StopCheckInterval == 0 && stop->load(std::memory_order_relaxed))
-      return steps;
+    if (stop && work >= nextStopCheck) {
+      if (stop->load(std::memory_order_relaxed)) return steps;
+      nextStopCheck = work + StopCheckInterval;
+    }
+    work += 1 + filled;
     const TComplex next = FormulaStep(z, c, d, params.N, params.M, params.Formula);
     ++steps;
     const double r2 = next.im * next.im + next.re * next.re;

@@ -1,6 +1,7 @@
 #include "render/TColorPalette1DItem.h"
 
 #include <cmath>
+#include <fstream>
 
 #include "core/TDTDAttribute.h"
 #include "core/TDTDCompound.h"
@@ -14,7 +15,9 @@
 #include "core/TXMLComplexElement.h"
 #include "core/TXMLToken.h"
 #include "core/assertions.h"
+#include "core/safefile.h"
 #include "core/unitColor.h"
+#include "core/xmlread.h"
 
 namespace {
 
@@ -275,11 +278,8 @@ bool TColorPalette1DItem::ReadXML(const TXMLItem* element, std::string& errorTex
 }
 
 bool TColorPalette1DItem::SaveToFile(const std::string& fileName) const {
-  TXMLComplexElement root("UnitColorPalette1D");
-  root.AddText("Version", PaletteVersion);
-  WriteXML(*root.AddComplex("ColorPalette1D"));
   std::string errorText;
-  if (!root.SaveToFile(fileName, errorText)) {
+  if (!WriteFileSafely(fileName, ToFileText(), errorText)) {
     ShowMessage("Cannot save Color Palette File: " + errorText + ".", TErrorReport::TitleSaveError,
                 TMsgIcon::Information);
     return false;
@@ -287,20 +287,38 @@ bool TColorPalette1DItem::SaveToFile(const std::string& fileName) const {
   return true;
 }
 
+std::string TColorPalette1DItem::ToFileText() const {
+  TXMLComplexElement root("UnitColorPalette1D");
+  root.AddText("Version", PaletteVersion);
+  WriteXML(*root.AddComplex("ColorPalette1D"));
+  std::string bytes;
+  std::string errorText;
+  // Names are fixed and texts are colours and positions, which the writer always accepts.
+  ZASSERT_TEXT(root.ToFileText(bytes, errorText), "root.ToFileText(bytes, errorText)");
+  return bytes;
+}
+
 bool TColorPalette1DItem::LoadFromFile(const std::string& fileName, std::string& errorText) {
+  std::ifstream in;
+  if (!OpenXMLFile(fileName, in)) return false;
+  return LoadFromStream(in, errorText);
+}
+
+bool TColorPalette1DItem::LoadFromStream(std::istream& in, std::string& errorText) {
   std::string version;
-  const TXMLToken head(fileName, version);
+  const TXMLToken head(in, version);
   if (head.TokenKind == xmlTokenError) {
     errorText = head.GetError();
     return false;
   }
   if (head.TokenKind == xmlTokenEof) return false;
-  ZCHECK_TEXT(version == PaletteVersion, "version == \"1.0\"");
 
   TXMLComplexElement root("Root");
   const TXMLToken* cursor = &head;
   bool committed = false;
   if (!FileGrammar().Parse(root, cursor, errorText, committed)) return false;
+  // Checked once the file is known to be one: a file that is refused anyway gets one message.
+  ZCHECK_TEXT(version == PaletteVersion, "version == \"1.0\"");
 
   const TXMLItem* xmlRoot = root.GetFirst();
   const TXMLItem* xmlVersion = xmlRoot->GetFirst();

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <iosfwd>
 #include <memory>
 #include <string>
 
@@ -74,6 +75,10 @@ public:
   /// Reads a palette file. Returns false with the message in `errorText` (unchanged when the
   /// file cannot be opened); the palette then stays as it was.
   bool LoadFromFile(const std::string& fileName, std::string& errorText);
+  /// The same for the bytes of a palette file read from `in` to its end.
+  bool LoadFromStream(std::istream& in, std::string& errorText);
+  /// The bytes SaveToFile writes (always possible for a palette).
+  std::string ToFileText() const;
 
   /// A new grammar element "ColorPalette1D", owned by `grammar`.
   static TDTDCompound* BuildDTD(TDTDGrammar& grammar);

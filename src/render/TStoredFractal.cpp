@@ -34,6 +34,13 @@ bool TStoredFractal::LoadFile(const std::string& path, TStoredFractal& out,
   return unit.Load(errorText);
 }
 
+bool TStoredFractal::LoadFromStream(std::istream& in, TStoredFractal& out,
+                                    std::string& errorText) {
+  TUnitFract unit;
+  unit.SetWindow(&out);
+  return unit.LoadFromStream(in, errorText);
+}
+
 bool TStoredFractal::SaveFile(const std::string& path, const TStoredFractal& fractal) {
   // A document links to a writable window; writing only reads this copy.
   TStoredFractal copy(fractal);

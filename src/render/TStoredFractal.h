@@ -1,4 +1,5 @@
 #pragma once
+#include <iosfwd>
 #include <string>
 
 #include "engine/TFractProps.h"
@@ -32,6 +33,8 @@ public:
   /// returns false with the message in `errorText`, empty when the file cannot be opened, and
   /// `out` stays as it was.
   static bool LoadFile(const std::string& path, TStoredFractal& out, std::string& errorText);
+  /// The same for the bytes of a fractal file read from `in` to its end.
+  static bool LoadFromStream(std::istream& in, TStoredFractal& out, std::string& errorText);
   /// Writes `fractal` as a fractal file to `path`; shows a message and returns false on failure.
   static bool SaveFile(const std::string& path, const TStoredFractal& fractal);
 };

@@ -62,7 +62,12 @@ TEST(RenderHostile, EdgeParametersGiveAPictureOrTheProgramsRefusal) {
     int Status;
     std::string Error;  // a part of what is printed; empty: nothing
   } rows[] = {
-      {"one pixel", [](TFractProps& p) { p.XResolution.SetInt(1); p.YResolution.SetInt(1); }, 0, ""},
+      {"one pixel",
+       [](TFractProps& p) {
+         p.XResolution.SetInt(1);
+         p.YResolution.SetInt(1);
+       },
+       0, ""},
       {"Left equal to Right", [](TFractProps& p) { p.Left.SetDouble(0.5); p.Right.SetDouble(0.5); },
        0, ""},
       {"OuterCircle 1e308", [](TFractProps& p) { p.OuterCircle.SetDouble(1e308); }, 0, ""},

@@ -1,0 +1,76 @@
+// The fractal file: bytes through the tokenizer, the grammar, the colouring and parameter
+// readers, then a small computation and painting of what was read. A refusal names its reason
+// and keeps the records; records read save to a file that reads back the same.
+#include <algorithm>
+#include <sstream>
+#include <string>
+
+#include "core/TXMLComplexElement.h"
+#include "engine/TFractArray.h"
+#include "engine/TUnitFract.h"
+#include "engine/kernels.h"
+#include "fuzzsupport.h"
+#include "render/TPixelBuffer.h"
+#include "render/TStoredFractal.h"
+#include "render/painting.h"
+
+namespace {
+
+std::string Text(const TStoredFractal& f) {
+  std::string out;
+  f.View.WriteXML()->Write(out, 0);
+  f.Params.WriteXML()->Write(out, 0);
+  return out;
+}
+
+// Whatever a file holds must be within the ranges the kernels assume.
+void CheckInRange(const TKernelParams& p) {
+  FUZZ_CHECK(p.XResolution >= 1 && p.YResolution >= 1);
+  FUZZ_CHECK(p.MaxDepth >= 1 && p.MaxCycle >= 0);
+  FUZZ_CHECK(p.N >= 1 && p.M >= 1);
+  FUZZ_CHECK(p.OuterCircle > 1);
+  FUZZ_CHECK(p.InnerDist > 0 && p.InnerDist < 1);
+  FUZZ_CHECK(p.Formula >= 0 && p.Formula < TKernelParams::FormulaCount);
+  FUZZ_CHECK(p.MapField >= TKernelParams::MapZ && p.MapField <= TKernelParams::MapD);
+}
+
+// A few pixels of the picture, at a shallow limit so that every input stays fast, painted with
+// the colouring read.
+void ComputeAndPaint(const TStoredFractal& f) {
+  TKernelParams p = f.Params.KernelParams();
+  p.XResolution = std::min(p.XResolution, 6);
+  p.YResolution = std::min(p.YResolution, 6);
+  p.MaxDepth = std::min(p.MaxDepth, 60);
+  TFractArray array(p.XResolution, p.YResolution);
+  FUZZ_CHECK(ComputeBand(p, array, {0, 0, p.XResolution, p.YResolution}, p.XResolution));
+  TPixelBuffer surface(9, 7);
+  PaintRect(surface, {0, 0, 9, 7}, {0, 0, 9, 7}, &array, f.View, p.MaxCycle, false);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size) {
+  static TFuzzPresenter presenter;
+  TStoredFractal fractal;
+  const std::string before = Text(fractal);
+
+  std::istringstream in(FuzzBytes(data, size));
+  std::string error;
+  if (!TStoredFractal::LoadFromStream(in, fractal, error)) {
+    FUZZ_CHECK(!error.empty());
+    FUZZ_CHECK(Text(fractal) == before);
+    return 0;
+  }
+  CheckInRange(fractal.Params.KernelParams());
+  ComputeAndPaint(fractal);
+
+  TUnitFract unit;
+  unit.SetWindow(&fractal);
+  std::string saved;
+  FUZZ_CHECK(unit.ToFileText(saved, error));
+  TStoredFractal again;
+  std::istringstream back(saved);
+  FUZZ_CHECK(TStoredFractal::LoadFromStream(back, again, error));
+  FUZZ_CHECK(SameFileText(Text(again), Text(fractal)));
+  return 0;
+}

@@ -1,0 +1,298 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "engine/TCallQueue.h"
+#include "engine/TFractArray.h"
+#include "engine/TFractProps.h"
+#include "engine/TThreadVolumeWriter.h"
+#include "engine/TVolumeClient.h"
+#include "engine/kernels.h"
+
+// Parameters a user may type or a file may hold at the edges of their ranges: each gives a
+// normal picture or a clear refusal, and a computation can always be stopped at once.
+
+namespace {
+
+using namespace std::chrono_literals;
+using TClock = std::chrono::steady_clock;
+using TKernel = TThreadVolumeWriter::TKernel;
+
+class TEndRecorder : public TVolumeClient {
+public:
+  void PaintProgress() override { ++Paints; }
+  void ComputationEnded() override { Ended = true; }
+  int Paints = 0;
+  bool Ended = false;
+};
+
+TThreadVolumeWriter::TOptions Options(TKernel kernel) {
+  TThreadVolumeWriter::TOptions options;
+  options.Kernel = kernel;
+  if (kernel == TKernel::Fast) options.Progress = TThreadVolumeWriter::TProgress::Coalesced;
+  return options;
+}
+
+// Runs the view's worker over `p` to its end, this thread playing the GUI thread.
+std::unique_ptr<TFractArray> RunWorker(const TKernelParams& p, TKernel kernel) {
+  auto array = std::make_unique<TFractArray>(p.XResolution, p.YResolution);
+  TEndRecorder view;
+  TCallQueue gui;
+  {
+    TThreadVolumeWriter writer(view, *array, p, gui, Options(kernel));
+    writer.Resume();
+    EXPECT_TRUE(gui.ProcessUntil([&] { return view.Ended; }, 120s));
+    writer.WaitFor();
+  }
+  return array;
+}
+
+bool SameCells(const TFractArray& a, const TFractArray& b) {
+  const size_t cells = static_cast<size_t>(a.Width) * a.Height;
+  return a.Width == b.Width && a.Height == b.Height &&
+         std::memcmp(a.DepthColumn(0), b.DepthColumn(0), cells * sizeof(float)) == 0 &&
+         std::memcmp(a.CycleColumn(0), b.CycleColumn(0), cells * sizeof(int32_t)) == 0;
+}
+
+// Every cell holds a value of the documented ranges: a finite fraction in [-1, 1] and a
+// period of 0 (escaped or limit) or 1 .. MaxCycle with a negative depth.
+bool CellsInRange(const TFractArray& a, const TKernelParams& p) {
+  for (int x = 0; x < a.Width; ++x)
+    for (int y = 0; y < a.Height; ++y) {
+      const float depth = a.GetDepth(x, y);
+      const int32_t cycle = a.GetCycle(x, y);
+      if (!std::isfinite(depth) || depth < -1 || depth > 1) return false;
+      if (cycle < 0 || cycle > p.MaxCycle || (cycle > 0) != (depth < 0)) return false;
+    }
+  return true;
+}
+
+TKernelParams Picture(int width, int height) {
+  TKernelParams p;
+  p.XResolution = width;
+  p.YResolution = height;
+  return p;
+}
+
+// The real axis of the Mandelbrot set at c = -1.9 is chaotic: the orbit neither escapes nor
+// settles, and with InnerDist 1e-300 (its square is 0) no cycle is ever seen.
+TKernelParams EndlessChaos(int width, int height, int maxCycle) {
+  TKernelParams p = Picture(width, height);
+  p.MapField = TKernelParams::MapC;
+  p.Left = p.Right = -1.9;
+  p.Top = p.Bottom = 0;
+  p.InnerDist = 1e-300;
+  p.MaxCycle = maxCycle;
+  p.MaxDepth = 2147483647;
+  return p;
+}
+
+}  // namespace
+
+TEST(HostileParameters, ArraysThatCannotFitAreRefusedBeforeAllocating) {
+  const struct {
+    int Width, Height;
+    bool Allowed;
+  } rows[] = {
+      {1, 1, true},          {1, 5000, true},       {5000, 1, true},
+      {0, 250, false},       {250, 0, false},       {-1, 250, false},
+      {100000, 100000, false},                      // 80 GB
+      {2147483647, 2, false}, {2, 2147483647, false}, {2147483647, 2147483647, false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::to_string(row.Width) + " x " + std::to_string(row.Height));
+    EXPECT_EQ(TFractArray::SizeAllowed(row.Width, row.Height), row.Allowed);
+    const auto array = TFractArray::TryCreate(row.Width, row.Height);
+    EXPECT_EQ(array != nullptr, row.Allowed);
+    if (array) {
+      EXPECT_EQ(array->Width, row.Width);
+      EXPECT_EQ(array->Height, row.Height);
+    }
+  }
+}
+
+TEST(HostileParameters, OutOfRangeLimitsAreRefusedWithTheFieldMessage) {
+  TFractProps props;
+  const struct {
+    unit& Field;
+    const char* Name;
+    std::string Text, Message;
+  } rows[] = {
+      {props.XResolution, "XResolution", "0", "Value must be positive and more than 0."},
+      {props.YResolution, "YResolution", "-250", "Value must be positive and more than 0."},
+      {props.MaxDepth, "MaxDepth", "2147483648",
+       "Value must be between -2147483648 and 2147483647."},
+      {props.OuterCircle, "OuterCircle", "1", "Value must be more than 1."},
+      {props.InnerDist, "InnerDist", "0", "Value must be positive and more than 0."},
+      {props.N, "N", "0", "Value must be positive and more than 0."},
+      {props.M, "M", std::string(1 << 20, '9'),
+       "Value must be between -2147483648 and 2147483647."},
+  };
+  for (const auto& row : rows) {
+    const std::string before = row.Field.GetText();
+    std::string error;
+    EXPECT_FALSE(row.Field.SetText(row.Text, row.Name, error)) << row.Name;
+    EXPECT_EQ(error, std::string("In ") + row.Name + ": " + row.Message);
+    EXPECT_EQ(row.Field.GetText(), before) << row.Name;
+  }
+  // The largest values are taken as they are.
+  std::string error;
+  for (unit* field : {static_cast<unit*>(&props.MaxDepth), static_cast<unit*>(&props.N),
+                      static_cast<unit*>(&props.M), static_cast<unit*>(&props.XResolution)}) {
+    EXPECT_TRUE(field->SetText("2147483647", "X", error)) << error;
+    EXPECT_EQ(field->GetText(), "2147483647");
+  }
+  EXPECT_TRUE(props.OuterCircle.SetText("1" + std::string(308, '0'), "OuterCircle", error))
+      << error;
+  EXPECT_EQ(props.OuterCircle.GetDouble(), 1e308);
+  EXPECT_TRUE(props.InnerDist.SetText("0." + std::string(299, '0') + "1", "InnerDist", error));
+  EXPECT_EQ(props.InnerDist.GetDouble(), 1e-300);
+}
+
+TEST(HostileParameters, EdgeValuesGiveANormalPictureWithBothKernels) {
+  const struct {
+    const char* Case;
+    std::function<void(TKernelParams&)> Set;
+    std::function<bool(const TFractArray&)> Shape;  // what the picture must look like
+  } rows[] = {
+      {"one pixel", [](TKernelParams& p) { p.XResolution = p.YResolution = 1; }, nullptr},
+      {"one column", [](TKernelParams& p) { p.XResolution = 1; }, nullptr},
+      {"one row", [](TKernelParams& p) { p.YResolution = 1; }, nullptr},
+      {"Left equal to Right", [](TKernelParams& p) { p.Left = p.Right = 0.25; },
+       [](const TFractArray& a) {  // every column is the same
+         for (int x = 1; x < a.Width; ++x)
+           if (std::memcmp(a.DepthColumn(0), a.DepthColumn(x), a.Height * sizeof(float)) != 0)
+             return false;
+         return true;
+       }},
+      {"Top equal to Bottom", [](TKernelParams& p) { p.Top = p.Bottom = -0.5; },
+       [](const TFractArray& a) {  // every row is the same
+         for (int x = 0; x < a.Width; ++x)
+           for (int y = 1; y < a.Height; ++y)
+             if (a.GetDepth(x, y) != a.GetDepth(x, 0)) return false;
+         return true;
+       }},
+      {"plane of the whole double range",
+       [](TKernelParams& p) {
+         p.Left = p.Bottom = -1.7976931348623157e308;
+         p.Right = p.Top = 1.7976931348623157e308;
+       },
+       nullptr},
+      {"InnerDist 1e-300", [](TKernelParams& p) { p.InnerDist = 1e-300; },
+       [](const TFractArray& a) {  // its square is 0: nothing is ever a cycle
+         for (int x = 0; x < a.Width; ++x)
+           for (int y = 0; y < a.Height; ++y)
+             if (a.GetCycle(x, y) != 0) return false;
+         return true;
+       }},
+      {"MaxDepth 1", [](TKernelParams& p) { p.MaxDepth = 1; },
+       [](const TFractArray& a) {
+         for (int x = 0; x < a.Width; ++x)
+           for (int y = 0; y < a.Height; ++y)
+             if (a.GetDepth(x, y) != 0 || a.GetCycle(x, y) != 0) return false;
+         return true;
+       }},
+      {"MaxCycle 2147483647", [](TKernelParams& p) { p.MaxCycle = 2147483647; }, nullptr},
+      {"escape at once in Continue mode",
+       [](TKernelParams& p) {
+         p.OuterCircle = 1.0000000000000002;
+         p.Formula = 3;
+         p.N = 2147483647;
+       },
+       nullptr},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Case);
+    TKernelParams p = Picture(23, 9);
+    row.Set(p);
+    TFractArray expected(p.XResolution, p.YResolution);
+    ASSERT_TRUE(ComputeBand(p, expected, {0, 0, p.XResolution, p.YResolution}, p.XResolution));
+    EXPECT_TRUE(CellsInRange(expected, p));
+    if (row.Shape) {
+      EXPECT_TRUE(row.Shape(expected));
+    }
+    for (TKernel kernel : {TKernel::Reference, TKernel::Fast}) {
+      const auto array = RunWorker(p, kernel);
+      EXPECT_EQ(array->ColumnsDone.load(), p.XResolution);
+      EXPECT_TRUE(SameCells(*array, expected)) << "kernel " << static_cast<int>(kernel);
+    }
+  }
+}
+
+TEST(HostileParameters, CircleBeyondTheDoubleRangeEndsPixelsOnTheirFaultWithBothKernels) {
+  // R2 = OuterCircle^2 is infinite from about 1.35e154 on: nothing escapes, and a pixel ends
+  // when its r2 overflows, keeping the count of the step before (as an overflow trap would).
+  for (int map : {TKernelParams::MapZ, TKernelParams::MapC}) {
+    SCOPED_TRACE(map);
+    TKernelParams p = Picture(23, 9);
+    p.OuterCircle = 1e308;
+    p.MapField = map;
+    TFractArray expected(p.XResolution, p.YResolution);
+    ASSERT_TRUE(ComputeBand(p, expected, {0, 0, p.XResolution, p.YResolution}, p.XResolution));
+    EXPECT_TRUE(CellsInRange(expected, p));
+    // The corner (-1.5, 1.5) of the Julia set: r2 of the ninth iterate overflows.
+    if (map == TKernelParams::MapZ) {
+      EXPECT_EQ(expected.GetDepth(0, 0), static_cast<float>(9.0 / 200));
+    }
+    for (TKernel kernel : {TKernel::Reference, TKernel::Fast}) {
+      const auto array = RunWorker(p, kernel);
+      EXPECT_TRUE(SameCells(*array, expected)) << "kernel " << static_cast<int>(kernel);
+    }
+  }
+}
+
+TEST(HostileParameters, LargestExponentsCostOnlyAFewDozenProductsAStep) {
+  // With a power computed by N - 1 products one step would take seconds; a picture of
+  // 40 x 40 pixels and up to 200 steps each would never end.
+  for (int formula : {3, 5, 6, 7, 8}) {
+    SCOPED_TRACE(formula);
+    TKernelParams p = Picture(40, 40);
+    p.Formula = formula;
+    p.N = p.M = 2147483647;
+    const auto start = TClock::now();
+    TFractArray array(p.XResolution, p.YResolution);
+    ASSERT_TRUE(ComputeBand(p, array, {0, 0, p.XResolution, p.YResolution}, p.XResolution));
+    EXPECT_LT(TClock::now() - start, 5s);
+    EXPECT_TRUE(CellsInRange(array, p));
+  }
+}
+
+TEST(HostileParameters, DeepestLimitStopsWithinAFractionOfASecond) {
+  // A stop request in the middle of a band, deep inside a pixel that would take minutes.
+  const struct {
+    const char* Case;
+    TKernelParams Params;
+    std::chrono::milliseconds RunFor;
+  } rows[] = {
+      {"no cycle detection", EndlessChaos(16, 4, 0), 300ms},
+      {"cycle detection on", EndlessChaos(16, 4, 3), 300ms},
+      // Every step compares against the whole, ever longer history.
+      {"longest history", EndlessChaos(16, 4, 2147483647), 1500ms},
+  };
+  for (const auto& row : rows)
+    for (TKernel kernel : {TKernel::Reference, TKernel::Fast}) {
+      SCOPED_TRACE(std::string(row.Case) + ", kernel " + std::to_string(static_cast<int>(kernel)));
+      TFractArray array(row.Params.XResolution, row.Params.YResolution);
+      TEndRecorder view;
+      TCallQueue gui;
+      TThreadVolumeWriter writer(view, array, row.Params, gui, Options(kernel));
+      writer.Resume();
+      std::this_thread::sleep_for(row.RunFor);
+      const auto start = TClock::now();
+      writer.Terminate();
+      writer.WaitFor();
+      const auto took = TClock::now() - start;
+      // Within milliseconds when idle; the bound leaves room for a loaded machine.
+      EXPECT_LT(took, 500ms);
+      EXPECT_TRUE(writer.Finished());
+      EXPECT_EQ(array.ColumnsDone.load(), 0);
+      gui.ProcessPending();
+      EXPECT_EQ(view.Paints, 0);
+    }
+}

@@ -1,0 +1,200 @@
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <grp.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "render/TColorPalette1DItem.h"
+#include "render/TStoredFractal.h"
+#include "support/TRecordingPresenter.h"
+#include "support/testdata.h"
+
+// Saving a fractal or a palette where it cannot be written: the user is told in the program's
+// words and whatever file was there before stays byte for byte.
+
+namespace {
+
+const std::string CannotOpen =
+    "Operating System cannot open file for writing, maybe the file is readonly.";
+const std::string DiskFull = "Operating System could not write the file, maybe the disk is full.";
+const std::string Previous = "previous contents\r\n";
+
+std::string ReadBytes(const std::string& fileName) {
+  std::ifstream in(fileName, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteBytes(const std::string& fileName, const std::string& bytes) {
+  std::ofstream(fileName, std::ios::binary) << bytes;
+}
+
+std::vector<std::string> Listing(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// The two kinds of file a user saves, with the words each uses for a failure.
+struct TSaver {
+  const char* Kind;
+  std::string Prefix;
+  std::function<bool(const std::string&)> Save;
+};
+
+TColorPalette1DItem SomePalette() {
+  TColorPalette1DItem palette(0x000000, 0xFFFFFF);
+  palette.AddItem(unitFactorPosMoreLess1(0.5, ukPercent), 0x0000FF);
+  return palette;
+}
+
+const TSaver Savers[] = {
+    {"fractal", "Cannot save Fractal File: ",
+     [](const std::string& path) { return TStoredFractal::SaveFile(path, TStoredFractal()); }},
+    {"palette", "Cannot save Color Palette File: ",
+     [](const std::string& path) { return SomePalette().SaveToFile(path); }},
+};
+
+// Makes every write past `bytes` fail as on a full disk, for as long as it lives.
+class TFileSizeLimit {
+public:
+  explicit TFileSizeLimit(rlim_t bytes) {
+    ::getrlimit(RLIMIT_FSIZE, &Saved);
+    OldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = Saved;
+    limit.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~TFileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &Saved);
+    std::signal(SIGXFSZ, OldHandler);
+  }
+
+private:
+  rlimit Saved{};
+  void (*OldHandler)(int) = nullptr;
+};
+
+class FileFaults : public ::testing::Test {
+protected:
+  // Saves with `saver` to `path`, expecting failure with `reason`.
+  void ExpectRefused(const TSaver& saver, const std::string& path, const std::string& reason) {
+    Presenter.Clear();
+    EXPECT_FALSE(saver.Save(path)) << saver.Kind << " " << path;
+    ASSERT_EQ(Presenter.Messages.size(), 1u) << saver.Kind << " " << path;
+    EXPECT_EQ(Presenter.Messages[0].Text, saver.Prefix + reason + ".");
+    EXPECT_EQ(Presenter.Messages[0].Title, "FileError");
+    EXPECT_EQ(Presenter.Messages[0].Icon, TMsgIcon::Information);
+  }
+
+  TRecordingPresenter Presenter;
+  TScratchDir Dir{"filefaults"};
+};
+
+}  // namespace
+
+TEST_F(FileFaults, PathsThatCannotBeCreatedAreRefused) {
+  const std::string plain = Dir.File("plain.txt");
+  WriteBytes(plain, Previous);
+  const struct {
+    std::string Path, Reason;
+  } rows[] = {
+      {plain + "/under_a_file", CannotOpen},          // a regular file is no folder
+      {Dir.File("no/such/folder/x"), CannotOpen},
+      {"/proc/zenolith-cannot-be-here", CannotOpen},  // a folder nobody may create files in
+      {Dir.Path().string(), CannotOpen},              // a folder is no file
+      {"/dev/full", DiskFull},
+  };
+  for (const auto& saver : Savers)
+    for (const auto& row : rows) ExpectRefused(saver, row.Path, row.Reason);
+  EXPECT_EQ(ReadBytes(plain), Previous);
+  EXPECT_EQ(Listing(Dir.Path()), std::vector<std::string>{"plain.txt"});
+}
+
+TEST_F(FileFaults, ReadOnlyFileStaysAsItWas) {
+  for (const auto& saver : Savers) {
+    const std::string path = Dir.File(std::string(saver.Kind) + ".old");
+    WriteBytes(path, Previous);
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    ExpectRefused(saver, path, CannotOpen);
+    EXPECT_EQ(ReadBytes(path), Previous);
+  }
+}
+
+TEST_F(FileFaults, DiskFullWhileWritingKeepsThePreviousFileAndNoLeftovers) {
+  for (const auto& saver : Savers) {
+    const std::string path = Dir.File(std::string(saver.Kind) + ".file");
+    WriteBytes(path, Previous);
+    {
+      // Room for the old file, not for the new one (both files are over a hundred bytes).
+      TFileSizeLimit full(64);
+      ExpectRefused(saver, path, DiskFull);
+    }
+    EXPECT_EQ(ReadBytes(path), Previous);
+    // With room again the same save goes through.
+    Presenter.Clear();
+    EXPECT_TRUE(saver.Save(path)) << saver.Kind;
+    EXPECT_TRUE(Presenter.Messages.empty());
+    EXPECT_GT(ReadBytes(path).size(), 100u);
+  }
+  EXPECT_EQ(Listing(Dir.Path()), (std::vector<std::string>{"fractal.file", "palette.file"}));
+}
+
+TEST_F(FileFaults, FolderWithoutWritePermissionKeepsItsFile) {
+  // Root may write into any folder, so the save runs in a child that gives up root first.
+  const std::string folder = Dir.File("locked");
+  std::filesystem::create_directory(folder);
+  for (const auto& saver : Savers) {
+    const std::string path = folder + "/" + saver.Kind + ".old";
+    WriteBytes(path, Previous);
+  }
+  ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
+
+  for (const auto& saver : Savers) {
+    const std::string path = folder + "/" + saver.Kind + ".old";
+    int channel[2];
+    ASSERT_EQ(::pipe(channel), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      ::close(channel[0]);
+      std::string report = "unprivileged";
+      if (::geteuid() == 0 &&
+          (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
+        report = "no-user";
+      if (report == "unprivileged") {
+        Presenter.Clear();
+        const bool saved = saver.Save(path);
+        report = saved ? "saved" : "refused";
+        for (const auto& m : Presenter.Messages) report += "\n" + m.Title + "\n" + m.Text;
+      }
+      (void)!::write(channel[1], report.data(), report.size());
+      ::_exit(0);
+    }
+    ::close(channel[1]);
+    std::string report;
+    char buffer[512];
+    for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;)
+      report.append(buffer, static_cast<size_t>(n));
+    ::close(channel[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status)) << report;
+    if (report == "no-user") GTEST_SKIP() << "no unprivileged user to run as";
+    EXPECT_EQ(report, "refused\nFileError\n" + saver.Prefix + CannotOpen + ".") << saver.Kind;
+    EXPECT_EQ(ReadBytes(path), Previous) << saver.Kind;
+  }
+  EXPECT_EQ(Listing(folder), (std::vector<std::string>{"fractal.old", "palette.old"}));
+}
