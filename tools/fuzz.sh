@@ -38,6 +38,9 @@ for target in "${targets[@]}"; do
   if [ "$target" = fuzz_value_parser ]; then
     dict=fuzz/value.dict
     maxlen=512
+  elif [ "$target" = fuzz_project_file ]; then
+    dict=fuzz/project.dict
+    maxlen=8192
   else
     # File readers share the dictionary of tags; files may grow well past their seeds.
     dict=fuzz/xml.dict

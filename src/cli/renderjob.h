@@ -14,7 +14,7 @@ using TProgressReport = std::function<void(int done, int total)>;
 /// whole surface is the client area) as a fractal view does. Returns false when the worker
 /// ended before every column was computed. `threads` > 0 sets the number of computation
 /// threads (0: one per core); `reference` computes with the plain kernel on one thread, band by
-/// band, as the description of the worker has it. Both give the same array.
+/// band, as the fractal view did before it had the worker pool. Both give the same array.
 bool ComputeAndPaint(const TKernelParams& params, TFractArray& array, TPixelBuffer& surface,
                      const TVoldViewProps& view, const TProgressReport& progress,
                      int threads = 0, bool reference = false);

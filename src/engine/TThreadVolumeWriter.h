@@ -51,7 +51,7 @@ public:
 
   /// `view`, `array` and `gui` are not owned and must outlive this object; the array must have
   /// the parameters' resolution. The parameters are copied. Nothing runs until Resume().
-  /// Runs as described: EachBand with the reference kernel.
+  /// EachBand with the reference kernel: one worker, a progress call after every band.
   TThreadVolumeWriter(TVolumeClient& view, TFractArray& array, const TKernelParams& params,
                       TGuiDispatcher& gui);
   /// The same with the given options.

@@ -7,7 +7,7 @@ QStringList QtNameFilters(const std::string& filter) {
   QStringList result;
   for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
     QString description = parts[i].trimmed();
-    // Qt reads the patterns from the last parentheses, so the description must not keep its own.
+    // Qt reads the patterns from the last parentheses, so the filter's label must not keep its own.
     static const QRegularExpression trailingList(QStringLiteral("\\s*\\([^()]*\\)\\s*$"));
     description.remove(trailingList);
     QStringList patterns;

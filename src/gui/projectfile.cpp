@@ -172,8 +172,8 @@ const TDTDCompound& ProjectGrammar() {
   static TDTDGrammar grammar;
   static const TDTDCompound* root = [] {
     TDTDGrammar& g = grammar;
-    const auto text = [&g](const char* name) { return g.Make<TDTDAttribute>(name); };
-    const auto flag = [&g](const char* name) {
+    const auto text = [&](const char* name) { return g.Make<TDTDAttribute>(name); };
+    const auto flag = [&](const char* name) {
       return g.Make<TDTDCompound>(name, g.Make<TDTDEmpty>());
     };
     const TDTDItem* file = text("File");
