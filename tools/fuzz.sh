@@ -29,41 +29,53 @@ fi
 
 export ASAN_OPTIONS="halt_on_error=1:detect_leaks=1:allocator_may_return_null=1"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
-failed=()
-for target in "${targets[@]}"; do
-  work="$build/fuzz-run/$target"
+# Runs one target; its summary goes to $work/summary, the exit status says whether it passed.
+run_target() {
+  local target=$1 work="$build/fuzz-run/$1" dict maxlen start runs files
   rm -rf "$work"
   mkdir -p "$work/corpus" "$work/artifacts"
   cp fuzz/corpus/"$target"/* "$work/corpus/"
-  if [ "$target" = fuzz_value_parser ]; then
-    dict=fuzz/value.dict
-    maxlen=512
-  elif [ "$target" = fuzz_project_file ]; then
-    dict=fuzz/project.dict
-    maxlen=8192
-  else
+  case "$target" in
+    fuzz_value_parser) dict=fuzz/value.dict; maxlen=512 ;;
+    fuzz_project_file) dict=fuzz/project.dict; maxlen=8192 ;;
     # File readers share the dictionary of tags; files may grow well past their seeds.
-    dict=fuzz/xml.dict
-    maxlen=8192
-  fi
-  echo "== $target: ${seconds} s"
+    *) dict=fuzz/xml.dict; maxlen=8192 ;;
+  esac
   start=$(date +%s)
   if "$build/fuzz/$target" "$work/corpus" -dict="$dict" -max_total_time="$seconds" \
       -max_len="$maxlen" -timeout=10 -rss_limit_mb=2048 -detect_leaks=1 -print_final_stats=1 \
       -artifact_prefix="$work/artifacts/" >"$work/log" 2>&1; then
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/log")
     files=$(ls "$work/corpus" | wc -l)
-    echo "   passed: ${runs:-?} inputs in $(( $(date +%s) - start )) s, corpus $files files"
-  else
-    failed+=("$target")
-    echo "   FAILED: see $work/log; last lines:"
+    echo "== $target: passed, ${runs:-?} inputs in $(( $(date +%s) - start )) s, corpus $files files" \
+      >"$work/summary"
+    return 0
+  fi
+  {
+    echo "== $target: FAILED, see $work/log; last lines:"
     tail -n 40 "$work/log" | sed 's/^/   | /'
     for artifact in "$work"/artifacts/*; do
       [ -e "$artifact" ] || continue
       echo "   input $(basename "$artifact") (base64):"
       base64 -w 76 "$artifact" | head -n 200 | sed 's/^/   | /'
     done
-  fi
+  } >"$work/summary"
+  return 1
+}
+
+# As many targets at once as there are cores: each runs on one.
+jobs=$(nproc)
+echo "== fuzzing ${#targets[@]} targets for ${seconds} s each, ${jobs} at a time"
+declare -A pids=()
+failed=()
+for target in "${targets[@]}"; do
+  while [ "$(jobs -rp | wc -l)" -ge "$jobs" ]; do wait -n || true; done
+  run_target "$target" &
+  pids[$target]=$!
+done
+for target in "${targets[@]}"; do
+  wait "${pids[$target]}" || failed+=("$target")
+  cat "$build/fuzz-run/$target/summary"
 done
 
 if [ ${#failed[@]} -gt 0 ]; then

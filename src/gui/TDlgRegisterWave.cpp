@@ -23,6 +23,7 @@ TDlgRegisterWave::TDlgRegisterWave(QWidget* parent, const std::string& currentNa
   EditName = new QLineEdit(this);
   EditName->setObjectName(QStringLiteral("EditName"));
   EditName->setGeometry(16, 40, 281, 21);
+  EditName->setMaxLength(NameMaxLength);
   lblName->setBuddy(EditName);
   OKBtn->move(70, 84);
   CancelBtn->move(150, 84);

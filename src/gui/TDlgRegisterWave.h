@@ -14,6 +14,10 @@ public:
   /// `currentName` is the window's present name, shown when the dialog opens.
   explicit TDlgRegisterWave(QWidget* parent = nullptr, const std::string& currentName = "");
 
+  /// Longest name the dialog and the main window's name field take, so that both always show
+  /// a window's whole name.
+  static constexpr int NameMaxLength = 99;
+
   /// The name to give the window; valid after the dialog closed with OK.
   const std::string& GetResultName() const { return ResultName; }
 

@@ -22,6 +22,7 @@
 
 #include "core/tracelog.h"
 #include "engine/TUnit.h"
+#include "gui/TDlgRegisterWave.h"
 #include "gui/TMDIChildZenolith.h"
 #include "gui/TPrompter.h"
 #include "gui/cursors.h"
@@ -296,7 +297,7 @@ void TMainForm::CreateToolBar() {
 
   EditName = new QLineEdit(ToolBarBasic);
   EditName->setObjectName(QStringLiteral("EditName"));
-  EditName->setMaxLength(99);
+  EditName->setMaxLength(TDlgRegisterWave::NameMaxLength);
   EditName->setFixedWidth(139);
   QFont nameFont = EditName->font();
   nameFont.setPixelSize(14);

@@ -372,9 +372,14 @@ QPixmap IconImage(int index) {
 }
 
 QIcon ApplicationIcon() {
-  QIcon icon;
-  icon.addPixmap(IconImage(0));
-  icon.addPixmap(MandelbrotImage(16));
-  icon.addPixmap(MandelbrotImage(64));
+  // Built once and shared: every window carrying an icon of its own would leave its scaled
+  // copies in Qt's caches for the rest of the run.
+  static const QIcon icon = [] {
+    QIcon built;
+    built.addPixmap(IconImage(0));
+    built.addPixmap(MandelbrotImage(16));
+    built.addPixmap(MandelbrotImage(64));
+    return built;
+  }();
   return icon;
 }
