@@ -15,12 +15,7 @@ bool TDTDAttribute::Parse(TXMLComplexElement& parent, const TXMLToken*& cursor,
   const std::string& n = GetName();
   switch (t.TokenKind) {
     case xmlTokenBegin: {
-      if (t.GetElement() != n) {
-        committed = false;
-        errorText = "unexpected begin of element \"" + t.GetElement() +
-                    "\", expect begin of element \"" + n + "\"." + PositionSuffix(t);
-        return false;
-      }
+      if (t.GetElement() != n) return RefuseBegin(t, '.', errorText, committed);
       const TXMLToken& u = *t.GetNext();
       committed = true;
       switch (u.TokenKind) {
@@ -45,24 +40,7 @@ bool TDTDAttribute::Parse(TXMLComplexElement& parent, const TXMLToken*& cursor,
           return false;
       }
     }
-    case xmlTokenEnd:
-      committed = false;
-      errorText = "unexpected end of element \"" + t.GetElement() +
-                  "\", expect begin of element \"" + n + "\"." + PositionSuffix(t);
-      return false;
-    case xmlTokenEmpty:
-      committed = false;
-      errorText = "unexpected empty element \"" + t.GetElement() +
-                  "\", expect begin of element \"" + n + "\"." + PositionSuffix(t);
-      return false;
-    case xmlTokenAttr:
-      committed = true;
-      errorText =
-          "unexpected text \"" + t.GetText() + "\", expect begin of element \"" + n + "\"." + PositionSuffix(t);
-      return false;
     default:
-      committed = true;
-      errorText = "unexpected end-of-file, expect begin of element \"" + n + "\"." + PositionSuffix(t);
-      return false;
+      return RefuseBegin(t, '.', errorText, committed);
   }
 }

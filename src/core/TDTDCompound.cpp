@@ -18,12 +18,7 @@ bool TDTDCompound::Parse(TXMLComplexElement& parent, const TXMLToken*& cursor,
   const std::string& n = GetName();
   switch (t.TokenKind) {
     case xmlTokenBegin: {
-      if (t.GetElement() != n) {
-        committed = false;
-        errorText = "unexpected begin of element \"" + t.GetElement() +
-                    "\", expect begin of element \"" + n + "\"," + PositionSuffix(t);
-        return false;
-      }
+      if (t.GetElement() != n) return RefuseBegin(t, ',', errorText, committed);
       cursor = t.GetNext();
       auto element = std::make_unique<TXMLComplexElement>(n);
       element->SetPosition(t.GetLine(), t.GetColumn());
@@ -35,12 +30,7 @@ bool TDTDCompound::Parse(TXMLComplexElement& parent, const TXMLToken*& cursor,
       return ExpectEnd(cursor, errorText, committed);
     }
     case xmlTokenEmpty: {
-      if (t.GetElement() != n) {
-        committed = false;
-        errorText = "unexpected empty element \"" + t.GetElement() +
-                    "\", expect begin of element \"" + n + "\"," + PositionSuffix(t);
-        return false;
-      }
+      if (t.GetElement() != n) return RefuseBegin(t, ',', errorText, committed);
       committed = true;
       if (!Expression->IsNullable()) {
         errorText = "element \"" + n + "\" should not be empty," + PositionSuffix(t);
@@ -52,19 +42,7 @@ bool TDTDCompound::Parse(TXMLComplexElement& parent, const TXMLToken*& cursor,
       parent.Add(std::move(element));
       return true;
     }
-    case xmlTokenEnd:
-      committed = false;
-      errorText = "unexpected end of element \"" + t.GetElement() +
-                  "\", expect begin of element \"" + n + "\"," + PositionSuffix(t);
-      return false;
-    case xmlTokenAttr:
-      committed = true;
-      errorText =
-          "unexpected text \"" + t.GetText() + "\", expect begin of element \"" + n + "\"," + PositionSuffix(t);
-      return false;
     default:
-      committed = true;
-      errorText = "unexpected end-of-file, expect begin of element \"" + n + "\"," + PositionSuffix(t);
-      return false;
+      return RefuseBegin(t, ',', errorText, committed);
   }
 }

@@ -9,6 +9,32 @@ std::string TDTDElement::PositionSuffix(const TXMLToken& token) {
          std::to_string(token.GetColumn()) + ".";
 }
 
+bool TDTDElement::RefuseBegin(const TXMLToken& t, char stop, std::string& errorText,
+                              bool& committed) const {
+  const std::string expect = "expect begin of element \"" + Name + "\"" + stop + PositionSuffix(t);
+  committed = false;
+  switch (t.TokenKind) {
+    case xmlTokenBegin:
+      errorText = "unexpected begin of element \"" + t.GetElement() + "\", " + expect;
+      break;
+    case xmlTokenEnd:
+      errorText = "unexpected end of element \"" + t.GetElement() + "\", " + expect;
+      break;
+    case xmlTokenEmpty:
+      errorText = "unexpected empty element \"" + t.GetElement() + "\", " + expect;
+      break;
+    case xmlTokenAttr:
+      committed = true;
+      errorText = "unexpected text \"" + t.GetText() + "\", " + expect;
+      break;
+    default:
+      committed = true;
+      errorText = "unexpected end-of-file, " + expect;
+      break;
+  }
+  return false;
+}
+
 bool TDTDElement::ExpectEnd(const TXMLToken*& cursor, std::string& errorText,
                             bool& committed) const {
   const TXMLToken& t = *cursor;

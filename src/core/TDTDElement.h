@@ -16,6 +16,11 @@ public:
 protected:
   /// " at line L, column C." of `token`.
   static std::string PositionSuffix(const TXMLToken& token);
+  /// Refuses `token`, which cannot begin this element: sets the message ("... expect begin of
+  /// element", ended by `stop`, as each kind of element words it) and whether the failure
+  /// commits (text and end of file do). Always false.
+  bool RefuseBegin(const TXMLToken& token, char stop, std::string& errorText,
+                   bool& committed) const;
 
 private:
   std::string Name;

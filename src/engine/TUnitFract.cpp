@@ -86,26 +86,15 @@ bool TUnitFract::Load(std::string& errorText) {
 bool TUnitFract::LoadFromStream(std::istream& in, std::string& errorText) {
   errorText.clear();
   if (!ReadyToLoad()) return false;
-  const TDTDCompound* grammar = FileGrammar();
-
-  std::string version;
-  const TXMLToken head(in, version);
-  if (head.TokenKind == xmlTokenError) {
-    errorText = head.GetError();
+  const TXMLReadResult read = ReadXMLStream(in, *FileGrammar());
+  if (read.Outcome != TXMLReadOutcome::Read) {
+    errorText = read.ErrorText;
     return false;
   }
-  if (head.TokenKind == xmlTokenEof) return false;
-
-  TXMLComplexElement root("Root");
-  const TXMLToken* cursor = &head;
-  bool committed = false;
-  if (!grammar->Parse(root, cursor, errorText, committed)) return false;
-  // Alternatives tried and dropped on the way leave their messages behind.
-  errorText.clear();
   // Checked once the file is known to be one: a file that is refused anyway gets one message.
-  ZCHECK_TEXT(version == Version, "version == \"1.0\"");
+  ZCHECK_TEXT(read.Version == Version, "version == \"1.0\"");
 
-  const TXMLItem* xmlUnit = root.GetFirst();
+  const TXMLItem* xmlUnit = read.Root->GetFirst();
   const TXMLItem* xmlVersion = xmlUnit ? xmlUnit->GetFirst() : nullptr;
   if (!ZCHECK_TEXT(xmlVersion != nullptr, "xmlVersion != NULL")) return false;
   ZCHECK_TEXT(xmlVersion->GetElement() == "Version", "xmlVersion->GetElement() == \"Version\"");

@@ -18,6 +18,7 @@
 #include "gui/TColorBox.h"
 #include "gui/TPaintBox.h"
 #include "gui/TPrompter.h"
+#include "gui/dialogwidgets.h"
 #include "gui/helpcontexts.h"
 #include "gui/icons.h"
 
@@ -70,21 +71,6 @@ QPushButton* GlyphButton(QWidget* parent, const char* name, const QIcon& icon,
   return button;
 }
 
-QPushButton* TextButton(QWidget* parent, const char* name, const char* caption, QRect at) {
-  auto* button = new QPushButton(QString::fromLatin1(caption), parent);
-  button->setObjectName(QString::fromLatin1(name));
-  button->setGeometry(at);
-  return button;
-}
-
-QLabel* Label(QWidget* parent, const char* name, const char* caption, int x, int y) {
-  auto* label = new QLabel(QString::fromLatin1(caption), parent);
-  label->setObjectName(QString::fromLatin1(name));
-  label->move(x, y);
-  label->adjustSize();
-  return label;
-}
-
 }  // namespace
 
 TDlgColorPalette1D::TDlgColorPalette1D(QWidget* parent, const TColorPalette1DItem& palette)
@@ -100,17 +86,17 @@ TDlgColorPalette1D::TDlgColorPalette1D(QWidget* parent, const TColorPalette1DIte
   setSizeGripEnabled(true);
   Bevel1->setGeometry(8, 8, 321, 105);
 
-  lblPosition = Label(this, "lblPosition", "Position", 24, 16);
+  lblPosition = MakeLabel(this, "lblPosition", "Position", 24, 16);
   editPosition = new QLineEdit(this);
   editPosition->setObjectName(QStringLiteral("editPosition"));
   editPosition->setGeometry(128, 16, 121, 21);
   editPosition->setMaxLength(PositionMaxLength);
   lblPosition->setBuddy(editPosition);
-  lblColor = Label(this, "lblColor", "Color (Before)", 24, 48);
+  lblColor = MakeLabel(this, "lblColor", "Color (Before)", 24, 48);
   cboColorBefore = new TColorBox(this);
   cboColorBefore->setObjectName(QStringLiteral("cboColorBefore"));
   cboColorBefore->setGeometry(128, 48, 121, 22);
-  btnColorPrevious = TextButton(this, "btnColorPrevious", "< Previous", QRect(256, 48, 65, 25));
+  btnColorPrevious = MakeTextButton(this, "btnColorPrevious", "< Previous", QRect(256, 48, 65, 25));
   chkColorAfter = new QCheckBox(QStringLiteral("Color After"), this);
   chkColorAfter->setObjectName(QStringLiteral("chkColorAfter"));
   chkColorAfter->move(24, 80);
@@ -118,15 +104,15 @@ TDlgColorPalette1D::TDlgColorPalette1D(QWidget* parent, const TColorPalette1DIte
   cboColorAfter = new TColorBox(this);
   cboColorAfter->setObjectName(QStringLiteral("cboColorAfter"));
   cboColorAfter->setGeometry(128, 80, 121, 22);
-  btnColorNext = TextButton(this, "btnColorNext", "< Next", QRect(256, 80, 65, 25));
+  btnColorNext = MakeTextButton(this, "btnColorNext", "< Next", QRect(256, 80, 65, 25));
 
   btnPalItemFirst = GlyphButton(this, "btnPalItemFirst", ArrowGlyph(TGlyph::First), "First", 16, 120);
   btnPalItemPrevious =
       GlyphButton(this, "btnPalItemPrevious", ArrowGlyph(TGlyph::Previous), "Previous", 48, 120);
   btnPalItemNext = GlyphButton(this, "btnPalItemNext", ArrowGlyph(TGlyph::Next), "Next", 80, 120);
   btnPalItemLast = GlyphButton(this, "btnPalItemLast", ArrowGlyph(TGlyph::Last), "Last", 112, 120);
-  btnPalItemAdd = TextButton(this, "btnPalItemAdd", "Add", QRect(152, 124, 75, 25));
-  btnPalItemDelete = TextButton(this, "btnPalItemDelete", "Delete", QRect(240, 124, 75, 25));
+  btnPalItemAdd = MakeTextButton(this, "btnPalItemAdd", "Add", QRect(152, 124, 75, 25));
+  btnPalItemDelete = MakeTextButton(this, "btnPalItemDelete", "Delete", QRect(240, 124, 75, 25));
   // Tool-bar images 15 and 2 are the program's Open and Save pictures.
   btnOpen = GlyphButton(this, "btnOpen", ToolBarIcon(15), "Open Color Palette", 336, 120);
   btnSave = GlyphButton(this, "btnSave", ToolBarIcon(2), "Save Color Palette", 368, 120);

@@ -12,24 +12,11 @@
 #include <QShowEvent>
 
 #include "core/unitInteger.h"
+#include "gui/dialogwidgets.h"
 #include "gui/guialg.h"
 #include "gui/helpcontexts.h"
 
 namespace {
-
-QLabel* Label(QWidget* parent, const char* caption, int x, int y) {
-  auto* label = new QLabel(QString::fromLatin1(caption), parent);
-  label->move(x, y);
-  label->adjustSize();
-  return label;
-}
-
-QGroupBox* Group(QWidget* parent, const char* name, const char* caption, QRect at) {
-  auto* group = new QGroupBox(QString::fromLatin1(caption), parent);
-  group->setObjectName(QString::fromLatin1(name));
-  group->setGeometry(at);
-  return group;
-}
 
 QString Text(const unit& value) { return QString::fromStdString(value.GetText()); }
 
@@ -53,14 +40,14 @@ TDlgFractal::TDlgFractal(QWidget* parent, int viewHeight, int viewWidth,
   CancelBtn->move(94, 420);
   HelpBtn->move(174, 420);
 
-  Label(this, "Formula", 16, 16);
+  MakeLabel(this, nullptr, "Formula", 16, 16);
   lstFormulas = new QListWidget(this);
   lstFormulas->setObjectName(QStringLiteral("lstFormulas"));
   lstFormulas->setGeometry(16, 34, 232, 234);
   for (const TFormulaName& formula : TFractProps::FormulaNames)
     lstFormulas->addItem(QString::fromLatin1(formula.DisplayText));
 
-  rgrCont = Group(this, "rgrCont", "Colors", QRect(16, 278, 232, 84));
+  rgrCont = MakeGroup(this, "rgrCont", "Colors", QRect(16, 278, 232, 84));
   rgrContItems = new QButtonGroup(rgrCont);
   const char* const contItems[] = {"Continue", "Discontinue"};
   for (int i = 0; i < 2; ++i) {
@@ -71,36 +58,36 @@ TDlgFractal::TDlgFractal(QWidget* parent, int viewHeight, int viewWidth,
   }
   editCont = AddEdit(rgrCont, "editCont", QRect(120, 49, 100, 21));
 
-  grpSelection = Group(this, "grpSelection", "Selection", QRect(256, 16, 395, 90));
-  Label(grpSelection, "Real", 52, 18);
-  Label(grpSelection, "Imaginair", 240, 18);
-  Label(grpSelection, "Left", 10, 39);
+  grpSelection = MakeGroup(this, "grpSelection", "Selection", QRect(256, 16, 395, 90));
+  MakeLabel(grpSelection, nullptr, "Real", 52, 18);
+  MakeLabel(grpSelection, nullptr, "Imaginair", 240, 18);
+  MakeLabel(grpSelection, nullptr, "Left", 10, 39);
   editSelLeft = AddEdit(grpSelection, "editSelLeft", QRect(52, 36, 130, 21));
-  Label(grpSelection, "Right", 10, 63);
+  MakeLabel(grpSelection, nullptr, "Right", 10, 63);
   editSelRight = AddEdit(grpSelection, "editSelRight", QRect(52, 60, 130, 21));
-  Label(grpSelection, "Top", 190, 39);
+  MakeLabel(grpSelection, nullptr, "Top", 190, 39);
   editSelTop = AddEdit(grpSelection, "editSelTop", QRect(240, 36, 140, 21));
-  Label(grpSelection, "Bottom", 190, 63);
+  MakeLabel(grpSelection, nullptr, "Bottom", 190, 63);
   editSelBottom = AddEdit(grpSelection, "editSelBottom", QRect(240, 60, 140, 21));
 
-  grpResolution = Group(this, "grpResolution", "Resolution", QRect(256, 112, 395, 58));
-  Label(grpResolution, "Horizontal", 10, 27);
+  grpResolution = MakeGroup(this, "grpResolution", "Resolution", QRect(256, 112, 395, 58));
+  MakeLabel(grpResolution, nullptr, "Horizontal", 10, 27);
   editHorizontal = AddEdit(grpResolution, "editHorizontal", QRect(76, 24, 56, 21));
   editHorizontal->setMaxLength(ResolutionMaxLength);
   btnXResWindow = new QPushButton(QStringLiteral("< Window"), grpResolution);
   btnXResWindow->setObjectName(QStringLiteral("btnXResWindow"));
   btnXResWindow->setGeometry(136, 22, 66, 25);
-  Label(grpResolution, "Vertical", 212, 27);
+  MakeLabel(grpResolution, nullptr, "Vertical", 212, 27);
   editVertical = AddEdit(grpResolution, "editVertical", QRect(262, 24, 56, 21));
   editVertical->setMaxLength(ResolutionMaxLength);
   btnYResWindow = new QPushButton(QStringLiteral("< Window"), grpResolution);
   btnYResWindow->setObjectName(QStringLiteral("btnYResWindow"));
   btnYResWindow->setGeometry(322, 22, 66, 25);
 
-  grpParameters = Group(this, "grpParameters", "Parameters", QRect(256, 176, 395, 146));
-  Label(grpParameters, "Real", 40, 18);
-  Label(grpParameters, "Imaginair", 180, 18);
-  Label(grpParameters, "Map to Field", 318, 18);
+  grpParameters = MakeGroup(this, "grpParameters", "Parameters", QRect(256, 176, 395, 146));
+  MakeLabel(grpParameters, nullptr, "Real", 40, 18);
+  MakeLabel(grpParameters, nullptr, "Imaginair", 180, 18);
+  MakeLabel(grpParameters, nullptr, "Map to Field", 318, 18);
   const char* const rows[] = {"Z", "C", "D"};
   QLineEdit** realEdits[] = {&editZR, &editCR, &editDR};
   QLineEdit** imagEdits[] = {&editZI, &editCI, &editDI};
@@ -111,7 +98,7 @@ TDlgFractal::TDlgFractal(QWidget* parent, int viewHeight, int viewWidth,
   auto* mapGroup = new QButtonGroup(grpParameters);
   for (int i = 0; i < 3; ++i) {
     const int y = 36 + 26 * i;
-    Label(grpParameters, rows[i], 14, y + 3);
+    MakeLabel(grpParameters, nullptr, rows[i], 14, y + 3);
     *realEdits[i] = AddEdit(grpParameters, realNames[i], QRect(40, y, 130, 21));
     *imagEdits[i] = AddEdit(grpParameters, imagNames[i], QRect(180, y, 130, 21));
     auto* option = new QRadioButton(grpParameters);
@@ -122,18 +109,18 @@ TDlgFractal::TDlgFractal(QWidget* parent, int viewHeight, int viewWidth,
     *options[i] = option;
     connect(option, &QRadioButton::toggled, this, [this] { ApplyEnabling(); });
   }
-  Label(grpParameters, "N", 14, 119);
+  MakeLabel(grpParameters, nullptr, "N", 14, 119);
   editN = AddEdit(grpParameters, "editN", QRect(40, 116, 60, 21));
-  Label(grpParameters, "M", 120, 119);
+  MakeLabel(grpParameters, nullptr, "M", 120, 119);
   editM = AddEdit(grpParameters, "editM", QRect(140, 116, 60, 21));
 
-  Label(this, "Max Depth", 264, 335);
+  MakeLabel(this, nullptr, "Max Depth", 264, 335);
   editMaxDepth = AddEdit(this, "editMaxDepth", QRect(356, 332, 90, 21));
-  Label(this, "Outer Circle", 458, 335);
+  MakeLabel(this, nullptr, "Outer Circle", 458, 335);
   editOuterCircle = AddEdit(this, "editOuterCircle", QRect(581, 332, 70, 21));
-  Label(this, "Inner Distance", 264, 361);
+  MakeLabel(this, nullptr, "Inner Distance", 264, 361);
   editInnerDist = AddEdit(this, "editInnerDist", QRect(356, 358, 90, 21));
-  Label(this, "Max Cycle to Detect", 458, 361);
+  MakeLabel(this, nullptr, "Max Cycle to Detect", 458, 361);
   editMaxCycleDetect = AddEdit(this, "editMaxCycleDetect", QRect(581, 358, 70, 21));
 
   chkDefault = new QCheckBox(QStringLiteral("Use As Default"), this);

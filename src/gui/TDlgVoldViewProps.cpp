@@ -15,27 +15,13 @@
 
 #include "gui/TColorBox.h"
 #include "gui/TDlgColorPalette1D.h"
+#include "gui/dialogwidgets.h"
 #include "gui/helpcontexts.h"
 
 namespace {
 
 const char* const SensitivityItems[] = {"Low (Kwadratic)", "Normal (Linear)",
                                         "High (Square root)", "Very High (Fourth root)"};
-
-QLabel* Label(QWidget* parent, const char* name, const char* caption, int x, int y) {
-  auto* label = new QLabel(QString::fromLatin1(caption), parent);
-  label->setObjectName(QString::fromLatin1(name));
-  label->move(x, y);
-  label->adjustSize();
-  return label;
-}
-
-QGroupBox* Group(QWidget* parent, const char* name, const char* caption, QRect at) {
-  auto* group = new QGroupBox(QString::fromLatin1(caption), parent);
-  group->setObjectName(QString::fromLatin1(name));
-  group->setGeometry(at);
-  return group;
-}
 
 QRadioButton* Option(QWidget* parent, QButtonGroup* pair, const char* name, const char* caption,
                      int x, int y) {
@@ -70,7 +56,7 @@ TColorBox* ColorBox(QWidget* parent, const char* name, QRect at) {
 
 // A radio group of the four sensitivity curves; the item id is the TSensitivity value.
 QGroupBox* SensitivityGroup(QWidget* parent, const char* name, QRect at, QButtonGroup*& items) {
-  QGroupBox* group = Group(parent, name, "Sensitivity", at);
+  QGroupBox* group = MakeGroup(parent, name, "Sensitivity", at);
   items = new QButtonGroup(group);
   for (int i = 0; i < 4; ++i) {
     auto* item = new QRadioButton(QString::fromLatin1(SensitivityItems[i]), group);
@@ -110,10 +96,10 @@ TDlgVoldViewProps::TDlgVoldViewProps(QWidget* parent, TVoldViewProps* defaultRec
 
   // Outside: the base dialog's bevel frames it.
   Bevel1->setGeometry(8, 8, 389, 176);
-  Label2 = Label(this, "Label2", "Outside", 16, 14);
+  Label2 = MakeLabel(this, "Label2", "Outside", 16, 14);
   rgrSensitivityOutside = SensitivityGroup(this, "rgrSensitivityOutside", QRect(16, 32, 176, 114),
                                            rgrSensitivityOutsideItems);
-  lblStrengthOutside = Label(this, "lblStrengthOutside", "Strength", 16, 155);
+  lblStrengthOutside = MakeLabel(this, "lblStrengthOutside", "Strength", 16, 155);
   editStrengthOutside = new QLineEdit(this);
   editStrengthOutside->setObjectName(QStringLiteral("editStrengthOutside"));
   editStrengthOutside->setGeometry(72, 152, 100, 21);
@@ -125,22 +111,22 @@ TDlgVoldViewProps::TDlgVoldViewProps(QWidget* parent, TVoldViewProps* defaultRec
   btnDepthColorPaletteOutside = EditPaletteButton(this, "btnDepthColorPaletteOutside", 32);
   PlaceBeside(optDepthPaletteOutside, btnDepthColorPaletteOutside, 389);
   optDepthMixOutside = Option(this, outsidePair, "optDepthMixOutside", "Mix Colors:", 204, 72);
-  Label1 = Label(this, "Label1", "Background", 212, 103);
+  Label1 = MakeLabel(this, "Label1", "Background", 212, 103);
   colbBackgroundOutside = ColorBox(this, "colbBackgroundOutside", QRect(284, 100, 105, 22));
-  Label3 = Label(this, "Label3", "Foreground", 212, 131);
+  Label3 = MakeLabel(this, "Label3", "Foreground", 212, 131);
   colbForegroundOutside = ColorBox(this, "colbForegroundOutside", QRect(284, 128, 105, 22));
 
-  grpInside = Group(this, "grpInside", "Inside", QRect(8, 190, 389, 306));
+  grpInside = MakeGroup(this, "grpInside", "Inside", QRect(8, 190, 389, 306));
   rgrSensitivityInside = SensitivityGroup(grpInside, "rgrSensitivityInside",
                                           QRect(8, 20, 168, 114), rgrSensitivityInsideItems);
-  lblStrengthInside = Label(grpInside, "lblStrengthInside", "Strength", 8, 147);
+  lblStrengthInside = MakeLabel(grpInside, "lblStrengthInside", "Strength", 8, 147);
   editStrengthInside = new QLineEdit(grpInside);
   editStrengthInside->setObjectName(QStringLiteral("editStrengthInside"));
   editStrengthInside->setGeometry(64, 144, 100, 21);
   editStrengthInside->setMaxLength(StrengthMaxLength);
   lblStrengthInside->setBuddy(editStrengthInside);
 
-  grpDepthColor = Group(grpInside, "grpDepthColor", "Depth Color", QRect(182, 16, 199, 284));
+  grpDepthColor = MakeGroup(grpInside, "grpDepthColor", "Depth Color", QRect(182, 16, 199, 284));
   auto* depthPair = new QButtonGroup(grpDepthColor);
   optDepthPaletteInside =
       Option(grpDepthColor, depthPair, "optDepthPaletteInside", "Use Palette", 8, 24);
@@ -174,7 +160,7 @@ TDlgVoldViewProps::TDlgVoldViewProps(QWidget* parent, TVoldViewProps* defaultRec
        colbForegroundInside, "colbForegroundInside"},
   };
   for (const TMixColor& m : mixColors) {
-    m.Group = Group(grpDepthColor, m.GroupName, m.Caption, QRect(8, m.Top, 183, 100));
+    m.Group = MakeGroup(grpDepthColor, m.GroupName, m.Caption, QRect(8, m.Top, 183, 100));
     auto* pair = new QButtonGroup(m.Group);
     m.UsePalette = Option(m.Group, pair, m.UsePaletteName, "Use Palette", 8, 22);
     m.Button = EditPaletteButton(m.Group, m.ButtonName, 44);
@@ -183,10 +169,10 @@ TDlgVoldViewProps::TDlgVoldViewProps(QWidget* parent, TVoldViewProps* defaultRec
     m.Box = ColorBox(m.Group, m.BoxName, QRect(28, 72, 147, 22));
   }
 
-  grpColors = Group(this, "grpColors", "Colors", QRect(8, 498, 180, 45));
-  lblBackground = Label(grpColors, "lblBackground", "Max Depth", 8, 22);
+  grpColors = MakeGroup(this, "grpColors", "Colors", QRect(8, 498, 180, 45));
+  lblBackground = MakeLabel(grpColors, "lblBackground", "Max Depth", 8, 22);
   colbMaxDepth = ColorBox(grpColors, "colbMaxDepth", QRect(78, 18, 94, 22));
-  lblCursor = Label(this, "lblCursor", "Cursor", 198, 519);
+  lblCursor = MakeLabel(this, "lblCursor", "Cursor", 198, 519);
   colbCursor = ColorBox(this, "colbCursor", QRect(244, 516, 105, 22));
   chkDefault = new QCheckBox(QStringLiteral("Use As Default"), this);
   chkDefault->setObjectName(QStringLiteral("chkDefault"));

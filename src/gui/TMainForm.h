@@ -367,6 +367,10 @@ private:
   std::vector<QMdiSubWindow*> TileCandidates() const;
   /// Height kept free at the bottom for the minimized windows.
   int IconRowHeight() const;
+  /// Shares the area above the minimized windows among the tile candidates, in rows or columns.
+  void Tile(bool horizontal);
+  /// The colour dialog on `props`; OK gives them to `child` as one undoable, modifying change.
+  void EditColoring(TMDIChildWave* child, const TVoldViewProps& props);
 
   std::vector<QAction*> Actions;
   std::vector<QLabel*> StatusPanels;

@@ -277,9 +277,14 @@ void TMainForm::FractPropsExecute() {
 }
 
 void TMainForm::ViewVoldExecute() {
-  QPointer<TMDIChildWave> child = ActiveWaveWindow();
-  if (!child) return;
-  TDlgVoldViewProps dialog(this, &DefaultView, child->GetViewProps());
+  TMDIChildWave* child = ActiveWaveWindow();
+  if (child) EditColoring(child, child->GetViewProps());
+}
+
+void TMainForm::EditColoring(TMDIChildWave* target, const TVoldViewProps& props) {
+  // The window may close while the dialog is open.
+  QPointer<TMDIChildWave> child = target;
+  TDlgVoldViewProps dialog(this, &DefaultView, props);
   if (dialog.exec() != QDialog::Accepted || !child) return;
   const TViewState before = child->GetView()->CaptureState();
   child->SetViewProps(dialog.GetViewProps());

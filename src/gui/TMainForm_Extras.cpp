@@ -20,7 +20,6 @@
 #include "core/TErrorReport.h"
 #include "engine/TUnitFract.h"
 #include "gui/TDlgExportImage.h"
-#include "gui/TDlgVoldViewProps.h"
 #include "gui/TImageExporter.h"
 #include "gui/TMDIChildWave.h"
 #include "gui/TMainForm.h"
@@ -375,13 +374,7 @@ void TMainForm::OpenDroppedFile(const std::string& path) {
     TVoldViewProps props = child->GetViewProps();
     props.PalOutside = palette;
     props.UsePalOutside = true;
-    TDlgVoldViewProps dialog(this, &DefaultView, props);
-    if (dialog.exec() != QDialog::Accepted || !child) return;
-    const TViewState before = child->GetView()->CaptureState();
-    child->SetViewProps(dialog.GetViewProps());
-    child->MarkModified();
-    child->RequestRepaint();
-    child->GetView()->CommitChange(before);
+    EditColoring(child, props);
   } else {
     ShowFileMessage("Invalid extension \"" + extension + "\" used.");
   }

@@ -175,7 +175,7 @@ int TMainForm::IconRowHeight() const {
   return height;
 }
 
-void TMainForm::WindowTileHorizontalExecute() {
+void TMainForm::Tile(bool horizontal) {
   const std::vector<QMdiSubWindow*> windows = TileCandidates();
   if (windows.empty()) return;
   for (QMdiSubWindow* w : windows) {
@@ -184,26 +184,21 @@ void TMainForm::WindowTileHorizontalExecute() {
   const QRect area = MdiArea->viewport()->rect().adjusted(0, 0, 0, -IconRowHeight());
   const int n = static_cast<int>(windows.size());
   for (int i = 0; i < n; ++i) {
-    const int top = area.top() + area.height() * i / n;
-    const int bottom = area.top() + area.height() * (i + 1) / n;
-    windows[i]->setGeometry(area.left(), top, area.width(), bottom - top);
+    if (horizontal) {
+      const int top = area.top() + area.height() * i / n;
+      const int bottom = area.top() + area.height() * (i + 1) / n;
+      windows[i]->setGeometry(area.left(), top, area.width(), bottom - top);
+    } else {
+      const int left = area.left() + area.width() * i / n;
+      const int right = area.left() + area.width() * (i + 1) / n;
+      windows[i]->setGeometry(left, area.top(), right - left, area.height());
+    }
   }
 }
 
-void TMainForm::WindowTileVerticalExecute() {
-  const std::vector<QMdiSubWindow*> windows = TileCandidates();
-  if (windows.empty()) return;
-  for (QMdiSubWindow* w : windows) {
-    if (w->isMaximized()) w->showNormal();
-  }
-  const QRect area = MdiArea->viewport()->rect().adjusted(0, 0, 0, -IconRowHeight());
-  const int n = static_cast<int>(windows.size());
-  for (int i = 0; i < n; ++i) {
-    const int left = area.left() + area.width() * i / n;
-    const int right = area.left() + area.width() * (i + 1) / n;
-    windows[i]->setGeometry(left, area.top(), right - left, area.height());
-  }
-}
+void TMainForm::WindowTileHorizontalExecute() { Tile(true); }
+
+void TMainForm::WindowTileVerticalExecute() { Tile(false); }
 
 void TMainForm::WindowMinimizeAllExecute() {
   for (TMDIChildZenolith* child : ChildWindows()) child->showMinimized();

@@ -305,22 +305,15 @@ bool TColorPalette1DItem::LoadFromFile(const std::string& fileName, std::string&
 }
 
 bool TColorPalette1DItem::LoadFromStream(std::istream& in, std::string& errorText) {
-  std::string version;
-  const TXMLToken head(in, version);
-  if (head.TokenKind == xmlTokenError) {
-    errorText = head.GetError();
+  const TXMLReadResult read = ReadXMLStream(in, FileGrammar());
+  if (read.Outcome != TXMLReadOutcome::Read) {
+    errorText = read.ErrorText;
     return false;
   }
-  if (head.TokenKind == xmlTokenEof) return false;
-
-  TXMLComplexElement root("Root");
-  const TXMLToken* cursor = &head;
-  bool committed = false;
-  if (!FileGrammar().Parse(root, cursor, errorText, committed)) return false;
   // Checked once the file is known to be one: a file that is refused anyway gets one message.
-  ZCHECK_TEXT(version == PaletteVersion, "version == \"1.0\"");
+  ZCHECK_TEXT(read.Version == PaletteVersion, "version == \"1.0\"");
 
-  const TXMLItem* xmlRoot = root.GetFirst();
+  const TXMLItem* xmlRoot = read.Root->GetFirst();
   const TXMLItem* xmlVersion = xmlRoot->GetFirst();
   ZCHECK_TEXT(xmlVersion != nullptr, "xmlVersion != NULL");
   ZCHECK_TEXT(xmlVersion->GetElement() == "Version", "xmlVersion->GetElement() == \"Version\"");
