@@ -2,10 +2,10 @@
 
 #include <QImage>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -21,6 +21,8 @@
 #include "render/TPixelBuffer.h"
 #include "render/TStoredFractal.h"
 #include "render/painting.h"
+#include "support/files.h"
+#include "support/fractarrays.h"
 #include "support/testdata.h"
 
 extern char** environ;
@@ -29,11 +31,6 @@ namespace {
 
 const std::string Program = std::string(ZENOLITH_BINARY_DIR) + "/src/cli/zenolith-render";
 const std::string Usage = "Usage: zenolith-render FILE.zlf -o OUT.png";
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 struct TRun {
   int Status = -1;
@@ -58,8 +55,8 @@ TRun RunRenderer(const TScratchDir& dir, const std::vector<std::string>& args) {
     run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   }
   posix_spawn_file_actions_destroy(&actions);
-  run.Out = ReadFile(out);
-  run.Err = ReadFile(err);
+  run.Out = FileBytes(out);
+  run.Err = FileBytes(err);
   return run;
 }
 
@@ -73,9 +70,7 @@ struct TExpected {
     std::string error;
     EXPECT_TRUE(TStoredFractal::LoadFile(file, Fractal, error)) << error;
     Params = Fractal.Params.KernelParams();
-    Array = std::make_unique<TFractArray>(Params.XResolution, Params.YResolution);
-    ComputeBand(Params, *Array, {0, 0, Params.XResolution, Params.YResolution},
-                Params.XResolution);
+    Array = ComputeWhole(Params);
   }
 };
 
@@ -129,7 +124,7 @@ TEST(RenderCli, DumpsEveryCellColumnByColumnSoThatTheFloatsReadBackExactly) {
   ASSERT_EQ(run.Status, 0) << run.Err;
   const TExpected expected(Mandelbrot);
 
-  std::istringstream in(ReadFile(tsv));
+  std::istringstream in(FileBytes(tsv));
   std::string line;
   std::getline(in, line);
   EXPECT_EQ(line, "x\ty\tdepth\tcycle");
@@ -165,7 +160,7 @@ TEST(RenderCli, DumpsEveryCellColumnByColumnSoThatTheFloatsReadBackExactly) {
 
   // The corner c = -2.2 + 1.2i escapes at the fourth step: a fractional depth between 2 and 3
   // iterations of 60 ("Continue" mode), no cycle.
-  std::istringstream again(ReadFile(tsv));
+  std::istringstream again(FileBytes(tsv));
   std::getline(again, line);
   std::getline(again, line);
   EXPECT_EQ(line.substr(0, 4), "0\t0\t");
@@ -179,7 +174,7 @@ TEST(RenderCli, ReportsAnUnreadableFileAsTheProgramDoes) {
   TScratchDir dir("cli-unreadable");
   const std::string missing = dir.File("missing.zlf");
   const std::string notXml = dir.File("text.zlf");
-  std::ofstream(notXml) << "just text\n";
+  WriteFileBytes(notXml, "just text\n");
   struct {
     std::string File;
     std::string Message;
@@ -207,7 +202,8 @@ TEST(RenderCli, RefusesAResolutionThatCannotBeAllocated) {
   EXPECT_NE(run.Err.find("There is not enough memmory for this operation."), std::string::npos)
       << run.Err;
   // The same for a picture size beyond memory.
-  const TRun big = RunRenderer(dir, {Mandelbrot, "-o", dir.File("big.png"), "--size", "2000000000x2000000000"});
+  const TRun big =
+      RunRenderer(dir, {Mandelbrot, "-o", dir.File("big.png"), "--size", "2000000000x2000000000"});
   EXPECT_EQ(big.Status, 2);
   EXPECT_NE(big.Err.find("There is not enough memmory for this operation."), std::string::npos)
       << big.Err;
@@ -223,7 +219,7 @@ TEST(RenderCli, ThreadCountAndKernelNeverChangeTheResult) {
     args.insert(args.end(), extra.begin(), extra.end());
     const TRun run = RunRenderer(dir, args);
     ASSERT_EQ(run.Status, 0) << run.Err;
-    dumps.push_back(ReadFile(tsv));
+    dumps.push_back(FileBytes(tsv));
   }
   ASSERT_GT(dumps[0].size(), 600u * 8);
   for (size_t k = 1; k < dumps.size(); ++k) EXPECT_EQ(dumps[k], dumps[0]) << "run " << k;
@@ -321,6 +317,69 @@ TEST(RenderCli, ReportsAnOutputThatCannotBeWritten) {
     const TRun run = RunRenderer(dir, {Mandelbrot, option, nowhere});
     EXPECT_EQ(run.Status, 2) << option;
     EXPECT_NE(run.Err.find("cannot write \"" + nowhere + "\""), std::string::npos) << run.Err;
+  }
+}
+
+// Parameters at the edges of their ranges: a normal picture or the program's own refusal,
+// never a crash.
+TEST(RenderHostile, EdgeParametersGiveAPictureOrTheProgramsRefusal) {
+  TScratchDir dir("cli-hostile");
+  const std::string memory = "There is not enough memmory for this operation.";
+  const struct {
+    const char* Case;
+    std::function<void(TFractProps&)> Set;
+    int Status;
+    std::string Error;  // a part of what is printed; empty: nothing
+  } rows[] = {
+      {"one pixel",
+       [](TFractProps& p) {
+         p.XResolution.SetInt(1);
+         p.YResolution.SetInt(1);
+       },
+       0, ""},
+      {"Left equal to Right", [](TFractProps& p) { p.Left.SetDouble(0.5); p.Right.SetDouble(0.5); },
+       0, ""},
+      {"OuterCircle 1e308", [](TFractProps& p) { p.OuterCircle.SetDouble(1e308); }, 0, ""},
+      {"InnerDist 1e-300", [](TFractProps& p) { p.InnerDist.SetDouble(1e-300); }, 0, ""},
+      {"largest exponents",
+       [](TFractProps& p) {
+         p.Formula = 5;
+         p.N.SetInt(2147483647);
+         p.M.SetInt(2147483647);
+       },
+       0, ""},
+      {"100000 x 100000",
+       [](TFractProps& p) { p.XResolution.SetInt(100000); p.YResolution.SetInt(100000); }, 2,
+       memory},
+      {"2147483647 x 2",
+       [](TFractProps& p) { p.XResolution.SetInt(2147483647); p.YResolution.SetInt(2); }, 2,
+       memory},
+      {"resolution 0", [](TFractProps& p) { p.XResolution.SetInt(0); }, 2,
+       "\", In XResolution: Value must be positive and more than 0. At line 46, column 17."},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Case);
+    TStoredFractal fractal;
+    fractal.Params.XResolution.SetInt(24);
+    fractal.Params.YResolution.SetInt(16);
+    row.Set(fractal.Params);
+    const std::string file = dir.File("edge.zlf");
+    const std::string png = dir.File("edge.png");
+    std::filesystem::remove(png);
+    ASSERT_TRUE(TStoredFractal::SaveFile(file, fractal));
+    const auto start = std::chrono::steady_clock::now();
+    const TRun run = RunRenderer(dir, {file, "-o", png});
+    EXPECT_EQ(run.Status, row.Status) << run.Err;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
+    if (row.Error.empty()) {
+      EXPECT_EQ(run.Err, "");
+      const QImage image(QString::fromStdString(png));
+      EXPECT_EQ(image.width(), fractal.Params.XResolution.GetInt());
+      EXPECT_EQ(image.height(), fractal.Params.YResolution.GetInt());
+    } else {
+      EXPECT_NE(run.Err.find(row.Error), std::string::npos) << run.Err;
+      EXPECT_FALSE(std::filesystem::exists(png));
+    }
   }
 }
 

@@ -15,6 +15,7 @@
 #include "core/TXMLComplexElement.h"
 #include "core/TXMLToken.h"
 #include "core/xmlread.h"
+#include "support/files.h"
 #include "support/testdata.h"
 
 namespace {
@@ -85,6 +86,13 @@ std::string Parse(const TDTDCompound& grammar, const std::string& content) {
   return Dump(r.Root->GetFirst());
 }
 
+// The items one after the other: (a, (b, (c, ...))).
+const TDTDItem* Sequence(TDTDGrammar& g, const std::vector<const TDTDItem*>& items) {
+  const TDTDItem* tail = items.back();
+  for (size_t i = items.size() - 1; i-- > 0;) tail = g.Make<TDTDConcat>(items[i], tail);
+  return tail;
+}
+
 }  // namespace
 
 TEST(XmlTokenizer, PositionsAreThoseOfEachTokensLastCharacter) {
@@ -115,8 +123,7 @@ TEST(XmlTokenizer, WhiteSpaceInsideTagsAndTextTrimming) {
 
 TEST(XmlTokenizer, CrLfAndBareLfGiveTheSameTokensAndALoneCrIsAnOrdinaryByte) {
   const std::string lf = Head + "<A>\n  <B>x\ny</B>\n\n<C/></A>\n";
-  std::string crlf;
-  for (char c : lf) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  const std::string crlf = WithCrLf(lf);
   EXPECT_EQ(Tokenize(lf), Tokenize(crlf));
   EXPECT_EQ(Tokenize(crlf)[3], (TTok{xmlTokenEnd, "B", 5, 5}));
   // A lone CR counts as a column and becomes a space inside a text.
@@ -154,10 +161,10 @@ TEST(XmlTokenizer, ErrorsNameTheFirstOffendingCharacterAndItsPosition) {
 
 TEST(XmlTokenizer, FirstTwoLinesAreSkippedAsLinesOfAtMost98Characters) {
   // 97 characters and the line end fill the 98: the second line is skipped whole.
-  EXPECT_EQ(Tokenize(std::string(97, 'x') + "\n<B>t</B>\n<A/>")[0].Content, "A");
-  EXPECT_EQ(Tokenize(std::string(97, 'x') + "\r\n<B>t</B>\r\n<A/>")[0].Content, "A");
+  EXPECT_EQ(Tokenize(std::string(97, 'x').append("\n<B>t</B>\n<A/>"))[0].Content, "A");
+  EXPECT_EQ(Tokenize(std::string(97, 'x').append("\r\n<B>t</B>\r\n<A/>"))[0].Content, "A");
   // One more and the line end is all that the second skip reads: the second line is content.
-  const auto tokens = Tokenize(std::string(98, 'x') + "\n<B>t</B>\n<A/>");
+  const auto tokens = Tokenize(std::string(98, 'x').append("\n<B>t</B>\n<A/>"));
   EXPECT_EQ(tokens[0], (TTok{xmlTokenBegin, "B", 3, 3}));
   // Nothing of the two lines is examined.
   EXPECT_EQ(Tokenize("<<>>\n&&\n<A/>")[0].Content, "A");
@@ -203,10 +210,8 @@ TEST(XmlParser, EveryMessageWithItsPosition) {
   auto* i = g.Make<TDTDCompound>("I", g.Make<TDTDAttribute>("V"));
   auto* n = g.Make<TDTDCompound>("N", g.Make<TDTDAttribute>("W"));
   auto* r = g.Make<TDTDCompound>(
-      "R", g.Make<TDTDConcat>(
-               g.Make<TDTDAttribute>("A"),
-               g.Make<TDTDConcat>(g.Make<TDTDOptional>(f),
-                                  g.Make<TDTDConcat>(g.Make<TDTDRepeatMin0>(i), n))));
+      "R", Sequence(g, {g.Make<TDTDAttribute>("A"), g.Make<TDTDOptional>(f),
+                        g.Make<TDTDRepeatMin0>(i), n}));
   struct TCase {
     std::string Content;
     std::string Message;
@@ -361,14 +366,9 @@ TEST(XmlRoundTrip, EveryElementKindReadsBackAsWritten) {
   auto* groupDtd = g.Make<TDTDCompound>(
       "Group", g.Make<TDTDConcat>(g.Make<TDTDRepeatMin0>(g.Make<TDTDAttribute>("Item")), inner));
   auto* doc = g.Make<TDTDCompound>(
-      "Doc",
-      g.Make<TDTDConcat>(
-          g.Make<TDTDAttribute>("Version"),
-          g.Make<TDTDConcat>(
-              g.Make<TDTDAttribute>("Name"),
-              g.Make<TDTDConcat>(
-                  g.Make<TDTDOptional>(g.Make<TDTDCompound>("Flag", g.Make<TDTDEmpty>())),
-                  groupDtd))));
+      "Doc", Sequence(g, {g.Make<TDTDAttribute>("Version"), g.Make<TDTDAttribute>("Name"),
+                          g.Make<TDTDOptional>(g.Make<TDTDCompound>("Flag", g.Make<TDTDEmpty>())),
+                          groupDtd}));
   std::istringstream in(bytes);
   TXMLReadResult r = ReadXMLStream(in, *doc);
   ASSERT_EQ(r.Outcome, TXMLReadOutcome::Read) << r.ErrorText;
@@ -382,14 +382,10 @@ TEST(XmlRoundTrip, CrLfAndLfFilesReadAlike) {
   TDTDGrammar g;
   auto* sample = g.Make<TDTDCompound>(
       "Sample",
-      g.Make<TDTDConcat>(
-          g.Make<TDTDAttribute>("Version"),
-          g.Make<TDTDConcat>(
-              g.Make<TDTDAttribute>("Name"),
-              g.Make<TDTDConcat>(
-                  g.Make<TDTDOptional>(g.Make<TDTDCompound>("Flag", g.Make<TDTDEmpty>())),
-                  g.Make<TDTDCompound>("List",
-                                       g.Make<TDTDRepeatMin0>(g.Make<TDTDAttribute>("Item")))))));
+      Sequence(g, {g.Make<TDTDAttribute>("Version"), g.Make<TDTDAttribute>("Name"),
+                   g.Make<TDTDOptional>(g.Make<TDTDCompound>("Flag", g.Make<TDTDEmpty>())),
+                   g.Make<TDTDCompound>(
+                       "List", g.Make<TDTDRepeatMin0>(g.Make<TDTDAttribute>("Item")))}));
   const std::string expected =
       "Sample@4:8{Version@5:11=1.0;Name@6:8=two words;Flag@7:10{};"
       "List@8:8{Item@9:10=1;Item@10:10=a text over two lines;};}";

@@ -1,26 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "core/TXMLComplexElement.h"
 #include "core/TXMLStringElement.h"
+#include "support/files.h"
 #include "support/testdata.h"
 
 namespace {
-
-std::string ReadBytes(const std::string& fileName) {
-  std::ifstream in(fileName, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteBytes(const std::string& fileName, const std::string& bytes) {
-  std::ofstream(fileName, std::ios::binary) << bytes;
-}
 
 const std::string Header(const std::string& root) {
   return "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n<!DOCTYPE " + root + " SYSTEM \"" +
@@ -45,7 +35,7 @@ TEST(XmlWriter, RootWithoutChildrenIsHeaderBlankLineAndEmptyTag) {
   TXMLComplexElement root("Project");
   std::string error;
   ASSERT_TRUE(root.SaveToFile(dir.File("a.xml"), error)) << error;
-  EXPECT_EQ(ReadBytes(dir.File("a.xml")), Header("Project") + "<Project />\r\n");
+  EXPECT_EQ(FileBytes(dir.File("a.xml")), Header("Project") + "<Project />\r\n");
 }
 
 TEST(XmlWriter, LayoutIsTwoSpacesPerLevelWithCrLfAndTextsVerbatim) {
@@ -64,7 +54,7 @@ TEST(XmlWriter, LayoutIsTwoSpacesPerLevelWithCrLfAndTextsVerbatim) {
                                "    </Inner>\r\n"
                                "  </List>\r\n"
                                "</Sample>\r\n";
-  EXPECT_EQ(ReadBytes(dir.File("s.xml")), expected);
+  EXPECT_EQ(FileBytes(dir.File("s.xml")), expected);
 }
 
 TEST(XmlWriter, RefusesTreesItsReaderCouldNotReadAndWritesNothing) {
@@ -86,13 +76,13 @@ TEST(XmlWriter, RefusesTreesItsReaderCouldNotReadAndWritesNothing) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Text);
     const std::string file = dir.File("r.xml");
-    WriteBytes(file, "previous");
+    WriteFileBytes(file, "previous");
     TXMLComplexElement root("Root");
     root.AddComplex("Outer")->AddText(c.Name, c.Text);
     std::string error;
     EXPECT_FALSE(root.SaveToFile(file, error));
     EXPECT_EQ(error, c.Message);
-    EXPECT_EQ(ReadBytes(file), "previous");
+    EXPECT_EQ(FileBytes(file), "previous");
   }
   // A root name whose DOCTYPE line would not fit in the reader's skipped lines.
   TXMLComplexElement longRoot(std::string(37, 'R'));
@@ -107,61 +97,51 @@ TEST(XmlWriter, RefusesTreesItsReaderCouldNotReadAndWritesNothing) {
 TEST(XmlWriter, ReplacesTheFileAndLeavesNoTemporaryBehind) {
   TScratchDir dir("xmlw-replace");
   const std::string file = dir.File("p.xml");
-  WriteBytes(file, "old contents");
+  WriteFileBytes(file, "old contents");
   ::chmod(file.c_str(), 0640);
   std::string error;
   ASSERT_TRUE(SampleTree()->SaveToFile(file, error)) << error;
-  EXPECT_EQ(ReadBytes(file).substr(0, 5), "<?xml");
-  int count = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
-    (void)entry;
-    ++count;
-  }
-  EXPECT_EQ(count, 1);
+  EXPECT_EQ(FileBytes(file).substr(0, 5), "<?xml");
+  EXPECT_EQ(FolderListing(dir.Path()), std::vector<std::string>{"p.xml"});
   struct stat info {};
   ASSERT_EQ(::stat(file.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0640u) << "the permissions of the replaced file are kept";
 
   // A name close to the file system's limit still leaves room for the temporary file.
-  const std::string longName = dir.File(std::string(250, 'n') + ".xml");
+  const std::string longName = dir.File(std::string(250, 'n').append(".xml"));
   ASSERT_TRUE(SampleTree()->SaveToFile(longName, error)) << error;
   ASSERT_TRUE(SampleTree()->SaveToFile(longName, error)) << error;
-  EXPECT_EQ(ReadBytes(longName).substr(0, 5), "<?xml");
+  EXPECT_EQ(FileBytes(longName).substr(0, 5), "<?xml");
 }
 
-TEST(XmlWriter, ReadOnlyFileOrMissingFolderFailsAndKeepsThePreviousFile) {
-  TScratchDir dir("xmlw-readonly");
-  const std::string file = dir.File("ro.xml");
-  WriteBytes(file, "keep me");
-  ::chmod(file.c_str(), 0444);
-  std::string error;
-  EXPECT_FALSE(SampleTree()->SaveToFile(file, error));
-  EXPECT_EQ(error, "Operating System cannot open file for writing, maybe the file is readonly.");
-  EXPECT_EQ(ReadBytes(file), "keep me");
-
-  error.clear();
-  EXPECT_FALSE(SampleTree()->SaveToFile(dir.File("missing/x.xml"), error));
-  EXPECT_EQ(error, "Operating System cannot open file for writing, maybe the file is readonly.");
-
-  error.clear();
-  EXPECT_FALSE(SampleTree()->SaveToFile(dir.Path().string(), error)) << "a folder is no file";
-  EXPECT_EQ(error, "Operating System cannot open file for writing, maybe the file is readonly.");
-}
-
-TEST(XmlWriter, FolderThatCannotBeWrittenFails) {
-  if (::geteuid() == 0) GTEST_SKIP() << "root may write into any folder";
-  TScratchDir dir("xmlw-rofolder");
-  ::chmod(dir.Path().c_str(), 0555);
-  std::string error;
-  EXPECT_FALSE(SampleTree()->SaveToFile(dir.File("x.xml"), error));
-  EXPECT_EQ(error, "Operating System cannot open file for writing, maybe the file is readonly.");
-}
-
-TEST(XmlWriter, FullDeviceIsAWriteErrorNeverSuccess) {
-  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
-  std::string error;
-  EXPECT_FALSE(SampleTree()->SaveToFile("/dev/full", error));
-  EXPECT_EQ(error, "Operating System could not write the file, maybe the disk is full.");
+TEST(XmlWriter, UnwritablePlacesFailWithTheirReasonAndKeepThePreviousFile) {
+  TScratchDir dir("xmlw-unwritable");
+  const std::string cannotOpen =
+      "Operating System cannot open file for writing, maybe the file is readonly.";
+  const std::string readOnly = dir.File("ro.xml");
+  WriteFileBytes(readOnly, "keep me");
+  ::chmod(readOnly.c_str(), 0444);
+  std::filesystem::create_directory(dir.File("locked"));
+  ::chmod(dir.File("locked").c_str(), 0555);
+  const struct {
+    std::string Path, Message;
+  } rows[] = {
+      {readOnly, cannotOpen},
+      {dir.File("missing/x.xml"), cannotOpen},
+      {dir.Path().string(), cannotOpen},  // a folder is no file
+      {dir.File("locked/x.xml"), cannotOpen},
+      {"/dev/full", "Operating System could not write the file, maybe the disk is full."},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Path);
+    // Root may write into any folder.
+    if (row.Path == dir.File("locked/x.xml") && ::geteuid() == 0) continue;
+    if (row.Path == "/dev/full" && !std::filesystem::exists(row.Path)) continue;
+    std::string error;
+    EXPECT_FALSE(SampleTree()->SaveToFile(row.Path, error));
+    EXPECT_EQ(error, row.Message);
+  }
+  EXPECT_EQ(FileBytes(readOnly), "keep me");
 }
 
 TEST(XmlTree, AddDeleteAfterAndLastKeepTheChildList) {

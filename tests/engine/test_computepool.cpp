@@ -81,6 +81,19 @@ public:
   bool Complete = false;
 };
 
+// A job whose bands all wait until it is opened.
+std::shared_ptr<TTestJob> Gated(const std::string& name, TLog& log) {
+  auto job = std::make_shared<TTestJob>(name, log);
+  job->GateOpen = false;
+  job->WaitForRunning = 1000;
+  return job;
+}
+
+// Waits until `count` bands of `job` run at once.
+void WaitRunning(const TTestJob& job, int count) {
+  for (int i = 0; i < 60000 && job.Running.load() < count; ++i) std::this_thread::sleep_for(1ms);
+}
+
 int Total(const std::vector<std::atomic<int>>& runs) {
   int total = 0;
   for (const auto& r : runs) total += r.load();
@@ -90,14 +103,12 @@ int Total(const std::vector<std::atomic<int>>& runs) {
 TEST(ComputePool, HandsOutTheBandsOfRunningJobsInTurn) {
   TComputePool pool(1);
   TLog log;
-  auto gate = std::make_shared<TTestJob>("G", log);
-  gate->GateOpen = false;
-  gate->WaitForRunning = 1000;
+  auto gate = Gated("G", log);
   auto a = std::make_shared<TTestJob>("A", log);
   auto b = std::make_shared<TTestJob>("B", log);
   pool.Submit(gate, 1);
   // The only worker is held by the gate while both jobs queue up, A with more bands.
-  for (int i = 0; i < 1000 && gate->Running.load() == 0; ++i) std::this_thread::sleep_for(1ms);
+  WaitRunning(*gate, 1);
   pool.Submit(a, 5);
   pool.Submit(b, 3);
   gate->Open();
@@ -135,11 +146,9 @@ TEST(ComputePool, CancelStopsTheHandOutAndFinishesOnce) {
   TComputePool pool(2);
   TLog log;
   // Cancelled while two bands run: it finishes after them, on a worker.
-  auto busy = std::make_shared<TTestJob>("B", log);
-  busy->GateOpen = false;
-  busy->WaitForRunning = 1000;
+  auto busy = Gated("B", log);
   pool.Submit(busy, 50);
-  for (int i = 0; i < 60000 && busy->Running.load() < 2; ++i) std::this_thread::sleep_for(1ms);
+  WaitRunning(*busy, 2);
   pool.Cancel(*busy);
   EXPECT_EQ(busy->FinishedCalls, 0);
   busy->Open();
@@ -150,13 +159,11 @@ TEST(ComputePool, CancelStopsTheHandOutAndFinishesOnce) {
   EXPECT_EQ(busy->FinishedCalls, 1);
 
   // Cancelled while none of its bands runs: it finishes at once, on this thread.
-  auto blocker = std::make_shared<TTestJob>("X", log);
-  blocker->GateOpen = false;
-  blocker->WaitForRunning = 1000;
+  auto blocker = Gated("X", log);
   auto queued = std::make_shared<TTestJob>("Q", log);
   auto later = std::make_shared<TTestJob>("L", log);
   pool.Submit(blocker, 2);
-  for (int i = 0; i < 60000 && blocker->Running.load() < 2; ++i) std::this_thread::sleep_for(1ms);
+  WaitRunning(*blocker, 2);
   pool.Submit(queued, 10);
   pool.Submit(later, 10);
   pool.Cancel(*queued);  // between two others in the queue, which must stay untouched

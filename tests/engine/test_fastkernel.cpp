@@ -4,7 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstring>
-#include <limits>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -14,6 +14,7 @@
 #include "engine/fastkernel.h"
 #include "engine/fastkernel_isa.h"
 #include "engine/kernels.h"
+#include "support/fractarrays.h"
 
 namespace {
 
@@ -48,6 +49,11 @@ TKernelParams Area(TKernelParams p, double left, double right, double top, doubl
   p.Right = right;
   p.Top = top;
   p.Bottom = bottom;
+  return p;
+}
+
+TKernelParams Circle(TKernelParams p, double outerCircle) {
+  p.OuterCircle = outerCircle;
   return p;
 }
 
@@ -107,81 +113,40 @@ TEST(FastKernel, EveryFormulaAndMapModeMatchesTheReference) {
 }
 
 TEST(FastKernel, DepthsCyclesAndExponentsMatchTheReference) {
+  const auto with = [](TKernelParams p, const std::function<void(TKernelParams&)>& change) {
+    change(p);
+    return p;
+  };
   struct {
     const char* Name;
     TKernelParams Params;
   } cases[] = {
-      {"MaxDepth 1 stores 0 everywhere", [] {
-         TKernelParams p = Picture(0, C);
-         p.MaxDepth = 1;
-         return p;
-       }()},
-      {"MaxDepth 2", [] {
-         TKernelParams p = Picture(0, C);
-         p.MaxDepth = 2;
-         return p;
-       }()},
-      {"deep zoom at the border", [] {
-         TKernelParams p = Area(Picture(0, C, 41, 29), -0.7454, -0.7452, 0.1131, 0.1129);
-         p.MaxDepth = 3000;
-         return p;
-       }()},
-      {"MaxCycle 1", [] {
-         TKernelParams p = Picture(0, C);
-         p.MaxCycle = 1;
-         return p;
-       }()},
-      {"MaxCycle 7, wide InnerDist", [] {
-         TKernelParams p = Picture(1, C);
+      {"MaxDepth 1 stores 0 everywhere", with(Picture(0, C), [](auto& p) { p.MaxDepth = 1; })},
+      {"MaxDepth 2", with(Picture(0, C), [](auto& p) { p.MaxDepth = 2; })},
+      {"deep zoom at the border",
+       with(Area(Picture(0, C, 41, 29), -0.7454, -0.7452, 0.1131, 0.1129),
+            [](auto& p) { p.MaxDepth = 3000; })},
+      {"MaxCycle 1", with(Picture(0, C), [](auto& p) { p.MaxCycle = 1; })},
+      {"MaxCycle 7, wide InnerDist", with(Picture(1, C), [](auto& p) {
          p.MaxCycle = 7;
          p.InnerDist = 0.3;
-         return p;
-       }()},
-      {"MaxCycle at the vector limit", [] {
-         TKernelParams p = Picture(0, C);
+       })},
+      {"MaxCycle at the vector limit", with(Picture(0, C), [](auto& p) {
          p.MaxCycle = FastMaxCycle;
          p.InnerDist = 0.01;
          p.MaxDepth = 400;
-         return p;
-       }()},
-      {"MaxCycle beyond the vector limit", [] {
-         TKernelParams p = Picture(0, C);
+       })},
+      {"MaxCycle beyond the vector limit", with(Picture(0, C), [](auto& p) {
          p.MaxCycle = FastMaxCycle + 1;
          p.InnerDist = 0.01;
-         return p;
-       }()},
-      {"formula 5 with exponents 1 and 7", [] {
-         TKernelParams p = Picture(5, Z);
-         p.N = 1;
-         p.M = 7;
-         return p;
-       }()},
-      {"formula 5 with the largest exponent", [] {
-         TKernelParams p = Picture(5, C);
-         p.N = 2147483647;
-         return p;
-       }()},
-      {"formula 6 with N 2", [] {
-         TKernelParams p = Picture(6, C);
-         p.N = 2;
-         p.CR = 0.3;
-         return p;
-       }()},
-      {"formula 8 with N 1", [] {
-         TKernelParams p = Picture(8, D);
-         p.N = 1;
-         return p;
-       }()},
-      {"formula 3 with N 2", [] {
-         TKernelParams p = Picture(3, C);
-         p.N = 2;
-         return p;
-       }()},
-      {"small escape radius", [] {
-         TKernelParams p = Picture(2, Z);
-         p.OuterCircle = 1.0000001;
-         return p;
-       }()},
+       })},
+      {"formula 5 with exponents 1 and 7", with(Picture(5, Z), [](auto& p) { p.N = 1; p.M = 7; })},
+      {"formula 5 with the largest exponent",
+       with(Picture(5, C), [](auto& p) { p.N = 2147483647; })},
+      {"formula 6 with N 2", with(Picture(6, C), [](auto& p) { p.N = 2; p.CR = 0.3; })},
+      {"formula 8 with N 1", with(Picture(8, D), [](auto& p) { p.N = 1; })},
+      {"formula 3 with N 2", with(Picture(3, C), [](auto& p) { p.N = 2; })},
+      {"small escape radius", with(Picture(2, Z), [](auto& p) { p.OuterCircle = 1.0000001; })},
   };
   for (const auto& t : cases) ExpectSameAsReference(t.Params, t.Name);
 }
@@ -195,16 +160,8 @@ TEST(FastKernel, EdgeAreasMatchTheReference) {
       {"first-step escape", Area(Picture(0, C), 100, 300, 200, -200)},
       {"first-step escape, formula 2", Area(Picture(2, Z), -500, 500, 500, -500)},
       // Squares overflow before the escape test: faults, not escapes.
-      {"overflow", [] {
-         TKernelParams p = Area(Picture(0, Z), -1e200, 1e200, 1e200, -1e200);
-         p.OuterCircle = 1e160;
-         return p;
-       }()},
-      {"overflow in a quotient", [] {
-         TKernelParams p = Area(Picture(8, Z), -1e155, 1e155, 1e155, -1e155);
-         p.OuterCircle = 1e150;
-         return p;
-       }()},
+      {"overflow", Circle(Area(Picture(0, Z), -1e200, 1e200, 1e200, -1e200), 1e160)},
+      {"overflow in a quotient", Circle(Area(Picture(8, Z), -1e155, 1e155, 1e155, -1e155), 1e150)},
       {"exp overflow", Area(Picture(9, Z), 700, 900, 1, -1)},
       {"underflow to subnormals", Area(Picture(0, Z), -1e-160, 1e-160, 1e-160, -1e-160)},
       {"division by zero", Area(Picture(8, C), -2, 0, 1, -1)},
@@ -228,9 +185,7 @@ public:
       : Expected(expected), Got(got) {}
   void ColumnFinished(int x) override {
     Reported.push_back(x);
-    const size_t bytes = static_cast<size_t>(Got.Height) * 4;
-    Final = Final && std::memcmp(Expected.DepthColumn(x), Got.DepthColumn(x), bytes) == 0 &&
-            std::memcmp(Expected.CycleColumn(x), Got.CycleColumn(x), bytes) == 0;
+    Final = Final && SameColumns(Expected, Got, x, x + 1);
   }
   const TFractArray& Expected;
   const TFractArray& Got;
@@ -241,13 +196,12 @@ public:
 TEST(FastKernel, ReportsEachClippedColumnOnceWhenItsCellsAreFinal) {
   TKernelParams p = Picture(0, C, 12, 17);
   p.MaxDepth = 500;
-  TFractArray expected(12, 17);
-  ComputeBand(p, expected, {0, 0, 12, 17}, 12);
+  const auto expected = ComputeWhole(p);
   for (TKernelIsa isa : SupportedIsas()) {
     SCOPED_TRACE(KernelIsaName(isa));
     TFractArray got(12, 17);
     Poison(got);
-    TCheckingSink sink(expected, got);
+    TCheckingSink sink(*expected, got);
     // Reaches outside the array on both sides: clipped to columns 0 .. 11.
     EXPECT_TRUE(ComputeBandColumns(p, got, {-4, -2, 20, 30}, 12, nullptr, sink, isa));
     std::vector<int> sorted = sink.Reported;
@@ -260,8 +214,7 @@ TEST(FastKernel, ReportsEachClippedColumnOnceWhenItsCellsAreFinal) {
 
 TEST(FastKernel, PartialRowsLeaveOtherCellsAlone) {
   const TKernelParams p = Picture(4, Z, 9, 20);
-  TFractArray expected(9, 20);
-  ComputeBand(p, expected, {0, 0, 9, 20}, 9);
+  const auto expected = ComputeWhole(p);
   for (TKernelIsa isa : SupportedIsas()) {
     SCOPED_TRACE(KernelIsaName(isa));
     TFractArray got(9, 20);
@@ -272,8 +225,8 @@ TEST(FastKernel, PartialRowsLeaveOtherCellsAlone) {
       for (int y = 0; y < 20; ++y) {
         const bool inside = x >= 2 && x < 6 && y >= 5 && y < 13;
         if (inside) {
-          EXPECT_EQ(got.GetDepth(x, y), expected.GetDepth(x, y)) << x << "," << y;
-          EXPECT_EQ(got.GetCycle(x, y), expected.GetCycle(x, y)) << x << "," << y;
+          EXPECT_EQ(got.GetDepth(x, y), expected->GetDepth(x, y)) << x << "," << y;
+          EXPECT_EQ(got.GetCycle(x, y), expected->GetCycle(x, y)) << x << "," << y;
         } else {
           EXPECT_EQ(got.GetCycle(x, y), -77) << x << "," << y;
         }
@@ -286,11 +239,7 @@ TEST(FastKernel, PartialRowsLeaveOtherCellsAlone) {
 }
 
 TEST(FastKernel, StopEndsADeepBandWithoutCountingItsColumns) {
-  // A fixed point of formula 4 at the deepest limit with no cycle test: hours per pixel.
-  TKernelParams endless = Area(Picture(4, Z, 8, 8), 0, 0, 0, 0);
-  endless.DR = endless.DI = endless.CR = endless.CI = 0;
-  endless.MaxCycle = 0;
-  endless.MaxDepth = std::numeric_limits<int32_t>::max();
+  const TKernelParams endless = EndlessPicture(4, 8, 8);
   ASSERT_TRUE(FastKernelVectorises(endless));
   for (TKernelIsa isa : SupportedIsas()) {
     SCOPED_TRACE(KernelIsaName(isa));

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -12,34 +12,13 @@
 #include "engine/TCallQueue.h"
 #include "engine/TFractArray.h"
 #include "engine/TThreadVolumeWriter.h"
-#include "engine/TVolumeClient.h"
 #include "engine/kernels.h"
+#include "support/TRecordingView.h"
+#include "support/fractarrays.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-
-// Plays the view on the test thread, which plays the GUI thread.
-class TRecordingView : public TVolumeClient {
-public:
-  explicit TRecordingView(TFractArray& array) : Array(array) {}
-  void PaintProgress() override {
-    DoneAtPaint.push_back(Array.ColumnsDone.load(std::memory_order_acquire));
-    OffGuiThread |= std::this_thread::get_id() != Gui;
-  }
-  void ComputationEnded() override {
-    PaintsBeforeEnd = static_cast<int>(DoneAtPaint.size());
-    OffGuiThread |= std::this_thread::get_id() != Gui;
-    ++Ended;
-  }
-  int Calls() const { return static_cast<int>(DoneAtPaint.size()) + Ended; }
-
-  TFractArray& Array;
-  std::vector<int> DoneAtPaint;
-  int Ended = 0, PaintsBeforeEnd = -1;
-  bool OffGuiThread = false;
-  const std::thread::id Gui = std::this_thread::get_id();
-};
 
 // Waits, without running anything, until `count` calls are queued.
 bool WaitForPending(const TCallQueue& gui, size_t count) {
@@ -47,31 +26,9 @@ bool WaitForPending(const TCallQueue& gui, size_t count) {
   return gui.Pending() >= count;
 }
 
-TKernelParams Picture(int width, int height) {
-  TKernelParams p;
-  p.XResolution = width;
-  p.YResolution = height;
-  return p;
-}
-
-// Every pixel sits on an undetected fixed point at the deepest limit: a band takes hours.
-TKernelParams EndlessPicture(int width, int height) {
-  TKernelParams p = Picture(width, height);
-  p.Formula = 9;
-  p.CR = p.CI = p.Left = p.Right = p.Top = p.Bottom = 0;
-  p.MaxCycle = 0;
-  p.MaxDepth = 2147483647;
-  return p;
-}
-
 // Whether columns 0 .. columns - 1 hold exactly what the kernel computes on this thread.
 bool ColumnsMatchKernel(const TKernelParams& p, const TFractArray& array, int columns) {
-  TFractArray expected(p.XResolution, p.YResolution);
-  ComputeBand(p, expected, {0, 0, columns, p.YResolution}, p.XResolution);
-  const size_t cells = static_cast<size_t>(columns) * p.YResolution;
-  return columns == 0 ||
-         (std::memcmp(array.DepthColumn(0), expected.DepthColumn(0), cells * 4) == 0 &&
-          std::memcmp(array.CycleColumn(0), expected.CycleColumn(0), cells * 4) == 0);
+  return SameColumns(array, *ComputeWhole(p), 0, columns);
 }
 
 TEST(ThreadVolumeWriter, PaintsAfterEachBandOfFourColumnsThenEndsOnce) {
@@ -81,7 +38,7 @@ TEST(ThreadVolumeWriter, PaintsAfterEachBandOfFourColumnsThenEndsOnce) {
   } cases[] = {{6, {4, 6}}, {1, {1}}, {4, {4}}, {13, {4, 8, 12, 13}}};
   for (const auto& t : cases) {
     SCOPED_TRACE(t.Width);
-    const TKernelParams p = Picture(t.Width, 5);
+    const TKernelParams p = PictureOfSize(t.Width, 5);
     TFractArray array(t.Width, 5);
     TRecordingView view(array);
     TCallQueue gui;
@@ -91,8 +48,8 @@ TEST(ThreadVolumeWriter, PaintsAfterEachBandOfFourColumnsThenEndsOnce) {
     writer.WaitFor();
     gui.ProcessPending();
     EXPECT_TRUE(writer.Finished());
-    EXPECT_EQ(view.DoneAtPaint, t.Paints);
-    EXPECT_EQ(view.PaintsBeforeEnd, static_cast<int>(t.Paints.size()));
+    EXPECT_EQ(view.Paints, t.Paints);
+    EXPECT_EQ(view.PaintsAtEnd, static_cast<int>(t.Paints.size()));
     EXPECT_EQ(view.Ended, 1);
     EXPECT_FALSE(view.OffGuiThread);
     EXPECT_EQ(array.ColumnsDone.load(), t.Width);
@@ -104,7 +61,7 @@ TEST(ThreadVolumeWriter, NextBandWaitsForTheProgressCall) {
   TFractArray array(9, 3);
   TRecordingView view(array);
   TCallQueue gui;
-  TThreadVolumeWriter writer(view, array, Picture(9, 3), gui);
+  TThreadVolumeWriter writer(view, array, PictureOfSize(9, 3), gui);
   writer.Resume();
   ASSERT_TRUE(WaitForPending(gui, 1));
   std::this_thread::sleep_for(20ms);  // time it would need to run ahead, if it could
@@ -115,7 +72,7 @@ TEST(ThreadVolumeWriter, NextBandWaitsForTheProgressCall) {
   }
   gui.ProcessPending();
   writer.WaitFor();
-  EXPECT_EQ(view.DoneAtPaint, (std::vector<int>{4, 8, 9}));
+  EXPECT_EQ(view.Paints, (std::vector<int>{4, 8, 9}));
   EXPECT_EQ(view.Ended, 1);
 }
 
@@ -136,7 +93,7 @@ TEST(ThreadVolumeWriter, StopWhileTheProgressCallIsPendingNeedsNoGuiThread) {
     TRecordingView view(array);
     TCallQueue gui;  // not processed until the writer is stopped
     {
-      TThreadVolumeWriter writer(view, array, Picture(8, 4), gui);
+      TThreadVolumeWriter writer(view, array, PictureOfSize(8, 4), gui);
       writer.Resume();
       ASSERT_TRUE(WaitForPending(gui, 1));
       const std::vector<std::string> names = ThreadNames();
@@ -160,7 +117,7 @@ TEST(ThreadVolumeWriter, StopInsideADeepBandCountsNoColumnAndPaintsNothing) {
     TRecordingView view(array);
     TCallQueue gui;
     {
-      TThreadVolumeWriter writer(view, array, EndlessPicture(8, 2), gui);
+      TThreadVolumeWriter writer(view, array, EndlessPicture(9, 8, 2), gui);
       writer.Resume();
       std::this_thread::sleep_for(20ms);  // let it get deep into the first pixel
       if (explicitStop) {
@@ -176,7 +133,7 @@ TEST(ThreadVolumeWriter, StopInsideADeepBandCountsNoColumnAndPaintsNothing) {
 }
 
 TEST(ThreadVolumeWriter, ManyStartsAndStopsLeaveOnlyFinishedColumns) {
-  const TKernelParams p = Picture(18, 6);
+  const TKernelParams p = PictureOfSize(18, 6);
   for (int round = 0; round < 150; ++round) {
     SCOPED_TRACE(round);
     TFractArray array(p.XResolution, p.YResolution);
@@ -188,20 +145,56 @@ TEST(ThreadVolumeWriter, ManyStartsAndStopsLeaveOnlyFinishedColumns) {
       writer.Resume();
       // Stop at a different moment each round: before, between or after the progress calls.
       const size_t paints = static_cast<size_t>(round % 7);
-      gui.ProcessUntil([&] { return view.DoneAtPaint.size() >= paints || view.Ended; }, 60s);
+      gui.ProcessUntil([&] { return view.Paints.size() >= paints || view.Ended; }, 60s);
       writer.Terminate();
       writer.WaitFor();
       callsAtStop = view.Calls();
     }
     gui.ProcessPending();
     EXPECT_EQ(view.Calls(), callsAtStop);
-    for (size_t i = 0; i < view.DoneAtPaint.size(); ++i)
-      EXPECT_EQ(view.DoneAtPaint[i], std::min(4 * static_cast<int>(i + 1), p.XResolution));
+    for (size_t i = 0; i < view.Paints.size(); ++i)
+      EXPECT_EQ(view.Paints[i], std::min(4 * static_cast<int>(i + 1), p.XResolution));
     // A stop inside a band keeps the columns finished before it, and only those.
     const int done = array.ColumnsDone.load();
-    EXPECT_GE(done, view.DoneAtPaint.empty() ? 0 : view.DoneAtPaint.back());
+    EXPECT_GE(done, view.Paints.empty() ? 0 : view.Paints.back());
     EXPECT_TRUE(ColumnsMatchKernel(p, array, done));
   }
+}
+
+TEST(CallQueue, RunsCallsFromOtherThreadsInOrderOnTheProcessingThread) {
+  TCallQueue queue;
+  std::vector<int> order;
+  std::atomic<int> offThread{0};
+  const auto self = std::this_thread::get_id();
+  std::thread poster([&] {
+    for (int i = 0; i < 200; ++i)
+      queue.Post([&, i] {
+        order.push_back(i);
+        if (std::this_thread::get_id() != self) ++offThread;
+      });
+  });
+  EXPECT_TRUE(queue.ProcessUntil([&] { return order.size() == 200; }, 60s));
+  poster.join();
+  EXPECT_EQ(offThread.load(), 0);
+  for (int i = 0; i < 200; ++i) EXPECT_EQ(order[i], i);
+
+  // A call posted by a call waits for the next round.
+  queue.Post([&] { queue.Post([] {}); });
+  EXPECT_EQ(queue.ProcessPending(), 1);
+  EXPECT_EQ(queue.Pending(), 1u);
+  EXPECT_EQ(queue.ProcessPending(), 1);
+}
+
+TEST(CallQueue, ProcessUntilGivesUpOrNoticesAConditionWithoutCalls) {
+  TCallQueue queue;
+  EXPECT_FALSE(queue.ProcessUntil([] { return false; }, 30ms));
+  std::atomic<bool> flag{false};
+  std::thread setter([&] {
+    std::this_thread::sleep_for(5ms);
+    flag = true;
+  });
+  EXPECT_TRUE(queue.ProcessUntil([&] { return flag.load(); }, 60s));
+  setter.join();
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
-#include <cstring>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -14,8 +13,9 @@
 #include "engine/TComputePool.h"
 #include "engine/TFractArray.h"
 #include "engine/TThreadVolumeWriter.h"
-#include "engine/TVolumeClient.h"
 #include "engine/kernels.h"
+#include "support/TRecordingView.h"
+#include "support/fractarrays.h"
 
 namespace {
 
@@ -33,48 +33,6 @@ TOptions Coalesced(TKernel kernel, int workers, TComputePool* pool) {
   return options;
 }
 
-std::unique_ptr<TFractArray> Reference(const TKernelParams& p) {
-  auto expected = std::make_unique<TFractArray>(p.XResolution, p.YResolution);
-  ComputeBand(p, *expected, {0, 0, p.XResolution, p.YResolution}, p.XResolution);
-  return expected;
-}
-
-bool SameColumns(const TFractArray& a, const TFractArray& b, int from, int to) {
-  if (to <= from) return true;
-  const size_t bytes = static_cast<size_t>(to - from) * a.Height * 4;
-  return std::memcmp(a.DepthColumn(from), b.DepthColumn(from), bytes) == 0 &&
-         std::memcmp(a.CycleColumn(from), b.CycleColumn(from), bytes) == 0;
-}
-
-// Plays the view on the test thread: at every progress call it checks that the newly finished
-// columns hold their final values, as a painter reading them would need.
-class TCheckingView : public TVolumeClient {
-public:
-  TCheckingView(TFractArray& array, const TFractArray& expected)
-      : Array(array), Expected(expected) {}
-  void PaintProgress() override {
-    const int done = Array.ColumnsDone.load(std::memory_order_acquire);
-    Paints.push_back(done);
-    Final = Final && done >= Array.ColumnsShown &&
-            SameColumns(Array, Expected, Array.ColumnsShown, done);
-    Array.ColumnsShown = done;
-    OffGuiThread |= std::this_thread::get_id() != Gui;
-  }
-  void ComputationEnded() override {
-    ++Ended;
-    ShownAtEnd = Array.ColumnsShown;
-    OffGuiThread |= std::this_thread::get_id() != Gui;
-  }
-  int Calls() const { return static_cast<int>(Paints.size()) + Ended; }
-
-  TFractArray& Array;
-  const TFractArray& Expected;
-  std::vector<int> Paints;
-  bool Final = true, OffGuiThread = false;
-  int Ended = 0, ShownAtEnd = -1;
-  const std::thread::id Gui = std::this_thread::get_id();
-};
-
 TKernelParams Picture(int formula, int map, int width, int height) {
   TKernelParams p;
   p.Formula = formula;
@@ -86,15 +44,6 @@ TKernelParams Picture(int formula, int map, int width, int height) {
   return p;
 }
 
-// Every pixel sits on a fixed point that is never detected, at the deepest limit.
-TKernelParams EndlessPicture(int formula) {
-  TKernelParams p = Picture(formula, TKernelParams::MapZ, 40, 6);
-  p.CR = p.CI = p.DR = p.DI = p.Left = p.Right = p.Top = p.Bottom = 0;
-  p.MaxCycle = 0;
-  p.MaxDepth = 2147483647;
-  return p;
-}
-
 TEST(CoalescedWriter, EveryFormulaAndMapModeMatchesTheReferenceOnOneAndSeveralWorkers) {
   TComputePool pool(3);
   for (int formula = 0; formula < TKernelParams::FormulaCount; ++formula)
@@ -103,13 +52,13 @@ TEST(CoalescedWriter, EveryFormulaAndMapModeMatchesTheReferenceOnOneAndSeveralWo
         TKernelParams p = Picture(formula, map, 45, 31);
         p.ColorMode = formula % 2;
         p.MaxCycle = map;
-        const auto expected = Reference(p);
+        const auto expected = ComputeWhole(p);
         for (TKernel kernel : {TKernel::Fast, TKernel::Reference}) {
           SCOPED_TRACE("formula " + std::to_string(formula) + " map " + std::to_string(map) +
                        " workers " + std::to_string(workers) + " kernel " +
                        std::to_string(static_cast<int>(kernel)));
           TFractArray array(p.XResolution, p.YResolution);
-          TCheckingView view(array, *expected);
+          TRecordingView view(array, expected.get());
           TCallQueue gui;
           TThreadVolumeWriter writer(view, array, p, gui, Coalesced(kernel, workers, &pool));
           writer.Resume();
@@ -131,9 +80,9 @@ TEST(CoalescedWriter, EveryFormulaAndMapModeMatchesTheReferenceOnOneAndSeveralWo
 TEST(CoalescedWriter, WorkersNeverWaitForTheGuiThread) {
   TComputePool pool(3);
   const TKernelParams p = Picture(0, TKernelParams::MapC, 64, 40);
-  const auto expected = Reference(p);
+  const auto expected = ComputeWhole(p);
   TFractArray array(p.XResolution, p.YResolution);
-  TCheckingView view(array, *expected);
+  TRecordingView view(array, expected.get());
   TCallQueue gui;  // not processed while the computation runs
   TThreadVolumeWriter writer(view, array, p, gui, Coalesced(TKernel::Fast, 0, &pool));
   writer.Resume();
@@ -153,9 +102,9 @@ TEST(CoalescedWriter, StopWaitsOnlyForTheBandsInProgress) {
   for (TKernel kernel : {TKernel::Fast, TKernel::Reference}) {
     for (bool explicitStop : {true, false}) {
       // Formula 4 for the vector kernel, formula 9 for the reference: hours per pixel.
-      const TKernelParams p = EndlessPicture(kernel == TKernel::Fast ? 4 : 9);
+      const TKernelParams p = EndlessPicture(kernel == TKernel::Fast ? 4 : 9, 40, 6);
       TFractArray array(p.XResolution, p.YResolution);
-      TCheckingView view(array, array);
+      TRecordingView view(array);
       TCallQueue gui;
       {
         TThreadVolumeWriter writer(view, array, p, gui, Coalesced(kernel, 0, &pool));
@@ -176,7 +125,7 @@ TEST(CoalescedWriter, StopWaitsOnlyForTheBandsInProgress) {
   // A writer stopped before it started never runs and does not need waiting for.
   const TKernelParams p = Picture(0, TKernelParams::MapZ, 8, 8);
   TFractArray array(8, 8);
-  TCheckingView view(array, array);
+  TRecordingView view(array);
   TCallQueue gui;
   TThreadVolumeWriter writer(view, array, p, gui, Coalesced(TKernel::Fast, 0, &pool));
   writer.Terminate();
@@ -232,7 +181,7 @@ TEST(CoalescedWriter, SimultaneousViewsShareTheWorkersBandByBand) {
   TComputePool pool(1);
   const TKernelParams p = Picture(0, TKernelParams::MapC, 40, 30);  // ten bands each
   TFractArray arrayA(40, 30), arrayB(40, 30);
-  TCheckingView viewA(arrayA, arrayA), viewB(arrayB, arrayB);
+  TRecordingView viewA(arrayA), viewB(arrayB);
   TSnapshotDispatcher gui(arrayA, arrayB);
   auto gate = std::make_shared<TGateJob>();
   pool.Submit(gate, 1);
@@ -257,7 +206,7 @@ TEST(CoalescedWriter, ManyViewsStartedAndStoppedAtRandomKeepOnlyFinishedColumns)
   struct TView {
     TKernelParams Params;
     std::unique_ptr<TFractArray> Expected, Array;
-    std::unique_ptr<TCheckingView> Client;
+    std::unique_ptr<TRecordingView> Client;
     std::unique_ptr<TThreadVolumeWriter> Writer;
   };
   TKernelParams deep = Picture(0, TKernelParams::MapC, 37, 25);
@@ -265,7 +214,7 @@ TEST(CoalescedWriter, ManyViewsStartedAndStoppedAtRandomKeepOnlyFinishedColumns)
   const TKernelParams pictures[] = {deep, Picture(4, TKernelParams::MapD, 30, 17),
                                     Picture(10, TKernelParams::MapZ, 21, 19)};
   std::vector<std::unique_ptr<TFractArray>> expected;
-  for (const auto& p : pictures) expected.push_back(Reference(p));
+  for (const auto& p : pictures) expected.push_back(ComputeWhole(p));
   for (int round = 0; round < 40; ++round) {
     SCOPED_TRACE(round);
     TCallQueue gui;
@@ -274,7 +223,7 @@ TEST(CoalescedWriter, ManyViewsStartedAndStoppedAtRandomKeepOnlyFinishedColumns)
       TView& v = views[i];
       v.Params = pictures[i];
       v.Array = std::make_unique<TFractArray>(v.Params.XResolution, v.Params.YResolution);
-      v.Client = std::make_unique<TCheckingView>(*v.Array, *expected[i]);
+      v.Client = std::make_unique<TRecordingView>(*v.Array, expected[i].get());
       TOptions options = TOptions::Fastest();
       if ((round + static_cast<int>(i)) % 3 == 0) options.Kernel = TKernel::Reference;
       v.Writer = std::make_unique<TThreadVolumeWriter>(*v.Client, *v.Array, v.Params, gui,
@@ -305,9 +254,9 @@ TEST(CoalescedWriter, ManyViewsStartedAndStoppedAtRandomKeepOnlyFinishedColumns)
 
 TEST(EachBandWriter, TheFastKernelKeepsTheBandByBandProgress) {
   const TKernelParams p = Picture(1, TKernelParams::MapC, 13, 9);
-  const auto expected = Reference(p);
+  const auto expected = ComputeWhole(p);
   TFractArray array(13, 9);
-  TCheckingView view(array, *expected);
+  TRecordingView view(array, expected.get());
   TCallQueue gui;
   TOptions options;
   options.Kernel = TKernel::Fast;

@@ -1,12 +1,9 @@
 // The colour combo box: named colours, the custom entry and the scripted colour picker.
-#include <QIcon>
 #include <QImage>
 #include <QSignalSpy>
 
-#include <gtest/gtest.h>
-
 #include "gui/TColorBox.h"
-#include "gui/support/TScriptedPrompter.h"
+#include "gui/support/guitest.h"
 
 namespace {
 

@@ -4,25 +4,27 @@
 namespace {
 
 struct TCommandLineCase {
-  const char* Argument;
+  QStringList Arguments;
   const char* Message;  // nullptr = none
   const char* FractalOpened;
   const char* ProjectOpened;
 };
 
 const TCommandLineCase Cases[] = {
-    {"picture", "Cannot read the file: \"picture\" File has no extension", nullptr, nullptr},
+    {{"picture"}, "Cannot read the file: \"picture\" File has no extension", nullptr, nullptr},
     // The dot of a folder does not make an extension.
-    {"/data/set.v2/picture", "Cannot read the file: \"/data/set.v2/picture\" File has no extension",
-     nullptr, nullptr},
-    {"D:\\a.b\\pic", "Cannot read the file: \"D:\\a.b\\pic\" File has no extension", nullptr,
+    {{"/data/set.v2/picture"},
+     "Cannot read the file: \"/data/set.v2/picture\" File has no extension", nullptr, nullptr},
+    {{"D:\\a.b\\pic"}, "Cannot read the file: \"D:\\a.b\\pic\" File has no extension", nullptr,
      nullptr},
-    {"pic.txt", "Invalid extension \"txt\" used.", nullptr, nullptr},
-    {"archive.tar.gz", "Invalid extension \"gz\" used.", nullptr, nullptr},
-    {"/data/set.v2/pic.zlf", nullptr, "/data/set.v2/pic.zlf", nullptr},
-    {"D:\\a.b\\pic.zlf", nullptr, "D:\\a.b\\pic.zlf", nullptr},
-    {"PIC.ZLF", nullptr, "PIC.ZLF", nullptr},
-    {"/p/my.project.kvp", nullptr, nullptr, "/p/my.project.kvp"},
+    {{"pic.txt"}, "Invalid extension \"txt\" used.", nullptr, nullptr},
+    {{"archive.tar.gz"}, "Invalid extension \"gz\" used.", nullptr, nullptr},
+    {{"/data/set.v2/pic.zlf"}, nullptr, "/data/set.v2/pic.zlf", nullptr},
+    {{"D:\\a.b\\pic.zlf"}, nullptr, "D:\\a.b\\pic.zlf", nullptr},
+    {{"PIC.ZLF"}, nullptr, "PIC.ZLF", nullptr},
+    {{"/p/my.project.kvp"}, nullptr, nullptr, "/p/my.project.kvp"},
+    // Only the first argument counts.
+    {{"a.zlf", "b.zlf", "c.txt"}, nullptr, "a.zlf", nullptr},
 };
 
 }  // namespace
@@ -43,17 +45,14 @@ protected:
 
 TEST_F(CommandLine, TheExtensionOfTheFileNameDecides) {
   for (const TCommandLineCase& c : Cases) {
-    SCOPED_TRACE(c.Argument);
+    SCOPED_TRACE(c.Arguments.join(' ').toStdString());
     Prompter.Messages.clear();
     Fractals.clear();
     Projects.clear();
     Form->ProjectFile = "/old/project.kvp";
-    Form->OpenCommandLine({QString::fromStdString(c.Argument)});
+    Form->OpenCommandLine(c.Arguments);
     if (c.Message) {
-      ASSERT_EQ(Prompter.Messages.size(), 1u);
-      EXPECT_EQ(Prompter.Messages[0].Text, c.Message);
-      EXPECT_EQ(Prompter.Messages[0].Title, "File Error");
-      EXPECT_EQ(Prompter.Messages[0].Icon, TMsgIcon::Information);
+      EXPECT_TRUE(Prompter.ShowedOnly(c.Message, "File Error", TMsgIcon::Information));
     } else {
       EXPECT_TRUE(Prompter.Messages.empty());
     }
@@ -66,12 +65,6 @@ TEST_F(CommandLine, TheExtensionOfTheFileNameDecides) {
       EXPECT_EQ(Form->ProjectFile, "");
     }
   }
-}
-
-TEST_F(CommandLine, OnlyTheFirstArgumentCounts) {
-  Form->OpenCommandLine({"a.zlf", "b.zlf", "c.txt"});
-  EXPECT_EQ(Fractals, std::vector<std::string>({"a.zlf"}));
-  EXPECT_TRUE(Prompter.Messages.empty());
 }
 
 TEST_F(CommandLine, WithoutOpenersNothingHappensAndNothingIsReported) {

@@ -1,21 +1,15 @@
 // The fractal commands of the main window: new, open, save, revert, duplicate, Julia windows,
 // the properties dialogs, the modes and the orbit commands.
-#include <filesystem>
-#include <fstream>
-
-#include <QLineEdit>
-#include <QPushButton>
-
-#include "core/TXMLComplexElement.h"
 #include "gui/TDlgFractal.h"
-#include "gui/TOKDialog.h"
 #include "gui/TDlgVoldViewProps.h"
-#include "gui/support/modal.h"
+#include "gui/TOKDialog.h"
 #include "render/TStoredFractal.h"
-#include "support/testdata.h"
 #include "wavetestsupport.h"
 
 namespace {
+
+const std::string FractalFilter = "Fractals (*.zlf)|*.zlf|All files (*.*)|*.*";
+const std::string SaveFractalDialog = "Save Fractal [zlf] " + FractalFilter + " exist overwrite";
 
 std::vector<std::string> WindowNames(const TMainForm& form) {
   std::vector<std::string> names;
@@ -24,21 +18,13 @@ std::vector<std::string> WindowNames(const TMainForm& form) {
   return names;
 }
 
-void CopyFile(const std::string& from, const std::string& to) {
-  std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing);
-}
-
 }  // namespace
 
 class Commands : public WaveFixture {
 protected:
   /// Runs New; `onDialog` acts on the fractal dialog while it is open.
   void RunNew(const std::function<void(TDlgFractal*)>& onDialog) {
-    auto ran = WhenModal([&](QWidget* w) {
-      auto* dialog = qobject_cast<TDlgFractal*>(w);
-      ASSERT_NE(dialog, nullptr);
-      onDialog(dialog);
-    });
+    auto ran = WhenDialog<TDlgFractal>(onDialog);
     Form->FileNewWave->trigger();
     EXPECT_TRUE(*ran);
   }
@@ -75,10 +61,7 @@ TEST_F(Commands, NewWindowTakesTheDialogsParametersAndStarts) {
   EXPECT_FALSE(child->GetUnitFract()->Modified());
   EXPECT_TRUE(child->GetUnitFract()->NeedsSave());
   ASSERT_TRUE(WaitForPicture(view));
-  EXPECT_EQ(DifferentPixels(view->GetSurface(), EnginePicture(child->GetParams(),
-                                                              child->GetViewProps(),
-                                                              view->width(), view->height())),
-            0);
+  EXPECT_EQ(DifferentFromEngine(child), 0);
 }
 
 TEST_F(Commands, CancelledNewLeavesNoWindowButUsesItsNumber) {
@@ -96,7 +79,7 @@ TEST_F(Commands, UnnamedWindowsAreNumberedAcrossNewDuplicateAndJulia) {
   Form->DuplicateWave->trigger();
   TMDIChildWave* duplicate = Form->ActiveWaveWindow();
   duplicate->SetMouseMode(mmCreateJulia);
-  QTest::mouseClick(duplicate->GetView(), Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
+  Click(duplicate->GetView(), QPoint(10, 10));
   RunNew([](TDlgFractal* dialog) { dialog->OKBtn->click(); });
   EXPECT_EQ(WindowNames(*Form),
             (std::vector<std::string>{"NONAME1", "NONAME2", "NONAME3", "NONAME4"}));
@@ -112,8 +95,7 @@ TEST_F(Commands, UnnamedWindowsSkipNamesAlreadyInUse) {
   // Renaming a window to another's name is refused with the message.
   Form->EditName->setText("NONAME1");
   Form->CommitEditName();
-  ASSERT_EQ(Prompter.Messages.size(), 1u);
-  EXPECT_EQ(Prompter.Messages[0].Text, "A window with name \"NONAME1\" already exists.");
+  EXPECT_TRUE(Prompter.ShowedOnly("A window with name \"NONAME1\" already exists."));
   EXPECT_EQ(Form->ActiveWaveWindow()->GetUnitFract()->GetName(), "NONAME4");
 }
 
@@ -123,7 +105,7 @@ TEST_F(Commands, DuplicateCopiesBothRecordsAndStarts) {
   colours.MaxDepthColor = 0x0000FF;
   TMDIChildWave* original = AddWave(params, colours, "Orig", "/f/o.zlf");
   original->SetMouseMode(mmDrawPoints);
-  QTest::mouseClick(original->GetView(), Qt::LeftButton, Qt::NoModifier, QPoint(40, 40));
+  Click(original->GetView(), QPoint(40, 40));
   Form->DuplicateWave->trigger();
   TMDIChildWave* copy = Form->ActiveWaveWindow();
   ASSERT_NE(copy, original);
@@ -145,7 +127,7 @@ TEST_F(Commands, JuliaWindowFromAMandelbrotTakesTheClickedPoint) {
   TMDIChildWave* source = AddWave(mandelbrot, colours, "M", "/f/m.zlf");
   SetViewSize(source, 400, 400);
   source->SetMouseMode(mmCreateJulia);
-  QTest::mouseClick(source->GetView(), Qt::LeftButton, Qt::NoModifier, QPoint(200, 100));
+  Click(source->GetView(), QPoint(200, 100));
   TMDIChildWave* julia = Form->ActiveWaveWindow();
   ASSERT_NE(julia, source);
   const TFractProps p = julia->GetParams();
@@ -182,16 +164,12 @@ TEST_F(Commands, JuliaWindowFromOtherMapsKeepsTheConstantsItDoesNotMap) {
       {TFractProps::MapD, -0.122561, -0.744862, 0.75, 0.75},
   };
   for (const TCase& c : cases) {
-    TFractProps params = SmallMandelbrot();
-    params.Left.SetDouble(-1.5);
-    params.Right.SetDouble(1.5);
-    params.Top.SetDouble(1.5);
-    params.Bottom.SetDouble(-1.5);
+    TFractProps params = WithArea(SmallMandelbrot(), -1.5, 1.5, 1.5, -1.5);
     params.MapField = c.Map;
     TMDIChildWave* source = AddWave(params);
     SetViewSize(source, 400, 400);
     source->SetMouseMode(mmCreateJulia);
-    QTest::mouseClick(source->GetView(), Qt::LeftButton, Qt::NoModifier, QPoint(300, 100));
+    Click(source->GetView(), QPoint(300, 100));
     const TFractProps p = Form->ActiveWaveWindow()->GetParams();
     EXPECT_DOUBLE_EQ(p.CR.GetDouble(), c.CR);
     EXPECT_DOUBLE_EQ(p.CI.GetDouble(), c.CI);
@@ -207,13 +185,8 @@ TEST_F(Commands, OpenAsksForFractalsAndOpensEveryReadableOne) {
   const std::string missing = TestData("gui/no_such_file.zlf");
   Prompter.OpenAnswers = {{good, bad, missing, good}};
   Form->FileOpenWave->trigger();
-  ASSERT_EQ(Prompter.FileDialogs.size(), 1u);
-  const TFileDialogRequest& request = Prompter.FileDialogs[0];
-  EXPECT_EQ(request.Title, "Open Fractal");
-  EXPECT_EQ(request.DefaultExt, "zlf");
-  EXPECT_EQ(request.Filter, "Fractals (*.zlf)|*.zlf|All files (*.*)|*.*");
-  EXPECT_TRUE(request.AllowMultiSelect);
-  EXPECT_TRUE(request.MustExist);
+  EXPECT_EQ(Prompter.OnlyFileDialog(),
+            "Open Fractal [zlf] " + FractalFilter + " multi exist");
 
   const std::vector<TMDIChildZenolith*> windows = Form->ChildWindows();
   ASSERT_EQ(windows.size(), 2u);
@@ -238,8 +211,7 @@ TEST_F(Commands, OpenAsksForFractalsAndOpensEveryReadableOne) {
 TEST_F(Commands, FileWithAResolutionTooLargeOpensWithTheMemoryMessage) {
   TMDIChildWave* child = Open(TestData("cli/huge.zlf"));
   ASSERT_NE(child, nullptr);
-  ASSERT_EQ(Prompter.Messages.size(), 1u);
-  EXPECT_EQ(Prompter.Messages[0].Text, "There is not enough memmory for this operation.");
+  EXPECT_TRUE(Prompter.ShowedOnly("There is not enough memmory for this operation."));
   EXPECT_FALSE(child->GetView()->Computing());
   // The window still works: a sound resolution computes.
   TFractProps params = child->GetParams();
@@ -256,7 +228,7 @@ TEST_F(Commands, SaveAsThenOpenGivesTheSameFractal) {
   ASSERT_NE(child, nullptr);
   SetViewSize(child, 300, 300);
   child->SetMouseMode(mmZoomIn);
-  QTest::mouseClick(child->GetView(), Qt::LeftButton, Qt::NoModifier, QPoint(120, 170));
+  Click(child->GetView(), QPoint(120, 170));
   ASSERT_TRUE(child->GetUnitFract()->Modified());
   Form->UpdateActions();
   EXPECT_TRUE(Form->FileSave->isEnabled());
@@ -264,11 +236,7 @@ TEST_F(Commands, SaveAsThenOpenGivesTheSameFractal) {
   const std::string path = dir.File("zoomed.zlf");
   Prompter.SaveAnswers = {path};
   Form->FileSaveAs->trigger();
-  ASSERT_EQ(Prompter.FileDialogs.size(), 1u);
-  EXPECT_EQ(Prompter.FileDialogs[0].Title, "Save Fractal");
-  EXPECT_EQ(Prompter.FileDialogs[0].DefaultExt, "zlf");
-  EXPECT_TRUE(Prompter.FileDialogs[0].OverwritePrompt);
-  EXPECT_EQ(Prompter.FileDialogs[0].FileName, "");
+  EXPECT_EQ(Prompter.OnlyFileDialog(), SaveFractalDialog);
   EXPECT_EQ(child->GetUnitFract()->GetFileName(), path);
   EXPECT_FALSE(child->GetUnitFract()->Modified());
   EXPECT_EQ(child->windowTitle().toStdString(), path);
@@ -284,8 +252,7 @@ TEST_F(Commands, SaveAsThenOpenGivesTheSameFractal) {
 
 TEST_F(Commands, SaveWritesAChangedFileAndAsksForANameOnlyWhenThereIsNone) {
   TScratchDir dir("commands_save");
-  const std::string path = dir.File("m.zlf");
-  CopyFile(TestData("gui/mandelbrot.zlf"), path);
+  const std::string path = CopyFixture(dir, "m.zlf");
   TMDIChildWave* child = Open(path);
   ASSERT_NE(child, nullptr);
   TFractProps changed = child->GetParams();
@@ -304,22 +271,19 @@ TEST_F(Commands, SaveWritesAChangedFileAndAsksForANameOnlyWhenThereIsNone) {
   // A new window goes through Save As; cancelling it saves nothing.
   AddWave(TFractProps(), {}, "Fresh");
   Form->FileSave->trigger();
-  ASSERT_EQ(Prompter.FileDialogs.size(), 1u);
-  EXPECT_EQ(Prompter.FileDialogs[0].Title, "Save Fractal");
+  EXPECT_EQ(Prompter.OnlyFileDialog(), SaveFractalDialog);
   EXPECT_TRUE(Form->ActiveWaveWindow()->GetUnitFract()->HasNoFile());
 }
 
 TEST_F(Commands, RevertReadsTheFileAgainAndRecomputes) {
   TScratchDir dir("commands_revert");
-  const std::string path = dir.File("m.zlf");
-  CopyFile(TestData("gui/mandelbrot.zlf"), path);
-  TMDIChildWave* child = Open(path);
+  TMDIChildWave* child = Open(CopyFixture(dir, "m.zlf"));
   ASSERT_NE(child, nullptr);
   const std::string fileParams = Xml(child->GetParams());
   const std::string fileColours = Xml(child->GetViewProps());
   SetViewSize(child, 200, 150);
   child->SetMouseMode(mmZoomOut);
-  QTest::mouseClick(child->GetView(), Qt::LeftButton, Qt::NoModifier, QPoint(50, 50));
+  Click(child->GetView(), QPoint(50, 50));
   TVoldViewProps colours = child->GetViewProps();
   colours.MaxDepthColor = 0x00FF00;
   child->SetViewProps(colours);
@@ -333,15 +297,12 @@ TEST_F(Commands, RevertReadsTheFileAgainAndRecomputes) {
   EXPECT_EQ(Xml(child->GetViewProps()), fileColours);
   EXPECT_FALSE(child->GetUnitFract()->Modified());
   ASSERT_TRUE(WaitForPicture(child->GetView()));
-  EXPECT_EQ(DifferentPixels(child->GetView()->GetSurface(),
-                            EnginePicture(child->GetParams(), child->GetViewProps(), 200, 150)),
-            0);
+  EXPECT_EQ(DifferentFromEngine(child), 0);
 }
 
 TEST_F(Commands, RevertOfAnUnreadableFileChangesNothingAndSaysWhy) {
   TScratchDir dir("commands_revert_bad");
-  const std::string path = dir.File("m.zlf");
-  CopyFile(TestData("gui/mandelbrot.zlf"), path);
+  const std::string path = CopyFixture(dir, "m.zlf");
   TMDIChildWave* child = Open(path);
   ASSERT_NE(child, nullptr);
   TFractProps changed = child->GetParams();
@@ -349,17 +310,12 @@ TEST_F(Commands, RevertOfAnUnreadableFileChangesNothingAndSaysWhy) {
   child->SetParams(changed);
   child->MarkModified();
 
-  CopyFile(TestData("gui/unknown_formula.zlf"), path);
+  CopyFixture(dir, "m.zlf", "gui/unknown_formula.zlf");
   Form->UpdateActions();
   Form->FileRevert->trigger();
-  ASSERT_EQ(Prompter.Messages.size(), 1u);
-  EXPECT_EQ(Prompter.Messages[0].Text.rfind("Cannot revert the file: \"" + path +
-                                                "\", Unknown Formula: 'z^9+q'",
-                                            0),
-            0u)
-      << Prompter.Messages[0].Text;
-  EXPECT_EQ(Prompter.Messages[0].Title, "File Error");
-  EXPECT_EQ(Prompter.Messages[0].Icon, TMsgIcon::Information);
+  EXPECT_TRUE(Prompter.ShowedOnly(
+      "Cannot revert the file: \"" + path + "\", Unknown Formula: 'z^9+q'...", "File Error",
+      TMsgIcon::Information));
   EXPECT_EQ(child->GetParams().MaxDepth.GetInt(), 41);
   EXPECT_TRUE(child->GetUnitFract()->Modified());
 
@@ -375,9 +331,7 @@ TEST_F(Commands, FractalPropertiesOkRecomputesAndMarksTheWindowChanged) {
   for (QAction* action : {Form->FractProps, Form->FileProperties}) {
     SCOPED_TRACE(action->objectName().toStdString());
     TMDIChildWave* child = AddWave(SmallMandelbrot(), {}, "", "/f/p.zlf");
-    auto ran = WhenModal([](QWidget* w) {
-      auto* dialog = qobject_cast<TDlgFractal*>(w);
-      ASSERT_NE(dialog, nullptr);
+    auto ran = WhenDialog<TDlgFractal>([](TDlgFractal* dialog) {
       dialog->editMaxDepth->setText("25");
       dialog->OKBtn->click();
     });
@@ -386,11 +340,7 @@ TEST_F(Commands, FractalPropertiesOkRecomputesAndMarksTheWindowChanged) {
     EXPECT_EQ(child->GetParams().MaxDepth.GetInt(), 25);
     EXPECT_TRUE(child->GetUnitFract()->Modified());
     ASSERT_TRUE(WaitForPicture(child->GetView()));
-    TViewWave* view = child->GetView();
-    EXPECT_EQ(DifferentPixels(view->GetSurface(),
-                              EnginePicture(child->GetParams(), child->GetViewProps(),
-                                            view->width(), view->height())),
-              0);
+    EXPECT_EQ(DifferentFromEngine(child), 0);
     child->CloseWithoutQuery();
   }
 }
@@ -398,22 +348,18 @@ TEST_F(Commands, FractalPropertiesOkRecomputesAndMarksTheWindowChanged) {
 TEST_F(Commands, CancelledPropertiesChangeNothing) {
   TMDIChildWave* child = AddWave(SmallMandelbrot(), {}, "", "/f/p.zlf");
   const std::string before = Xml(child->GetParams());
-  WhenModal([](QWidget* w) { qobject_cast<TOKDialog*>(w)->CancelBtn->click(); });
-  Form->FractProps->trigger();
-  WhenModal([](QWidget* w) { qobject_cast<TOKDialog*>(w)->CancelBtn->click(); });
-  Form->ViewVold->trigger();
+  for (QAction* command : {Form->FractProps, Form->ViewVold}) {
+    WhenDialog<TOKDialog>([](TOKDialog* d) { d->CancelBtn->click(); });
+    command->trigger();
+  }
   EXPECT_EQ(Xml(child->GetParams()), before);
   EXPECT_FALSE(child->GetUnitFract()->Modified());
   EXPECT_EQ(child->GetView()->GetFractArray(), nullptr);
 }
 
 TEST_F(Commands, ColorFractalOkRepaintsWithTheNewColouring) {
-  TMDIChildWave* child = AddWave(SmallMandelbrot(), {}, "", "/f/c.zlf");
-  child->StartComputation();
-  ASSERT_TRUE(WaitForPicture(child->GetView()));
-  auto ran = WhenModal([](QWidget* w) {
-    auto* dialog = qobject_cast<TDlgVoldViewProps*>(w);
-    ASSERT_NE(dialog, nullptr);
+  TMDIChildWave* child = ComputedWave(SmallMandelbrot(), {}, 0, 0, "", "/f/c.zlf");
+  auto ran = WhenDialog<TDlgVoldViewProps>([](TDlgVoldViewProps* dialog) {
     dialog->editStrengthOutside->setText("0.5");
     dialog->OKBtn->click();
   });
@@ -421,12 +367,8 @@ TEST_F(Commands, ColorFractalOkRepaintsWithTheNewColouring) {
   EXPECT_TRUE(*ran);
   EXPECT_DOUBLE_EQ(child->GetViewProps().StrengthOutside.GetDouble(), 0.5);
   EXPECT_TRUE(child->GetUnitFract()->Modified());
-  TViewWave* view = child->GetView();
-  ASSERT_TRUE(WaitUntil([view] { return !view->RepaintPending(); }));
-  EXPECT_EQ(DifferentPixels(view->GetSurface(),
-                            EnginePicture(child->GetParams(), child->GetViewProps(),
-                                          view->width(), view->height())),
-            0);
+  ASSERT_TRUE(WaitForRepaint(child->GetView()));
+  EXPECT_EQ(DifferentFromEngine(child), 0);
 }
 
 TEST_F(Commands, ModeCommandsSwitchTheirModeOnAndOff) {
@@ -457,12 +399,11 @@ TEST_F(Commands, GroupAsPolynoomJoinsTheOrbitsClickedMeanwhileIntoARing) {
   TMDIChildWave* child = AddWave(TFractProps());
   TViewWave* view = child->GetView();
   Form->DrawPoints->trigger();
-  QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, QPoint(20, 20));
+  Click(view, QPoint(20, 20));
   Form->GroupAsPolynoom->trigger();
   EXPECT_TRUE(view->GetGroupPoints());
   EXPECT_TRUE(Form->GroupAsPolynoom->isChecked());
-  for (const QPoint at : {QPoint(60, 20), QPoint(60, 60), QPoint(20, 60)})
-    QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, at);
+  for (const QPoint at : {QPoint(60, 20), QPoint(60, 60), QPoint(20, 60)}) Click(view, at);
   Form->GroupAsPolynoom->trigger();
   EXPECT_FALSE(view->GetGroupPoints());
   EXPECT_FALSE(Form->GroupAsPolynoom->isChecked());

@@ -1,15 +1,6 @@
 // The dialog bases, the selection dialog, the register dialog's form and the about box.
-#include <functional>
-#include <memory>
-
-#include <QApplication>
 #include <QFrame>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
-
-#include <gtest/gtest.h>
 
 #include "gui/TAboutBox.h"
 #include "gui/TDlgRegisterWave.h"
@@ -18,7 +9,7 @@
 #include "gui/TOKHelpBottomDlg.h"
 #include "gui/TOKHelpRightDlg.h"
 #include "gui/icons.h"
-#include "gui/support/modal.h"
+#include "gui/support/guitest.h"
 
 namespace {
 
@@ -50,12 +41,15 @@ QPushButton* HelpButton(QWidget* dialog) {
   return dialog->findChild<QPushButton*>(QStringLiteral("HelpBtn"));
 }
 
-// Runs the dialog modally; `step` acts on it while it is open. Returns exec's result.
-int RunModal(QDialog& dialog, const std::function<void(QDialog&)>& step) {
-  auto ran = WhenModal([&](QWidget*) { step(dialog); });
-  const int result = dialog.exec();
-  EXPECT_TRUE(*ran);
-  return result;
+// Pixels of `image` in `area` that are clearly red.
+int RedPixels(const QImage& image, const QRect& area) {
+  int red = 0;
+  for (int y = area.top(); y <= area.bottom(); ++y)
+    for (int x = area.left(); x <= area.right(); ++x) {
+      const QColor c = image.pixelColor(x, y);
+      red += c.red() > 100 && c.green() < 60 && c.blue() < 60;
+    }
+  return red;
 }
 
 }  // namespace
@@ -85,22 +79,21 @@ TEST(DialogBases, HaveTheirCaptionSizeBevelAndButtons) {
 }
 
 TEST(DialogBases, ButtonsAndKeysGiveTheModalResults) {
-  struct TKeyCase {
+  const struct {
     const char* What;
     std::function<void(TOKDialog&)> Act;
     int Result;
-  };
-  const TKeyCase cases[] = {
+  } cases[] = {
       {"OK", [](TOKDialog& d) { d.OKBtn->click(); }, QDialog::Accepted},
       {"Cancel", [](TOKDialog& d) { d.CancelBtn->click(); }, QDialog::Rejected},
       {"Escape", [](TOKDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); }, QDialog::Rejected},
       {"Enter", [](TOKDialog& d) { QTest::keyClick(&d, Qt::Key_Return); }, QDialog::Accepted},
   };
   for (const TBaseCase& base : BaseCases) {
-    for (const TKeyCase& c : cases) {
+    for (const auto& c : cases) {
       SCOPED_TRACE(std::string(base.Name) + " " + c.What);
       std::unique_ptr<TOKDialog> dialog = base.Make();
-      EXPECT_EQ(RunModal(*dialog, [&](QDialog&) { c.Act(*dialog); }), c.Result);
+      EXPECT_EQ(RunModal(*dialog, [&] { c.Act(*dialog); }), c.Result);
     }
   }
 }
@@ -112,16 +105,16 @@ TEST(DialogBases, HelpButtonAndF1ShowTheDialogsTopic) {
       std::unique_ptr<TOKDialog> dialog = base.Make();
       dialog->HelpContext = byKey ? 53 : 24;
       int shown = 0;
-      RunModal(*dialog, [&](QDialog& d) {
+      RunModal(*dialog, [&] {
         if (byKey) {
-          QTest::keyClick(&d, Qt::Key_F1);
+          QTest::keyClick(dialog.get(), Qt::Key_F1);
         } else {
-          HelpButton(&d)->click();
+          HelpButton(dialog.get())->click();
         }
         THelpViewer& viewer = THelpViewer::Instance();
         if (viewer.isVisible()) shown = viewer.CurrentContext();
         viewer.close();
-        d.reject();
+        dialog->reject();
       });
       EXPECT_EQ(shown, dialog->HelpContext);
     }
@@ -131,9 +124,9 @@ TEST(DialogBases, HelpButtonAndF1ShowTheDialogsTopic) {
 TEST(DialogBases, ADialogWithoutContextShowsNoHelp) {
   TOKHelpBottomDlg dialog;
   if (THelpViewer::Exists()) THelpViewer::Instance().close();
-  RunModal(dialog, [](QDialog& d) {
-    HelpButton(&d)->click();
-    d.reject();
+  RunModal(dialog, [&] {
+    HelpButton(&dialog)->click();
+    dialog.reject();
   });
   EXPECT_FALSE(THelpViewer::Exists() && THelpViewer::Instance().isVisible());
 }
@@ -152,10 +145,10 @@ TEST(SmallDialogs, RegisterDialogForm) {
   EXPECT_EQ(dialog.HelpBtn->pos(), QPoint(230, 84));
   QWidget* focus = nullptr;
   QString text;
-  RunModal(dialog, [&](QDialog& d) {
-    focus = d.focusWidget();
+  RunModal(dialog, [&] {
+    focus = dialog.focusWidget();
     text = dialog.EditName->text();
-    d.reject();
+    dialog.reject();
   });
   EXPECT_EQ(focus, dialog.EditName);
   EXPECT_EQ(text, "Current");
@@ -163,18 +156,17 @@ TEST(SmallDialogs, RegisterDialogForm) {
 }
 
 TEST(AboutBox, PlacementRule) {
-  struct TCase {
+  const struct {
     QSize Screen;
     QSize Box;
     QPoint At;
-  };
-  const TCase cases[] = {
+  } cases[] = {
       {{1024, 768}, {255, 224}, {370, 272}},
       {{1920, 1080}, {255, 224}, {818, 428}},
       {{800, 600}, {300, 201}, {233, 200}},
       {{1025, 769}, {9, 3}, {507, 383}},
   };
-  for (const TCase& c : cases) {
+  for (const auto& c : cases) {
     EXPECT_EQ(TAboutBox::Placement(c.Screen, c.Box), c.At)
         << c.Screen.width() << "x" << c.Screen.height();
   }
@@ -188,9 +180,9 @@ TEST(AboutBox, FormAndPlacementWhenShown) {
   EXPECT_TRUE(box.OKButton->isDefault());
   QPoint at;
   QWidget* focus = nullptr;
-  RunModal(box, [&](QDialog& d) {
-    at = d.frameGeometry().topLeft();
-    focus = d.focusWidget();
+  RunModal(box, [&] {
+    at = box.frameGeometry().topLeft();
+    focus = box.focusWidget();
     box.OKButton->click();
   });
   const QRect screen = box.screen()->geometry();
@@ -207,22 +199,7 @@ TEST(AboutBox, PaintsTheIconAndTheRedName) {
   const QPoint iconAt(15, 26);
   const QImage icon = IconImage(0).toImage().convertToFormat(QImage::Format_RGB32);
   EXPECT_EQ(image.copy(QRect(iconAt, icon.size())), icon);
-  // "Zenolith" in red 150 at (54.9X, 16.1Y) = (120, 32).
-  int red = 0;
-  for (int y = 32; y < 60; ++y) {
-    for (int x = 120; x < 230; ++x) {
-      const QColor c = image.pixelColor(x, y);
-      if (c.red() > 100 && c.green() < 60 && c.blue() < 60) ++red;
-    }
-  }
-  EXPECT_GT(red, 20);
-  // Nothing red outside the name.
-  int strayRed = 0;
-  for (int y = 70; y < 150; ++y) {
-    for (int x = 0; x < image.width(); ++x) {
-      const QColor c = image.pixelColor(x, y);
-      if (c.red() > 100 && c.green() < 60 && c.blue() < 60) ++strayRed;
-    }
-  }
-  EXPECT_EQ(strayRed, 0);
+  // "Zenolith" in red 150 at (54.9X, 16.1Y) = (120, 32), and nothing red below the name.
+  EXPECT_GT(RedPixels(image, QRect(120, 32, 110, 28)), 20);
+  EXPECT_EQ(RedPixels(image, QRect(0, 70, image.width(), 80)), 0);
 }

@@ -2,43 +2,17 @@
 #include <filesystem>
 #include <functional>
 #include <limits>
-#include <string>
-#include <vector>
 
-#include <QApplication>
-#include <QCheckBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
-
-#include <gtest/gtest.h>
-
-#include "core/TXMLComplexElement.h"
 #include "gui/TColorBox.h"
 #include "gui/TDlgColorPalette1D.h"
 #include "gui/TPaintBox.h"
 #include "gui/helpcontexts.h"
-#include "gui/support/TScriptedPrompter.h"
-#include "gui/support/modal.h"
-#include "support/testdata.h"
+#include "gui/support/guitest.h"
 
 namespace {
 
-int RunModal(QDialog& dialog, const std::function<void()>& step) {
-  auto ran = WhenModal([&](QWidget*) { step(); });
-  const int result = dialog.exec();
-  EXPECT_TRUE(*ran);
-  return result;
-}
-
-std::string Xml(const TColorPalette1DItem& palette) {
-  TXMLComplexElement element("ColorPalette1D");
-  palette.WriteXML(element);
-  std::string text;
-  element.Write(text, 0);
-  return text;
-}
+const std::string PaletteFilter =
+    "Color Palette 1D (*.cp1)|*.cp1|XML Files (*.xml)|*.xml|All files (*.*)|*.*";
 
 std::vector<double> Positions(const TColorPalette1DItem& palette) {
   std::vector<double> positions;
@@ -67,33 +41,25 @@ TEST_F(DlgColorPalette1D, ButtonsFollowTheCurrentStop) {
   EXPECT_EQ(dialog.HelpContext, HelpContext::ColorPalette);
   // First Previous <Previous Delete position ColorAfter | Next Last <Next Add
   auto states = [&] {
-    return std::vector<bool>{dialog.btnPalItemFirst->isEnabled(),
-                             dialog.btnPalItemPrevious->isEnabled(),
-                             dialog.btnColorPrevious->isEnabled(),
-                             dialog.btnPalItemDelete->isEnabled(),
-                             dialog.editPosition->isEnabled(),
-                             dialog.chkColorAfter->isEnabled(),
-                             dialog.btnPalItemNext->isEnabled(),
-                             dialog.btnPalItemLast->isEnabled(),
-                             dialog.btnColorNext->isEnabled(),
-                             dialog.btnPalItemAdd->isEnabled()};
+    return EnabledStates({dialog.btnPalItemFirst, dialog.btnPalItemPrevious,
+                          dialog.btnColorPrevious, dialog.btnPalItemDelete, dialog.editPosition,
+                          dialog.chkColorAfter, dialog.btnPalItemNext, dialog.btnPalItemLast,
+                          dialog.btnColorNext, dialog.btnPalItemAdd});
   };
   dialog.show();
   QApplication::processEvents();
-  EXPECT_EQ(states(), (std::vector<bool>{false, false, false, false, false, false, true, true,
-                                         true, true}));
+  EXPECT_EQ(states(), "0000001111");
   EXPECT_FALSE(dialog.cboColorAfter->isEnabled());
   EXPECT_EQ(dialog.editPosition->text(), "0 %");
   EXPECT_EQ(dialog.cboColorBefore->currentText(), "Black");
 
   dialog.btnPalItemLast->click();
-  EXPECT_EQ(states(), (std::vector<bool>{true, true, true, false, false, false, false, false,
-                                         false, true}));
+  EXPECT_EQ(states(), "1110000001");
   EXPECT_EQ(dialog.editPosition->text(), "100 %");
   EXPECT_EQ(dialog.cboColorBefore->currentText(), "White");
 
   dialog.btnPalItemAdd->click();  // an inner stop at 75 %
-  EXPECT_EQ(states(), std::vector<bool>(10, true));
+  EXPECT_EQ(states(), "1111111111");
   dialog.reject();
 }
 
@@ -132,10 +98,8 @@ TEST_F(DlgColorPalette1D, APositionTakenByAnotherStopIsRefused) {
   dialog.btnPalItemAddClick();
   dialog.btnPalItemAddClick();  // 0.75 current
   TypePosition(dialog, "0.5");
-  ASSERT_EQ(Prompter.Messages.size(), 1u);
-  EXPECT_EQ(Prompter.Messages[0].Text, "This Position already exists in the pallette.");
-  EXPECT_EQ(Prompter.Messages[0].Title, "Input Error");
-  EXPECT_EQ(Prompter.Messages[0].Icon, TMsgIcon::Information);
+  EXPECT_TRUE(Prompter.ShowedOnly("This Position already exists in the pallette.", "Input Error",
+                                  TMsgIcon::Information));
   EXPECT_EQ(dialog.Current()->GetDPosition(), 0.75);
   EXPECT_EQ(dialog.Current()->Position().GetText(), "75 %");
   EXPECT_EQ(dialog.editPosition->text(), "75 %");
@@ -143,11 +107,10 @@ TEST_F(DlgColorPalette1D, APositionTakenByAnotherStopIsRefused) {
 }
 
 TEST_F(DlgColorPalette1D, ABadPositionIsReportedAndTheOldOneComesBack) {
-  struct TCase {
+  const struct {
     const char* Text;
     const char* Message;
-  };
-  const TCase cases[] = {
+  } cases[] = {
       {"1", "In Position: Value must be less than 1."},
       {"0", "In Position: Value must be positive and more than 0."},
       {"", "In Position: Input has no value."},
@@ -156,7 +119,7 @@ TEST_F(DlgColorPalette1D, ABadPositionIsReportedAndTheOldOneComesBack) {
   TDlgColorPalette1D dialog(nullptr, BlackWhite);
   RunModal(dialog, [&] {
     dialog.btnPalItemAddClick();
-    for (const TCase& c : cases) {
+    for (const auto& c : cases) {
       SCOPED_TRACE(c.Text);
       Prompter.Messages.clear();
       // Through the focus, as the user leaves the box for another control.
@@ -167,9 +130,7 @@ TEST_F(DlgColorPalette1D, ABadPositionIsReportedAndTheOldOneComesBack) {
       if (c.Text[0] == '\0') QTest::keyClick(dialog.editPosition, Qt::Key_Delete);
       dialog.btnPalItemAdd->setFocus();
       QApplication::processEvents();
-      ASSERT_EQ(Prompter.Messages.size(), 1u);
-      EXPECT_EQ(Prompter.Messages[0].Text, c.Message);
-      EXPECT_EQ(Prompter.Messages[0].Title, "Input Error");
+      EXPECT_TRUE(Prompter.ShowedOnly(c.Message, "Input Error"));
       EXPECT_EQ(dialog.editPosition->text(), "50 %");
       EXPECT_EQ(dialog.Current()->GetDPosition(), 0.5);
       EXPECT_EQ(QApplication::focusWidget(), dialog.editPosition);
@@ -192,21 +153,17 @@ TEST_F(DlgColorPalette1D, APositionPastTheNextStopResortsTheChain) {
   EXPECT_EQ(dialog.Current(), moved);
   EXPECT_EQ(dialog.editPosition->text(), "90 %");
 
-  std::vector<double> forward;
+  // Walked with Next from the first stop, then with Previous back again.
+  std::vector<double> walked;
   dialog.btnPalItemFirstClick();
-  forward.push_back(dialog.Current()->GetDPosition());
-  while (dialog.btnPalItemNext->isEnabled()) {
-    dialog.btnPalItemNext->click();
-    forward.push_back(dialog.Current()->GetDPosition());
+  for (QPushButton* step : {dialog.btnPalItemNext, dialog.btnPalItemPrevious}) {
+    walked.push_back(dialog.Current()->GetDPosition());
+    while (step->isEnabled()) {
+      step->click();
+      walked.push_back(dialog.Current()->GetDPosition());
+    }
   }
-  EXPECT_EQ(forward, (std::vector<double>{0, 0.5, 0.75, 0.9, 1}));
-  std::vector<double> backward;
-  backward.push_back(dialog.Current()->GetDPosition());
-  while (dialog.btnPalItemPrevious->isEnabled()) {
-    dialog.btnPalItemPrevious->click();
-    backward.push_back(dialog.Current()->GetDPosition());
-  }
-  EXPECT_EQ(backward, (std::vector<double>{1, 0.9, 0.75, 0.5, 0}));
+  EXPECT_EQ(walked, (std::vector<double>{0, 0.5, 0.75, 0.9, 1, 1, 0.9, 0.75, 0.5, 0}));
 
   // And down again, before the stop that was first.
   dialog.btnPalItemLastClick();
@@ -241,8 +198,7 @@ TEST_F(DlgColorPalette1D, EnterInThePositionBoxTakesItBeforeClosing) {
   });
   EXPECT_TRUE(openAfterBad);
   EXPECT_EQ(result, QDialog::Accepted);
-  ASSERT_EQ(Prompter.Messages.size(), 1u);
-  EXPECT_EQ(Prompter.Messages[0].Text, "In Position: Value must be less than 1.");
+  EXPECT_TRUE(Prompter.ShowedOnly("In Position: Value must be less than 1."));
   EXPECT_EQ(Positions(*dialog.GetPalette()), (std::vector<double>{0, 0.4, 1}));
 }
 
@@ -290,11 +246,10 @@ TEST_F(DlgColorPalette1D, ColourControlsChangeTheCurrentStop) {
 }
 
 TEST_F(DlgColorPalette1D, CancelLeavesTheCallersPaletteUnchanged) {
-  struct TCase {
+  const struct {
     const char* Name;
     std::function<void(TDlgColorPalette1D&)> Edit;
-  };
-  const TCase cases[] = {
+  } cases[] = {
       {"Open",
        [this](TDlgColorPalette1D& d) {
          Prompter.OpenAnswers.push_back({TestData("palette/two_stops.cp1")});
@@ -310,7 +265,7 @@ TEST_F(DlgColorPalette1D, CancelLeavesTheCallersPaletteUnchanged) {
   TColorPalette1DItem palette(0x000000, 0xFFFFFF);
   palette.AddItem(unitFactorPosMoreLess1(0.5, ukPercent), 0x0000FF);
   const std::string before = Xml(palette);
-  for (const TCase& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
     TDlgColorPalette1D dialog(nullptr, palette);
     std::string during;
@@ -344,22 +299,19 @@ TEST_F(DlgColorPalette1D, TheStripShowsThePaletteColumnByColumn) {
     // Anchored: the strip keeps its margins, the buttons stay at the top right.
     EXPECT_EQ(dialog.pboColor->geometry(), QRect(8, 160, size.width() - 22, size.height() - 202));
     EXPECT_EQ(dialog.OKBtn->geometry(), QRect(size.width() - 91, 12, 75, 25));
+    // A frame in the begin colour, inside it one column per palette position.
     const QColor frame = TColorBox::ToQColor(0x204080);
-    for (int x = 0; x < w; ++x) {
-      ASSERT_EQ(image.pixelColor(x, 0), frame) << x;
-      ASSERT_EQ(image.pixelColor(x, h - 1), frame) << x;
-    }
-    for (int y = 0; y < h; ++y) {
-      ASSERT_EQ(image.pixelColor(0, y), frame) << y;
-      ASSERT_EQ(image.pixelColor(w - 1, y), frame) << y;
-    }
-    int bad = 0;
+    int badFrame = 0, bad = 0;
+    for (int x = 0; x < w; ++x)
+      badFrame += (image.pixelColor(x, 0) != frame) + (image.pixelColor(x, h - 1) != frame);
+    for (int y = 0; y < h; ++y)
+      badFrame += (image.pixelColor(0, y) != frame) + (image.pixelColor(w - 1, y) != frame);
     for (int x = 1; x <= w - 2; ++x) {
       const QColor expected =
           TColorBox::ToQColor(palette.GetColor(static_cast<double>(x - 1) / (w - 2)));
-      for (int y : {1, h / 2, h - 2})
-        if (image.pixelColor(x, y) != expected) ++bad;
+      for (int y : {1, h / 2, h - 2}) bad += image.pixelColor(x, y) != expected;
     }
+    EXPECT_EQ(badFrame, 0);
     EXPECT_EQ(bad, 0);
     // The hard edge at 40 % is there: red just below, blue just above.
     const int edgeColumn = 1 + static_cast<int>(0.4 * (w - 2));
@@ -404,14 +356,7 @@ TEST_F(DlgColorPalette1D, OpenReadsAPaletteFileAndStartsAtTheBeginStop) {
   dialog.btnPalItemLastClick();
   Prompter.OpenAnswers.push_back({TestData("palette/two_stops.cp1")});
   dialog.btnOpen->click();
-  ASSERT_EQ(Prompter.FileDialogs.size(), 1u);
-  const TFileDialogRequest& request = Prompter.FileDialogs[0];
-  EXPECT_EQ(request.Title, "Open Color Palette 1D");
-  EXPECT_EQ(request.DefaultExt, "cp1");
-  EXPECT_EQ(request.Filter,
-            "Color Palette 1D (*.cp1)|*.cp1|XML Files (*.xml)|*.xml|All files (*.*)|*.*");
-  EXPECT_TRUE(request.MustExist);
-  EXPECT_FALSE(request.AllowMultiSelect);
+  EXPECT_EQ(Prompter.OnlyFileDialog(), "Open Color Palette 1D [cp1] " + PaletteFilter + " exist");
   EXPECT_TRUE(Prompter.Messages.empty());
   EXPECT_EQ(Positions(dialog.Palette()), (std::vector<double>{0, 0.25, 0.75, 1}));
   EXPECT_EQ(dialog.Current(), &dialog.Palette());
@@ -430,16 +375,15 @@ TEST_F(DlgColorPalette1D, OpenReadsAPaletteFileAndStartsAtTheBeginStop) {
 }
 
 TEST_F(DlgColorPalette1D, OpeningABadFileSaysItCannotBeRead) {
-  struct TCase {
+  const struct {
     std::string File;
     std::string Reason;
-  };
-  const TCase cases[] = {
+  } cases[] = {
       {TestData("palette/bad_position.cp1"),
        "In Position: Value must be less than 1. At line 9, column 17."},
       {TestData("palette/no_such_file.cp1"), "the file cannot be opened."},
   };
-  for (const TCase& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.File);
     Prompter.Messages.clear();
     TColorPalette1DItem palette(0x000000, 0xFFFFFF);
@@ -448,10 +392,8 @@ TEST_F(DlgColorPalette1D, OpeningABadFileSaysItCannotBeRead) {
     dialog.btnPalItemNextClick();
     Prompter.OpenAnswers.push_back({c.File});
     dialog.btnOpenClick();
-    ASSERT_EQ(Prompter.Messages.size(), 1u);
-    EXPECT_EQ(Prompter.Messages[0].Text, "Cannot read the file: \"" + c.File + "\", " + c.Reason);
-    EXPECT_EQ(Prompter.Messages[0].Title, "File Error");
-    EXPECT_EQ(Prompter.Messages[0].Icon, TMsgIcon::Error);
+    EXPECT_TRUE(Prompter.ShowedOnly("Cannot read the file: \"" + c.File + "\", " + c.Reason,
+                                    "File Error", TMsgIcon::Error));
     // The palette stays; the begin stop is current.
     EXPECT_EQ(Xml(dialog.Palette()), Xml(palette));
     EXPECT_EQ(dialog.Current(), &dialog.Palette());
@@ -467,14 +409,8 @@ TEST_F(DlgColorPalette1D, SaveWritesAFileThatOpensAgain) {
   dialog.cboColorAfter->setCurrentIndex(dialog.cboColorAfter->findText("Red"));
   Prompter.SaveAnswers.push_back(file);
   dialog.btnSave->click();
-  ASSERT_EQ(Prompter.FileDialogs.size(), 1u);
-  const TFileDialogRequest& request = Prompter.FileDialogs[0];
-  EXPECT_EQ(request.Title, "Save Color Palette 1D");
-  EXPECT_EQ(request.DefaultExt, "cp1");
-  EXPECT_EQ(request.Filter,
-            "Color Palette 1D (*.cp1)|*.cp1|XML Files (*.xml)|*.xml|All files (*.*)|*.*");
-  EXPECT_TRUE(request.OverwritePrompt);
-  EXPECT_EQ(request.FileName, "");
+  EXPECT_EQ(Prompter.OnlyFileDialog(),
+            "Save Color Palette 1D [cp1] " + PaletteFilter + " exist overwrite");
   ASSERT_TRUE(std::filesystem::exists(file));
 
   TDlgColorPalette1D other(nullptr, TColorPalette1DItem(0x0000FF, 0x0000FF));
@@ -485,9 +421,7 @@ TEST_F(DlgColorPalette1D, SaveWritesAFileThatOpensAgain) {
   // A folder cannot be written over: the palette's own message says so.
   Prompter.SaveAnswers.push_back(dir.Path().string());
   dialog.btnSaveClick();
-  ASSERT_EQ(Prompter.Messages.size(), 1u);
-  EXPECT_EQ(Prompter.Messages[0].Title, "FileError");
-  EXPECT_EQ(Prompter.Messages[0].Text.rfind("Cannot save Color Palette File: ", 0), 0u);
+  EXPECT_TRUE(Prompter.ShowedOnly("Cannot save Color Palette File: ...", "FileError"));
 }
 
 TEST_F(DlgColorPalette1D, AMegabyteInThePositionBoxIsRefusedCalmly) {
@@ -495,8 +429,7 @@ TEST_F(DlgColorPalette1D, AMegabyteInThePositionBoxIsRefusedCalmly) {
   dialog.btnPalItemAddClick();
   TypePosition(dialog, QString(1 << 20, QLatin1Char('7')));
   EXPECT_LE(dialog.editPosition->maxLength(), 99);
-  ASSERT_EQ(Prompter.Messages.size(), 1u);
-  EXPECT_EQ(Prompter.Messages[0].Text.rfind("In Position: ", 0), 0u);
+  EXPECT_TRUE(Prompter.ShowedOnly("In Position: ..."));
   EXPECT_EQ(dialog.editPosition->text(), "50 %");
   EXPECT_EQ(dialog.Current()->GetDPosition(), 0.5);
 }

@@ -1,47 +1,13 @@
 // The colouring dialog "Color Fractal" and its way into the palette editor.
-#include <functional>
-#include <string>
-#include <vector>
-
-#include <QApplication>
 #include <QButtonGroup>
-#include <QCheckBox>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
 
-#include <gtest/gtest.h>
-
-#include "core/TXMLComplexElement.h"
 #include "gui/TColorBox.h"
 #include "gui/TDlgColorPalette1D.h"
 #include "gui/TDlgVoldViewProps.h"
-#include "gui/helpcontexts.h"
-#include "gui/support/TScriptedPrompter.h"
-#include "gui/support/modal.h"
+#include "gui/support/guitest.h"
 
 namespace {
-
-int RunModal(QDialog& dialog, const std::function<void()>& step) {
-  auto ran = WhenModal([&](QWidget*) { step(); });
-  const int result = dialog.exec();
-  EXPECT_TRUE(*ran);
-  return result;
-}
-
-std::string Xml(const TVoldViewProps& record) {
-  std::string text;
-  record.WriteXML()->Write(text, 0);
-  return text;
-}
-
-std::string Xml(const TColorPalette1DItem& palette) {
-  TXMLComplexElement element("ColorPalette1D");
-  palette.WriteXML(element);
-  std::string text;
-  element.Write(text, 0);
-  return text;
-}
 
 int StopCount(const TColorPalette1DItem& palette) {
   int n = 0;
@@ -125,51 +91,37 @@ TEST_F(DlgVoldViewProps, OkTakesTheControls) {
   EXPECT_EQ(r.MaxDepthColor, 0x000080u);
 }
 
-TEST_F(DlgVoldViewProps, ABadStrengthKeepsTheDialogOpenUntilFixed) {
-  TDlgVoldViewProps dialog(nullptr, &Default, TVoldViewProps());
-  bool openAfterBad = false;
-  const int result = RunModal(dialog, [&] {
-    dialog.editStrengthOutside->setText("0");
-    dialog.OKBtn->click();
-    openAfterBad = dialog.isVisible();
-    EXPECT_EQ(dialog.editStrengthOutside->text(), "0");
-    dialog.editStrengthOutside->setText("1.5");
-    dialog.OKBtn->click();
-  });
-  EXPECT_TRUE(openAfterBad);
-  EXPECT_EQ(result, QDialog::Accepted);
-  ASSERT_EQ(Prompter.Messages.size(), 1u);
-  EXPECT_EQ(Prompter.Messages[0].Text,
-            "In Strength Outside: Value must be positive and more than 0.");
-  EXPECT_EQ(Prompter.Messages[0].Title, "Input Error");
-  EXPECT_EQ(dialog.GetViewProps().StrengthOutside.GetDouble(), 1.5);
-}
-
-TEST_F(DlgVoldViewProps, OnlyTheFirstBadStrengthIsReported) {
-  struct TCase {
+TEST_F(DlgVoldViewProps, OnlyTheFirstBadStrengthIsReportedAndTheDialogStaysUntilFixed) {
+  const struct {
     const char* Outside;
     const char* Inside;
     const char* Message;
-  };
-  const TCase cases[] = {
+  } cases[] = {
+      {"0", "1", "In Strength Outside: Value must be positive and more than 0."},
       {"-1", "x", "In Strength Outside: Value must be positive and more than 0."},
       {"2", "0 %", "In Strength Inside: Value must be positive and more than 0."},
       {"5 m", "2", "In Strength Outside: Wrong unit used, use: '%' or no unit."},
   };
-  for (const TCase& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.Message);
     Prompter.Messages.clear();
     TDlgVoldViewProps dialog(nullptr, &Default, TVoldViewProps());
+    bool openAfterBad = false;
     const int result = RunModal(dialog, [&] {
       dialog.editStrengthOutside->setText(c.Outside);
       dialog.editStrengthInside->setText(c.Inside);
       dialog.OKBtn->click();
-      EXPECT_TRUE(dialog.isVisible());
-      dialog.CancelBtn->click();
+      openAfterBad = dialog.isVisible();
+      // The user's texts stay; fixed, OK closes.
+      EXPECT_EQ(dialog.editStrengthOutside->text(), c.Outside);
+      dialog.editStrengthOutside->setText("1.5");
+      dialog.editStrengthInside->setText("2");
+      dialog.OKBtn->click();
     });
-    EXPECT_EQ(result, QDialog::Rejected);
-    ASSERT_EQ(Prompter.Messages.size(), 1u);
-    EXPECT_EQ(Prompter.Messages[0].Text, c.Message);
+    EXPECT_TRUE(openAfterBad);
+    EXPECT_EQ(result, QDialog::Accepted);
+    EXPECT_TRUE(Prompter.ShowedOnly(c.Message, "Input Error"));
+    EXPECT_EQ(dialog.GetViewProps().StrengthOutside.GetDouble(), 1.5);
   }
 }
 
@@ -199,15 +151,14 @@ TEST_F(DlgVoldViewProps, UseAsDefaultChangesTheDefaultOnlyWhenValid) {
 }
 
 TEST_F(DlgVoldViewProps, EditingAPaletteSelectsUsePaletteAndTakesIt) {
-  struct TCase {
+  const struct {
     const char* Name;
     QPushButton* TDlgVoldViewProps::*Button;
     QRadioButton* TDlgVoldViewProps::*UsePalette;
     const TColorPalette1DItem& (TDlgVoldViewProps::*Working)() const;
     const TColorPalette1DItem TVoldViewProps::*Palette;
     bool TVoldViewProps::*Flag;
-  };
-  const TCase cases[] = {
+  } cases[] = {
       {"outside", &TDlgVoldViewProps::btnDepthColorPaletteOutside,
        &TDlgVoldViewProps::optDepthPaletteOutside, &TDlgVoldViewProps::WorkPalOutside,
        &TVoldViewProps::PalOutside, &TVoldViewProps::UsePalOutside},
@@ -221,15 +172,13 @@ TEST_F(DlgVoldViewProps, EditingAPaletteSelectsUsePaletteAndTakesIt) {
        &TDlgVoldViewProps::optForegroundPaletteInside, &TDlgVoldViewProps::WorkPalForegroundInside,
        &TVoldViewProps::PalDepthForegroundInside, &TVoldViewProps::UsePalDepthForegroundInside},
   };
-  for (const TCase& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
     const TVoldViewProps record;  // every "Use Palette" off
     TDlgVoldViewProps dialog(nullptr, &Default, record);
     bool selectedAfterEdit = false;
     const int result = RunModal(dialog, [&] {
-      auto edited = WhenModal([](QWidget* modal) {
-        auto* editor = qobject_cast<TDlgColorPalette1D*>(modal);
-        ASSERT_NE(editor, nullptr);
+      auto edited = WhenDialog<TDlgColorPalette1D>([](TDlgColorPalette1D* editor) {
         editor->btnPalItemAddClick();
         editor->OKBtn->click();
       });
@@ -247,7 +196,7 @@ TEST_F(DlgVoldViewProps, EditingAPaletteSelectsUsePaletteAndTakesIt) {
     EXPECT_EQ((r.*c.Palette).GetNext()->Position().GetText(), "50 %");
     // The other palettes are untouched.
     int changed = 0;
-    for (const TCase& other : cases)
+    for (const auto& other : cases)
       if (Xml(r.*other.Palette) != Xml(record.*other.Palette)) ++changed;
     EXPECT_EQ(changed, 1);
   }
@@ -260,9 +209,7 @@ TEST_F(DlgVoldViewProps, CancellingTheEditorChangesNothing) {
     const bool usedBefore = dialog.optBackgroundPaletteInside->isChecked();
     const bool mixBefore = dialog.optDepthMixInside->isChecked();
     for (QPushButton* button : {dialog.btnDepthPaletteInside, dialog.btnBackgroundPaletteInside}) {
-      auto cancelled = WhenModal([](QWidget* modal) {
-        auto* editor = qobject_cast<TDlgColorPalette1D*>(modal);
-        ASSERT_NE(editor, nullptr);
+      auto cancelled = WhenDialog<TDlgColorPalette1D>([](TDlgColorPalette1D* editor) {
         editor->btnPalItemAddClick();
         editor->btnPalItemAddClick();
         editor->CancelBtn->click();
@@ -284,9 +231,7 @@ TEST_F(DlgVoldViewProps, TheEditorOpensOnTheWorkingCopy) {
   std::vector<int> stopsSeen;
   RunModal(dialog, [&] {
     for (int round = 0; round < 2; ++round) {
-      auto edited = WhenModal([&](QWidget* modal) {
-        auto* editor = qobject_cast<TDlgColorPalette1D*>(modal);
-        ASSERT_NE(editor, nullptr);
+      auto edited = WhenDialog<TDlgColorPalette1D>([&](TDlgColorPalette1D* editor) {
         stopsSeen.push_back(StopCount(editor->Palette()));
         editor->btnPalItemAddClick();
         editor->OKBtn->click();

@@ -1,22 +1,15 @@
 // File > Export Image: the picture against zenolith-render, the format by extension, orbit
 // points, cancelling, memory and write failures, and the size dialog.
-#include <filesystem>
-
-#include <QCheckBox>
 #include <QElapsedTimer>
-#include <QImage>
 #include <QImageReader>
-#include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
 #include <QProgressDialog>
-#include <QPushButton>
 #include <QTimer>
 
 #include "gui/TDlgExportImage.h"
-#include "gui/support/modal.h"
 #include "render/TStoredFractal.h"
-#include "test_extras_support.h"
+#include "wavetestsupport.h"
 
 namespace {
 
@@ -25,7 +18,8 @@ int DifferentImagePixels(const QImage& a, const QImage& b) {
   if (a.size() != b.size()) return std::max(a.width() * a.height(), b.width() * b.height()) + 1;
   int count = 0;
   for (int y = 0; y < a.height(); ++y)
-    for (int x = 0; x < a.width(); ++x) count += (a.pixel(x, y) & 0xFFFFFF) != (b.pixel(x, y) & 0xFFFFFF);
+    for (int x = 0; x < a.width(); ++x)
+      count += (a.pixel(x, y) & 0xFFFFFF) != (b.pixel(x, y) & 0xFFFFFF);
   return count;
 }
 
@@ -46,13 +40,9 @@ double MeanDifference(const QImage& a, const QImage& b) {
 // A Mandelbrot set over [-2, 2] x [2, -2], where the pixels of a 200-pixel view and of a
 // 400-pixel image map to plane points without rounding.
 TFractProps SquareMandelbrot() {
-  TFractProps p;
+  TFractProps p = WithArea(TFractProps(), -2, 2, 2, -2);
   p.XResolution.SetInt(50);
   p.YResolution.SetInt(50);
-  p.Left.SetDouble(-2);
-  p.Right.SetDouble(2);
-  p.Top.SetDouble(2);
-  p.Bottom.SetDouble(-2);
   p.MaxDepth.SetInt(40);
   p.MapField = TFractProps::MapC;
   return p;
@@ -76,9 +66,7 @@ protected:
   /// choice) and the save dialog by `path`.
   void RunExport(int width, int height, bool orbits, const std::string& path) {
     Prompter.SaveAnswers = {path};
-    auto ran = WhenModal([=](QWidget* w) {
-      auto* dialog = qobject_cast<TDlgExportImage*>(w);
-      ASSERT_NE(dialog, nullptr);
+    auto ran = WhenDialog<TDlgExportImage>([=](TDlgExportImage* dialog) {
       dialog->editWidth->setText(QString::number(width));
       dialog->editHeight->setText(QString::number(height));
       dialog->chkOrbitPoints->setChecked(orbits);
@@ -112,21 +100,14 @@ TEST_F(Export, ImageAtATypedSizeIsPixelForPixelWhatZenolithRenderDraws) {
   TScratchDir dir("extras_export_png");
   const TFractProps params = SmallMandelbrot();
   const TVoldViewProps colours = PaletteColours();
-  TMDIChildWave* child = AddWave(params, colours, "E", "/f/e.zlf");
-  child->StartComputation();
-  ASSERT_TRUE(WaitForPicture(child->GetView()));
+  TMDIChildWave* child = ComputedWave(params, colours, 0, 0, "E", "/f/e.zlf");
   // Odd sizes, neither a multiple of a band nor of the window's resolution.
   const int width = 173;
   const int height = 97;
   const std::string path = dir.File("export.png");
   RunExport(width, height, false, path);
-
-  ASSERT_EQ(Prompter.FileDialogs.size(), 1u);
-  const TFileDialogRequest& request = Prompter.FileDialogs[0];
-  EXPECT_EQ(request.Title, "Export Image");
-  EXPECT_EQ(request.DefaultExt, "png");
-  EXPECT_EQ(request.Filter, "PNG Image (*.png)|*.png|JPEG Image (*.jpg *.jpeg)|*.jpg;*.jpeg");
-  EXPECT_TRUE(request.OverwritePrompt);
+  EXPECT_EQ(Prompter.OnlyFileDialog(), "Export Image [png] PNG Image (*.png)|*.png|"
+                                       "JPEG Image (*.jpg *.jpeg)|*.jpg;*.jpeg exist overwrite");
   EXPECT_TRUE(Prompter.Messages.empty());
 
   QImageReader reader(QString::fromStdString(path));
@@ -139,9 +120,8 @@ TEST_F(Export, ImageAtATypedSizeIsPixelForPixelWhatZenolithRenderDraws) {
   EXPECT_EQ(child->GetParams().XResolution.GetInt(), params.XResolution.GetInt());
   EXPECT_FALSE(child->GetUnitFract()->Modified());
   // Only the picture was written: no temporary file is left beside it.
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
-                          std::filesystem::directory_iterator()),
-            3);  // export.png, reference.zlf and reference.png
+  EXPECT_EQ(FolderListing(dir.Path()),
+            (std::vector<std::string>{"export.png", "reference.png", "reference.zlf"}));
 }
 
 TEST_F(Export, JpegExtensionsWriteJpegPictures) {
@@ -171,7 +151,7 @@ TEST_F(Export, OrbitPointsAreDrawnAtTheImagesSizeOnlyWhenAsked) {
   SetViewSize(child, 200, 200);
   child->SetMouseMode(mmDrawPoints);
   // The plane point (-1, 0): pixel (100, 200) of a 400 x 400 image.
-  QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, QPoint(50, 100));
+  Click(view, QPoint(50, 100));
   ASSERT_EQ(view->GetDrawPoints().Count(), 1);
 
   const std::string with = dir.File("with.png");
@@ -205,9 +185,7 @@ TEST_F(Export, CancelStopsTheComputationAtOnceAndWritesNothing) {
   AddWave(SlowMandelbrot(), {}, "S", "/f/s.zlf");
   const std::string path = dir.File("slow.png");
   bool sawProgress = false;
-  auto ran = WhenModal([&](QWidget* w) {
-    auto* progress = qobject_cast<QProgressDialog*>(w);
-    ASSERT_NE(progress, nullptr);
+  auto ran = WhenDialog<QProgressDialog>([&](QProgressDialog* progress) {
     EXPECT_EQ(progress->windowTitle(), "Export Image");
     EXPECT_EQ(progress->maximum(), 1500);
     QTimer::singleShot(400, progress, [&sawProgress, progress] {
@@ -234,8 +212,7 @@ TEST_F(Export, SizeTooLargeForMemoryGetsTheMemoryMessage) {
     SCOPED_TRACE(side);
     Prompter.Messages.clear();
     EXPECT_FALSE(Form->ExportImageFile(dir.File("huge.png"), side, side, false));
-    ASSERT_EQ(Prompter.Messages.size(), 1u);
-    EXPECT_EQ(Prompter.Messages[0].Text, "There is not enough memmory for this operation.");
+    EXPECT_TRUE(Prompter.ShowedOnly("There is not enough memmory for this operation."));
   }
   EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
 }
@@ -245,42 +222,28 @@ TEST_F(Export, FilesThatCannotBeWrittenAreReportedAndKeepWhatWasThere) {
   AddWave(SmallMandelbrot());
   // A folder where the picture should go cannot be replaced by it.
   std::filesystem::create_directory(dir.File("taken.png"));
-  struct TCase {
-    std::string Path;
-    std::string Reason;  // start of the reason; empty = any
-  };
-  const TCase cases[] = {
+  const std::pair<std::string, std::string> cases[] = {  // path, start of the reason
       {dir.File("missing/a.png"), ""},
       {dir.File("taken.png"), ""},
       {dir.File("a.bmp"), "\"" + dir.File("a.bmp") + "\" is not a .png, .jpg or .jpeg file"},
       {dir.File("noextension"), "\"" + dir.File("noextension") + "\" is not a .png"},
   };
-  for (const TCase& c : cases) {
-    SCOPED_TRACE(c.Path);
+  for (const auto& [path, reason] : cases) {
+    SCOPED_TRACE(path);
     Prompter.Messages.clear();
-    EXPECT_FALSE(Form->ExportImageFile(c.Path, 40, 30, false));
-    ASSERT_EQ(Prompter.Messages.size(), 1u);
-    const std::string& text = Prompter.Messages[0].Text;
-    EXPECT_EQ(text.rfind("Cannot save Image File: " + c.Reason, 0), 0u) << text;
-    EXPECT_GT(text.size(), std::string("Cannot save Image File: ").size());
-    EXPECT_EQ(Prompter.Messages[0].Title, "FileError");
+    EXPECT_FALSE(Form->ExportImageFile(path, 40, 30, false));
+    ASSERT_TRUE(Prompter.ShowedOnly("Cannot save Image File: " + reason + "...", "FileError"));
+    EXPECT_GT(Prompter.Messages[0].Text.size(), std::string("Cannot save Image File: ").size());
   }
   EXPECT_TRUE(std::filesystem::is_directory(dir.File("taken.png")));
   EXPECT_FALSE(std::filesystem::exists(dir.File("missing")));
   EXPECT_FALSE(std::filesystem::exists(dir.File("a.bmp")));
   // Nothing else appeared: no temporary files.
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
-                          std::filesystem::directory_iterator()),
-            1);
+  EXPECT_EQ(FolderListing(dir.Path()), std::vector<std::string>{"taken.png"});
 }
 
-TEST_F(Export, FileMenuHoldsExportImageAfterSaveAsAndTheRecentFilesAfterOpen) {
-  QStringList names;
-  for (const QAction* a : Form->MenuFile->actions())
-    names << (a->isSeparator() ? QStringLiteral("-") : a->objectName());
-  EXPECT_EQ(names, QStringList({"FileNewWave", "FileOpenWave", "RecentFiles", "DuplicateWave", "-",
-                                "FileClose", "FileSave", "FileSaveAs", "ExportImage", "-",
-                                "RegisterItem", "-", "OptionsItem", "FileExit"}));
+TEST_F(Export, ExportImageAndTheRecentFilesHaveTheirCaptionsInTheFileMenu) {
+  // Their places in the menu are checked with the other menu entries.
   EXPECT_EQ(Form->MenuRecentFiles->title(), "Recent &Files");
   EXPECT_EQ(Form->ExportImage->text(), "&Export Image...");
   // Only a fractal window can be exported.
@@ -304,23 +267,19 @@ TEST_F(Export, DialogOffersTheWindowSizeAndRefusesABadSize) {
   EXPECT_EQ(dialog.editWidth->text(), "210");
   EXPECT_EQ(dialog.editHeight->text(), "130");
 
-  struct TCase {
+  const struct {
     const char* Width;
     const char* Height;
     const char* Field;
-  };
-  const TCase bad[] = {{"0", "3000", "Width"}, {"4000", "-5", "Height"}, {"abc", "x", "Width"}};
+  } bad[] = {{"0", "3000", "Width"}, {"4000", "-5", "Height"}, {"abc", "x", "Width"}};
   dialog.show();
-  for (const TCase& c : bad) {
+  for (const auto& c : bad) {
     SCOPED_TRACE(c.Width);
     Prompter.Messages.clear();
     dialog.editWidth->setText(c.Width);
     dialog.editHeight->setText(c.Height);
     dialog.OKBtn->click();
-    ASSERT_EQ(Prompter.Messages.size(), 1u);
-    EXPECT_EQ(Prompter.Messages[0].Text.rfind(std::string("In ") + c.Field + ": ", 0), 0u)
-        << Prompter.Messages[0].Text;
-    EXPECT_EQ(Prompter.Messages[0].Title, "Input Error");
+    EXPECT_TRUE(Prompter.ShowedOnly(std::string("In ") + c.Field + ": ...", "Input Error"));
     EXPECT_TRUE(dialog.isVisible());
   }
   dialog.editWidth->setText("4000");

@@ -1,35 +1,21 @@
 // Recent files kept between runs, files dropped on the main window, and the status panels of
 // a fractal view.
-#include <filesystem>
-#include <fstream>
-
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QImage>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QUrl>
 
 #include "gui/TDlgVoldViewProps.h"
-#include "gui/support/modal.h"
 #include "gui/viewstatus.h"
-#include "render/TColorPalette1DItem.h"
 #include "render/TStoredFractal.h"
-#include "test_extras_support.h"
+#include "wavetestsupport.h"
 
 namespace {
-
-std::string CopyOf(const TScratchDir& dir, const std::string& fixture, const std::string& name) {
-  const std::string path = dir.File(name);
-  std::filesystem::copy_file(TestData(fixture), path,
-                             std::filesystem::copy_options::overwrite_existing);
-  return path;
-}
 
 QStringList MenuTexts(const QMenu* menu) {
   QStringList texts;
@@ -37,16 +23,14 @@ QStringList MenuTexts(const QMenu* menu) {
   return texts;
 }
 
-std::string PaletteText(const TColorPalette1DItem& palette) { return palette.ToFileText(); }
-
 }  // namespace
 
 using RecentFiles = ExtrasFixture;
 
 TEST_F(RecentFiles, OpenedAndSavedFilesAreListedNewestFirstAfterARestart) {
   TScratchDir dir("extras_recent");
-  const std::string a = CopyOf(dir, "gui/mandelbrot.zlf", "a.zlf");
-  const std::string b = CopyOf(dir, "gui/mandelbrot.zlf", "b.zlf");
+  const std::string a = CopyFixture(dir, "a.zlf");
+  const std::string b = CopyFixture(dir, "b.zlf");
   const std::string c = dir.File("c.zlf");
   EXPECT_TRUE(Form->RecentFiles().empty());
   EXPECT_FALSE(Form->MenuRecentFiles->menuAction()->isEnabled());
@@ -97,31 +81,17 @@ TEST_F(RecentFiles, KeepsTheTenNewestAndTakesInProjects) {
 
 TEST_F(RecentFiles, MissingFileIsReportedAndLeavesTheList) {
   TScratchDir dir("extras_recent_missing");
-  const std::string kept = CopyOf(dir, "gui/mandelbrot.zlf", "kept.zlf");
+  const std::string kept = CopyFixture(dir, "kept.zlf");
   const std::string gone = dir.File("gone.zlf");
   Form->AddRecentFile(kept);
   Form->AddRecentFile(gone);
   Form->OpenRecentFile(gone);
-  ASSERT_EQ(Prompter.Messages.size(), 1u);
-  EXPECT_EQ(Prompter.Messages[0].Text,
-            "Cannot read the file: \"" + gone + "\", the file does not exist.");
-  EXPECT_EQ(Prompter.Messages[0].Title, "File Error");
+  EXPECT_TRUE(Prompter.ShowedOnly(
+      "Cannot read the file: \"" + gone + "\", the file does not exist.", "File Error"));
   EXPECT_TRUE(Form->ChildWindows().empty());
   EXPECT_EQ(Form->RecentFiles(), std::vector<std::string>{kept});
   Restart();
   EXPECT_EQ(Form->RecentFiles(), std::vector<std::string>{kept});
-}
-
-TEST_F(RecentFiles, ProjectEntriesOpenThroughTheProjectHook) {
-  TScratchDir dir("extras_recent_project");
-  const std::string project = dir.File("p.kvp");
-  std::ofstream(project) << "x";
-  std::vector<std::string> opened;
-  Form->OpenProjectFileHook = [&opened](const std::string& path) { opened.push_back(path); };
-  Form->AddRecentFile(project);
-  Form->OpenRecentFile(project);
-  EXPECT_EQ(opened, std::vector<std::string>{project});
-  EXPECT_TRUE(Prompter.Messages.empty());
 }
 
 class Drops : public ExtrasFixture {
@@ -169,24 +139,22 @@ TEST_F(Drops, DroppedPaletteOpensTheColourDialogAsTheOutsidePalette) {
     SCOPED_TRACE(accept);
     bool selected = false;
     std::string shown;
-    auto ran = WhenModal([&](QWidget* w) {
-      auto* dialog = qobject_cast<TDlgVoldViewProps*>(w);
-      ASSERT_NE(dialog, nullptr);
+    auto ran = WhenDialog<TDlgVoldViewProps>([&](TDlgVoldViewProps* dialog) {
       selected = dialog->optDepthPaletteOutside->isChecked();
-      shown = PaletteText(dialog->WorkPalOutside());
+      shown = Xml(dialog->WorkPalOutside());
       (accept ? dialog->OKBtn : dialog->CancelBtn)->click();
     });
     ASSERT_TRUE(Drop({path}));
     ASSERT_TRUE(WaitUntil([&ran] { return *ran; }, 5000));
     EXPECT_TRUE(selected);
-    EXPECT_EQ(shown, PaletteText(palette));
+    EXPECT_EQ(shown, Xml(palette));
     if (!accept) {
       EXPECT_EQ(Xml(child->GetViewProps()), before);
       EXPECT_FALSE(child->GetUnitFract()->Modified());
     }
   }
   EXPECT_TRUE(child->GetViewProps().UsePalOutside);
-  EXPECT_EQ(PaletteText(child->GetViewProps().PalOutside), PaletteText(palette));
+  EXPECT_EQ(Xml(child->GetViewProps().PalOutside), Xml(palette));
   EXPECT_TRUE(child->GetUnitFract()->Modified());
   // Like any colouring change it can be undone.
   Form->UpdateActions();
@@ -199,20 +167,19 @@ TEST_F(Drops, FilesThatCannotBeUsedGetAMessageEach) {
   TScratchDir dir("extras_drops_bad");
   const std::string text = dir.File("notes.txt");
   const std::string bare = dir.File("README");
-  std::ofstream(text) << "x";
-  std::ofstream(bare) << "x";
+  WriteFileBytes(text, "x");
+  WriteFileBytes(bare, "x");
   const std::string palette = TestData("palette/two_stops.cp1");
   const std::string badPalette = TestData("palette/bad_position.cp1");
 
   // No fractal window for the palette yet.
   ASSERT_TRUE(Drop({text, bare, palette}));
-  ASSERT_EQ(Prompter.Messages.size(), 3u);
-  EXPECT_EQ(Prompter.Messages[0].Text, "Invalid extension \"txt\" used.");
-  EXPECT_EQ(Prompter.Messages[1].Text,
-            "Cannot read the file: \"" + bare + "\" File has no extension");
-  EXPECT_EQ(Prompter.Messages[2].Text,
-            "Cannot use the palette \"" + palette +
-                "\": open a fractal window first, then drop the palette on it.");
+  EXPECT_EQ(Prompter.Texts(),
+            (std::vector<std::string>{
+                "Invalid extension \"txt\" used.",
+                "Cannot read the file: \"" + bare + "\" File has no extension",
+                "Cannot use the palette \"" + palette +
+                    "\": open a fractal window first, then drop the palette on it."}));
   for (const auto& m : Prompter.Messages) EXPECT_EQ(m.Title, "File Error");
   EXPECT_TRUE(Form->ChildWindows().empty());
 
@@ -220,10 +187,7 @@ TEST_F(Drops, FilesThatCannotBeUsedGetAMessageEach) {
   AddWave(SmallMandelbrot());
   Prompter.Messages.clear();
   ASSERT_TRUE(Drop({badPalette}));
-  ASSERT_EQ(Prompter.Messages.size(), 1u);
-  EXPECT_EQ(Prompter.Messages[0].Text.rfind("Cannot read the file: \"" + badPalette + "\", ", 0),
-            0u)
-      << Prompter.Messages[0].Text;
+  EXPECT_TRUE(Prompter.ShowedOnly("Cannot read the file: \"" + badPalette + "\", ..."));
 
   // Text that is not a file is not taken.
   QMimeData words;
@@ -231,20 +195,25 @@ TEST_F(Drops, FilesThatCannotBeUsedGetAMessageEach) {
   EXPECT_FALSE(DropData(words));
 }
 
-TEST_F(Drops, DroppedProjectGoesToTheProjectHook) {
+TEST_F(Drops, DroppedOrRecentProjectsGoToTheProjectHook) {
+  TScratchDir dir("extras_recent_project");
+  const std::string project = dir.File("p.kvp");
+  WriteFileBytes(project, "x");
   std::vector<std::string> opened;
   Form->OpenProjectFileHook = [&opened](const std::string& path) { opened.push_back(path); };
   ASSERT_TRUE(Drop({"/somewhere/p.KVP"}));
-  EXPECT_EQ(opened, std::vector<std::string>{"/somewhere/p.KVP"});
+  Form->AddRecentFile(project);
+  Form->OpenRecentFile(project);
+  EXPECT_EQ(opened, (std::vector<std::string>{"/somewhere/p.KVP", project}));
+  EXPECT_TRUE(Prompter.Messages.empty());
 }
 
 TEST(ViewStatusTexts, PlanePointsAndDurationsReadAsTheUserExpects) {
   TFractProps p;  // -1.5 .. 1.5 by 1.5 .. -1.5
-  struct TPoint {
+  const struct {
     int X, Y, Width, Height;
     const char* Text;
-  };
-  const TPoint points[] = {
+  } points[] = {
       {100, 100, 200, 200, "0, 0"},
       {0, 0, 200, 200, "-1.5, 1.5"},
       {50, 150, 200, 200, "-0.75, -0.75"},
@@ -252,19 +221,11 @@ TEST(ViewStatusTexts, PlanePointsAndDurationsReadAsTheUserExpects) {
       {1, 2, 3, 3, "-0.5, -0.5"},
       {10, 10, 0, 200, ""},
   };
-  for (const TPoint& c : points)
+  for (const auto& c : points)
     EXPECT_EQ(PlanePointText(p, c.X, c.Y, c.Width, c.Height), c.Text) << c.X << "," << c.Y;
   // Six significant digits, cut.
-  TFractProps third;
-  third.Left.SetDouble(0);
-  third.Right.SetDouble(1);
-  third.Top.SetDouble(-0.001);
-  third.Bottom.SetDouble(0.002);
-  EXPECT_EQ(PlanePointText(third, 1, 1, 3, 3), "0.333333, 0");
-  third.Left.SetDouble(-1000);
-  third.Right.SetDouble(2000);
-  third.Top.SetDouble(0.0003);
-  third.Bottom.SetDouble(0.0006);
+  EXPECT_EQ(PlanePointText(WithArea(p, 0, 1, -0.001, 0.002), 1, 1, 3, 3), "0.333333, 0");
+  const TFractProps third = WithArea(p, -1000, 2000, 0.0003, 0.0006);
   EXPECT_EQ(PlanePointText(third, 1, 1, 3, 3), "0, 0.0004");
   EXPECT_EQ(PlanePointText(third, 2, 2, 9, 9), "-333.333, 0.000366666");
 
@@ -274,7 +235,14 @@ TEST(ViewStatusTexts, PlanePointsAndDurationsReadAsTheUserExpects) {
   for (const auto& [ms, text] : durations) EXPECT_EQ(DurationText(ms), text) << ms;
 }
 
-using Status = ExtrasFixture;
+class Status : public ExtrasFixture {
+protected:
+  QStringList PanelTexts(int first, int last) const {
+    QStringList texts;
+    for (int i = first; i <= last; ++i) texts << Form->StatusPanel(i)->text();
+    return texts;
+  }
+};
 
 TEST_F(Status, MousePointProgressAndTimeShowInTheirPanels) {
   TMDIChildWave* child = AddWave(SlowMandelbrot(), {}, "S", "/f/s.zlf");
@@ -289,8 +257,7 @@ TEST_F(Status, MousePointProgressAndTimeShowInTheirPanels) {
 
   // Before any computation there is neither progress nor time.
   Form->UpdateActions();
-  EXPECT_EQ(Form->StatusPanel(2)->text(), "");
-  EXPECT_EQ(Form->StatusPanel(3)->text(), "");
+  EXPECT_EQ(PanelTexts(2, 3), QStringList({"", ""}));
   child->StartComputation();
   const QRegularExpression percent(QStringLiteral("^\\d{1,3}%$"));
   const QRegularExpression seconds(QStringLiteral("^\\d+\\.\\d\\d s$"));
@@ -301,8 +268,7 @@ TEST_F(Status, MousePointProgressAndTimeShowInTheirPanels) {
       << Form->StatusPanel(3)->text().toStdString();
   view->StopComputation();
   Form->UpdateActions();
-  EXPECT_EQ(Form->StatusPanel(2)->text(), "");
-  EXPECT_EQ(Form->StatusPanel(3)->text(), "");
+  EXPECT_EQ(PanelTexts(2, 3), QStringList({"", ""}));
 
   // A finished computation shows the time it took.
   TFractProps quick = SmallMandelbrot();
@@ -315,8 +281,7 @@ TEST_F(Status, MousePointProgressAndTimeShowInTheirPanels) {
       << Form->StatusPanel(3)->text().toStdString();
   EXPECT_EQ(view->ProgressPercent(), -1);
   EXPECT_GE(view->ComputeMilliseconds(), 0);
-  EXPECT_EQ(Form->StatusPanel(4)->text(), "");
-  EXPECT_EQ(Form->StatusPanel(5)->text(), "");
+  EXPECT_EQ(PanelTexts(4, 5), QStringList({"", ""}));
 }
 
 TEST(Examples, EveryGalleryFileReadsAndHasItsPicture) {

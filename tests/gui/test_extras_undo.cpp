@@ -1,20 +1,14 @@
 // Undo and redo: the orbit journal, the history and its saved state, and the Edit menu on
 // real fractal windows.
-#include <filesystem>
-#include <vector>
-
-#include <QLineEdit>
 #include <QMenuBar>
-#include <QPushButton>
 
 #include "engine/TKernelParams.h"
 #include "gui/TDlgFractal.h"
 #include "gui/TDlgVoldViewProps.h"
 #include "gui/TOrbitJournal.h"
 #include "gui/TUndoHistory.h"
-#include "gui/support/modal.h"
 #include "render/TDrawPointsList.h"
-#include "test_extras_support.h"
+#include "wavetestsupport.h"
 
 namespace {
 
@@ -34,7 +28,8 @@ std::vector<TOrbitDump> Dump(const TDrawPointsList& list) {
   std::vector<TOrbitDump> dump;
   for (const TStartDrawPoint* o : orbits) {
     TOrbitDump d{{}, o->C().re, o->C().im, o->D().re, o->D().im, o->GetMark(), -1};
-    for (const TDrawPoint* p = o->GetFirst(); p; p = p->GetNext()) d.Points.emplace_back(p->X(), p->Y());
+    for (const TDrawPoint* p = o->GetFirst(); p; p = p->GetNext())
+      d.Points.emplace_back(p->X(), p->Y());
     for (size_t i = 0; i < orbits.size(); ++i)
       if (orbits[i] == o->GetRingLink()) d.Link = static_cast<int>(i);
     dump.push_back(d);
@@ -213,23 +208,19 @@ TEST_F(Undo, EditMenuSitsBetweenFileAndProjectWithItsActions) {
   EXPECT_EQ(entries[1], Form->Redo);
   EXPECT_TRUE(entries[2]->isSeparator());
   EXPECT_EQ(entries[3], Form->DeleteUndo);
-  EXPECT_EQ(Form->Undo->text(), "&Undo");
-  EXPECT_EQ(Form->Undo->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));
+  // Undo and Delete Undo are in the table of every action.
   EXPECT_EQ(Form->Redo->text(), "&Redo");
   EXPECT_EQ(Form->Redo->shortcut(), QKeySequence(QStringLiteral("Ctrl+Y")));
   EXPECT_EQ(Form->Redo->toolTip(), "Redo");
   EXPECT_EQ(Form->Redo->statusTip(), "Redo the last undone action");
-  EXPECT_EQ(Form->DeleteUndo->text(), "De&lete Undo");
   // Nothing to undo without a window.
   for (QAction* a : {Form->Undo, Form->Redo, Form->DeleteUndo}) EXPECT_FALSE(a->isEnabled());
 }
 
 TEST_F(Undo, UndoAfterZoomRestoresTheExactAreaAndTheSavedState) {
   TScratchDir dir("extras_undo_zoom");
-  const std::string path = dir.File("m.zlf");
-  std::filesystem::copy_file(TestData("gui/mandelbrot.zlf"), path);
-  ASSERT_NE(Form->OpenFractalFile(path), nullptr);
-  TMDIChildWave* child = Form->ActiveWaveWindow();
+  TMDIChildWave* child = OpenCopy(dir, "m.zlf");
+  ASSERT_NE(child, nullptr);
   TViewWave* view = child->GetView();
   SetViewSize(child, 200, 160);
   ASSERT_TRUE(WaitForPicture(view));
@@ -237,9 +228,9 @@ TEST_F(Undo, UndoAfterZoomRestoresTheExactAreaAndTheSavedState) {
   const std::string openedColours = Xml(child->GetViewProps());
 
   child->SetMouseMode(mmZoomIn);
-  QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, QPoint(70, 50));
+  Click(view, QPoint(70, 50));
   const TArea first = AreaOf(child);
-  QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, QPoint(120, 90));
+  Click(view, QPoint(120, 90));
   const TArea second = AreaOf(child);
   ASSERT_FALSE(first == opened);
   ASSERT_FALSE(second == first);
@@ -261,33 +252,28 @@ TEST_F(Undo, UndoAfterZoomRestoresTheExactAreaAndTheSavedState) {
   EXPECT_FALSE(Form->Undo->isEnabled());
   EXPECT_TRUE(Form->Redo->isEnabled());
   ASSERT_TRUE(WaitForPicture(view));
-  EXPECT_EQ(DifferentPixels(view->GetSurface(),
-                            EnginePicture(child->GetParams(), child->GetViewProps(), 200, 160)),
-            0);
+  EXPECT_EQ(DifferentFromEngine(child), 0);
 
   Form->Redo->trigger();
   EXPECT_TRUE(AreaOf(child) == first);
   EXPECT_TRUE(child->GetUnitFract()->Modified());
   // The keys do the same.
-  QWidget* focus = QApplication::focusWidget() ? QApplication::focusWidget() : Form.get();
-  QTest::keyClick(focus, Qt::Key_Y, Qt::ControlModifier);
-  EXPECT_TRUE(AreaOf(child) == second);
-  focus = QApplication::focusWidget() ? QApplication::focusWidget() : Form.get();
-  QTest::keyClick(focus, Qt::Key_Z, Qt::ControlModifier);
-  EXPECT_TRUE(AreaOf(child) == first);
+  for (const auto& [key, area] : {std::pair{Qt::Key_Y, second}, std::pair{Qt::Key_Z, first}}) {
+    QWidget* focus = QApplication::focusWidget() ? QApplication::focusWidget() : Form.get();
+    QTest::keyClick(focus, key, Qt::ControlModifier);
+    EXPECT_TRUE(AreaOf(child) == area);
+  }
   ASSERT_TRUE(WaitForPicture(view));
 }
 
 TEST_F(Undo, SavingMovesTheSavedStateAndAChangeForgetsRedo) {
   TScratchDir dir("extras_undo_save");
-  const std::string path = dir.File("m.zlf");
-  std::filesystem::copy_file(TestData("gui/mandelbrot.zlf"), path);
-  ASSERT_NE(Form->OpenFractalFile(path), nullptr);
-  TMDIChildWave* child = Form->ActiveWaveWindow();
+  TMDIChildWave* child = OpenCopy(dir, "m.zlf");
+  ASSERT_NE(child, nullptr);
   TViewWave* view = child->GetView();
   SetViewSize(child, 200, 160);
   child->SetMouseMode(mmZoomOut);
-  QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, QPoint(100, 80));
+  Click(view, QPoint(100, 80));
   const TArea zoomed = AreaOf(child);
   Form->UpdateActions();
   Form->FileSave->trigger();
@@ -302,7 +288,7 @@ TEST_F(Undo, SavingMovesTheSavedStateAndAChangeForgetsRedo) {
 
   Form->Undo->trigger();
   child->SetMouseMode(mmZoomIn);
-  QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, QPoint(30, 30));
+  Click(view, QPoint(30, 30));
   Form->UpdateActions();
   EXPECT_FALSE(Form->Redo->isEnabled());
   EXPECT_TRUE(Form->Undo->isEnabled());
@@ -315,20 +301,16 @@ TEST_F(Undo, SavingMovesTheSavedStateAndAChangeForgetsRedo) {
 }
 
 TEST_F(Undo, ColouringUndoRepaintsWithoutComputingAgain) {
-  TMDIChildWave* child = AddWave(SmallMandelbrot(), {}, "C", "/f/c.zlf");
+  TMDIChildWave* child = ComputedWave(SmallMandelbrot(), {}, 0, 0, "C", "/f/c.zlf");
   TViewWave* view = child->GetView();
-  child->StartComputation();
-  ASSERT_TRUE(WaitForPicture(view));
   const std::string colours = Xml(child->GetViewProps());
   const TPixelBuffer picture = view->GetSurface();
-  WhenModal([](QWidget* w) {
-    auto* dialog = qobject_cast<TDlgVoldViewProps*>(w);
-    ASSERT_NE(dialog, nullptr);
+  WhenDialog<TDlgVoldViewProps>([](TDlgVoldViewProps* dialog) {
     dialog->editStrengthOutside->setText("0.5");
     dialog->OKBtn->click();
   });
   Form->ViewVold->trigger();
-  ASSERT_TRUE(WaitUntil([view] { return !view->RepaintPending(); }));
+  ASSERT_TRUE(WaitForRepaint(view));
   ASSERT_NE(DifferentPixels(view->GetSurface(), picture), 0);
   ASSERT_TRUE(child->GetUnitFract()->Modified());
   const TFractArray* array = view->GetFractArray();
@@ -338,28 +320,25 @@ TEST_F(Undo, ColouringUndoRepaintsWithoutComputingAgain) {
   EXPECT_EQ(view->GetFractArray(), array);
   EXPECT_FALSE(view->Computing());
   EXPECT_FALSE(child->GetUnitFract()->Modified());
-  ASSERT_TRUE(WaitUntil([view] { return !view->RepaintPending(); }));
+  ASSERT_TRUE(WaitForRepaint(view));
   EXPECT_EQ(DifferentPixels(view->GetSurface(), picture), 0);
 
   // A dialog confirmed without a change leaves nothing to undo.
   view->GetHistory().Clear();
-  WhenModal([](QWidget* w) { qobject_cast<TDlgVoldViewProps*>(w)->OKBtn->click(); });
+  WhenDialog<TDlgVoldViewProps>([](TDlgVoldViewProps* dialog) { dialog->OKBtn->click(); });
   Form->ViewVold->trigger();
   EXPECT_TRUE(view->GetHistory().Empty());
 }
 
 TEST_F(Undo, OrbitCommandsAreUndoneOneByOne) {
-  TMDIChildWave* child = AddWave(SmallMandelbrot(), {}, "O", "/f/o.zlf");
+  TMDIChildWave* child = ComputedWave(SmallMandelbrot(), {}, 200, 160, "O", "/f/o.zlf");
   TViewWave* view = child->GetView();
-  SetViewSize(child, 200, 160);
-  child->StartComputation();
-  ASSERT_TRUE(WaitForPicture(view));
   const TPixelBuffer plain = view->GetSurface();
 
   Form->DrawPoints->trigger();
   Form->GroupAsPolynoom->trigger();
-  QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, QPoint(50, 40));
-  QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, QPoint(150, 120));
+  Click(view, QPoint(50, 40));
+  Click(view, QPoint(150, 120));
   Form->AddNextPoints->trigger();
   Form->GroupAsPolynoom->trigger();
   const std::vector<TOrbitDump> full = Dump(view->GetDrawPoints());
@@ -391,7 +370,7 @@ TEST_F(Undo, OrbitCommandsAreUndoneOneByOne) {
     EXPECT_EQ(view->GetGroupPoints(), e.Grouping);
     // Orbits are not stored in the file: the document stays unchanged.
     EXPECT_FALSE(child->GetUnitFract()->Modified());
-    ASSERT_TRUE(WaitUntil([view] { return !view->RepaintPending(); }));
+    ASSERT_TRUE(WaitForRepaint(view));
     if (&e == steps) {
       EXPECT_EQ(DifferentPixels(view->GetSurface(), withOrbits), 0);
     }
@@ -402,20 +381,16 @@ TEST_F(Undo, OrbitCommandsAreUndoneOneByOne) {
   for (int i = 0; i < 5; ++i) Form->Redo->trigger();
   EXPECT_TRUE(Dump(view->GetDrawPoints()) == full);
   EXPECT_FALSE(view->GetGroupPoints());
-  ASSERT_TRUE(WaitUntil([view] { return !view->RepaintPending(); }));
+  ASSERT_TRUE(WaitForRepaint(view));
   EXPECT_EQ(DifferentPixels(view->GetSurface(), withOrbits), 0);
 }
 
 TEST_F(Undo, PropertiesAndRevertAreUndoneAndEachWindowHasItsOwnHistory) {
   TScratchDir dir("extras_undo_props");
-  const std::string path = dir.File("m.zlf");
-  std::filesystem::copy_file(TestData("gui/mandelbrot.zlf"), path);
-  ASSERT_NE(Form->OpenFractalFile(path), nullptr);
-  TMDIChildWave* child = Form->ActiveWaveWindow();
+  TMDIChildWave* child = OpenCopy(dir, "m.zlf");
+  ASSERT_NE(child, nullptr);
   const int depth = child->GetParams().MaxDepth.GetInt();
-  WhenModal([](QWidget* w) {
-    auto* dialog = qobject_cast<TDlgFractal*>(w);
-    ASSERT_NE(dialog, nullptr);
+  WhenDialog<TDlgFractal>([](TDlgFractal* dialog) {
     dialog->editMaxDepth->setText("31");
     dialog->OKBtn->click();
   });

@@ -1,16 +1,12 @@
 // The help window and its topics.
-#include <QApplication>
 #include <QFile>
-#include <QPushButton>
 #include <QRegularExpression>
 #include <QTextBrowser>
-
-#include <gtest/gtest.h>
 
 #include "gui/THelpViewer.h"
 #include "gui/TOKHelpBottomDlg.h"
 #include "gui/helpcontexts.h"
-#include "gui/support/modal.h"
+#include "gui/support/guitest.h"
 
 namespace {
 
@@ -32,12 +28,6 @@ const TTopic Topics[] = {
     {HelpContext::ExportProject, "Export Project", "copies"},
 };
 
-QString ReadResource(const QString& path) {
-  QFile f(path);
-  if (!f.open(QIODevice::ReadOnly)) return {};
-  return QString::fromUtf8(f.readAll());
-}
-
 }  // namespace
 
 TEST(HelpViewer, ShowsTheTopicOfEachContext) {
@@ -54,27 +44,24 @@ TEST(HelpViewer, ShowsTheTopicOfEachContext) {
   THelpViewer::Instance().close();
 }
 
-TEST(HelpViewer, IsOneWindowReused) {
+TEST(HelpViewer, IsOneWindowReusedAndAnUnknownContextSaysSo) {
   THelpViewer::ShowTopic(HelpContext::Register);
   THelpViewer* first = &THelpViewer::Instance();
   THelpViewer::ShowTopic(HelpContext::Fractal);
   EXPECT_EQ(&THelpViewer::Instance(), first);
   EXPECT_EQ(first->CurrentContext(), HelpContext::Fractal);
-  first->close();
-}
-
-TEST(HelpViewer, AnUnknownContextSaysSo) {
   THelpViewer::ShowTopic(999);
-  const QString text = THelpViewer::Instance().Browser()->toPlainText();
+  const QString text = first->Browser()->toPlainText();
   EXPECT_TRUE(text.contains("no help topic for context 999")) << text.toStdString();
-  THelpViewer::Instance().close();
+  first->close();
 }
 
 TEST(HelpViewer, EveryLinkOfEveryTopicLeadsToATopic) {
   const QRegularExpression href(QStringLiteral("href=\"([^\"]+)\""));
   for (const TTopic& t : Topics) {
     const QString resource = THelpViewer::TopicResource(t.Context);
-    const QString page = ReadResource(resource);
+    QFile file(resource);
+    const QString page = file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : "";
     ASSERT_FALSE(page.isEmpty()) << resource.toStdString();
     for (auto it = href.globalMatch(page); it.hasNext();) {
       const QString target = it.next().captured(1);

@@ -1,24 +1,10 @@
 // Saving through the real commands where the file cannot be written: the user is told, and
 // whatever was there before stays byte for byte; a project save that fails at any of its steps
 // leaves the previous project readable.
-#include <csignal>
-#include <filesystem>
-#include <fstream>
-#include <functional>
-#include <iterator>
-#include <map>
-#include <memory>
-#include <string>
-#include <vector>
-
-#include <QPushButton>
-
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include "gui/TDlgColorPalette1D.h"
-#include "render/TStoredFractal.h"
-#include "support/testdata.h"
+#include "support/filesizelimit.h"
 #include "wavetestsupport.h"
 
 namespace {
@@ -30,61 +16,11 @@ const std::string CannotOpen =
 const std::string DiskFull = "Operating System could not write the file, maybe the disk is full.";
 const std::string Previous = "previous contents\r\n";
 
-std::string Contents(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return "<missing>";
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-// Makes every write past `bytes` fail as on a full disk, for as long as it lives.
-class TFileSizeLimit {
-public:
-  explicit TFileSizeLimit(rlim_t bytes) {
-    ::getrlimit(RLIMIT_FSIZE, &Saved);
-    OldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = Saved;
-    limit.rlim_cur = bytes;
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~TFileSizeLimit() {
-    ::setrlimit(RLIMIT_FSIZE, &Saved);
-    std::signal(SIGXFSZ, OldHandler);
-  }
-
-private:
-  rlimit Saved{};
-  void (*OldHandler)(int) = nullptr;
-};
-
 }  // namespace
 
 class HostileFaults : public WaveFixture {
 protected:
-  // A copy of the fixture fractal in the scratch folder, opened in a new window.
-  TMDIChildWave* OpenCopy(const std::string& name) {
-    const std::string path = Dir.File(name);
-    fs::copy_file(TestData("gui/mandelbrot.zlf"), path, fs::copy_options::overwrite_existing);
-    EXPECT_NE(Form->OpenFractalFile(path), nullptr);
-    return Form->ActiveWaveWindow();
-  }
-
-  // What a project restores of each window, by name.
-  std::map<std::string, std::string> Windows() const {
-    std::map<std::string, std::string> windows;
-    for (TMDIChildWave* child : Form->ProjectWindows()) {
-      const TUnitFract* unit = child->GetUnitFract();
-      const QRect g = child->geometry();
-      windows[unit->GetName()] = std::to_string(g.x()) + "," + std::to_string(g.y()) + " " +
-                                 std::to_string(g.width()) + "x" + std::to_string(g.height()) +
-                                 " " + unit->GetFileName() + "\n" + Xml(child->GetParams()) +
-                                 Xml(child->GetViewProps());
-    }
-    return windows;
-  }
+  std::map<std::string, std::string> Windows() const { return ProjectState(false); }
 
   // Closes every window and opens the project again.
   void Reopen(const std::string& project) {
@@ -97,10 +33,10 @@ protected:
 };
 
 TEST_F(HostileFaults, SaveWhereNothingCanBeWrittenKeepsThePreviousFileAndSaysSo) {
-  TMDIChildWave* child = OpenCopy("w.zlf");
+  TMDIChildWave* child = OpenCopy(Dir, "w.zlf");
   child->MarkModified();
   const std::string plain = Dir.File("plain.txt");
-  WriteBytes(plain, Previous);
+  WriteFileBytes(plain, Previous);
 
   // The three commands that write a file, each given `path` by its save dialog. The project
   // command closes the windows, so it runs last.
@@ -124,7 +60,7 @@ TEST_F(HostileFaults, SaveWhereNothingCanBeWrittenKeepsThePreviousFileAndSaysSo)
   };
   for (const auto& saver : savers) {
     const std::string readOnly = Dir.File(std::string("read_only.") + saver.Kind);
-    WriteBytes(readOnly, Previous);
+    WriteFileBytes(readOnly, Previous);
     ASSERT_EQ(::chmod(readOnly.c_str(), 0444), 0);
     const struct {
       std::string Path, Reason;
@@ -139,24 +75,24 @@ TEST_F(HostileFaults, SaveWhereNothingCanBeWrittenKeepsThePreviousFileAndSaysSo)
       Prompter.Messages.clear();
       Prompter.SaveAnswers = {target.Path};
       saver.Save();
-      ASSERT_EQ(Prompter.Messages.size(), 1u);
-      EXPECT_EQ(Prompter.Messages[0].Text, saver.Prefix + target.Reason +
-                                               (std::string(saver.Kind) == "kvp" ? "" : "."));
-      EXPECT_EQ(Prompter.Messages[0].Title, "FileError");
+      EXPECT_TRUE(Prompter.ShowedOnly(
+          saver.Prefix + target.Reason + (std::string(saver.Kind) == "kvp" ? "" : "."),
+          "FileError"));
       EXPECT_EQ(Form->BusyDepth(), 0);
     }
-    EXPECT_EQ(Contents(readOnly), Previous);
+    EXPECT_EQ(FileBytes(readOnly), Previous);
     if (std::string(saver.Kind) == "zlf") {
       // The window still belongs to its own file, with its changes unsaved.
       EXPECT_EQ(child->GetUnitFract()->GetFileName(), Dir.File("w.zlf"));
       EXPECT_TRUE(child->GetUnitFract()->Modified());
     }
   }
-  EXPECT_EQ(Contents(plain), Previous);
-  EXPECT_EQ(Contents(Dir.File("w.zlf")), Contents(TestData("gui/mandelbrot.zlf")));
-  // Nothing was left behind: no temporary files, no folders of copies. There are w.zlf,
-  // plain.txt and the three read-only files.
-  EXPECT_EQ(std::distance(fs::directory_iterator(Dir.Path()), fs::directory_iterator()), 5);
+  EXPECT_EQ(FileBytes(plain), Previous);
+  EXPECT_EQ(FileBytes(Dir.File("w.zlf")), FileBytes(TestData("gui/mandelbrot.zlf")));
+  // Nothing was left behind: no temporary files, no folders of copies.
+  EXPECT_EQ(FolderListing(Dir.Path()),
+            (std::vector<std::string>{"plain.txt", "read_only.cp1", "read_only.kvp",
+                                      "read_only.zlf", "w.zlf"}));
   EXPECT_FALSE(fs::exists("/dev/fullTempSaveFiles"));
 }
 
@@ -169,18 +105,18 @@ TEST_F(HostileFaults, ProjectSaveFailingAtEachStepLeavesThePreviousProjectReadab
 
   // Step 1, the folder of copies: a file stands where it must be created. The previous
   // project has no copies and so no folder.
-  TMDIChildWave* kept = OpenCopy("kept.zlf");
+  TMDIChildWave* kept = OpenCopy(Dir, "kept.zlf");
   kept->GetUnitFract()->SetName("Kept");
   Form->ProjectSave->trigger();
   ASSERT_TRUE(Prompter.Messages.empty());
   std::map<std::string, std::string> saved = Windows();
-  const std::string previous = Contents(project);
+  const std::string previous = FileBytes(project);
   kept->MarkModified();
-  WriteBytes(folder, Previous);
+  WriteFileBytes(folder, Previous);
   Form->ProjectSave->trigger();
   EXPECT_EQ(Prompter.Texts(), std::vector<std::string>{"Cannot save Project File: Cannot create "
                                                        "the folder \"" + folder + "\"."});
-  EXPECT_EQ(Contents(project), previous);
+  EXPECT_EQ(FileBytes(project), previous);
   Reopen(project);
   EXPECT_EQ(Windows(), saved);
   fs::remove(folder);
@@ -199,10 +135,10 @@ TEST_F(HostileFaults, ProjectSaveFailingAtEachStepLeavesThePreviousProjectReadab
   Form->ProjectSave->trigger();
   ASSERT_TRUE(Prompter.Messages.empty());
   saved = Windows();
-  const std::string projectBytes = Contents(project);
+  const std::string projectBytes = FileBytes(project);
   const std::string copy = folder + "/savedProjectWindowFile0.wav";
-  const std::string copyBytes = Contents(copy);
-  ASSERT_NE(copyBytes, "<missing>");
+  const std::string copyBytes = FileBytes(copy);
+  ASSERT_FALSE(copyBytes.empty());
 
   const std::string setAside = folder + "/oldProjectWindowFile0.wav";
   const struct {
@@ -236,8 +172,8 @@ TEST_F(HostileFaults, ProjectSaveFailingAtEachStepLeavesThePreviousProjectReadab
     }
     step.Mend();
     EXPECT_EQ(Prompter.Texts(), std::vector<std::string>{step.Message});
-    EXPECT_EQ(Contents(project), projectBytes);
-    EXPECT_EQ(Contents(copy), copyBytes);
+    EXPECT_EQ(FileBytes(project), projectBytes);
+    EXPECT_EQ(FileBytes(copy), copyBytes);
     Reopen(project);
     EXPECT_EQ(Windows(), saved);
     EXPECT_EQ(Form->ProjectFile, project);

@@ -17,9 +17,8 @@ struct TInk {
 TInk Ink(const QImage& image) {
   TInk ink;
   for (int y = 0; y < image.height(); ++y) {
-    for (int x = 0; x < image.width(); ++x) {
+    for (int x = 0; x < image.width(); ++x)
       (qAlpha(image.pixel(x, y)) > 128 ? ink.Opaque : ink.Transparent)++;
-    }
   }
   return ink;
 }
@@ -41,9 +40,8 @@ TEST(ToolBarImages, EveryIndexInUseHasItsOwnPicture) {
     images.push_back(image);
   }
   for (size_t i = 0; i < images.size(); ++i) {
-    for (size_t j = i + 1; j < images.size(); ++j) {
+    for (size_t j = i + 1; j < images.size(); ++j)
       EXPECT_NE(images[i], images[j]) << used[i] << " and " << used[j];
-    }
   }
 }
 
@@ -55,9 +53,8 @@ TEST(WindowIcon, IsASmallMandelbrotSet) {
   EXPECT_EQ(icon.pixelColor(24, 16), QColor(0, 0, 0));
   EXPECT_NE(icon.pixelColor(2, 16), QColor(0, 0, 0));
   // Symmetric about the real axis.
-  for (int x = 1; x < IconImageSize - 1; ++x) {
+  for (int x = 1; x < IconImageSize - 1; ++x)
     EXPECT_EQ(icon.pixel(x, 8), icon.pixel(x, IconImageSize - 1 - 8)) << x;
-  }
   EXPECT_TRUE(IconImage(1).isNull());
   EXPECT_FALSE(ApplicationIcon().isNull());
 }
@@ -76,9 +73,8 @@ TEST(Cursors, SixDistinctCursorsWithHotSpotsInside) {
     EXPECT_TRUE(image.rect().contains(cursor.hotSpot()));
     images.push_back(image);
   }
-  for (size_t i = 0; i < images.size(); ++i) {
+  for (size_t i = 0; i < images.size(); ++i)
     for (size_t j = i + 1; j < images.size(); ++j) EXPECT_NE(images[i], images[j]);
-  }
   // The pencil draws at its tip.
   EXPECT_EQ(CursorById(CURSOR_DRAW).hotSpot(), QPoint(2, 29));
   EXPECT_EQ(CursorById(CURSOR_ZOOMIN).hotSpot(), CursorById(CURSOR_ZOOMOUT).hotSpot());

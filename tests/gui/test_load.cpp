@@ -6,19 +6,14 @@
 
 #include <algorithm>
 
-#include <string>
-
 #include <QElapsedTimer>
-#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QPushButton>
 #include <QTimer>
 
 #include "gui/TDlgFractal.h"
-#include "gui/support/modal.h"
 #include "render/TStoredFractal.h"
-#include "test_extras_support.h"
+#include "wavetestsupport.h"
 
 namespace {
 
@@ -50,13 +45,9 @@ void DeleteClosedWindows() {
 // Every pixel is c = -1.9 on the real axis, where the orbit neither escapes nor settles, and
 // InnerDist 1e-300 sees no cycle: each pixel takes 2147483647 steps.
 TFractProps Endless(int width, int height) {
-  TFractProps p;
+  TFractProps p = WithArea(TFractProps(), -1.9, -1.9, 0, 0);
   p.XResolution.SetInt(width);
   p.YResolution.SetInt(height);
-  p.Left.SetDouble(-1.9);
-  p.Right.SetDouble(-1.9);
-  p.Top.SetDouble(0);
-  p.Bottom.SetDouble(0);
   p.MapField = TFractProps::MapC;
   p.InnerDist.SetDouble(1e-300);
   p.MaxDepth.SetInt(2147483647);
@@ -69,9 +60,7 @@ using GuiLoad = ExtrasFixture;
 
 TEST_F(GuiLoad, DeepestComputationKeepsTheGuiTickingAndClosesAtOnce) {
   TMDIChildWave* child = AddWave(SmallMandelbrot(40, 30), {}, "", "/f/deep.zlf");
-  auto ran = WhenModal([](QWidget* w) {
-    auto* dialog = qobject_cast<TDlgFractal*>(w);
-    ASSERT_NE(dialog, nullptr);
+  auto ran = WhenDialog<TDlgFractal>([](TDlgFractal* dialog) {
     for (QLineEdit* edit : {dialog->editSelLeft, dialog->editSelRight}) edit->setText("-1.9");
     for (QLineEdit* edit : {dialog->editSelTop, dialog->editSelBottom}) edit->setText("0");
     dialog->editInnerDist->setText("0." + QString(299, u'0') + "1");
@@ -154,8 +143,8 @@ TEST_F(GuiLoad, ThousandZoomClicksDuringAComputationEndInTheRightPicture) {
   const auto clicks = [&](int zooms) {
     for (int i = 0; i < zooms; ++i) {
       whileComputing += view->Computing();
-      QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, at);
-      QTest::mouseClick(view, Qt::RightButton, Qt::NoModifier, at);
+      Click(view, at);
+      Click(view, at, Qt::RightButton);
     }
   };
   // The undo history fills up (it keeps a hundred steps) before the heap is measured.
@@ -174,9 +163,7 @@ TEST_F(GuiLoad, ThousandZoomClicksDuringAComputationEndInTheRightPicture) {
   EXPECT_NEAR(now.Top.GetDouble(), 1.2, 1e-9);
   EXPECT_NEAR(now.Bottom.GetDouble(), -1.2, 1e-9);
   ASSERT_TRUE(WaitForPicture(view));
-  EXPECT_EQ(DifferentPixels(view->GetSurface(), EnginePicture(now, child->GetViewProps(),
-                                                              view->width(), view->height())),
-            0);
+  EXPECT_EQ(DifferentFromEngine(child), 0);
   ExpectHeapBack(heap, 1 << 20);
 }
 

@@ -3,8 +3,6 @@
 
 #include <QAction>
 #include <QLabel>
-#include <QLineEdit>
-#include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSignalSpy>
@@ -17,7 +15,7 @@
 #include "gui/TDlgRegisterWave.h"
 #include "gui/icons.h"
 #include "gui/support/MainFormFixture.h"
-#include "gui/support/modal.h"
+#include "gui/support/guitest.h"
 
 namespace {
 
@@ -96,13 +94,9 @@ const char* const FractalActionNames[] = {
 // Object names of a menu's entries; "-" for a separator, "(hidden)" appended to hidden ones.
 QStringList Entries(const QMenu* menu) {
   QStringList names;
-  for (QAction* a : menu->actions()) {
-    if (a->isSeparator()) {
-      names << QStringLiteral("-");
-      continue;
-    }
-    names << a->objectName() + (a->isVisible() ? QString() : QStringLiteral("(hidden)"));
-  }
+  for (QAction* a : menu->actions())
+    names << (a->isSeparator() ? QStringLiteral("-")
+                               : a->objectName() + (a->isVisible() ? "" : "(hidden)"));
   return names;
 }
 
@@ -124,9 +118,18 @@ protected:
 
 }  // namespace
 
-using MainFormActions = MainFormFixture;
+class MainFormActions : public MainFormFixture {
+protected:
+  // The fractal, mode and window menus are shown and the fractal commands enabled, or not.
+  void ExpectFractalCommands(bool on) {
+    for (QMenu* menu : {Form->MenuFractal, Form->MenuMode, Form->MenuWindow})
+      EXPECT_EQ(menu->menuAction()->isVisible(), on) << menu->title().toStdString();
+    for (const char* name : FractalActionNames)
+      EXPECT_EQ(Form->FindAction(name)->isEnabled(), on) << name;
+  }
+};
 
-TEST_F(MainFormActions, EveryActionHasItsCaptionKeyCategoryHintsAndImage) {
+TEST_F(MainFormActions, EveryActionHasItsCaptionOwnKeyCategoryHintsAndImage) {
   EXPECT_EQ(Form->ActionList1().size(), std::size(ExpectedActions) + 1);  // + HelpContents
   for (const TExpectedAction& e : ExpectedActions) {
     SCOPED_TRACE(e.Name);
@@ -148,17 +151,11 @@ TEST_F(MainFormActions, EveryActionHasItsCaptionKeyCategoryHintsAndImage) {
     // Shortcuts work whatever the menus show.
     EXPECT_TRUE(Form->actions().contains(a));
   }
-}
-
-TEST_F(MainFormActions, NoKeyIsHeldByTwoActions) {
+  // No key is held by two actions.
   std::set<QString> keys;
-  for (QAction* a : Form->ActionList1()) {
-    for (const QKeySequence& k : a->shortcuts()) {
+  for (QAction* a : Form->ActionList1())
+    for (const QKeySequence& k : a->shortcuts())
       EXPECT_TRUE(keys.insert(k.toString()).second) << "key " << k.toString().toStdString();
-    }
-  }
-  EXPECT_TRUE(Form->keyD->shortcut().isEmpty());
-  EXPECT_TRUE(Form->FractProps->shortcut().isEmpty());
 }
 
 TEST_F(MainFormActions, MenusHoldTheirEntriesInOrder) {
@@ -178,24 +175,27 @@ TEST_F(MainFormActions, MenusHoldTheirEntriesInOrder) {
             QStringList({"WindowCascade", "WindowTileHorizontal", "WindowTileVertical",
                          "WindowMinimizeAll", "WindowArrangeAll"}));
   QStringList projectCaptions;
-  for (QAction* a : Form->MenuProject->actions()) {
+  for (QAction* a : Form->MenuProject->actions())
     if (!a->isSeparator()) projectCaptions << a->text().section(u'\t', 0, 0);
-  }
   EXPECT_EQ(projectCaptions,
             QStringList({"&New...", "&Open...", "&Close", "&Save", "&Export..."}));
 }
 
-TEST_F(MainFormActions, ProjectMenuEntriesFollowTheirActions) {
+TEST_F(MainFormActions, ProjectCommandsNeedAProjectAndTheirMenuEntriesFollow) {
   QAction* close = nullptr;
-  for (QAction* a : Form->MenuProject->actions()) {
+  for (QAction* a : Form->MenuProject->actions())
     if (a->objectName() == "ProjectCloseItem") close = a;
-  }
   ASSERT_NE(close, nullptr);
   EXPECT_FALSE(close->isEnabled());
+  for (const bool open : {true, false}) {
+    Form->ProjectFile = open ? "/p/a.kvp" : "";
+    Form->UpdateActions();
+    for (QAction* a : {close, Form->ProjectClose, Form->ProjectSave, Form->ProjectExport})
+      EXPECT_EQ(a->isEnabled(), open) << a->objectName().toStdString();
+  }
+  QSignalSpy spy(Form->ProjectClose, &QAction::triggered);
   Form->ProjectFile = "/p/a.kvp";
   Form->UpdateActions();
-  EXPECT_TRUE(close->isEnabled());
-  QSignalSpy spy(Form->ProjectClose, &QAction::triggered);
   close->trigger();
   EXPECT_EQ(spy.count(), 1);
 }
@@ -204,12 +204,7 @@ TEST_F(MainFormActions, WithoutWindowTheFractalMenusAndCommandsAreOff) {
   EXPECT_TRUE(Form->MenuFile->menuAction()->isVisible());
   EXPECT_TRUE(Form->MenuProject->menuAction()->isVisible());
   EXPECT_TRUE(Form->MenuHelp->menuAction()->isVisible());
-  EXPECT_FALSE(Form->MenuFractal->menuAction()->isVisible());
-  EXPECT_FALSE(Form->MenuMode->menuAction()->isVisible());
-  EXPECT_FALSE(Form->MenuWindow->menuAction()->isVisible());
-  for (const char* name : FractalActionNames) {
-    EXPECT_FALSE(Form->FindAction(name)->isEnabled()) << name;
-  }
+  ExpectFractalCommands(false);
   for (QAction* a : {Form->FileSave, Form->FileSaveAs, Form->FileRevert, Form->ProjectClose,
                      Form->ProjectSave, Form->ProjectExport}) {
     EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
@@ -227,12 +222,7 @@ TEST_F(MainFormActions, AFractalWindowShowsTheMenusAndClosingItHidesThemAgain) {
   TTestChild* child = AddChild("Alpha");
   EXPECT_EQ(Form->ActiveChild(), child);
   EXPECT_EQ(Form->ActiveChildKind, 1);
-  EXPECT_TRUE(Form->MenuFractal->menuAction()->isVisible());
-  EXPECT_TRUE(Form->MenuMode->menuAction()->isVisible());
-  EXPECT_TRUE(Form->MenuWindow->menuAction()->isVisible());
-  for (const char* name : FractalActionNames) {
-    EXPECT_TRUE(Form->FindAction(name)->isEnabled()) << name;
-  }
+  ExpectFractalCommands(true);
   EXPECT_TRUE(Form->EditName->isEnabled());
   EXPECT_EQ(Form->EditName->text(), "Alpha");
   const QColor normalBase = Form->EditName->palette().color(QPalette::Base);
@@ -242,12 +232,7 @@ TEST_F(MainFormActions, AFractalWindowShowsTheMenusAndClosingItHidesThemAgain) {
   QApplication::processEvents();
   EXPECT_EQ(child->Closes, 1);
   EXPECT_EQ(Form->ActiveChildKind, 0);
-  EXPECT_FALSE(Form->MenuFractal->menuAction()->isVisible());
-  EXPECT_FALSE(Form->MenuMode->menuAction()->isVisible());
-  EXPECT_FALSE(Form->MenuWindow->menuAction()->isVisible());
-  for (const char* name : FractalActionNames) {
-    EXPECT_FALSE(Form->FindAction(name)->isEnabled()) << name;
-  }
+  ExpectFractalCommands(false);
   EXPECT_FALSE(Form->EditName->isEnabled());
   EXPECT_TRUE(Form->EditName->text().isEmpty());
   EXPECT_NE(Form->EditName->palette().color(QPalette::Base), normalBase);
@@ -256,38 +241,24 @@ TEST_F(MainFormActions, AFractalWindowShowsTheMenusAndClosingItHidesThemAgain) {
 }
 
 TEST_F(MainFormActions, SaveAndRevertFollowTheDocument) {
-  struct TCase {
+  const struct {
     const char* File;
     bool Dirty;
     bool Save;
     bool Revert;
-  };
-  const TCase cases[] = {
+  } cases[] = {
       {"/f/a.zlf", true, true, true},
       {"/f/a.zlf", false, false, false},
       {"", true, true, false},
   };
   TTestChild* child = AddChild("A");
-  for (const TCase& c : cases) {
+  for (const auto& c : cases) {
     child->Unit->SetFileName(c.File);
     child->Unit->Dirty = c.Dirty;
     Form->UpdateActions();
     EXPECT_EQ(Form->FileSave->isEnabled(), c.Save) << c.File << c.Dirty;
     EXPECT_EQ(Form->FileRevert->isEnabled(), c.Revert) << c.File << c.Dirty;
     EXPECT_TRUE(Form->FileSaveAs->isEnabled());
-  }
-}
-
-TEST_F(MainFormActions, ProjectCommandsNeedAProject) {
-  Form->ProjectFile = "/p/set.kvp";
-  Form->UpdateActions();
-  for (QAction* a : {Form->ProjectClose, Form->ProjectSave, Form->ProjectExport}) {
-    EXPECT_TRUE(a->isEnabled()) << a->objectName().toStdString();
-  }
-  Form->ProjectFile.clear();
-  Form->UpdateActions();
-  for (QAction* a : {Form->ProjectClose, Form->ProjectSave, Form->ProjectExport}) {
-    EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
   }
 }
 
@@ -336,18 +307,17 @@ TEST_F(MainFormActions, ToolBarHoldsItsButtonsAndTheNameField) {
 }
 
 TEST_F(MainFormActions, ButtonHintsOverrideTheirActions) {
-  struct TCase {
+  const struct {
     QAction* Action;
     const char* ShortHint;
     const char* LongHint;
-  };
-  const TCase cases[] = {
+  } cases[] = {
       {Form->FileNewWave, "New fractal", "Create a new fractal window"},
       {Form->FileOpenWave, "Open", "Open a fractal file"},
       {Form->FileSaveAs, "Save As", "Save current file under a different name"},
       {Form->ZoomIn, "Zoom In", "Zoom the selected part in"},  // no override
   };
-  for (const TCase& c : cases) {
+  for (const auto& c : cases) {
     QWidget* button = Form->ToolBarBasic->widgetForAction(c.Action);
     ASSERT_NE(button, nullptr);
     // What the application sends when the mouse enters the button.
@@ -364,16 +334,14 @@ TEST_F(MainFormActions, ButtonHintsOverrideTheirActions) {
 TEST_F(MainFormActions, RegisterKeyOpensTheDialogWhileItsMenuEntryIsHidden) {
   AddChild("Named");
   QAction* entry = nullptr;
-  for (QAction* a : Form->MenuFile->actions()) {
+  for (QAction* a : Form->MenuFile->actions())
     if (a->objectName() == "RegisterItem") entry = a;
-  }
   ASSERT_NE(entry, nullptr);
   EXPECT_FALSE(entry->isVisible());
   QString shownName;
-  auto ran = WhenModal([&](QWidget* w) {
-    auto* dialog = qobject_cast<TDlgRegisterWave*>(w);
-    if (dialog) shownName = dialog->EditName->text();
-    qobject_cast<QDialog*>(w)->reject();
+  auto ran = WhenDialog<TDlgRegisterWave>([&](TDlgRegisterWave* dialog) {
+    shownName = dialog->EditName->text();
+    dialog->reject();
   });
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_N);
   EXPECT_TRUE(*ran);
@@ -466,14 +434,6 @@ TEST_F(MainFormActions, BusyCursorsNest) {
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
-TEST_F(MainFormActions, CaptionShowsTheProject) {
-  EXPECT_EQ(Form->windowTitle(), "Zenolith 1.0");
-  Form->SetProjectCaption("/p/my.kvp");
-  EXPECT_EQ(Form->windowTitle(), "Zenolith 1.0 - /p/my.kvp");
-  Form->SetProjectCaption("");
-  EXPECT_EQ(Form->windowTitle(), "Zenolith 1.0");
-}
-
 TEST_F(MainFormActions, UnnamedWindowsAreNumbered) {
   EXPECT_EQ(Form->NextNoName(), "NONAME1");
   EXPECT_EQ(Form->NextNoName(), "NONAME2");
@@ -488,8 +448,7 @@ TEST_F(MainFormActions, GeometryAndWindowListFollowTheChildren) {
   AddChild("Two & more");
   emit Form->MenuWindow->aboutToShow();
   QStringList listed;
-  for (QAction* a : Form->MenuWindow->actions()) {
+  for (QAction* a : Form->MenuWindow->actions())
     if (a->isCheckable()) listed << a->text() + (a->isChecked() ? "*" : "");
-  }
   EXPECT_EQ(listed, QStringList({"&1 One", "&2 Two && more*"}));
 }

@@ -1,13 +1,7 @@
 // The window commands, the naming services, activation and the close queries of the main window.
-#include <QDialog>
-#include <QLineEdit>
-#include <QMdiArea>
-#include <QPushButton>
-
-#include "core/TErrorReport.h"
 #include "gui/TDlgRegisterWave.h"
 #include "gui/support/MainFormFixture.h"
-#include "gui/support/modal.h"
+#include "gui/support/guitest.h"
 
 namespace {
 
@@ -101,13 +95,12 @@ TEST_F(MainFormWindows, FindWindowByNameSearchesLastToFirstAndMatchesExactly) {
 TEST_F(MainFormWindows, CheckUniqueNameAcceptsFreeNamesAndReportsTheOthers) {
   TTestChild* a = AddChild("A");
   AddChild("B");
-  struct TCase {
+  const struct {
     const char* Name;
     bool Accepted;
     const char* Message;
     const char* Title;
-  };
-  const TCase cases[] = {
+  } cases[] = {
       {"", true, nullptr, nullptr},
       {"A", true, nullptr, nullptr},  // its own name
       {"Fractal_1", true, nullptr, nullptr},
@@ -116,7 +109,7 @@ TEST_F(MainFormWindows, CheckUniqueNameAcceptsFreeNamesAndReportsTheOthers) {
       {"a<b", false, "A window name cannot contain \"<\" or \">\".", "Input Error"},
       {"x>", false, "A window name cannot contain \"<\" or \">\".", "Input Error"},
   };
-  for (const TCase& c : cases) {
+  for (const auto& c : cases) {
     Prompter.Messages.clear();
     EXPECT_EQ(Form->CheckUniqueName(c.Name, a->GetDocument()), c.Accepted) << c.Name;
     EXPECT_EQ(Form->RegisterName(c.Name, a->GetDocument()), c.Accepted) << c.Name;
@@ -145,19 +138,18 @@ TEST_F(MainFormWindows, CommitEditNameTrimsAndRefusesTakenNames) {
 }
 
 TEST_F(MainFormWindows, CaptionFollowsNameAndFile) {
-  struct TCase {
+  const struct {
     const char* Name;
     const char* File;
     const char* Caption;
-  };
-  const TCase cases[] = {
+  } cases[] = {
       {"A", "D:\\fractals\\a.zlf", "A - D:\\fractals\\a.zlf"},
       {"A", "", "A"},
       {"", "/f/a.zlf", "/f/a.zlf"},
       {"", "", ""},
   };
   TTestChild* child = AddChild("start");
-  for (const TCase& c : cases) {
+  for (const auto& c : cases) {
     child->Unit->SetName(c.Name);
     child->Unit->SetFileName(c.File);
     EXPECT_EQ(child->windowTitle().toStdString(), c.Caption);
@@ -228,10 +220,7 @@ protected:
   // Runs Register on the active window, typing each of `names` in turn and pressing OK.
   void Register(const std::vector<QString>& names, bool cancelAtEnd = false) {
     Opened = false;
-    auto step = std::make_shared<size_t>(0);
-    WhenModal([this, names, step, cancelAtEnd](QWidget* w) {
-      auto* dialog = qobject_cast<TDlgRegisterWave*>(w);
-      ASSERT_NE(dialog, nullptr);
+    WhenDialog<TDlgRegisterWave>([this, names, cancelAtEnd](TDlgRegisterWave* dialog) {
       Opened = true;
       ShownName = dialog->EditName->text();
       for (const QString& name : names) {
@@ -248,23 +237,23 @@ protected:
   std::vector<bool> StillOpen;
 };
 
-TEST_F(RegisterDialog, RenamesTheActiveWindow) {
+TEST_F(RegisterDialog, RenamesTheActiveWindowAndAcceptsAnEmptyName) {
   TTestChild* child = AddChild("Old", "/f/a.zlf");
-  Register({"Fractal_1"});
-  EXPECT_TRUE(Opened);
-  EXPECT_EQ(ShownName, "Old");
-  EXPECT_EQ(StillOpen, std::vector<bool>({false}));
-  EXPECT_EQ(child->Unit->GetName(), "Fractal_1");
-  EXPECT_EQ(child->windowTitle(), "Fractal_1 - /f/a.zlf");
-  EXPECT_EQ(Form->EditName->text(), "Fractal_1");
-}
-
-TEST_F(RegisterDialog, AnEmptyNameIsAccepted) {
-  TTestChild* child = AddChild("Old", "/f/a.zlf");
-  Register({""});
-  EXPECT_EQ(StillOpen, std::vector<bool>({false}));
-  EXPECT_EQ(child->Unit->GetName(), "");
-  EXPECT_EQ(child->windowTitle(), "/f/a.zlf");
+  const std::pair<QString, QString> cases[] = {{"Fractal_1", "Fractal_1 - /f/a.zlf"},
+                                               {"", "/f/a.zlf"}};  // name, caption
+  for (const auto& [name, caption] : cases) {
+    SCOPED_TRACE(caption.toStdString());
+    const QString before = Form->EditName->text();
+    Register({name});
+    EXPECT_TRUE(Opened);
+    EXPECT_EQ(ShownName, before);
+    EXPECT_EQ(StillOpen, std::vector<bool>({false}));
+    StillOpen.clear();
+    EXPECT_EQ(child->Unit->GetName(), name.toStdString());
+    EXPECT_EQ(child->windowTitle(), caption);
+    EXPECT_EQ(Form->EditName->text(), name);
+  }
+  EXPECT_EQ(ShownName, "Fractal_1");
   EXPECT_TRUE(Prompter.Messages.empty());
 }
 
@@ -287,8 +276,7 @@ TEST_F(RegisterDialog, AngleBracketsAreRefusedAndCancelKeepsTheName) {
   TTestChild* child = AddChild("Mine");
   Register({"<b>"}, true);
   EXPECT_EQ(StillOpen, std::vector<bool>({true}));
-  ASSERT_EQ(Prompter.Messages.size(), 1u);
-  EXPECT_EQ(Prompter.Messages[0].Title, "Input Error");
+  EXPECT_TRUE(Prompter.ShowedOnly("A window name cannot contain \"<\" or \">\".", "Input Error"));
   EXPECT_EQ(child->Unit->GetName(), "Mine");
 }
 

@@ -1,27 +1,16 @@
 // Projects in the main window: saving the windows into a project and reading them back, the
 // project commands and their dialogs, failing saves and broken project files.
-#include <filesystem>
-#include <fstream>
-#include <map>
-
 #include <QMdiArea>
 #include <sys/stat.h>
 
 #include "core/TXMLItem.h"
 #include "core/xmlread.h"
 #include "gui/projectfile.h"
-#include "support/testdata.h"
 #include "wavetestsupport.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Contents(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return "<missing>";
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // Per "Window" of a written project, the children of its document: "File=...,TempFile=...".
 std::vector<std::string> StoredDocuments(const std::string& projectPath) {
@@ -50,42 +39,18 @@ std::string FileText(const TMDIChildWave* child) {
 
 class Project : public WaveFixture {
 protected:
-  // A copy of the fixture fractal at `name` in the scratch folder, opened in a new window.
-  TMDIChildWave* OpenCopy(const std::string& name) {
-    const std::string path = Dir.File(name);
-    fs::copy_file(TestData("gui/mandelbrot.zlf"), path, fs::copy_options::overwrite_existing);
-    EXPECT_NE(Form->OpenFractalFile(path), nullptr);
-    return Form->ActiveWaveWindow();
-  }
   // A fixture project of tests/data/project copied beside its copy 0 (the fixture fractal).
   std::string FixtureProject(const std::string& name) {
-    const std::string path = Dir.File(name + ".kvp");
-    fs::copy_file(TestData("project/" + name + ".kvp"), path);
     fs::create_directory(Dir.File(name + "TempSaveFiles"));
-    fs::copy_file(TestData("gui/mandelbrot.zlf"),
-                  Dir.File(name + "TempSaveFiles/savedProjectWindowFile0.wav"));
-    return path;
+    CopyFixture(Dir, name + "TempSaveFiles/savedProjectWindowFile0.wav");
+    return CopyFixture(Dir, name + ".kvp", "project/" + name + ".kvp");
   }
   TMDIChildWave* WindowNamed(const std::string& name) const {
     for (TMDIChildZenolith* child : Form->ChildWindows())
       if (child->GetDocument()->GetName() == name) return qobject_cast<TMDIChildWave*>(child);
     return nullptr;
   }
-  // Everything a project keeps of each window, by name.
-  std::map<std::string, std::string> Windows() const {
-    std::map<std::string, std::string> windows;
-    for (TMDIChildWave* child : Form->ProjectWindows()) {
-      const TUnitFract* unit = child->GetUnitFract();
-      const QRect g = child->geometry();
-      windows[unit->GetName()] =
-          std::to_string(g.x()) + "," + std::to_string(g.y()) + " " + std::to_string(g.width()) +
-          "x" + std::to_string(g.height()) + " file=" + unit->GetFileName() +
-          " modified=" + std::to_string(unit->Modified()) +
-          " needsSave=" + std::to_string(unit->NeedsSave()) + "\n" + Xml(child->GetParams()) +
-          Xml(child->GetViewProps());
-    }
-    return windows;
-  }
+  std::map<std::string, std::string> Windows() const { return ProjectState(true); }
 
   TScratchDir Dir{"project"};
   std::string ProjectPath = Dir.File("my.kvp");
@@ -102,7 +67,7 @@ TEST_F(Project, ProjectWithoutWindowsRoundTrips) {
   Form->NoNameCounter = 7;
   Form->setGeometry(60, 70, 640, 480);
   Form->ProjectSave->trigger();
-  const std::string text = Contents(ProjectPath);
+  const std::string text = FileBytes(ProjectPath);
   EXPECT_NE(text.find("<NoNameCounter>7</NoNameCounter>"), std::string::npos) << text;
   EXPECT_EQ(text.find("Window"), std::string::npos) << text;
   EXPECT_FALSE(fs::exists(Folder)) << "no copies, no folder";
@@ -120,21 +85,21 @@ TEST_F(Project, ProjectWithoutWindowsRoundTrips) {
 }
 
 TEST_F(Project, SaveCopiesOnlyTheWindowsWithUnsavedWork) {
-  TMDIChildWave* kept = OpenCopy("kept.zlf");
-  TMDIChildWave* changed = OpenCopy("changed.zlf");
+  TMDIChildWave* kept = OpenCopy(Dir, "kept.zlf");
+  TMDIChildWave* changed = OpenCopy(Dir, "changed.zlf");
   changed->MarkModified();
   TMDIChildWave* fresh = AddWave(SmallMandelbrot(), {}, "Fresh");
   // A copy left by an earlier failed save is not taken for this save's.
   fs::create_directory(Folder);
-  std::ofstream(Folder + "/newProjectWindowFile2.wav") << "stale";
+  WriteFileBytes(Folder + "/newProjectWindowFile2.wav", "stale");
 
   ASSERT_TRUE(Form->SaveProject(ProjectPath, false));
   EXPECT_EQ(StoredDocuments(ProjectPath),
             std::vector<std::string>({"File=" + Dir.File("kept.zlf"),
                                       "File=" + Dir.File("changed.zlf") + ",TempFile=0",
                                       "TempFile=1"}));
-  EXPECT_EQ(Contents(Folder + "/savedProjectWindowFile0.wav"), FileText(changed));
-  EXPECT_EQ(Contents(Folder + "/savedProjectWindowFile1.wav"), FileText(fresh));
+  EXPECT_EQ(FileBytes(Folder + "/savedProjectWindowFile0.wav"), FileText(changed));
+  EXPECT_EQ(FileBytes(Folder + "/savedProjectWindowFile1.wav"), FileText(fresh));
   EXPECT_FALSE(fs::exists(Folder + "/savedProjectWindowFile2.wav"));
   EXPECT_FALSE(fs::exists(Folder + "/newProjectWindowFile0.wav"));
   EXPECT_FALSE(fs::exists(Folder + "/newProjectWindowFile2.wav"));
@@ -145,7 +110,7 @@ TEST_F(Project, SaveCopiesOnlyTheWindowsWithUnsavedWork) {
 }
 
 TEST_F(Project, ExportCopiesEveryWindowAndKeepsTheProject) {
-  OpenCopy("kept.zlf");
+  OpenCopy(Dir, "kept.zlf");
   AddWave(SmallMandelbrot(), {}, "Fresh");
   Form->ProjectFile = ProjectPath;
   Form->UpdateActions();
@@ -174,42 +139,35 @@ TEST_F(Project, ProjectDialogsAskForProjectFiles) {
     SCOPED_TRACE(c.Title);
     Prompter.FileDialogs.clear();
     c.Action->trigger();  // cancelled: nothing changes
-    ASSERT_EQ(Prompter.FileDialogs.size(), 1u);
-    const TFileDialogRequest& request = Prompter.FileDialogs[0];
-    EXPECT_EQ(request.Title, c.Title);
-    EXPECT_EQ(request.HelpContext, c.Help);
-    EXPECT_EQ(request.OverwritePrompt, c.Overwrite);
-    EXPECT_TRUE(request.MustExist);
-    EXPECT_EQ(request.DefaultExt, "kvp");
-    EXPECT_EQ(request.Filter,
-              "Project Files (*.kvp)|*.kvp|XML Files (*.xml)|*.xml|All files (*.*)|*.*");
+    EXPECT_EQ(Prompter.OnlyFileDialog(),
+              std::string(c.Title) +
+                  " [kvp] Project Files (*.kvp)|*.kvp|XML Files (*.xml)|*.xml|All files (*.*)|*.*"
+                  " exist" + (c.Overwrite ? " overwrite" : "") + " help=" + std::to_string(c.Help));
     EXPECT_EQ(Form->ProjectFile, ProjectPath);
   }
   EXPECT_FALSE(fs::exists(ProjectPath));
 }
 
 TEST_F(Project, FailedSaveLeavesThePreviousProjectReadable) {
-  TMDIChildWave* child = OpenCopy("w.zlf");
+  TMDIChildWave* child = OpenCopy(Dir, "w.zlf");
   TFractProps params = child->GetParams();
   params.MaxDepth.SetInt(77);
   child->SetParams(params);
   child->MarkModified();
   ASSERT_TRUE(Form->SaveProject(ProjectPath, false));
-  const std::string previous = Contents(ProjectPath);
-  const std::string previousCopy = Contents(Folder + "/savedProjectWindowFile0.wav");
+  const std::string previous = FileBytes(ProjectPath);
+  const std::string previousCopy = FileBytes(Folder + "/savedProjectWindowFile0.wav");
 
   params.MaxDepth.SetInt(99);
   child->SetParams(params);
   ASSERT_EQ(::chmod(ProjectPath.c_str(), 0444), 0);
   EXPECT_FALSE(Form->SaveProject(ProjectPath, false));
-  ASSERT_EQ(Prompter.Messages.size(), 1u);
-  EXPECT_EQ(Prompter.Messages[0].Text,
-            "Cannot save Project File: Operating System cannot open file for writing, maybe the "
-            "file is readonly.");
-  EXPECT_EQ(Prompter.Messages[0].Title, "FileError");
-  EXPECT_EQ(Contents(ProjectPath), previous);
-  EXPECT_EQ(Contents(Folder + "/savedProjectWindowFile0.wav"), previousCopy);
-  EXPECT_EQ(Contents(Folder + "/newProjectWindowFile0.wav"), FileText(child));
+  EXPECT_TRUE(Prompter.ShowedOnly("Cannot save Project File: Operating System cannot open file "
+                                  "for writing, maybe the file is readonly.",
+                                  "FileError"));
+  EXPECT_EQ(FileBytes(ProjectPath), previous);
+  EXPECT_EQ(FileBytes(Folder + "/savedProjectWindowFile0.wav"), previousCopy);
+  EXPECT_EQ(FileBytes(Folder + "/newProjectWindowFile0.wav"), FileText(child));
 
   child->CloseWithoutQuery();
   Form->OpenProjectFile(ProjectPath);
@@ -232,11 +190,10 @@ TEST_F(Project, SaveWhereNothingCanBeWrittenIsReported) {
 TEST_F(Project, BrokenProjectIsReportedOnceAndKeepsTheWindowsOpened) {
   const std::string path = FixtureProject("broken");
   Form->OpenProjectFile(path);
-  ASSERT_EQ(Prompter.Messages.size(), 1u);
-  EXPECT_EQ(Prompter.Messages[0].Text,
-            "Cannot read the file: \"" + path +
-                "\"In Width: Value must be between 0 and 16384. At line 32, column 12.");
-  EXPECT_EQ(Prompter.Messages[0].Title, "File Error");
+  EXPECT_TRUE(Prompter.ShowedOnly(
+      "Cannot read the file: \"" + path +
+          "\"In Width: Value must be between 0 and 16384. At line 32, column 12.",
+      "File Error"));
   EXPECT_EQ(Form->ProjectFile, "");
   EXPECT_EQ(Form->windowTitle(), "Zenolith 1.0");
   ASSERT_EQ(Form->ChildWindows().size(), 1u);
@@ -247,11 +204,9 @@ TEST_F(Project, NameTakenWhileReadingIsDroppedAndTheReadGoesOn) {
   AddWave(SmallMandelbrot(), {}, "Twin");
   const std::string path = FixtureProject("twins");
   Form->OpenProjectFile(path);
-  ASSERT_EQ(Prompter.Messages.size(), 1u);
-  EXPECT_EQ(Prompter.Messages[0].Text,
-            "When opening file \"/nonexistent/zenolith/twin.zlf\" from project, a window with "
-            "name \"Twin\" already exists");
-  EXPECT_EQ(Prompter.Messages[0].Title, "Error");
+  EXPECT_TRUE(Prompter.ShowedOnly("When opening file \"/nonexistent/zenolith/twin.zlf\" from "
+                                  "project, a window with name \"Twin\" already exists",
+                                  "Error"));
   EXPECT_EQ(Form->ProjectFile, path);
   ASSERT_EQ(Form->ChildWindows().size(), 3u);
   EXPECT_EQ(Form->ChildWindows()[1]->GetDocument()->GetName(), "");
@@ -284,9 +239,9 @@ TEST_F(Project, WindowsComeBackWhenTheProgramStartsWithTheProject) {
   Form->ProjectNew->trigger();
   ASSERT_EQ(Form->ProjectFile, ProjectPath);
 
-  TMDIChildWave* kept = OpenCopy("kept.zlf");
+  TMDIChildWave* kept = OpenCopy(Dir, "kept.zlf");
   kept->GetUnitFract()->SetName("Kept");
-  TMDIChildWave* changed = OpenCopy("changed.zlf");
+  TMDIChildWave* changed = OpenCopy(Dir, "changed.zlf");
   changed->GetUnitFract()->SetName("Changed");
   TFractProps params = changed->GetParams();
   params.MaxDepth.SetInt(77);
@@ -310,7 +265,7 @@ TEST_F(Project, WindowsComeBackWhenTheProgramStartsWithTheProject) {
   EXPECT_TRUE(Prompter.Messages.empty()) << "a project is saved without asking";
   Form.reset();
   QApplication::processEvents();
-  EXPECT_EQ(Contents(Dir.File("changed.zlf")), Contents(TestData("gui/mandelbrot.zlf")));
+  EXPECT_EQ(FileBytes(Dir.File("changed.zlf")), FileBytes(TestData("gui/mandelbrot.zlf")));
 
   Form = std::make_unique<TMainForm>();
   Form->CommandLine.clear();
@@ -334,11 +289,12 @@ TEST_F(Project, WindowsComeBackWhenTheProgramStartsWithTheProject) {
   ASSERT_FALSE(Prompter.FileDialogs.empty());
   EXPECT_EQ(Prompter.FileDialogs.back().Title, "Save Fractal");
   EXPECT_EQ(fresh->GetUnitFract()->GetFileName(), Dir.File("fresh.zlf"));
-  EXPECT_EQ(Contents(Dir.File("fresh.zlf")), FileText(fresh));
+  EXPECT_EQ(FileBytes(Dir.File("fresh.zlf")), FileText(fresh));
 
   // The restored changed window still asks before its changes are lost.
   Prompter.Answers = {TMsgResult::Cancel};
   EXPECT_FALSE(WindowNamed("Changed")->CloseQuery());
-  ASSERT_EQ(Prompter.Messages.size(), 1u);
-  EXPECT_EQ(Prompter.Messages[0].Title, "You have unsaved changes");
+  EXPECT_TRUE(Prompter.ShowedOnly("Do you want to save the Wave with name \"Changed\" to current "
+                                  "file \"" + Dir.File("changed.zlf") + "\"?",
+                                  "You have unsaved changes"));
 }

@@ -1,20 +1,16 @@
 // The project file without windows: the reader's walk through the project walker, the folder of
 // copies, and the file steps that put a save in place.
-#include <filesystem>
-#include <fstream>
-#include <memory>
 #include <set>
 #include <sstream>
 
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include "core/TXMLItem.h"
 #include "core/safefile.h"
 #include "gui/TProjectWalker.h"
 #include "gui/projectfile.h"
-#include "support/testdata.h"
+#include "gui/support/guitest.h"
 
 namespace {
 
@@ -84,7 +80,8 @@ TEST(ProjectReader, OpensEachWindowFromItsCopyOrItsFile) {
   EXPECT_EQ(host.Frame.State, TProjectWindowState::Maximized);
   // Copies live beside the project; music windows and empty waves open nothing.
   EXPECT_EQ(host.Opened, std::vector<std::string>(
-                             {"/data/a.zlf", "/home/u/p/myTempSaveFiles/savedProjectWindowFile0.wav",
+                             {"/data/a.zlf",
+                              "/home/u/p/myTempSaveFiles/savedProjectWindowFile0.wav",
                               "/home/u/p/myTempSaveFiles/savedProjectWindowFile1.wav"}));
   ASSERT_EQ(host.Windows.size(), 3u);
   const TUnitFract& a = host.Unit(0);
@@ -188,31 +185,23 @@ protected:
   void SetUp() override {
     ASSERT_TRUE(ProjectTempFolder(ProjectPath, Folder, Error));
     std::filesystem::create_directory(Folder);
-    Write(ProjectPath, "old project");
-    Write(Copy(SavedCopyPrefix, 0), "old 0");
-    Write(Copy(SavedCopyPrefix, 1), "old 1");
-    Write(Copy(SavedCopyPrefix, 1, ".kvm"), "old music 1");
-    Write(Copy(NewCopyPrefix, 0), "new 0");
-  }
-  static void Write(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-  }
-  static std::string Contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return "<missing>";
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    WriteFileBytes(ProjectPath, "old project");
+    WriteFileBytes(Copy(SavedCopyPrefix, 0), "old 0");
+    WriteFileBytes(Copy(SavedCopyPrefix, 1), "old 1");
+    WriteFileBytes(Copy(SavedCopyPrefix, 1, ".kvm"), "old music 1");
+    WriteFileBytes(Copy(NewCopyPrefix, 0), "new 0");
   }
   std::string Copy(const char* prefix, int n, const char* extension = ".wav") const {
     return ProjectCopyPath(Folder, prefix, n, extension);
   }
   // The previous project and its copies, untouched; the new copy waits for the next try.
   void ExpectPreviousProject() const {
-    EXPECT_EQ(Contents(ProjectPath), "old project");
-    EXPECT_EQ(Contents(Copy(SavedCopyPrefix, 0)), "old 0");
-    EXPECT_EQ(Contents(Copy(SavedCopyPrefix, 1)), "old 1");
-    EXPECT_EQ(Contents(Copy(SavedCopyPrefix, 1, ".kvm")), "old music 1");
-    EXPECT_EQ(Contents(Copy(NewCopyPrefix, 0)), "new 0");
-    EXPECT_EQ(Contents(Copy(SetAsideCopyPrefix, 0)), "<missing>");
+    EXPECT_EQ(FileBytes(ProjectPath), "old project");
+    EXPECT_EQ(FileBytes(Copy(SavedCopyPrefix, 0)), "old 0");
+    EXPECT_EQ(FileBytes(Copy(SavedCopyPrefix, 1)), "old 1");
+    EXPECT_EQ(FileBytes(Copy(SavedCopyPrefix, 1, ".kvm")), "old music 1");
+    EXPECT_EQ(FileBytes(Copy(NewCopyPrefix, 0)), "new 0");
+    EXPECT_FALSE(std::filesystem::exists(Copy(SetAsideCopyPrefix, 0)));
   }
 
   TScratchDir Dir{"project-commit"};
@@ -222,14 +211,11 @@ protected:
 };
 
 TEST_F(ProjectCommit, NewCopiesTakeTheSavedNamesAndOldOnesGo) {
-  Write(Copy(SetAsideCopyPrefix, 0), "left by an earlier save");
+  WriteFileBytes(Copy(SetAsideCopyPrefix, 0), "left by an earlier save");
   ASSERT_TRUE(CommitProjectSave(ProjectPath, Folder, "new project", Error)) << Error;
-  EXPECT_EQ(Contents(ProjectPath), "new project");
-  std::set<std::string> left;
-  for (const auto& entry : std::filesystem::directory_iterator(Folder))
-    left.insert(entry.path().filename().string());
-  EXPECT_EQ(left, std::set<std::string>({"savedProjectWindowFile0.wav"}));
-  EXPECT_EQ(Contents(Copy(SavedCopyPrefix, 0)), "new 0");
+  EXPECT_EQ(FileBytes(ProjectPath), "new project");
+  EXPECT_EQ(FolderListing(Folder), std::vector<std::string>({"savedProjectWindowFile0.wav"}));
+  EXPECT_EQ(FileBytes(Copy(SavedCopyPrefix, 0)), "new 0");
 }
 
 TEST_F(ProjectCommit, ProjectFileThatCannotBeWrittenKeepsThePreviousProject) {

@@ -3,31 +3,22 @@
 #include <stdexcept>
 #include <thread>
 
-#include <QAbstractButton>
-#include <QApplication>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QPushButton>
-#include <QTest>
 #include <QThread>
-
-#include <gtest/gtest.h>
 
 #include "gui/TGuiThreadDispatcher.h"
 #include "gui/THelpViewer.h"
 #include "gui/TQtPrompter.h"
 #include "gui/filefilter.h"
-#include "gui/support/TScriptedPrompter.h"
-#include "gui/support/modal.h"
-#include "support/testdata.h"
+#include "gui/support/guitest.h"
 
 TEST(FileFilters, BecomeQtNameFilters) {
-  struct TCase {
+  const struct {
     const char* Filter;
     QStringList Expected;
-  };
-  const TCase cases[] = {
+  } cases[] = {
       {"Fractals (*.zlf)|*.zlf|All files (*.*)|*.*", {"Fractals (*.zlf)", "All files (*)"}},
       {"Project Files (*.kvp)|*.kvp|XML Files (*.xml)|*.xml|All files (*.*)|*.*",
        {"Project Files (*.kvp)", "XML Files (*.xml)", "All files (*)"}},
@@ -37,20 +28,17 @@ TEST(FileFilters, BecomeQtNameFilters) {
       {"Half pair", {}},
       {"", {}},
   };
-  for (const TCase& c : cases) {
-    EXPECT_EQ(QtNameFilters(c.Filter), c.Expected) << c.Filter;
-  }
+  for (const auto& c : cases) EXPECT_EQ(QtNameFilters(c.Filter), c.Expected) << c.Filter;
 }
 
 TEST(QtPrompter, MessageBoxShowsTitleTextIconAndReturnsTheButton) {
-  struct TCase {
+  const struct {
     TMsgIcon Icon;
     QMessageBox::Icon QtIcon;
     TMsgButtons Buttons;
     QMessageBox::StandardButton Press;
     TMsgResult Result;
-  };
-  const TCase cases[] = {
+  } cases[] = {
       {TMsgIcon::Information, QMessageBox::Information, TMsgButtons::Ok, QMessageBox::Ok,
        TMsgResult::Ok},
       {TMsgIcon::Error, QMessageBox::Critical, TMsgButtons::OkCancel, QMessageBox::Cancel,
@@ -61,13 +49,11 @@ TEST(QtPrompter, MessageBoxShowsTitleTextIconAndReturnsTheButton) {
        TMsgResult::Yes},
   };
   TQtPrompter prompter;
-  for (const TCase& c : cases) {
+  for (const auto& c : cases) {
     QString title, text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     bool hasPress = false;
-    WhenModal([&](QWidget* w) {
-      auto* box = qobject_cast<QMessageBox*>(w);
-      ASSERT_NE(box, nullptr);
+    WhenDialog<QMessageBox>([&](QMessageBox* box) {
       title = box->windowTitle();
       text = box->text();
       icon = box->icon();
@@ -105,7 +91,7 @@ TEST(QtPrompter, CoreMessagesFromAnotherThreadAreShownOnTheGuiThread) {
   EXPECT_EQ(TPrompter::Installed(), nullptr);
 }
 
-TEST(QtPrompter, OpenDialogTakesTheSpecAndReturnsTheChosenFiles) {
+TEST(QtPrompter, OpenDialogTakesTheRequestAndReturnsTheChosenFiles) {
   TScratchDir dir("qtprompter_open");
   const std::string a = dir.File("a.zlf"), b = dir.File("b.zlf");
   for (const std::string& f : {a, b}) QFile(QString::fromStdString(f)).open(QIODevice::WriteOnly);
@@ -121,9 +107,7 @@ TEST(QtPrompter, OpenDialogTakesTheSpecAndReturnsTheChosenFiles) {
   QStringList filters;
   QFileDialog::FileMode mode = QFileDialog::AnyFile;
   bool helpShown = false;
-  WhenModal([&](QWidget* w) {
-    auto* dialog = qobject_cast<QFileDialog*>(w);
-    ASSERT_NE(dialog, nullptr);
+  WhenDialog<QFileDialog>([&](QFileDialog* dialog) {
     title = dialog->windowTitle();
     suffix = dialog->defaultSuffix();
     filters = dialog->nameFilters();
@@ -159,9 +143,7 @@ TEST(QtPrompter, SaveDialogAsksBeforeOverwritingOnlyWhenTold) {
     request.InitialDir = dir.Path().string();
     bool confirms = !prompt;
     QFileDialog::AcceptMode accept = QFileDialog::AcceptOpen;
-    WhenModal([&](QWidget* w) {
-      auto* dialog = qobject_cast<QFileDialog*>(w);
-      ASSERT_NE(dialog, nullptr);
+    WhenDialog<QFileDialog>([&](QFileDialog* dialog) {
       confirms = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
       accept = dialog->acceptMode();
       dialog->reject();

@@ -1,10 +1,6 @@
 // The fractal view: its picture against the engine's, zooming, the wheel, the selection
-// outline, orbit points and a resolution too large for memory.
-#include <vector>
-
-#include "core/TErrorReport.h"
+// outline and orbit points.
 #include "gui/cursors.h"
-#include "support/testdata.h"
 #include "wavetestsupport.h"
 
 namespace {
@@ -44,21 +40,14 @@ TEST_F(ViewWave, CommandLineFileIsPaintedExactlyAsTheEngineDoes) {
   ASSERT_NE(child, nullptr);
   EXPECT_TRUE(Prompter.Messages.empty());
   EXPECT_EQ(child->GetParams().XResolution.GetInt(), 90);
-  TViewWave* view = child->GetView();
-  ASSERT_TRUE(WaitForPicture(view));
-  const TPixelBuffer expected =
-      EnginePicture(child->GetParams(), child->GetViewProps(), view->width(), view->height());
-  EXPECT_EQ(DifferentPixels(view->GetSurface(), expected), 0);
+  ASSERT_TRUE(WaitForPicture(child->GetView()));
+  EXPECT_EQ(DifferentFromEngine(child), 0);
 
   // A new size: the surface is reallocated and the whole picture stretched again.
   for (const QSize size : {QSize(173, 131), QSize(61, 247)}) {
     SetViewSize(child, size.width(), size.height());
-    ASSERT_TRUE(WaitUntil([view] { return !view->RepaintPending(); }));
-    EXPECT_EQ(DifferentPixels(view->GetSurface(),
-                              EnginePicture(child->GetParams(), child->GetViewProps(),
-                                            size.width(), size.height())),
-              0)
-        << size.width() << " x " << size.height();
+    ASSERT_TRUE(WaitForRepaint(child->GetView()));
+    EXPECT_EQ(DifferentFromEngine(child), 0) << size.width() << " x " << size.height();
   }
 }
 
@@ -82,7 +71,7 @@ TEST_F(ViewWave, ZoomMapsTheSelectionOntoTheArea) {
     SetViewSize(child, 400, 400);
     child->SetMouseMode(c.Mode);
     child->StartComputation();
-    QTest::mouseClick(child->GetView(), Qt::LeftButton, Qt::NoModifier, c.At);
+    Click(child->GetView(), c.At);
     const TFractProps p = child->GetParams();
     EXPECT_DOUBLE_EQ(p.Left.GetDouble(), c.Left);
     EXPECT_DOUBLE_EQ(p.Right.GetDouble(), c.Right);
@@ -93,35 +82,28 @@ TEST_F(ViewWave, ZoomMapsTheSelectionOntoTheArea) {
     EXPECT_EQ(child->GetMouseMode(), c.Mode);
     // The new area is computed and painted.
     ASSERT_TRUE(WaitForPicture(child->GetView()));
-    EXPECT_EQ(DifferentPixels(child->GetView()->GetSurface(),
-                              EnginePicture(p, child->GetViewProps(), 400, 400)),
-              0);
+    EXPECT_EQ(DifferentFromEngine(child), 0);
     child->CloseWithoutQuery();
   }
 }
 
 TEST_F(ViewWave, ZoomThatWouldCollapseOrOverflowTheAreaIsIgnored) {
-  struct TCase {
+  const struct {
     const char* What;
     TMouseMode Mode;
     double SelectionSize;
     QPoint At;
     double Extent;
-  };
-  const TCase cases[] = {
+  } cases[] = {
       // At the corner a tiny selection truncates to a single pixel.
       {"no width", mmZoomIn, 0.001, {0, 0}, 1.5},
       {"no width", mmZoomOut, 0.001, {0, 0}, 1.5},
       // Doubling the largest numbers overflows.
       {"overflow", mmZoomOut, 0.5, {200, 200}, 1e308},
   };
-  for (const TCase& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.What);
-    TFractProps p = QuickJulia();
-    p.Left.SetDouble(-c.Extent);
-    p.Right.SetDouble(c.Extent);
-    p.Top.SetDouble(c.Extent);
-    p.Bottom.SetDouble(-c.Extent);
+    const TFractProps p = WithArea(QuickJulia(), -c.Extent, c.Extent, c.Extent, -c.Extent);
     TMDIChildWave* child = AddWave(p, {}, "Z", "/tmp/z.zlf");
     SetViewSize(child, 400, 400);
     child->SetMouseMode(c.Mode);
@@ -152,24 +134,21 @@ TEST_F(ViewWave, WheelChangesTheSelectionSize) {
 
   child->SetMouseMode(mmZoomIn);
   SendWheel(view, at, -120);
-  EXPECT_DOUBLE_EQ(child->SelectionSize, 0.4455);
   EXPECT_TRUE(view->SelectionIsDrawn());
-  SendWheel(view, at, -120);
-  EXPECT_DOUBLE_EQ(child->SelectionSize, 0.40095);
-  child->SelectionSize = 0.4;
-  SendWheel(view, at, 120);
-  EXPECT_DOUBLE_EQ(child->SelectionSize, 0.45);
-  SendWheel(view, at, 120);
-  EXPECT_DOUBLE_EQ(child->SelectionSize, 0.45 * 1.1 + 0.01);
-  child->SelectionSize = 0.5;
-  SendWheel(view, at, 120);
-  EXPECT_DOUBLE_EQ(child->SelectionSize, 0.55);
-  // Small steps add up to one notch.
-  child->SelectionSize = 0.5;
-  SendWheel(view, at, -60);
-  EXPECT_EQ(child->SelectionSize, 0.5);
-  SendWheel(view, at, -60);
   EXPECT_DOUBLE_EQ(child->SelectionSize, 0.4455);
+  // Size before (< 0 = as the row before left it), wheel turn, size after. Small steps add up
+  // to one notch.
+  const struct {
+    double Before;
+    int Delta;
+    double After;
+  } turns[] = {{-1, -120, 0.40095}, {0.4, 120, 0.45},  {-1, 120, 0.45 * 1.1 + 0.01},
+               {0.5, 120, 0.55},    {0.5, -60, 0.5},   {-1, -60, 0.4455}};
+  for (const auto& t : turns) {
+    if (t.Before >= 0) child->SelectionSize = t.Before;
+    SendWheel(view, at, t.Delta);
+    EXPECT_DOUBLE_EQ(child->SelectionSize, t.After) << t.Before << " turned by " << t.Delta;
+  }
   // Any mode but none draws the selection where the wheel turned.
   child->SetMouseMode(mmDrawPoints);
   SendWheel(view, QPoint(50, 60), 120);
@@ -180,12 +159,9 @@ TEST_F(ViewWave, WheelChangesTheSelectionSize) {
 TEST_F(ViewWave, FirstMoveRecordsSecondDrawsTheDottedSelectionNextErasesIt) {
   TVoldViewProps colours;
   colours.CursorColor = 0x13579B;
-  TMDIChildWave* child = AddWave(QuickJulia(), colours);
+  TMDIChildWave* child = ComputedWave(QuickJulia(), colours, 300, 200);
   TViewWave* view = child->GetView();
-  SetViewSize(child, 300, 200);
   child->SetMouseMode(mmZoomIn);
-  child->StartComputation();
-  ASSERT_TRUE(WaitForPicture(view));
   const TPixelBuffer picture = view->GetSurface();
 
   QTest::mouseMove(view, QPoint(100, 100));
@@ -222,7 +198,7 @@ TEST_F(ViewWave, RightClickSwitchesTheZoomDirectionOnlyAndTheCursorFollows) {
   TMDIChildWave* child = AddWave(QuickJulia(), {}, "R", "/tmp/r.zlf");
   for (const auto& [before, after] : cases) {
     child->SetMouseMode(before);
-    QTest::mouseClick(child->GetView(), Qt::RightButton, Qt::NoModifier, QPoint(30, 30));
+    Click(child->GetView(), QPoint(30, 30), Qt::RightButton);
     EXPECT_EQ(child->GetMouseMode(), after);
     const int cursorId = after == mmZoomIn    ? 4
                          : after == mmZoomOut  ? 5
@@ -243,11 +219,8 @@ TEST_F(ViewWave, RightClickSwitchesTheZoomDirectionOnlyAndTheCursorFollows) {
 }
 
 TEST_F(ViewWave, OrbitClicksDrawWhiteMarkersAndGroupedOrbitsYellowLinks) {
-  TMDIChildWave* child = AddWave(QuickJulia());
+  TMDIChildWave* child = ComputedWave(QuickJulia(), {}, 400, 400);
   TViewWave* view = child->GetView();
-  SetViewSize(child, 400, 400);
-  child->StartComputation();
-  ASSERT_TRUE(WaitForPicture(view));
   const TPixelBuffer picture = view->GetSurface();
   const uint32_t white = 0xFFFFFF, yellow = 0x00FFFF, black = 0x000000;
   ASSERT_NE(picture.Get(200, 200), yellow);
@@ -255,8 +228,8 @@ TEST_F(ViewWave, OrbitClicksDrawWhiteMarkersAndGroupedOrbitsYellowLinks) {
   child->SetMouseMode(mmDrawPoints);
   view->SetGroupPoints(true);
   // Plane points (-0.75, 0) and (0.75, 0), which map back to exactly these pixels.
-  QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, QPoint(100, 200));
-  QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, QPoint(300, 200));
+  Click(view, QPoint(100, 200));
+  Click(view, QPoint(300, 200));
   ASSERT_EQ(view->GetDrawPoints().Count(), 2);
   EXPECT_DOUBLE_EQ(view->GetDrawPoints().GetHead()->GetFirst()->X(), 0.75);
   EXPECT_DOUBLE_EQ(view->GetDrawPoints().GetHead()->GetFirst()->Y(), 0.0);
@@ -292,7 +265,7 @@ TEST_F(ViewWave, OrbitClicksDrawWhiteMarkersAndGroupedOrbitsYellowLinks) {
   // Removing them brings the picture back.
   view->RemovePoints();
   EXPECT_TRUE(view->GetDrawPoints().Empty());
-  ASSERT_TRUE(WaitUntil([view] { return !view->RepaintPending(); }));
+  ASSERT_TRUE(WaitForRepaint(view));
   EXPECT_EQ(DifferentPixels(view->GetSurface(), picture), 0);
 }
 
@@ -301,44 +274,12 @@ TEST_F(ViewWave, OrbitsSurviveARecomputationAndAreDrawnAtItsEnd) {
   TViewWave* view = child->GetView();
   SetViewSize(child, 400, 400);
   child->SetMouseMode(mmDrawPoints);
-  QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, QPoint(300, 200));
+  Click(view, QPoint(300, 200));
   child->SetMouseMode(mmZoomIn);
   // Zoom in at the centre: the orbit at (0.75, 0) moves to the right edge, pixel 400.
-  QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, QPoint(200, 200));
+  Click(view, QPoint(200, 200));
   ASSERT_TRUE(WaitForPicture(view));
   EXPECT_EQ(view->GetDrawPoints().Count(), 1);
   EXPECT_EQ(view->GetSurface().Get(397, 200), 0xFFFFFFu);
   EXPECT_EQ(view->GetSurface().Get(398, 200), 0x000000u);
 }
-
-TEST_F(ViewWave, ResolutionTooLargeForMemoryIsRefusedWithAMessage) {
-  TMDIChildWave* child = AddWave(QuickJulia());
-  TViewWave* view = child->GetView();
-  child->StartComputation();
-  ASSERT_TRUE(WaitForPicture(view));
-  const TFractArray* before = view->GetFractArray();
-  const TPixelBuffer picture = view->GetSurface();
-
-  for (const int side : {2000000000, 70000}) {
-    SCOPED_TRACE(side);
-    Prompter.Messages.clear();
-    TFractProps huge = QuickJulia();
-    huge.XResolution.SetInt(side);
-    huge.YResolution.SetInt(side);
-    child->SetParams(huge);
-    child->StartComputation();
-    ASSERT_EQ(Prompter.Messages.size(), 1u);
-    EXPECT_EQ(Prompter.Messages[0].Text, "There is not enough memmory for this operation.");
-    EXPECT_EQ(Prompter.Messages[0].Title, "System Error");
-    EXPECT_FALSE(view->Computing());
-    // The previous picture stays.
-    EXPECT_EQ(view->GetFractArray(), before);
-    EXPECT_EQ(DifferentPixels(view->GetSurface(), picture), 0);
-  }
-
-  // A sound resolution afterwards computes again.
-  child->SetParams(QuickJulia());
-  child->StartComputation();
-  EXPECT_TRUE(WaitForPicture(view));
-}
-

@@ -1,24 +1,27 @@
 #pragma once
 // Helpers of the fractal window tests: windows with chosen records, waiting for a picture, the
-// same picture painted by the engine alone, and mouse input.
+// same picture painted by the engine alone, mouse input and projects.
 #include <chrono>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 
 #include <QApplication>
+#include <QStandardPaths>
 #include <QTest>
 #include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
-#include "core/TXMLComplexElement.h"
 #include "engine/TFractArray.h"
 #include "engine/TUnitFract.h"
 #include "engine/kernels.h"
 #include "gui/TMDIChildWave.h"
 #include "gui/TViewWave.h"
 #include "gui/support/MainFormFixture.h"
+#include "gui/support/guitest.h"
+#include "gui/support/modal.h"
 #include "render/TPixelBuffer.h"
 #include "render/painting.h"
 
@@ -36,6 +39,11 @@ inline bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 60000) 
 inline bool WaitForPicture(const TViewWave* view, int timeoutMs = 60000) {
   return WaitUntil([view] { return view->ComputationFinished() && !view->RepaintPending(); },
                    timeoutMs);
+}
+
+/// Waits until the view has no repaint pending (a colouring change needs no computation).
+inline bool WaitForRepaint(const TViewWave* view) {
+  return WaitUntil([view] { return !view->RepaintPending(); });
 }
 
 /// The picture of `params` and `viewProps` at width x height pixels, computed and painted by
@@ -61,12 +69,17 @@ inline int DifferentPixels(const TPixelBuffer& a, const TPixelBuffer& b) {
   return count;
 }
 
-/// The XML text of a record, to compare records field by field.
-template <class TRecord>
-std::string Xml(const TRecord& record) {
-  std::string text;
-  record.WriteXML()->Write(text, 0);
-  return text;
+/// Pixels in which the window's view differs from the engine's picture of its records.
+inline int DifferentFromEngine(const TMDIChildWave* child) {
+  const TViewWave* view = child->GetView();
+  return DifferentPixels(view->GetSurface(), EnginePicture(child->GetParams(),
+                                                           child->GetViewProps(), view->width(),
+                                                           view->height()));
+}
+
+/// A click of `button` at `at` in the widget's coordinates.
+inline void Click(QWidget* widget, QPoint at, Qt::MouseButton button = Qt::LeftButton) {
+  QTest::mouseClick(widget, button, Qt::NoModifier, at);
 }
 
 /// A wheel event of `angleDelta` (120 = one notch up) at `at` in the widget's coordinates.
@@ -75,6 +88,16 @@ inline void SendWheel(QWidget* widget, QPoint at, int angleDelta) {
                     QPoint(0, angleDelta), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
                     false);
   QApplication::sendEvent(widget, &event);
+}
+
+/// `p` over [left, right] x [top, bottom].
+inline TFractProps WithArea(TFractProps p, double left, double right, double top,
+                            double bottom) {
+  p.Left.SetDouble(left);
+  p.Right.SetDouble(right);
+  p.Top.SetDouble(top);
+  p.Bottom.SetDouble(bottom);
+  return p;
 }
 
 /// The main window with helpers to make fractal windows.
@@ -90,6 +113,23 @@ protected:
     return child;
   }
 
+  /// AddWave, with the view resized to width x height unless 0, computed and waited for.
+  TMDIChildWave* ComputedWave(const TFractProps& params, const TVoldViewProps& viewProps = {},
+                              int width = 0, int height = 0, const std::string& name = "",
+                              const std::string& file = "") {
+    TMDIChildWave* child = AddWave(params, viewProps, name, file);
+    if (width > 0) SetViewSize(child, width, height);
+    child->StartComputation();
+    EXPECT_TRUE(WaitForPicture(child->GetView()));
+    return child;
+  }
+
+  /// Opens a copy of the fixture fractal made at `name` in `dir`; the new active window.
+  TMDIChildWave* OpenCopy(const TScratchDir& dir, const std::string& name) {
+    EXPECT_NE(Form->OpenFractalFile(CopyFixture(dir, name)), nullptr);
+    return Form->ActiveWaveWindow();
+  }
+
   /// Resizes the window so that its view is width x height pixels.
   static void SetViewSize(TMDIChildWave* child, int width, int height) {
     const QSize view = child->GetView()->size();
@@ -98,15 +138,29 @@ protected:
     ASSERT_EQ(child->GetView()->size(), QSize(width, height));
   }
 
+  /// What a project restores of each window, by name: place, file and records, and with
+  /// `withState` whether it is changed and needs saving.
+  std::map<std::string, std::string> ProjectState(bool withState) const {
+    std::map<std::string, std::string> windows;
+    for (TMDIChildWave* child : Form->ProjectWindows()) {
+      const TUnitFract* unit = child->GetUnitFract();
+      const QRect g = child->geometry();
+      std::string& w = windows[unit->GetName()];
+      w = std::to_string(g.x()) + "," + std::to_string(g.y()) + " " + std::to_string(g.width()) +
+          "x" + std::to_string(g.height()) + " file=" + unit->GetFileName();
+      if (withState)
+        w += " modified=" + std::to_string(unit->Modified()) +
+             " needsSave=" + std::to_string(unit->NeedsSave());
+      w += "\n" + Xml(child->GetParams()) + Xml(child->GetViewProps());
+    }
+    return windows;
+  }
+
   /// A small, quick Mandelbrot set over [-2.2, 0.8] x [1.2, -1.2].
   static TFractProps SmallMandelbrot(int xResolution = 60, int yResolution = 40) {
-    TFractProps p;
+    TFractProps p = WithArea(TFractProps(), -2.2, 0.8, 1.2, -1.2);
     p.XResolution.SetInt(xResolution);
     p.YResolution.SetInt(yResolution);
-    p.Left.SetDouble(-2.2);
-    p.Right.SetDouble(0.8);
-    p.Top.SetDouble(1.2);
-    p.Bottom.SetDouble(-1.2);
     p.MaxDepth.SetInt(60);
     p.MaxCycle.SetInt(4);
     p.MapField = TFractProps::MapC;
@@ -120,4 +174,26 @@ protected:
     p.MaxCycle.SetInt(0);
     return p;
   }
+};
+
+/// WaveFixture with the recent files kept in a private INI file, never the user's settings.
+class ExtrasFixture : public WaveFixture {
+protected:
+  void SetUp() override {
+    QStandardPaths::setTestModeEnabled(true);
+    TMainForm::SettingsFile = QString::fromStdString(Settings.File("settings.ini"));
+    WaveFixture::SetUp();
+  }
+  void TearDown() override {
+    WaveFixture::TearDown();
+    TMainForm::SettingsFile.clear();
+  }
+
+  /// Destroys the main window and makes a new one, as a new run of the program would.
+  void Restart() {
+    WaveFixture::TearDown();
+    WaveFixture::SetUp();
+  }
+
+  TScratchDir Settings{"extras_settings"};
 };

@@ -1,16 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include <grp.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -18,6 +13,8 @@
 #include "render/TColorPalette1DItem.h"
 #include "render/TStoredFractal.h"
 #include "support/TRecordingPresenter.h"
+#include "support/files.h"
+#include "support/filesizelimit.h"
 #include "support/testdata.h"
 
 // Saving a fractal or a palette where it cannot be written: the user is told in the program's
@@ -29,23 +26,6 @@ const std::string CannotOpen =
     "Operating System cannot open file for writing, maybe the file is readonly.";
 const std::string DiskFull = "Operating System could not write the file, maybe the disk is full.";
 const std::string Previous = "previous contents\r\n";
-
-std::string ReadBytes(const std::string& fileName) {
-  std::ifstream in(fileName, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteBytes(const std::string& fileName, const std::string& bytes) {
-  std::ofstream(fileName, std::ios::binary) << bytes;
-}
-
-std::vector<std::string> Listing(const std::filesystem::path& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(folder))
-    names.push_back(entry.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 // The two kinds of file a user saves, with the words each uses for a failure.
 struct TSaver {
@@ -65,26 +45,6 @@ const TSaver Savers[] = {
      [](const std::string& path) { return TStoredFractal::SaveFile(path, TStoredFractal()); }},
     {"palette", "Cannot save Color Palette File: ",
      [](const std::string& path) { return SomePalette().SaveToFile(path); }},
-};
-
-// Makes every write past `bytes` fail as on a full disk, for as long as it lives.
-class TFileSizeLimit {
-public:
-  explicit TFileSizeLimit(rlim_t bytes) {
-    ::getrlimit(RLIMIT_FSIZE, &Saved);
-    OldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = Saved;
-    limit.rlim_cur = bytes;
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~TFileSizeLimit() {
-    ::setrlimit(RLIMIT_FSIZE, &Saved);
-    std::signal(SIGXFSZ, OldHandler);
-  }
-
-private:
-  rlimit Saved{};
-  void (*OldHandler)(int) = nullptr;
 };
 
 class FileFaults : public ::testing::Test {
@@ -107,7 +67,7 @@ protected:
 
 TEST_F(FileFaults, PathsThatCannotBeCreatedAreRefused) {
   const std::string plain = Dir.File("plain.txt");
-  WriteBytes(plain, Previous);
+  WriteFileBytes(plain, Previous);
   const struct {
     std::string Path, Reason;
   } rows[] = {
@@ -119,37 +79,37 @@ TEST_F(FileFaults, PathsThatCannotBeCreatedAreRefused) {
   };
   for (const auto& saver : Savers)
     for (const auto& row : rows) ExpectRefused(saver, row.Path, row.Reason);
-  EXPECT_EQ(ReadBytes(plain), Previous);
-  EXPECT_EQ(Listing(Dir.Path()), std::vector<std::string>{"plain.txt"});
+  EXPECT_EQ(FileBytes(plain), Previous);
+  EXPECT_EQ(FolderListing(Dir.Path()), std::vector<std::string>{"plain.txt"});
 }
 
 TEST_F(FileFaults, ReadOnlyFileStaysAsItWas) {
   for (const auto& saver : Savers) {
     const std::string path = Dir.File(std::string(saver.Kind) + ".old");
-    WriteBytes(path, Previous);
+    WriteFileBytes(path, Previous);
     ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
     ExpectRefused(saver, path, CannotOpen);
-    EXPECT_EQ(ReadBytes(path), Previous);
+    EXPECT_EQ(FileBytes(path), Previous);
   }
 }
 
 TEST_F(FileFaults, DiskFullWhileWritingKeepsThePreviousFileAndNoLeftovers) {
   for (const auto& saver : Savers) {
     const std::string path = Dir.File(std::string(saver.Kind) + ".file");
-    WriteBytes(path, Previous);
+    WriteFileBytes(path, Previous);
     {
       // Room for the old file, not for the new one (both files are over a hundred bytes).
       TFileSizeLimit full(64);
       ExpectRefused(saver, path, DiskFull);
     }
-    EXPECT_EQ(ReadBytes(path), Previous);
+    EXPECT_EQ(FileBytes(path), Previous);
     // With room again the same save goes through.
     Presenter.Clear();
     EXPECT_TRUE(saver.Save(path)) << saver.Kind;
     EXPECT_TRUE(Presenter.Messages.empty());
-    EXPECT_GT(ReadBytes(path).size(), 100u);
+    EXPECT_GT(FileBytes(path).size(), 100u);
   }
-  EXPECT_EQ(Listing(Dir.Path()), (std::vector<std::string>{"fractal.file", "palette.file"}));
+  EXPECT_EQ(FolderListing(Dir.Path()), (std::vector<std::string>{"fractal.file", "palette.file"}));
 }
 
 TEST_F(FileFaults, FolderWithoutWritePermissionKeepsItsFile) {
@@ -158,7 +118,7 @@ TEST_F(FileFaults, FolderWithoutWritePermissionKeepsItsFile) {
   std::filesystem::create_directory(folder);
   for (const auto& saver : Savers) {
     const std::string path = folder + "/" + saver.Kind + ".old";
-    WriteBytes(path, Previous);
+    WriteFileBytes(path, Previous);
   }
   ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
 
@@ -194,7 +154,7 @@ TEST_F(FileFaults, FolderWithoutWritePermissionKeepsItsFile) {
     ASSERT_TRUE(WIFEXITED(status)) << report;
     if (report == "no-user") GTEST_SKIP() << "no unprivileged user to run as";
     EXPECT_EQ(report, "refused\nFileError\n" + saver.Prefix + CannotOpen + ".") << saver.Kind;
-    EXPECT_EQ(ReadBytes(path), Previous) << saver.Kind;
+    EXPECT_EQ(FileBytes(path), Previous) << saver.Kind;
   }
-  EXPECT_EQ(Listing(folder), (std::vector<std::string>{"fractal.old", "palette.old"}));
+  EXPECT_EQ(FolderListing(folder), (std::vector<std::string>{"fractal.old", "palette.old"}));
 }

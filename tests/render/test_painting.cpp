@@ -235,19 +235,21 @@ TEST(PaintRect, StretchesColumnsAndRowsOverTheClient) {
   }
 }
 
-TEST(PaintRect, TwoHundredFiftyColumnsInFiveHundredPixelsAreTwoPixelsEach) {
-  TPixelBuffer surface(500, 3, Untouched);
-  PaintAll(surface, ColumnArray(250, 3), GreyScale());
-  for (int x = 0; x < 500; ++x) ASSERT_EQ(ClassAt(surface, x, 1), (x / 2) % 255) << "pixel " << x;
-}
-
-TEST(PaintRect, FiveHundredColumnsInTwoHundredFiftyPixelsShowTheOddColumns) {
-  TPixelBuffer surface(250, 2, Untouched);
-  PaintAll(surface, ColumnArray(500, 2), GreyScale());
-  // Pixel 0 holds cells 0 and 1 (trunc(-0.5) is 0), the later one on top; every other pixel
-  // holds one odd cell alone, and the even cells from 2 on have empty boxes.
-  EXPECT_EQ(ClassAt(surface, 0, 0), 1);
-  for (int k = 1; k < 250; ++k) ASSERT_EQ(ClassAt(surface, k, 0), (2 * k + 1) % 255) << k;
+TEST(PaintRect, DoubledColumnsTakeTwoPixelsAndHalvedOnesShowTheOddColumns) {
+  // Halved, pixel 0 holds cells 0 and 1 (trunc(-0.5) is 0), the later one on top; every other
+  // pixel holds one odd cell alone, and the even cells from 2 on have empty boxes.
+  const struct {
+    int Cells, Pixels;
+    int (*ClassOfPixel)(int);
+  } cases[] = {{250, 500, [](int x) { return (x / 2) % 255; }},
+               {500, 250, [](int x) { return (2 * x + 1) % 255; }}};
+  for (const auto& c : cases) {
+    TPixelBuffer surface(c.Pixels, 3, Untouched);
+    PaintAll(surface, ColumnArray(c.Cells, 3), GreyScale());
+    for (int x = 0; x < c.Pixels; ++x)
+      ASSERT_EQ(ClassAt(surface, x, 1), c.ClassOfPixel(x))
+          << c.Cells << " in " << c.Pixels << ", pixel " << x;
+  }
 }
 
 TEST(PaintRect, MatchesTheClosedFormOfTheStretchForManySizes) {

@@ -1,16 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-#include <sstream>
 #include <string>
 
-#include "core/TDTDCompound.h"
 #include "core/TDTDGrammar.h"
 #include "core/TXMLComplexElement.h"
-#include "core/xmlread.h"
 #include "render/TVoldViewProps.h"
+#include "support/files.h"
 #include "support/testdata.h"
+#include "support/xmltext.h"
 
 namespace {
 
@@ -18,12 +15,6 @@ const TDTDCompound& ViewGrammar() {
   static TDTDGrammar grammar;
   static const TDTDCompound* root = TVoldViewProps::BuildDTD(grammar);
   return *root;
-}
-
-std::string ElementText(const TXMLItem& element, int level = 0) {
-  std::string out;
-  element.Write(out, level);
-  return out;
 }
 
 std::string Text(const TVoldViewProps& props) { return ElementText(*props.WriteXML()); }
@@ -34,31 +25,9 @@ std::string Text(const TColorPalette1DItem& palette) {
   return ElementText(xml);
 }
 
-struct TReadOutcome {
-  bool Ok = false;
-  std::string ErrorText;
-  int Line = -1;
-  int Column = -1;
-};
-
-// Parses `xml` (a "FractalView" element starting on line 3) and reads it into `props`.
-TReadOutcome Read(TVoldViewProps& props, const std::string& xml) {
-  TReadOutcome r;
-  std::istringstream in("<?xml?>\n<!DOCTYPE FractalView>\n" + xml);
-  TXMLReadResult parsed = ReadXMLStream(in, ViewGrammar());
-  if (parsed.Outcome != TXMLReadOutcome::Read) {
-    r.ErrorText = "parse: " + parsed.ErrorText;
-    return r;
-  }
-  r.Ok = props.ReadXML(parsed.Root->GetFirst(), r.ErrorText, r.Line, r.Column);
-  return r;
-}
-
-std::string Replace(std::string text, const std::string& from, const std::string& to) {
-  const size_t at = text.find(from);
-  EXPECT_NE(at, std::string::npos) << from;
-  if (at != std::string::npos) text.replace(at, from.size(), to);
-  return text;
+// Reads `xml` (a "FractalView" element) into `props`.
+TRecordRead Read(TVoldViewProps& props, const std::string& xml) {
+  return ReadRecord(props, ViewGrammar(), xml);
 }
 
 // A record unlike the defaults in every field; the four flags from the bits of `flags`.
@@ -93,8 +62,7 @@ TVoldViewProps Unusual(int flags) {
 }  // namespace
 
 TEST(ViewProps, DefaultRecordWritesTheFractalViewOfTheDefaultFile) {
-  std::ifstream in(TestData("zlf/default.zlf"), std::ios::binary);
-  const std::string file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  const std::string file = FileBytes(TestData("zlf/default.zlf"));
   const size_t begin = file.find("  <FractalView>");
   const std::string close = "  </FractalView>\r\n";
   const size_t end = file.find(close) + close.size();
@@ -127,7 +95,7 @@ TEST(ViewProps, EveryFieldRoundTripsWithEachUsePaletteFlagInBothStates) {
     read.SensOutside = SensLow;
     read.SensInside = SensVeryHigh;
     read.MaxDepthColor = 0x123123;
-    const TReadOutcome r = Read(read, Text(written));
+    const TRecordRead r = Read(read, Text(written));
     ASSERT_TRUE(r.Ok) << r.ErrorText;
     EXPECT_EQ(read.UsePalOutside, (flags & 1) != 0) << flags;
     EXPECT_EQ(read.UsePalDepthInside, (flags & 2) != 0) << flags;
@@ -164,7 +132,7 @@ TEST(ViewProps, EverySensitivityNameRoundTripsOnBothSides) {
 TEST(ViewProps, PercentStrengthIsReadAsAFractionAndWrittenBackInPercent) {
   TVoldViewProps p;
   const std::string xml =
-      Replace(Text(TVoldViewProps()), "<Strength>2.5</Strength>", "<Strength>50%</Strength>");
+      ReplaceFirst(Text(TVoldViewProps()), "<Strength>2.5</Strength>", "<Strength>50%</Strength>");
   ASSERT_TRUE(Read(p, xml).Ok);
   EXPECT_EQ(p.StrengthOutside.GetDouble(), 0.5);
   EXPECT_NE(Text(p).find("<Strength>50 %</Strength>"), std::string::npos);
@@ -194,7 +162,7 @@ TEST(ViewProps, BadValuesAreRefusedWithTheElementsMessageAndPosition) {
   };
   for (const auto& row : rows) {
     TVoldViewProps p;
-    const TReadOutcome r = Read(p, Replace(Text(TVoldViewProps()), row.From, row.To));
+    const TRecordRead r = Read(p, ReplaceFirst(Text(TVoldViewProps()), row.From, row.To));
     EXPECT_FALSE(r.Ok) << row.To;
     EXPECT_EQ(r.ErrorText, row.Message);
     EXPECT_EQ(r.Line, row.Line) << row.To;
@@ -206,7 +174,7 @@ TEST(ViewProps, ColoursAreReadFirstThenOutsideThenInside) {
   const TVoldViewProps file = Unusual(15);
   TVoldViewProps p;
   // A bad cursor colour: only the maximum-depth colour is taken.
-  TReadOutcome r = Read(p, Replace(Text(file), "<CursorColor>00FF00", "<CursorColor>GG"));
+  TRecordRead r = Read(p, ReplaceFirst(Text(file), "<CursorColor>00FF00", "<CursorColor>GG"));
   ASSERT_FALSE(r.Ok);
   EXPECT_EQ(r.ErrorText, "In CursorColor: Invalid Hexdecimal value: \"GG\".");
   EXPECT_EQ(p.MaxDepthColor, 0xFFFFFFu);
@@ -215,7 +183,7 @@ TEST(ViewProps, ColoursAreReadFirstThenOutsideThenInside) {
 
   // A bad inside strength: the colours and all of Outside are taken, Inside is not.
   p = TVoldViewProps();
-  r = Read(p, Replace(Text(file), "<Strength>0.75", "<Strength>0"));
+  r = Read(p, ReplaceFirst(Text(file), "<Strength>0.75", "<Strength>0"));
   ASSERT_FALSE(r.Ok);
   EXPECT_EQ(p.CursorColor, 0x00FF00u);
   EXPECT_EQ(p.SensOutside, SensVeryHigh);
@@ -231,10 +199,10 @@ TEST(ViewProps, FailedPaletteReadKeepsThatPalette) {
   TVoldViewProps file = Unusual(15);
   file.PalDepthInside.AddItem(unitFactorPosMoreLess1(0.375), 0x898989);
   const std::string xml =
-      Replace(Text(file), "<Position>0.375</Position>", "<Position>1.5</Position>");
+      ReplaceFirst(Text(file), "<Position>0.375</Position>", "<Position>1.5</Position>");
   TVoldViewProps p;
   const std::string before = Text(p.PalDepthInside);
-  const TReadOutcome r = Read(p, xml);
+  const TRecordRead r = Read(p, xml);
   ASSERT_FALSE(r.Ok);
   EXPECT_EQ(r.ErrorText, "In Position: Value must be less than 1.");
   EXPECT_EQ(Text(p.PalDepthInside), before);
@@ -243,26 +211,19 @@ TEST(ViewProps, FailedPaletteReadKeepsThatPalette) {
   EXPECT_EQ(Text(p.PalDepthBackgroundInside), Text(TVoldViewProps().PalDepthBackgroundInside));
 }
 
-TEST(ViewProps, OutsideWithoutTheFlagReadsAsNoPalette) {
-  TVoldViewProps p;
-  p.UsePalOutside = true;
-  ASSERT_TRUE(Read(p, Text(TVoldViewProps())).Ok);
-  EXPECT_FALSE(p.UsePalOutside);
-}
-
 TEST(ViewProps, GrammarRejectsMisplacedAndMissingElements) {
   const std::string good = Text(TVoldViewProps());
   TVoldViewProps p;
-  TReadOutcome r = Read(p, Replace(good, "    <SensHigh />\r\n", ""));
+  TRecordRead r = Read(p, ReplaceFirst(good, "    <SensHigh />\r\n", ""));
   EXPECT_EQ(r.ErrorText,
             "parse: unexpected begin of element \"Strength\", expect begin of element "
             "\"SensVeryHigh\", at line 5, column 14.");
-  r = Read(p, Replace(good, "<SensNormal />", "<SensMedium />"));
+  r = Read(p, ReplaceFirst(good, "<SensNormal />", "<SensMedium />"));
   EXPECT_EQ(r.ErrorText,
             "parse: unexpected empty element \"SensMedium\", expect begin of element "
             "\"SensVeryHigh\", at line 15, column 18.");
   // The flag belongs before the palette, not after it.
-  r = Read(p, Replace(good, "    <BackgroundColor>",
+  r = Read(p, ReplaceFirst(good, "    <BackgroundColor>",
                       "    <UseColorPalette1D />\r\n    <BackgroundColor>"));
   EXPECT_EQ(r.ErrorText,
             "parse: unexpected empty element \"UseColorPalette1D\", expect begin of element "

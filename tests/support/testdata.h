@@ -4,7 +4,11 @@
 
 /// Path of a fixture in tests/data.
 inline std::string TestData(const std::string& name) {
-  return std::string(ZENOLITH_TEST_DATA) + "/" + name;
+  // Appended in place: GCC 12 reports a false array-bounds fault for the chained operator+.
+  std::string path = ZENOLITH_TEST_DATA;
+  path += '/';
+  path += name;
+  return path;
 }
 
 /// A fresh, empty scratch folder for one test, removed when it goes out of scope.

@@ -63,3 +63,42 @@ std::vector<std::string> TScriptedPrompter::Texts() const {
   for (const TMessage& m : Messages) texts.push_back(m.Text);
   return texts;
 }
+
+testing::AssertionResult TScriptedPrompter::ShowedOnly(const std::string& text,
+                                                       const std::string& title,
+                                                       std::optional<TMsgIcon> icon) const {
+  if (Messages.size() != 1) {
+    testing::AssertionResult failure = testing::AssertionFailure();
+    failure << Messages.size() << " messages shown instead of one";
+    for (const TMessage& m : Messages) failure << "\n  " << m.Text;
+    return failure;
+  }
+  const TMessage& m = Messages[0];
+  const bool prefix = text.size() >= 3 && text.compare(text.size() - 3, 3, "...") == 0;
+  const std::string expected = prefix ? text.substr(0, text.size() - 3) : text;
+  if (prefix ? m.Text.rfind(expected, 0) != 0 : m.Text != expected)
+    return testing::AssertionFailure() << "message \"" << m.Text << "\", expected \"" << text
+                                       << "\"";
+  if (!title.empty() && m.Title != title)
+    return testing::AssertionFailure() << "title \"" << m.Title << "\", expected \"" << title
+                                       << "\"";
+  if (icon && m.Icon != *icon)
+    return testing::AssertionFailure() << "icon " << static_cast<int>(m.Icon) << ", expected "
+                                       << static_cast<int>(*icon);
+  return testing::AssertionSuccess();
+}
+
+std::string TScriptedPrompter::OnlyFileDialog() const {
+  if (FileDialogs.size() != 1) return std::to_string(FileDialogs.size()) + " file dialogs";
+  return Describe(FileDialogs[0]);
+}
+
+std::string Describe(const TFileDialogRequest& r) {
+  std::string text = r.Title + " [" + r.DefaultExt + "] " + r.Filter;
+  if (r.AllowMultiSelect) text += " multi";
+  if (r.MustExist) text += " exist";
+  if (r.OverwritePrompt) text += " overwrite";
+  if (!r.FileName.empty()) text += " name=" + r.FileName;
+  if (r.HelpContext != 0) text += " help=" + std::to_string(r.HelpContext);
+  return text;
+}

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "core/TMessagePresenter.h"
 #include "gui/TPrompter.h"
 
@@ -40,6 +42,12 @@ public:
 
   /// The texts of the messages shown so far.
   std::vector<std::string> Texts() const;
+  /// Passes when exactly one message was shown, with `text` (a text ending in "..." asks only
+  /// for the start), and with `title` and `icon` when they are given.
+  testing::AssertionResult ShowedOnly(const std::string& text, const std::string& title = "",
+                                      std::optional<TMsgIcon> icon = std::nullopt) const;
+  /// The one file dialog asked for, as Describe gives it, or how many there were.
+  std::string OnlyFileDialog() const;
 
   std::vector<TMessage> Messages;
   std::vector<TFileDialogRequest> FileDialogs;
@@ -54,3 +62,6 @@ private:
   TPrompter* PreviousPrompter;
   TMessagePresenter* PreviousPresenter;
 };
+
+/// A file dialog request on one line: "Title [ext] filter" and the options that are set.
+std::string Describe(const TFileDialogRequest& request);

@@ -1,6 +1,7 @@
 #include "gui/support/modal.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
@@ -25,4 +26,11 @@ std::shared_ptr<bool> WhenModal(std::function<void(QWidget*)> action, int timeou
   });
   timer->start(5);
   return ran;
+}
+
+int RunModal(QDialog& dialog, const std::function<void()>& step) {
+  auto ran = WhenModal([&](QWidget*) { step(); });
+  const int result = dialog.exec();
+  EXPECT_TRUE(*ran);
+  return result;
 }
