@@ -58,25 +58,6 @@ TEST(FractProps, DefaultRecordWritesTheDocumentedFractalElement) {
   EXPECT_EQ(ElementText(*TFractProps().WriteXML()), DefaultFractal);
 }
 
-TEST(FractProps, FormulaTableListsIdentifiersTextsAndParameters) {
-  const auto& t = TFractProps::FormulaNames;
-  EXPECT_STREQ(t[0].Identifier, "z^2+c");
-  EXPECT_STREQ(t[0].DisplayText, "z^2 + c");
-  EXPECT_STREQ(t[4].DisplayText, "z^3 - 3 d^2 z + c");
-  EXPECT_STREQ(t[8].Identifier, "z(c+dz^n)/(1/z^n)");
-  EXPECT_STREQ(t[8].DisplayText, "z ( c + d z^n) / (1 + z^n)");
-  EXPECT_STREQ(t[12].Identifier, "sin(z)-z-1+c");
-  std::string usesD, usesN, usesM;
-  for (int i = 0; i < TFractProps::FormulaCount; ++i) {
-    if (t[i].UsesD) usesD += std::to_string(i);
-    if (t[i].UsesN) usesN += std::to_string(i);
-    if (t[i].UsesM) usesM += std::to_string(i);
-  }
-  EXPECT_EQ(usesD, "458");
-  EXPECT_EQ(usesN, "35678");
-  EXPECT_EQ(usesM, "5");
-}
-
 TEST(FractProps, CopyKeepsValuesUnitsAndCodes) {
   TFractProps a;
   std::string error;

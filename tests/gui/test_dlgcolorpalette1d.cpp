@@ -423,13 +423,3 @@ TEST_F(DlgColorPalette1D, SaveWritesAFileThatOpensAgain) {
   dialog.btnSaveClick();
   EXPECT_TRUE(Prompter.ShowedOnly("Cannot save Color Palette File: ...", "FileError"));
 }
-
-TEST_F(DlgColorPalette1D, AMegabyteInThePositionBoxIsRefusedCalmly) {
-  TDlgColorPalette1D dialog(nullptr, BlackWhite);
-  dialog.btnPalItemAddClick();
-  TypePosition(dialog, QString(1 << 20, QLatin1Char('7')));
-  EXPECT_LE(dialog.editPosition->maxLength(), 99);
-  EXPECT_TRUE(Prompter.ShowedOnly("In Position: ..."));
-  EXPECT_EQ(dialog.editPosition->text(), "50 %");
-  EXPECT_EQ(dialog.Current()->GetDPosition(), 0.5);
-}

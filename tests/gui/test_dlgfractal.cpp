@@ -315,21 +315,3 @@ TEST_F(DlgFractal, OkTakesEveryField) {
   // The caller's record is a separate copy.
   EXPECT_EQ(record.XResolution.GetInt(), 250);
 }
-
-TEST_F(DlgFractal, AMegabyteOfTextIsRefusedCalmly) {
-  TFractProps record;
-  TDlgFractal dialog(nullptr, 100, 100, &Default, record);
-  const QString flood(1 << 20, QLatin1Char('9'));
-  RunModal(dialog, [&] {
-    dialog.editHorizontal->setText(flood);
-    EXPECT_EQ(dialog.editHorizontal->text().size(), 99);
-    dialog.editSelLeft->setFocus();
-    dialog.editSelLeft->selectAll();
-    dialog.editSelLeft->insert(flood);  // as a paste does
-    dialog.OKBtn->click();
-    EXPECT_TRUE(dialog.isVisible());
-    dialog.CancelBtn->click();
-  });
-  ASSERT_TRUE(Prompter.ShowedOnly("In Selection Left: ..."));
-  EXPECT_LT(Prompter.Messages[0].Text.size(), 200u);
-}
