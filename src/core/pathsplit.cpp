@@ -33,3 +33,18 @@ bool SplitFileExtension(const std::string& file, std::string& name, std::string&
   }
   return true;
 }
+
+bool LowerFileExtension(const std::string& path, std::string& extension) {
+  // A backslash ends a folder name here too: a path written on Windows must not give its folder's
+  // dot as the extension.
+  const size_t separator = path.find_last_of("/\\");
+  const size_t nameStart = separator == std::string::npos ? 0 : separator + 1;
+  const size_t dot = path.rfind('.');
+  extension.clear();
+  if (dot == std::string::npos || dot < nameStart) return false;
+  for (size_t i = dot + 1; i < path.size(); ++i) {
+    const char c = path[i];
+    extension += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  }
+  return true;
+}

@@ -11,3 +11,8 @@ bool PathOfPathFile(const std::string& pathFile, std::string& path, std::string&
 /// without a dot the whole is the name and the extension is empty. Always true.
 /// Give it a file name without its path.
 bool SplitFileExtension(const std::string& file, std::string& name, std::string& extension);
+
+/// The extension of the file `path` names, in ASCII lower case: what follows the last '.' of the
+/// file name (dots in folder names do not count; '\\' ends a folder name on every platform).
+/// False, with `extension` empty, when the name has no '.'.
+bool LowerFileExtension(const std::string& path, std::string& extension);

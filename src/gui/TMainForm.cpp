@@ -20,6 +20,7 @@
 #include <QToolButton>
 #include <QToolTip>
 
+#include "core/pathsplit.h"
 #include "core/tracelog.h"
 #include "engine/TUnit.h"
 #include "gui/TDlgRegisterWave.h"
@@ -468,19 +469,14 @@ void TMainForm::OpenCommandLine(const QStringList& arguments) {
     return;
   }
   const std::string path = arguments.front().toStdString();
-  // The extension belongs to the file name: dots in folder names do not count.
-  const size_t nameStart = path.find_last_of("/\\");
-  const std::string name = nameStart == std::string::npos ? path : path.substr(nameStart + 1);
-  const size_t dot = name.rfind('.');
-  if (dot == std::string::npos) {
+  std::string extension;
+  if (!LowerFileExtension(path, extension)) {
     TPrompter::Current().Message(
         "Cannot read the file: \"" + path + "\" File has no extension", "File Error",
         TMsgIcon::Information, TMsgButtons::Ok);
     ProjectFile.clear();
     return;
   }
-  const std::string extension =
-      QString::fromStdString(name.substr(dot + 1)).toLower().toStdString();
   if (extension == "kvp") {
     if (OpenProjectFileHook) OpenProjectFileHook(path);
   } else if (extension == "zlf") {

@@ -18,6 +18,7 @@
 #include <QUrl>
 
 #include "core/TErrorReport.h"
+#include "core/pathsplit.h"
 #include "engine/TUnitFract.h"
 #include "gui/TDlgExportImage.h"
 #include "gui/TImageExporter.h"
@@ -41,14 +42,11 @@ std::unique_ptr<QSettings> OpenSettings() {
   return std::make_unique<QSettings>(QStringLiteral("Zenolith"), QStringLiteral("Zenolith"));
 }
 
-// The extension of the file name in lower case, without the dot; "" when it has none. Dots in
-// folder names do not count.
+// The extension in lower case; "" when the name has none.
 std::string ExtensionOf(const std::string& path) {
-  const size_t nameStart = path.find_last_of("/\\");
-  const std::string name = nameStart == std::string::npos ? path : path.substr(nameStart + 1);
-  const size_t dot = name.rfind('.');
-  if (dot == std::string::npos) return std::string();
-  return QString::fromStdString(name.substr(dot + 1)).toLower().toStdString();
+  std::string extension;
+  LowerFileExtension(path, extension);
+  return extension;
 }
 
 void ShowFileMessage(const std::string& text) {

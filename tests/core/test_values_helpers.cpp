@@ -64,6 +64,25 @@ TEST(PathSplit, SplitFileExtensionAtTheLastDot) {
   }
 }
 
+TEST(PathSplit, LowerFileExtensionLooksOnlyAtTheFileName) {
+  const struct {
+    const char* Path;
+    bool Has;
+    const char* Extension;
+  } cases[] = {
+      {"/home/u/My.Fractal.ZLF", true, "zlf"},
+      {"/home/u.v/fractal", false, ""},  // the folder's dot is not the file's
+      {"/home/u.v/name.", true, ""},
+      {"kvp", false, ""},
+      {"p.KvP", true, "kvp"},
+  };
+  for (const auto& c : cases) {
+    std::string extension = "?";
+    EXPECT_EQ(LowerFileExtension(c.Path, extension), c.Has) << c.Path;
+    EXPECT_EQ(extension, c.Extension) << c.Path;
+  }
+}
+
 TEST(LinearMap, MapsAndExtrapolatesBetweenScales) {
   EXPECT_EQ(LinearMap(5, 0, 10, -1.5, 1.5), 0.0L);
   EXPECT_EQ(LinearMap(0, 0, 250, -1.5, 1.5), -1.5L);
