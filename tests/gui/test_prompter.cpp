@@ -4,9 +4,11 @@
 #include <thread>
 
 #include <QDialogButtonBox>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QThread>
+#include <QTimer>
 
 #include "gui/TGuiThreadDispatcher.h"
 #include "gui/THelpViewer.h"
@@ -173,6 +175,23 @@ TEST(GuiThreadDispatcher, RunsPostedCallsOnTheGuiThreadInOrder) {
   QApplication::processEvents();
   EXPECT_EQ(order, std::vector<int>({0, 1, 2}));
   for (QThread* t : threads) EXPECT_EQ(t, qApp->thread());
+}
+
+TEST(GuiThreadDispatcher, CallsBehindOneThatOpensAnEventLoopRunInsideItInOrder) {
+  TGuiThreadDispatcher dispatcher;
+  std::vector<int> order;
+  // The first call stands for a message box shown from a progress call.
+  dispatcher.Post([&] {
+    order.push_back(0);
+    QEventLoop modal;
+    QTimer::singleShot(0, &modal, &QEventLoop::quit);
+    modal.exec();
+    order.push_back(-1);
+  });
+  for (int i = 1; i < 3; ++i) dispatcher.Post([&, i] { order.push_back(i); });
+  QApplication::processEvents();
+  QApplication::processEvents();
+  EXPECT_EQ(order, std::vector<int>({0, 1, 2, -1}));
 }
 
 namespace {
