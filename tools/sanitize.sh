@@ -2,8 +2,9 @@
 # The sanitizer runs of CI.
 #   asan: the whole project (GUI on) built with AddressSanitizer and UndefinedBehaviorSanitizer in
 #         build-asan; every test runs and the first error ends it (leaks count as errors).
-#   tsan: ThreadSanitizer in build-tsan; only the engine tests and the GUI view tests (names
-#         matching ViewWave, MDIChildWave or Commands) are built and run.
+#   tsan: ThreadSanitizer in build-tsan; the engine tests and the GUI programs that start threads
+#         (view, commands, export, project) are built and run. Qt's process launcher forks a
+#         threaded program, which the sanitizer must be told to allow.
 # Usage: tools/sanitize.sh [asan|tsan|all]      (default all)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -22,7 +23,7 @@ tools/deps.sh
 export ASAN_OPTIONS="halt_on_error=1:detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1"
 export LSAN_OPTIONS="suppressions=$PWD/tools/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
-export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/tools/tsan.supp"
+export TSAN_OPTIONS="halt_on_error=1:die_after_fork=0:second_deadlock_stack=1:suppressions=$PWD/tools/tsan.supp"
 
 stage() {
   echo "== $1 ($(date +%T))"
@@ -42,28 +43,26 @@ if [ "$what" != tsan ]; then
 fi
 
 if [ "$what" != asan ]; then
-  stage "ThreadSanitizer: build the engine and GUI view tests"
+  stage "ThreadSanitizer: build the engine and the threaded GUI tests"
   start=$SECONDS
   cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZENOLITH_SANITIZE=thread \
     -DZENOLITH_GUI="$gui" -DZENOLITH_BENCH=OFF >/dev/null
-  # The engine's test programs, whatever their number, and the GUI programs holding view tests.
+  # The engine's test programs, whatever their number, and the GUI programs that start threads.
   available="$(cmake --build build-tsan --target help | sed -n 's/^\.\.\. \(test_[a-z_]*\).*/\1/p')"
   targets=()
   for t in $available; do
     case "$t" in
-      test_engine_*|test_gui_view|test_gui_commands) targets+=("$t") ;;
+      test_engine_*|test_gui_view|test_gui_commands|test_gui_extras|test_gui_project)
+        targets+=("$t") ;;
     esac
   done
   cmake --build build-tsan -j"$jobs" --target "${targets[@]}"
-  # The engine's test names come from its programs; the view tests go by their names.
+  # Every suite of the programs built, whichever folder of tests/ holds them.
   suites="$(for t in "${targets[@]}"; do
-      case "$t" in
-        test_engine_*) build-tsan/tests/engine/"$t" --gtest_list_tests ;;
-      esac
+      "$(find build-tsan/tests -type f -name "$t" | head -1)" --gtest_list_tests
     done | sed -n 's/^\([A-Za-z0-9_]*\)\.$/\1/p' | sort -u | paste -sd'|')"
-  pattern="ViewWave|MDIChildWave|Commands"
-  [ -n "$suites" ] && pattern="^($suites)\\.|$pattern"
-  stage "ThreadSanitizer: engine and view tests"
+  pattern="^($suites)\\."
+  stage "ThreadSanitizer: engine, view, command, export and project tests"
   ctest --test-dir build-tsan --output-on-failure -j"$jobs" -R "$pattern" -E '_NOT_BUILT$'
   echo "   tsan stage took $((SECONDS - start)) s"
 fi
