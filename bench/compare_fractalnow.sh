@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
 runs=${2:-5}
-tools/deps.sh fractalnow
+tools/deps.sh fractalnow bc
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 # fractalnow: the same area as centre and span, escape radius 1000, 1000 iterations.

@@ -11,7 +11,13 @@ done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
   SUDO=""
-  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null; then
+      echo "Missing packages: ${missing[*]}. Install them as root, or run this as root." >&2
+      exit 1
+    fi
+    SUDO="sudo"
+  fi
   $SUDO apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi

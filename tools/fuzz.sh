@@ -11,7 +11,7 @@ case "$seconds" in
   ''|*[!0-9]*) echo "usage: tools/fuzz.sh [seconds-per-target]" >&2; exit 2 ;;
 esac
 
-tools/deps.sh clang-14 libfuzzer-14-dev
+tools/deps.sh clang-14 libclang-rt-14-dev
 
 build=build-fuzz
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 \
