@@ -470,24 +470,8 @@ void TMainForm::OpenCommandLine(const QStringList& arguments) {
   }
   const std::string path = arguments.front().toStdString();
   std::string extension;
-  if (!LowerFileExtension(path, extension)) {
-    TPrompter::Current().Message(
-        "Cannot read the file: \"" + path + "\" File has no extension", "File Error",
-        TMsgIcon::Information, TMsgButtons::Ok);
-    ProjectFile.clear();
-    return;
-  }
-  if (extension == "kvp") {
-    if (OpenProjectFileHook) OpenProjectFileHook(path);
-  } else if (extension == "zlf") {
-    if (OpenFractalFileHook) OpenFractalFileHook(path);
-    ProjectFile.clear();
-  } else {
-    TPrompter::Current().Message("Invalid extension \"" + extension + "\" used.", "File Error",
-                                 TMsgIcon::Information, TMsgButtons::Ok);
-    ProjectFile.clear();
-  }
-  UpdateActions();
+  if (!LowerFileExtension(path, extension) || extension != "kvp") ProjectFile.clear();
+  OpenFileByExtension(path, false);
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {

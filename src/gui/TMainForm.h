@@ -138,11 +138,14 @@ public:
   std::string NextFreeNoName();
   /// New window: the fractal dialog on DefaultFractal; Cancel removes the window again.
   void FileNewWaveExecute();
-  /// The open dialog; each chosen file through OpenFractalFile.
+  /// The open dialog; each chosen file through OpenFractalFileAndRemember.
   void FileOpenFractalExecute();
   /// Opens one ".zlf" file in a new window and starts it; on failure shows "Cannot read the
   /// file" and leaves no window. Returns the document (owned by its window) or null.
   TUnitFract* OpenFractalFile(const std::string& path);
+  /// OpenFractalFile for a file the user chose; a file that opens joins the recent files (a
+  /// project's copies do not).
+  TUnitFract* OpenFractalFileAndRemember(const std::string& path);
   void FileSaveExecute();
   void FileSaveAsExecute();
   void FileRevertExecute();
@@ -207,15 +210,17 @@ public:
   bool ExportImageFile(const std::string& path, int width, int height, bool orbits);
   /// Puts `path` first in the recent files (without duplicates) and stores the list.
   void AddRecentFile(const std::string& path);
+  /// Stores the recent files in the settings and updates their menu.
+  void StoreRecentFiles();
   /// The recent files, newest first.
   const std::vector<std::string>& RecentFiles() const { return RecentFileList; }
   /// Opens a recent file by its extension; a missing one is reported with the CannotRead
   /// message and leaves the list.
   void OpenRecentFile(const std::string& path);
-  /// Opens a file dropped on the main window: ".zlf" a fractal window, ".kvp" a project,
-  /// ".cp1" the colour dialog of the active fractal window with the palette as its outside
-  /// palette; anything else gets the "Invalid extension" message.
-  void OpenDroppedFile(const std::string& path);
+  /// Opens a file by its extension: ".zlf" a fractal window, ".kvp" a project, and with
+  /// `palettes` ".cp1" the colour dialog of the active fractal window with the palette as its
+  /// outside palette; anything else gets the "Invalid extension" message.
+  void OpenFileByExtension(const std::string& path, bool palettes);
   /// The states of Undo, Redo, Delete Undo, Export Image and Recent Files; part of
   /// UpdateActions.
   void UpdateExtraActions();
@@ -379,8 +384,6 @@ private:
   std::map<QObject*, std::pair<QString, QString>> ButtonHints;
   QTimer* UpdateTimer = nullptr;
   std::vector<std::string> RecentFileList;
-  // The project file last added to the recent files.
-  std::string RecentProjectFile;
   int BusyCount = 0;
   bool Shown = false;
 };

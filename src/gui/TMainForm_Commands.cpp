@@ -54,7 +54,7 @@ void TMainForm::ConnectCommands() {
   connect(GroupAsPolynoom, &QAction::triggered, this, &TMainForm::GroupAsPolynoomExecute);
   connect(RemovePoints, &QAction::triggered, this, &TMainForm::RemovePointsExecute);
   OpenFractalFileHook = [this](const std::string& path) -> TUnit* {
-    return OpenFractalFile(path);
+    return OpenFractalFileAndRemember(path);
   };
 }
 
@@ -112,7 +112,7 @@ void TMainForm::FileOpenFractalExecute() {
   request.MustExist = true;
   const std::vector<std::string> files = TPrompter::Current().OpenFileNames(request);
   // One file failing does not keep the others from opening.
-  for (const std::string& file : files) OpenFractalFile(file);
+  for (const std::string& file : files) OpenFractalFileAndRemember(file);
 }
 
 TUnitFract* TMainForm::OpenFractalFile(const std::string& path) {
@@ -135,8 +135,13 @@ TUnitFract* TMainForm::OpenFractalFile(const std::string& path) {
   EndBusy();
   window->StartComputation();
   unit->Loaded = true;
-  AddRecentFile(path);
   UpdateActions();
+  return unit;
+}
+
+TUnitFract* TMainForm::OpenFractalFileAndRemember(const std::string& path) {
+  TUnitFract* unit = OpenFractalFile(path);
+  if (unit) AddRecentFile(path);
   return unit;
 }
 

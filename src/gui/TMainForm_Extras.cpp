@@ -264,6 +264,10 @@ void TMainForm::AddRecentFile(const std::string& path) {
   RecentFileList.insert(RecentFileList.begin(), absolute);
   if (static_cast<int>(RecentFileList.size()) > RecentFileCount)
     RecentFileList.resize(RecentFileCount);
+  StoreRecentFiles();
+}
+
+void TMainForm::StoreRecentFiles() {
   QStringList stored;
   for (const std::string& file : RecentFileList) stored << QString::fromStdString(file);
   std::unique_ptr<QSettings> settings = OpenSettings();
@@ -275,20 +279,11 @@ void TMainForm::AddRecentFile(const std::string& path) {
 void TMainForm::OpenRecentFile(const std::string& path) {
   if (!std::filesystem::exists(std::filesystem::path(path))) {
     std::erase(RecentFileList, path);
-    QStringList stored;
-    for (const std::string& file : RecentFileList) stored << QString::fromStdString(file);
-    OpenSettings()->setValue(QLatin1String(RecentFilesKey), stored);
-    UpdateExtraActions();
+    StoreRecentFiles();
     TErrorReport::CannotRead(path, "the file does not exist.");
     return;
   }
-  const std::string extension = ExtensionOf(path);
-  if (extension == "kvp") {
-    if (OpenProjectFileHook) OpenProjectFileHook(path);
-  } else {
-    OpenFractalFile(path);
-  }
-  UpdateActions();
+  OpenFileByExtension(path, false);
 }
 
 void TMainForm::UpdateExtraActions() {
@@ -299,12 +294,6 @@ void TMainForm::UpdateExtraActions() {
   Redo->setEnabled(history && history->CanRedo());
   DeleteUndo->setEnabled(history && !history->Empty());
   ExportImage->setEnabled(child != nullptr);
-
-  // A project opened, created or saved under a new name by any command joins the list.
-  if (ProjectFile != RecentProjectFile) {
-    RecentProjectFile = ProjectFile;
-    if (!ProjectFile.empty()) AddRecentFile(ProjectFile);
-  }
 
   // The menu follows the list.
   QStringList shown;
@@ -344,19 +333,19 @@ void TMainForm::dropEvent(QDropEvent* event) {
   event->acceptProposedAction();
   // Opened once the drop is over: a dialog or message must not hold the dragging program.
   QTimer::singleShot(0, this, [this, files] {
-    for (const std::string& file : files) OpenDroppedFile(file);
+    for (const std::string& file : files) OpenFileByExtension(file, true);
   });
 }
 
-void TMainForm::OpenDroppedFile(const std::string& path) {
+void TMainForm::OpenFileByExtension(const std::string& path, bool palettes) {
   const std::string extension = ExtensionOf(path);
   if (extension.empty()) {
     ShowFileMessage("Cannot read the file: \"" + path + "\" File has no extension");
   } else if (extension == "zlf") {
-    OpenFractalFile(path);
+    if (OpenFractalFileHook) OpenFractalFileHook(path);
   } else if (extension == "kvp") {
     if (OpenProjectFileHook) OpenProjectFileHook(path);
-  } else if (extension == "cp1") {
+  } else if (palettes && extension == "cp1") {
     QPointer<TMDIChildWave> child = ActiveWaveWindow();
     if (!child) {
       ShowFileMessage("Cannot use the palette \"" + path +

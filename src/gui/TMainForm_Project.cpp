@@ -104,7 +104,10 @@ void TMainForm::ConnectProject() {
   connect(ProjectClose, &QAction::triggered, this, &TMainForm::ProjectCloseExecute);
   connect(ProjectSave, &QAction::triggered, this, &TMainForm::ProjectSaveExecute);
   connect(ProjectExport, &QAction::triggered, this, &TMainForm::ProjectExportExecute);
-  OpenProjectFileHook = [this](const std::string& path) { OpenProjectFile(path); };
+  // Whichever way a project is opened, the one open before is saved and its windows close.
+  OpenProjectFileHook = [this](const std::string& path) {
+    if (SaveProject(ProjectFile, false) && CloseAllWindows()) OpenProjectFile(path);
+  };
   // Everything goes into the project without asking; only then may the windows go.
   ProjectCloseQueryHook = [this] { return SaveProject(ProjectFile, false) && CloseAllWindows(); };
 }
@@ -124,7 +127,7 @@ void TMainForm::ProjectOpenExecute() {
   const std::string path = TPrompter::Current().OpenFileName(
       ProjectDialog("Open Project", HelpContext::OpenProject, false));
   if (path.empty()) return;
-  if (SaveProject(ProjectFile, false) && CloseAllWindows()) OpenProjectFile(path);
+  OpenProjectFileHook(path);
   UpdateActions();
 }
 
@@ -178,6 +181,7 @@ bool TMainForm::SaveProject(const std::string& path, bool exportProject) {
   EndBusy();
   // A copy that could not be written has told the user already.
   if (!saved && !errorText.empty()) ShowSaveError(errorText);
+  if (saved && !exportProject) AddRecentFile(path);
   UpdateActions();
   return saved;
 }
@@ -260,6 +264,7 @@ void TMainForm::OpenProjectFile(const std::string& path) {
   } else if (outcome == TProjectReadOutcome::NotOpened) {
     ProjectFile.clear();
   }
+  AddRecentFile(ProjectFile);
   SetProjectCaption(ProjectFile);
   UpdateActions();
 }

@@ -34,12 +34,12 @@ TEST_F(RecentFiles, OpenedAndSavedFilesAreListedNewestFirstAfterARestart) {
   const std::string c = dir.File("c.zlf");
   EXPECT_TRUE(Form->RecentFiles().empty());
   EXPECT_FALSE(Form->MenuRecentFiles->menuAction()->isEnabled());
-  ASSERT_NE(Form->OpenFractalFile(a), nullptr);
-  ASSERT_NE(Form->OpenFractalFile(b), nullptr);
+  ASSERT_NE(Form->OpenFractalFileAndRemember(a), nullptr);
+  ASSERT_NE(Form->OpenFractalFileAndRemember(b), nullptr);
   Prompter.SaveAnswers = {c};
   Form->FileSaveAs->trigger();
   // Opened again: it moves to the top instead of appearing twice.
-  ASSERT_NE(Form->OpenFractalFile(a), nullptr);
+  ASSERT_NE(Form->OpenFractalFileAndRemember(a), nullptr);
   const std::vector<std::string> expected{a, c, b};
   EXPECT_EQ(Form->RecentFiles(), expected);
 
@@ -68,15 +68,25 @@ TEST_F(RecentFiles, KeepsTheTenNewestAndTakesInProjects) {
   EXPECT_EQ(Form->MenuRecentFiles->actions().size(), 10);
   EXPECT_EQ(Form->MenuRecentFiles->actions()[9]->text(), "1&0 /fractals/f3.zlf");
 
-  // A project the project commands opened joins the list once.
-  Form->ProjectFile = "/projects/p.kvp";
-  Form->UpdateActions();
-  Form->UpdateActions();
-  EXPECT_EQ(Form->RecentFiles()[0], "/projects/p.kvp");
+  // A project joins the list once it is written, not when it is only named.
+  TScratchDir dir("extras_recent_project_save");
+  const std::string project = dir.File("p.kvp");
+  Prompter.SaveAnswers = {project};
+  Form->ProjectNew->trigger();
+  EXPECT_EQ(Form->RecentFiles().front(), "/fractals/f12.zlf");
+  AddWave(SmallMandelbrot(), {}, "Fresh");
+  Form->ProjectSave->trigger();
+  Form->ProjectSave->trigger();
+  EXPECT_EQ(Form->RecentFiles()[0], project);
   EXPECT_EQ(Form->RecentFiles()[1], "/fractals/f12.zlf");
-  Form->ProjectFile.clear();
-  Form->UpdateActions();
-  EXPECT_EQ(Form->RecentFiles().size(), 10u);
+
+  // Opened again, its window comes from a copy in the project's folder: the copy stays out.
+  Form->ProjectClose->trigger();
+  Form->OpenRecentFile(project);
+  ASSERT_EQ(Form->ChildWindows().size(), 1u);
+  EXPECT_EQ(Form->RecentFiles()[0], project);
+  EXPECT_EQ(Form->RecentFiles()[1], "/fractals/f12.zlf");
+  EXPECT_TRUE(Prompter.Messages.empty());
 }
 
 TEST_F(RecentFiles, MissingFileIsReportedAndLeavesTheList) {

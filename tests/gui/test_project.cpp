@@ -232,6 +232,26 @@ TEST_F(Project, WithoutAProjectEachWindowIsAskedBeforeAnotherIsOpened) {
   EXPECT_EQ(Form->ChildWindows().size(), 2u);
 }
 
+TEST_F(Project, ProjectDroppedOrRecentIsOpenedOnlyAfterTheOpenOneIsSavedAndClosed) {
+  Prompter.SaveAnswers = {ProjectPath};
+  Form->ProjectNew->trigger();
+  AddWave(SmallMandelbrot(), {}, "Fresh");
+  const std::string other = FixtureProject("twins");
+  Form->OpenRecentFile(other);
+  EXPECT_EQ(Form->ProjectFile, other);
+  EXPECT_EQ(WindowNamed("Fresh"), nullptr);
+  EXPECT_EQ(StoredDocuments(ProjectPath), std::vector<std::string>{"TempFile=0"});
+
+  // Without a project, a window with unsaved work is asked about first; No keeps everything.
+  Form->ProjectClose->trigger();
+  TTestChild* child = AddChild("Asked");
+  child->AllowClose = false;
+  Form->OpenRecentFile(other);
+  EXPECT_EQ(child->Questions, 1);
+  EXPECT_EQ(Form->ProjectFile, "");
+  EXPECT_EQ(Form->ChildWindows().size(), 1u);
+}
+
 // Saved, changed and never-saved windows survive closing the program and starting it again
 // with the project on the command line.
 TEST_F(Project, WindowsComeBackWhenTheProgramStartsWithTheProject) {
