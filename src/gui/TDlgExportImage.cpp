@@ -7,6 +7,7 @@
 #include <QPushButton>
 
 #include "core/unitIntegerPosMore.h"
+#include "gui/dialogwidgets.h"
 
 namespace {
 
@@ -29,25 +30,18 @@ TDlgExportImage::TDlgExportImage(QWidget* parent, int viewWidth, int viewHeight,
   SetClientSize(313, 154);
   Bevel1->setGeometry(8, 8, 297, 101);
 
-  lblWidth = new QLabel(QStringLiteral("&Width:"), this);
-  lblWidth->setObjectName(QStringLiteral("lblWidth"));
-  lblWidth->setGeometry(20, 22, 60, 17);
-  editWidth = new QLineEdit(this);
-  editWidth->setObjectName(QStringLiteral("editWidth"));
-  editWidth->setGeometry(84, 20, 90, 21);
-  lblWidth->setBuddy(editWidth);
-
-  lblHeight = new QLabel(QStringLiteral("&Height:"), this);
-  lblHeight->setObjectName(QStringLiteral("lblHeight"));
-  lblHeight->setGeometry(20, 50, 60, 17);
-  editHeight = new QLineEdit(this);
-  editHeight->setObjectName(QStringLiteral("editHeight"));
-  editHeight->setGeometry(84, 48, 90, 21);
-  lblHeight->setBuddy(editHeight);
-
-  btnWindowSize = new QPushButton(QStringLiteral("< Window"), this);
-  btnWindowSize->setObjectName(QStringLiteral("btnWindowSize"));
-  btnWindowSize->setGeometry(186, 32, 80, 25);
+  // A caption and the edit it names, in one row.
+  auto sizeRow = [this](const char* label, const char* caption, const char* edit, int y,
+                        QLabel*& lbl, QLineEdit*& field) {
+    lbl = MakeLabel(this, label, caption, 20, y + 2);
+    field = new QLineEdit(this);
+    field->setObjectName(QLatin1String(edit));
+    field->setGeometry(84, y, 90, 21);
+    lbl->setBuddy(field);
+  };
+  sizeRow("lblWidth", "&Width:", "editWidth", 20, lblWidth, editWidth);
+  sizeRow("lblHeight", "&Height:", "editHeight", 48, lblHeight, editHeight);
+  btnWindowSize = MakeTextButton(this, "btnWindowSize", "< Window", QRect(186, 32, 80, 25));
 
   chkOrbitPoints = new QCheckBox(QStringLiteral("Include orbit points"), this);
   chkOrbitPoints->setObjectName(QStringLiteral("chkOrbitPoints"));
@@ -75,22 +69,17 @@ void TDlgExportImage::btnWindowSizeClick() {
   editHeight->setText(SizeText(ViewHeight));
 }
 
-void TDlgExportImage::OKBtnClick() {
-  bool& ok = Accepted;
+bool TDlgExportImage::ReadSize() {
+  bool ok = true;
   unitIntegerPosMore width;
   unitIntegerPosMore height;
   width.Check(ok, editWidth->text().trimmed().toStdString(), "Width");
   height.Check(ok, editHeight->text().trimmed().toStdString(), "Height");
-  if (!ok) return;
+  if (!ok) return false;
   ImageWidth = width.GetInt();
   ImageHeight = height.GetInt();
   IncludeOrbits = chkOrbitPoints->isChecked();
-}
-
-bool TDlgExportImage::CanClose(int) {
-  if (!Accepted) {
-    Accepted = true;
-    return false;
-  }
   return true;
 }
+
+bool TDlgExportImage::CanClose(int result) { return result != QDialog::Accepted || ReadSize(); }

@@ -31,16 +31,16 @@ public:
   void btnWindowSizeClick();
 
 protected:
-  /// Reads the width, then the height, stopping at the first bad one.
-  void OKBtnClick() override;
-  /// Refuses the close once after a bad size.
+  /// OK reads the size; a bad one keeps the dialog open.
   bool CanClose(int result) override;
 
 private:
+  /// Reads the width, then the height, stopping at the first bad one; false after a message.
+  bool ReadSize();
+
   int ViewWidth;
   int ViewHeight;
   int ImageWidth;
   int ImageHeight;
   bool IncludeOrbits;
-  bool Accepted = true;
 };

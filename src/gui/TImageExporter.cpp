@@ -9,6 +9,7 @@
 #include "engine/TFractArray.h"
 #include "engine/TThreadVolumeWriter.h"
 #include "gui/TQtOrbitCanvas.h"
+#include "gui/imagefile.h"
 #include "render/TDrawPointsList.h"
 #include "render/painting.h"
 
@@ -81,8 +82,7 @@ void TImageExporter::DrawOrbits(const std::vector<TOrbitStep>& steps) {
   TDrawPointsList orbits;
   TOrbitJournal().Restore(orbits, steps);
   if (orbits.Empty()) return;
-  QImage image(reinterpret_cast<uchar*>(Surface.Data()), Surface.Width(), Surface.Height(),
-               Surface.Stride(), QImage::Format_RGBX8888);
+  QImage image = PixelBufferImage(Surface);
   QPainter painter(&image);
   TQtOrbitCanvas canvas(painter);
   orbits.Draw(canvas, TRect{0, 0, Surface.Width(), Surface.Height()},

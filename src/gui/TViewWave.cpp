@@ -16,6 +16,7 @@
 #include "gui/TMDIChildWave.h"
 #include "gui/TMainForm.h"
 #include "gui/TQtOrbitCanvas.h"
+#include "gui/imagefile.h"
 
 namespace {
 
@@ -93,11 +94,7 @@ uint32_t TViewWave::BackgroundColour() const {
          static_cast<uint32_t>(c.blue()) << 16;
 }
 
-QImage TViewWave::SurfaceImage() {
-  if (Surface.Width() <= 0 || Surface.Height() <= 0) return QImage();
-  return QImage(reinterpret_cast<uchar*>(Surface.Data()), Surface.Width(), Surface.Height(),
-                Surface.Stride(), QImage::Format_RGBX8888);
-}
+QImage TViewWave::SurfaceImage() { return PixelBufferImage(Surface); }
 
 void TViewWave::Show(const TRect& r) {
   if (!r.Empty()) update(QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top));

@@ -5,6 +5,7 @@
 #include <QSaveFile>
 #include <QString>
 
+#include "core/pathsplit.h"
 #include "render/TPixelBuffer.h"
 
 namespace {
@@ -15,14 +16,24 @@ constexpr int JpegQuality = 95;
 }  // namespace
 
 std::string ImageFormatOf(const std::string& path) {
-  const QString name = QString::fromStdString(path);
-  const qsizetype slash = name.lastIndexOf(u'/');
-  const qsizetype dot = name.lastIndexOf(u'.');
-  if (dot < 0 || dot < slash) return std::string();
-  const QString extension = name.mid(dot + 1).toLower();
-  if (extension == QLatin1String("png")) return "PNG";
-  if (extension == QLatin1String("jpg") || extension == QLatin1String("jpeg")) return "JPEG";
+  std::string extension;
+  LowerFileExtension(path, extension);
+  if (extension == "png") return "PNG";
+  if (extension == "jpg" || extension == "jpeg") return "JPEG";
   return std::string();
+}
+
+// The buffer's memory read as it is, without a copy: R, G, B, X per pixel.
+QImage PixelBufferImage(const TPixelBuffer& picture) {
+  if (picture.Width() <= 0 || picture.Height() <= 0) return QImage();
+  return QImage(reinterpret_cast<const uchar*>(picture.Data()), picture.Width(),
+                picture.Height(), picture.Stride(), QImage::Format_RGBX8888);
+}
+
+QImage PixelBufferImage(TPixelBuffer& picture) {
+  if (picture.Width() <= 0 || picture.Height() <= 0) return QImage();
+  return QImage(reinterpret_cast<uchar*>(picture.Data()), picture.Width(), picture.Height(),
+                picture.Stride(), QImage::Format_RGBX8888);
 }
 
 bool WriteImageFile(const TPixelBuffer& picture, const std::string& path, std::string& error,
@@ -32,13 +43,11 @@ bool WriteImageFile(const TPixelBuffer& picture, const std::string& path, std::s
     error = "\"" + path + "\" is not a .png, .jpg or .jpeg file";
     return false;
   }
-  if (picture.Width() <= 0 || picture.Height() <= 0) {
+  const QImage image = PixelBufferImage(picture);
+  if (image.isNull()) {
     error = "the picture is empty";
     return false;
   }
-  // The surface's memory read as it is: R, G, B, X per pixel.
-  const QImage image(reinterpret_cast<const uchar*>(picture.Data()), picture.Width(),
-                     picture.Height(), picture.Stride(), QImage::Format_RGBX8888);
   QSaveFile file(QString::fromStdString(path));
   if (!file.open(QIODevice::WriteOnly)) {
     error = file.errorString().toStdString();

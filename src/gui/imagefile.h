@@ -2,6 +2,8 @@
 #include <atomic>
 #include <string>
 
+#include <QImage>
+
 class TPixelBuffer;
 
 // Pictures written as image files.
@@ -9,6 +11,11 @@ class TPixelBuffer;
 /// The image format for the extension of `path`: "PNG" for ".png", "JPEG" for ".jpg" and
 /// ".jpeg" (any case); empty for anything else.
 std::string ImageFormatOf(const std::string& path);
+
+/// An image over the buffer's own memory (no copy), valid while the buffer keeps its size; null
+/// for an empty buffer. Painting on the image made from a non-const buffer paints the buffer.
+QImage PixelBufferImage(const TPixelBuffer& picture);
+QImage PixelBufferImage(TPixelBuffer& picture);
 
 /// Writes `picture` to `path` in the format of its extension, through a temporary file that
 /// replaces `path` only once it is complete. False with the reason in `error` when it cannot
