@@ -177,17 +177,29 @@ void TMainForm::CreateMenus() {
   MenuFile->menuAction()->setStatusTip(QStringLiteral("File related commands"));
   MenuFile->addAction(FileNewWave);
   MenuFile->addAction(FileOpenWave);
+  MenuRecentFiles = MenuFile->addMenu(QStringLiteral("Recent &Files"));
+  MenuRecentFiles->setObjectName(QStringLiteral("MenuRecentFiles"));
+  MenuRecentFiles->menuAction()->setObjectName(QStringLiteral("RecentFiles"));
   MenuFile->addAction(DuplicateWave);
   MenuFile->addSeparator();
   MenuFile->addAction(FileClose);
   MenuFile->addAction(FileSave);
   MenuFile->addAction(FileSaveAs);
+  MenuFile->addAction(ExportImage);
   MenuFile->addSeparator();
   // Hidden entries: their actions keep their keys on the window.
   AddMenuProxy(MenuFile, Register, Register->text(), false);
   MenuFile->addSeparator();
   AddMenuProxy(MenuFile, Options, Options->text(), false);
   MenuFile->addAction(FileExit);
+
+  MenuEdit = bar->addMenu(QStringLiteral("&Edit"));
+  MenuEdit->setObjectName(QStringLiteral("MenuEdit"));
+  MenuEdit->menuAction()->setStatusTip(QStringLiteral("Undo and redo changes of a fractal"));
+  MenuEdit->addAction(Undo);
+  MenuEdit->addAction(Redo);
+  MenuEdit->addSeparator();
+  MenuEdit->addAction(DeleteUndo);
 
   MenuProject = bar->addMenu(QStringLiteral("&Project"));
   MenuProject->setObjectName(QStringLiteral("MenuProject"));

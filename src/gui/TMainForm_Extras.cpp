@@ -71,48 +71,10 @@ std::vector<std::string> LocalFiles(const QMimeData* data) {
 }  // namespace
 
 void TMainForm::CreateExtras() {
-  Redo = new QAction(QStringLiteral("&Redo"), this);
-  Redo->setObjectName(QStringLiteral("Redo"));
-  Redo->setShortcut(QKeySequence(QStringLiteral("Ctrl+Y")));
-  Redo->setProperty("category", QString());
-  Redo->setToolTip(QStringLiteral("Redo"));
-  Redo->setStatusTip(QStringLiteral("Redo the last undone action"));
-  addAction(Redo);
-
-  ExportImage = new QAction(QStringLiteral("&Export Image..."), this);
-  ExportImage->setObjectName(QStringLiteral("ExportImage"));
-  ExportImage->setProperty("category", QStringLiteral("File"));
-  ExportImage->setToolTip(QStringLiteral("Export Image"));
-  ExportImage->setStatusTip(QStringLiteral("Save the fractal as a PNG or JPEG picture"));
-  addAction(ExportImage);
-
-  MenuEdit = new QMenu(QStringLiteral("&Edit"), this);
-  MenuEdit->setObjectName(QStringLiteral("MenuEdit"));
-  MenuEdit->menuAction()->setStatusTip(QStringLiteral("Undo and redo changes of a fractal"));
-  MenuEdit->addAction(Undo);
-  MenuEdit->addAction(Redo);
-  MenuEdit->addSeparator();
-  MenuEdit->addAction(DeleteUndo);
-  menuBar()->insertMenu(MenuProject->menuAction(), MenuEdit);
-
-  MenuRecentFiles = new QMenu(QStringLiteral("Recent &Files"), this);
-  MenuRecentFiles->setObjectName(QStringLiteral("MenuRecentFiles"));
-  MenuRecentFiles->menuAction()->setObjectName(QStringLiteral("RecentFiles"));
-  MenuFile->insertMenu(DuplicateWave, MenuRecentFiles);
-  // Export Image goes right after Save As.
-  const QList<QAction*> fileEntries = MenuFile->actions();
-  const qsizetype saveAs = fileEntries.indexOf(FileSaveAs);
-  MenuFile->insertAction(saveAs >= 0 && saveAs + 1 < fileEntries.size()
-                             ? fileEntries[saveAs + 1]
-                             : nullptr,
-                         ExportImage);
-
   connect(Undo, &QAction::triggered, this, &TMainForm::UndoExecute);
   connect(Redo, &QAction::triggered, this, &TMainForm::RedoExecute);
   connect(DeleteUndo, &QAction::triggered, this, &TMainForm::DeleteUndoExecute);
   connect(ExportImage, &QAction::triggered, this, &TMainForm::ExportImageExecute);
-  for (QAction* a : {Redo, ExportImage})
-    connect(a, &QAction::triggered, this, &TMainForm::UpdateActions, Qt::QueuedConnection);
 
   setAcceptDrops(true);
 
