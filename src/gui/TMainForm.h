@@ -245,10 +245,10 @@ public:
   /// copies are as they were.
   bool SaveProject(const std::string& path, bool exportProject);
   /// Writes a copy "newProjectWindowFile<n>.wav" of each window that needs saving (each window
-  /// when exporting) into the project's folder of copies and sets the documents'
+  /// when exporting) into `folder`, the project's folder of copies, and sets the documents'
   /// TempFileNumber. False on failure, with the reason in `errorText` unless the copy's own
   /// message has been shown.
-  bool SaveTempFiles(const std::string& path, bool exportProject, std::string& errorText);
+  bool SaveTempFiles(const std::string& folder, bool exportProject, std::string& errorText);
   /// The "Project" element of the main window and its fractal windows (as ProjectWindows
   /// orders them), after SaveTempFiles; an export has no "File" elements. Owned by the caller.
   std::unique_ptr<TXMLComplexElement> BuildProjectXML(bool exportProject) const;

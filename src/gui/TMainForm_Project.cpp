@@ -172,7 +172,7 @@ bool TMainForm::SaveProject(const std::string& path, bool exportProject) {
     return false;
   }
   BeginBusy();
-  bool saved = SaveTempFiles(path, exportProject, errorText);
+  bool saved = SaveTempFiles(folder, exportProject, errorText);
   if (saved) {
     std::string text;
     saved = BuildProjectXML(exportProject)->ToFileText(text, errorText) &&
@@ -186,12 +186,9 @@ bool TMainForm::SaveProject(const std::string& path, bool exportProject) {
   return saved;
 }
 
-bool TMainForm::SaveTempFiles(const std::string& path, bool exportProject,
+bool TMainForm::SaveTempFiles(const std::string& folder, bool exportProject,
                               std::string& errorText) {
   errorText.clear();
-  if (path.empty()) return true;
-  std::string folder;
-  if (!ProjectTempFolder(path, folder, errorText)) return false;
   std::error_code ec;
   // Copies left by a save that failed must not be taken for this save's.
   if (std::filesystem::is_directory(folder, ec) &&
