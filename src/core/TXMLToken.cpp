@@ -1,8 +1,6 @@
 #include "core/TXMLToken.h"
 
 #include <deque>
-#include <filesystem>
-#include <fstream>
 #include <istream>
 
 #include "core/assertions.h"
@@ -128,37 +126,17 @@ TXMLToken::TXMLToken(TKey) {}
 
 TXMLToken::~TXMLToken() = default;
 
-TXMLToken::TXMLToken(const std::string& fileName, std::string& version) {
+TXMLToken::TXMLToken(std::istream& in, std::string& version) {
   version.clear();
   Content = "Unknown Error";
-  std::error_code ec;
-  if (std::filesystem::is_directory(fileName, ec)) {
-    TokenKind = xmlTokenEof;
-    return;
-  }
-  std::ifstream in(fileName, std::ios::binary);
-  if (!in) {
-    TokenKind = xmlTokenEof;
-    return;
-  }
   std::string bytes;
   const TReadOutcome outcome = ReadAll(in, bytes);
+  // Bytes cut off by a read error are not a file: the caller has no file to read.
   if (outcome == TReadOutcome::Failed) {
     TokenKind = xmlTokenEof;
     return;
   }
   if (outcome == TReadOutcome::TooLarge) {
-    RefuseAsTooLarge();
-    return;
-  }
-  Tokenize(bytes, version);
-}
-
-TXMLToken::TXMLToken(std::istream& in, std::string& version) {
-  version.clear();
-  Content = "Unknown Error";
-  std::string bytes;
-  if (ReadAll(in, bytes) == TReadOutcome::TooLarge) {
     RefuseAsTooLarge();
     return;
   }

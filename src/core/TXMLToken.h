@@ -24,10 +24,9 @@ class TXMLToken {
   };
 
 public:
-  /// Reads the file `fileName` (CR LF or LF line ends). `version` receives the text of the
-  /// last <Version> element, empty when there is none.
-  TXMLToken(const std::string& fileName, std::string& version);
-  /// The same from a stream that is read to its end.
+  /// Reads the stream to its end (CR LF or LF line ends). `version` receives the text of the
+  /// last <Version> element, empty when there is none. A read error gives an end-of-file head,
+  /// as a file that cannot be opened does (see OpenXMLFile).
   TXMLToken(std::istream& in, std::string& version);
   /// The largest file read, in bytes. Every token stays in memory until parsing is over, and a
   /// file of tiny tokens needs some thirty times its size; a larger file gets TooLargeText.

@@ -37,9 +37,9 @@ TXMLReadResult Match(const TXMLToken& head, std::string version, const TDTDCompo
 }  // namespace
 
 TXMLReadResult ReadXMLFile(const std::string& fileName, const TDTDCompound& grammar) {
-  std::string version;
-  TXMLToken head(fileName, version);
-  return Match(head, std::move(version), grammar);
+  std::ifstream in;
+  if (!OpenXMLFile(fileName, in)) return TXMLReadResult();
+  return ReadXMLStream(in, grammar);
 }
 
 TXMLReadResult ReadXMLStream(std::istream& in, const TDTDCompound& grammar) {
