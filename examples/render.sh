@@ -5,7 +5,7 @@ set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 build="${1:?usage: render.sh BUILD_FOLDER}"
 cmake --build "$build" --target zenolith-gallery zenolith-render
-"$build/src/gui/zenolith-gallery" "$here"
+"$build/examples/zenolith-gallery" "$here"
 mkdir -p "$here/images"
 for file in "$here"/*.zlf; do
   name="$(basename "$file" .zlf)"

@@ -1,6 +1,7 @@
 #include "cli/renderjob.h"
 
 #include <chrono>
+#include <optional>
 
 #include "engine/TCallQueue.h"
 #include "engine/TComputePool.h"
@@ -44,11 +45,13 @@ bool ComputeAndPaint(const TKernelParams& params, TFractArray& array, TPixelBuff
                      bool reference) {
   TCallQueue gui;
   TThreadVolumeWriter::TOptions options = TThreadVolumeWriter::TOptions::Fastest();
+  // Declared before the writer, which must stop using it first.
+  std::optional<TComputePool> pool;
   if (reference) {
     options = TThreadVolumeWriter::TOptions();
   } else if (threads > 0) {
-    TComputePool::Shared().SetWorkerCount(threads);
-    options.Workers = threads;
+    pool.emplace(threads);
+    options.Pool = &*pool;
   }
   TSurfaceView client(array, surface, view, params.MaxCycle, progress);
   {
