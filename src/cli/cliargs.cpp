@@ -22,6 +22,7 @@ bool ParseSize(std::string_view text, int& width, int& height) {
 
 const char* UsageText() {
   return "Usage: zenolith-render FILE.zlf -o OUT.png [--size WxH] [--dump OUT.tsv] [--threads N]\n"
+         "       [--reference]\n"
          "Computes the fractal of a Zenolith fractal file and writes the picture that a fractal\n"
          "window of WxH pixels shows of it (default: the file's resolution), without orbits.\n"
          "\n"
