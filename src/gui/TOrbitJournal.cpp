@@ -84,17 +84,9 @@ void TOrbitJournal::Restore(TDrawPointsList& list, const std::vector<TOrbitStep>
   list.Clear();
   for (const TOrbitStep& step : steps) {
     switch (step.Kind) {
-      case TOrbitStep::Start: {
-        // The pixel supplies neither c nor d here, so the orbit takes the recorded ones.
-        TKernelParams constants;
-        constants.MapField = TKernelParams::MapZ;
-        constants.CR = step.C.re;
-        constants.CI = step.C.im;
-        constants.DR = step.D.re;
-        constants.DI = step.D.im;
-        list.AddOrbit(step.X, step.Y, step.Mark, constants);
+      case TOrbitStep::Start:
+        list.AddOrbit(step.X, step.Y, step.C, step.D, step.Mark);
         break;
-      }
       case TOrbitStep::Next: {
         TKernelParams formula;
         formula.N = step.N;

@@ -29,6 +29,11 @@ TStartDrawPoint* TDrawPointsList::AddOrbit(double x, double y, bool mark,
   const TComplex point{x, y};
   const TComplex c = params.MapField == TKernelParams::MapC ? point : TComplex{params.CR, params.CI};
   const TComplex d = params.MapField == TKernelParams::MapD ? point : TComplex{params.DR, params.DI};
+  return AddOrbit(x, y, c, d, mark);
+}
+
+TStartDrawPoint* TDrawPointsList::AddOrbit(double x, double y, TComplex c, TComplex d,
+                                           bool mark) {
   Head = std::make_unique<TStartDrawPoint>(x, y, c, d, mark, this, std::move(Head));
   return Head.get();
 }

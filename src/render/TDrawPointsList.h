@@ -26,6 +26,8 @@ public:
   /// `params` maps the pixel to c, else the parameters' c; d likewise. `mark` asks for it to be
   /// joined by the next Group(). Returns the orbit (owned by the list).
   TStartDrawPoint* AddOrbit(double x, double y, bool mark, const TKernelParams& params);
+  /// The same with the orbit's c and d given (an orbit brought back as it was).
+  TStartDrawPoint* AddOrbit(double x, double y, TComplex c, TComplex d, bool mark);
   /// Appends one iterate to every orbit with the formula and exponents of `params`; an orbit
   /// whose step overflows or is invalid gets no point this time.
   void AddNextPoints(const TKernelParams& params);
