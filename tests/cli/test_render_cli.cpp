@@ -348,11 +348,12 @@ TEST(RenderHostile, EdgeParametersGiveAPictureOrTheProgramsRefusal) {
          p.M.SetInt(2147483647);
        },
        0, ""},
-      {"100000 x 100000",
-       [](TFractProps& p) { p.XResolution.SetInt(100000); p.YResolution.SetInt(100000); }, 2,
+      // Sizes beyond the memory of any machine.
+      {"1000000 x 1000000",
+       [](TFractProps& p) { p.XResolution.SetInt(1000000); p.YResolution.SetInt(1000000); }, 2,
        memory},
-      {"2147483647 x 2",
-       [](TFractProps& p) { p.XResolution.SetInt(2147483647); p.YResolution.SetInt(2); }, 2,
+      {"2147483647 x 4096",
+       [](TFractProps& p) { p.XResolution.SetInt(2147483647); p.YResolution.SetInt(4096); }, 2,
        memory},
       {"resolution 0", [](TFractProps& p) { p.XResolution.SetInt(0); }, 2,
        "\", In XResolution: Value must be positive and more than 0. At line 46, column 17."},

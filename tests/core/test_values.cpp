@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "core/TXMLComplexElement.h"
 #include "core/TXMLStringElement.h"
@@ -174,8 +175,14 @@ TEST(ValueFactor, RestrictionsOfTheDerivedClasses) {
 }
 
 TEST(ValueFactor, TextsReadBackToTheSameNumber) {
-  const double values[] = {0.1,   -2.5, 1.0 / 3, 2.0 / 3, 1e-7,  123456.789, 1e15,
-                           1e20,  -1e300, 5e-324, 0.5,   1e308, 4.35e-5,    DBL_MAX};
+  std::vector<double> values = {0.1,   -2.5, 1.0 / 3, 2.0 / 3, 1e-7,  123456.789, 1e15,
+                                1e20,  -1e300, 5e-324, 0.5,   1e308, 4.35e-5,    DBL_MAX};
+  // Every power of ten and its neighbours: log10 of some rounds to the next whole number.
+  for (int exponent = -20; exponent <= 300; ++exponent) {
+    const double power = std::pow(10.0, exponent);
+    values.insert(values.end(),
+                  {std::nextafter(power, 0.0), power, std::nextafter(power, HUGE_VAL)});
+  }
   for (double x : values) {
     for (uint8_t kind : {uint8_t(ukNone), uint8_t(ukPercent)}) {
       if (kind == ukPercent && std::fabs(x) > 1e300) continue;  // 100 x would overflow
@@ -186,6 +193,9 @@ TEST(ValueFactor, TextsReadBackToTheSameNumber) {
       EXPECT_EQ(back.GetUnitKind(), kind);
       // 15 significant digits are written.
       EXPECT_NEAR(back.GetDouble(), x, std::fabs(x) * 1e-14) << v.GetText();
+      if (kind == ukNone && x >= 1) {
+        EXPECT_NE(v.GetText()[0], '0') << v.GetText();
+      }
     }
   }
 }
@@ -219,6 +229,7 @@ TEST(ValueInteger, DigitsSignsAndRange) {
   unitIntegerPosMore posMore(3);
   EXPECT_EQ(Take(posMore, ""), "ERR In X: Value must be positive and more than 0.");
   EXPECT_EQ(posMore.GetInt(), 3);
+  EXPECT_EQ(Take(posMore, "2147483647"), "2147483647");
   unitIntegerPos pos(3);
   EXPECT_EQ(Take(pos, "0"), "0");
   EXPECT_EQ(Take(pos, "-1"), "ERR In X: Value must be positive.");

@@ -7,6 +7,7 @@
 
 #include "core/TXMLComplexElement.h"
 #include "core/TXMLStringElement.h"
+#include "core/safefile.h"
 #include "support/files.h"
 #include "support/testdata.h"
 
@@ -116,11 +117,12 @@ TEST(XmlWriter, ReplacesTheFileAndLeavesNoTemporaryBehind) {
 
 TEST(XmlWriter, UnwritablePlacesFailWithTheirReasonAndKeepThePreviousFile) {
   TScratchDir dir("xmlw-unwritable");
-  const std::string cannotOpen =
-      "Operating System cannot open file for writing, maybe the file is readonly.";
+  const std::string cannotOpen = CannotOpenForWritingText;
   const std::string readOnly = dir.File("ro.xml");
   WriteFileBytes(readOnly, "keep me");
   ::chmod(readOnly.c_str(), 0444);
+  const std::string plain = dir.File("plain.txt");
+  WriteFileBytes(plain, "keep me too");
   std::filesystem::create_directory(dir.File("locked"));
   ::chmod(dir.File("locked").c_str(), 0555);
   const struct {
@@ -128,9 +130,11 @@ TEST(XmlWriter, UnwritablePlacesFailWithTheirReasonAndKeepThePreviousFile) {
   } rows[] = {
       {readOnly, cannotOpen},
       {dir.File("missing/x.xml"), cannotOpen},
-      {dir.Path().string(), cannotOpen},  // a folder is no file
+      {plain + "/under_a_file.xml", cannotOpen},  // a regular file is no folder
+      {dir.Path().string(), cannotOpen},          // a folder is no file
       {dir.File("locked/x.xml"), cannotOpen},
-      {"/dev/full", "Operating System could not write the file, maybe the disk is full."},
+      {"/proc/zenolith.xml", cannotOpen},  // not even root may create a file here
+      {"/dev/full", CouldNotWriteText},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.Path);
@@ -142,6 +146,11 @@ TEST(XmlWriter, UnwritablePlacesFailWithTheirReasonAndKeepThePreviousFile) {
     EXPECT_EQ(error, row.Message);
   }
   EXPECT_EQ(FileBytes(readOnly), "keep me");
+  EXPECT_EQ(FileBytes(plain), "keep me too");
+  // No temporary file is left behind.
+  ::chmod(dir.File("locked").c_str(), 0755);
+  EXPECT_EQ(FolderListing(dir.Path()), (std::vector<std::string>{"locked", "plain.txt", "ro.xml"}));
+  EXPECT_TRUE(std::filesystem::is_empty(dir.File("locked")));
 }
 
 TEST(XmlTree, AddDeleteAfterAndLastKeepTheChildList) {

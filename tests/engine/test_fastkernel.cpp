@@ -29,21 +29,6 @@ std::vector<TKernelIsa> SupportedIsas() {
   return isas;
 }
 
-// Odd sizes, so that every vector width ends a band with parked lanes.
-TKernelParams Picture(int formula, int map, int width = 37, int height = 23) {
-  TKernelParams p;
-  p.Formula = formula;
-  p.MapField = map;
-  p.XResolution = width;
-  p.YResolution = height;
-  p.MaxDepth = 100;
-  if (map == C) {
-    p.Left = -2.2;
-    p.Right = 1.1;
-  }
-  return p;
-}
-
 TKernelParams Area(TKernelParams p, double left, double right, double top, double bottom) {
   p.Left = left;
   p.Right = right;

@@ -33,23 +33,12 @@ TOptions Coalesced(TKernel kernel, int workers, TComputePool* pool) {
   return options;
 }
 
-TKernelParams Picture(int formula, int map, int width, int height) {
-  TKernelParams p;
-  p.Formula = formula;
-  p.MapField = map;
-  p.XResolution = width;
-  p.YResolution = height;
-  p.MaxDepth = 120;
-  if (map == TKernelParams::MapC) p.Left = -2.2;
-  return p;
-}
-
 TEST(CoalescedWriter, EveryFormulaAndMapModeMatchesTheReferenceOnOneAndSeveralWorkers) {
   TComputePool pool(3);
   for (int formula = 0; formula < TKernelParams::FormulaCount; ++formula)
     for (int map : {TKernelParams::MapZ, TKernelParams::MapC, TKernelParams::MapD})
       for (int workers : {1, 0}) {
-        TKernelParams p = Picture(formula, map, 45, 31);
+        TKernelParams p = Picture(formula, map, 45, 31, 120);
         p.ColorMode = formula % 2;
         p.MaxCycle = map;
         const auto expected = ComputeWhole(p);
@@ -79,7 +68,7 @@ TEST(CoalescedWriter, EveryFormulaAndMapModeMatchesTheReferenceOnOneAndSeveralWo
 
 TEST(CoalescedWriter, WorkersNeverWaitForTheGuiThread) {
   TComputePool pool(3);
-  const TKernelParams p = Picture(0, TKernelParams::MapC, 64, 40);
+  const TKernelParams p = Picture(0, TKernelParams::MapC, 64, 40, 120);
   const auto expected = ComputeWhole(p);
   TFractArray array(p.XResolution, p.YResolution);
   TRecordingView view(array, expected.get());
@@ -123,7 +112,7 @@ TEST(CoalescedWriter, StopWaitsOnlyForTheBandsInProgress) {
     }
   }
   // A writer stopped before it started never runs and does not need waiting for.
-  const TKernelParams p = Picture(0, TKernelParams::MapZ, 8, 8);
+  const TKernelParams p = Picture(0, TKernelParams::MapZ, 8, 8, 120);
   TFractArray array(8, 8);
   TRecordingView view(array);
   TCallQueue gui;
@@ -179,7 +168,7 @@ public:
 
 TEST(CoalescedWriter, SimultaneousViewsShareTheWorkersBandByBand) {
   TComputePool pool(1);
-  const TKernelParams p = Picture(0, TKernelParams::MapC, 40, 30);  // ten bands each
+  const TKernelParams p = Picture(0, TKernelParams::MapC, 40, 30, 120);  // ten bands each
   TFractArray arrayA(40, 30), arrayB(40, 30);
   TRecordingView viewA(arrayA), viewB(arrayB);
   TSnapshotDispatcher gui(arrayA, arrayB);
@@ -209,10 +198,10 @@ TEST(CoalescedWriter, ManyViewsStartedAndStoppedAtRandomKeepOnlyFinishedColumns)
     std::unique_ptr<TRecordingView> Client;
     std::unique_ptr<TThreadVolumeWriter> Writer;
   };
-  TKernelParams deep = Picture(0, TKernelParams::MapC, 37, 25);
+  TKernelParams deep = Picture(0, TKernelParams::MapC, 37, 25, 120);
   deep.MaxDepth = 3000;
-  const TKernelParams pictures[] = {deep, Picture(4, TKernelParams::MapD, 30, 17),
-                                    Picture(10, TKernelParams::MapZ, 21, 19)};
+  const TKernelParams pictures[] = {deep, Picture(4, TKernelParams::MapD, 30, 17, 120),
+                                    Picture(10, TKernelParams::MapZ, 21, 19, 120)};
   std::vector<std::unique_ptr<TFractArray>> expected;
   for (const auto& p : pictures) expected.push_back(ComputeWhole(p));
   for (int round = 0; round < 40; ++round) {
@@ -253,7 +242,7 @@ TEST(CoalescedWriter, ManyViewsStartedAndStoppedAtRandomKeepOnlyFinishedColumns)
 }
 
 TEST(EachBandWriter, TheFastKernelKeepsTheBandByBandProgress) {
-  const TKernelParams p = Picture(1, TKernelParams::MapC, 13, 9);
+  const TKernelParams p = Picture(1, TKernelParams::MapC, 13, 9, 120);
   const auto expected = ComputeWhole(p);
   TFractArray array(13, 9);
   TRecordingView view(array, expected.get());

@@ -161,42 +161,6 @@ TEST_F(UnitFract, SavedAsFileLoadsBackIntoTheWindow) {
   EXPECT_TRUE(Presenter.Messages.empty());
 }
 
-TEST_F(UnitFract, FailingWriteIsReportedAndNeverSuccess) {
-  TFakeWindow window;
-  const struct {
-    std::string Path;
-    std::string Reason;
-  } rows[] = {
-      {Dir.File("missing/doc.zlf"),
-       "Operating System cannot open file for writing, maybe the file is readonly."},
-      {"/dev/full", "Operating System could not write the file, maybe the disk is full."},
-  };
-  for (const auto& row : rows) {
-    Presenter.Clear();
-    TUnitFract unit("doc", row.Path);
-    unit.SetWindow(&window);
-    unit.MarkModified();
-    EXPECT_FALSE(unit.Save()) << row.Path;
-    ASSERT_EQ(Presenter.Messages.size(), 1u);
-    EXPECT_EQ(Presenter.Messages[0].Text, "Cannot save Fractal File: " + row.Reason + ".");
-    EXPECT_EQ(Presenter.Messages[0].Title, "FileError");
-    EXPECT_EQ(Presenter.Messages[0].Icon, TMsgIcon::Information);
-    EXPECT_TRUE(unit.Modified());
-  }
-}
-
-TEST_F(UnitFract, ReadOnlyFileIsKeptWhenSavingFails) {
-  TFakeWindow window;
-  const std::string path = Dir.File("ro.zlf");
-  WriteFileBytes(path, "old contents");
-  std::filesystem::permissions(path, std::filesystem::perms::owner_read);
-  TUnitFract unit("doc", path);
-  unit.SetWindow(&window);
-  EXPECT_FALSE(unit.SaveAs(path));
-  EXPECT_EQ(Presenter.Messages.size(), 1u);
-  EXPECT_EQ(FileBytes(path), "old contents");
-}
-
 TEST_F(UnitFract, LoadAddsThePositionOnlyToReaderMessages) {
   const std::string good = SavedText(TFakeWindow(), Dir);
   // Line 6 is "  <View />", line 7 the colouring, line 8 "  <Fractal>".

@@ -208,7 +208,7 @@ TEST_F(Export, CancelStopsTheComputationAtOnceAndWritesNothing) {
 TEST_F(Export, SizeTooLargeForMemoryGetsTheMemoryMessage) {
   TScratchDir dir("extras_export_memory");
   AddWave(SmallMandelbrot());
-  for (const int side : {2000000000, 100000}) {
+  for (const int side : {2000000000, 1000000}) {  // beyond any machine's memory
     SCOPED_TRACE(side);
     Prompter.Messages.clear();
     EXPECT_FALSE(Form->ExportImageFile(dir.File("huge.png"), side, side, false));
@@ -242,12 +242,8 @@ TEST_F(Export, FilesThatCannotBeWrittenAreReportedAndKeepWhatWasThere) {
   EXPECT_EQ(FolderListing(dir.Path()), std::vector<std::string>{"taken.png"});
 }
 
-TEST_F(Export, ExportImageAndTheRecentFilesHaveTheirCaptionsInTheFileMenu) {
-  // Their places in the menu are checked with the other menu entries.
-  EXPECT_EQ(Form->MenuRecentFiles->title(), "Recent &Files");
-  EXPECT_EQ(Form->ExportImage->text(), "&Export Image...");
-  // Only a fractal window can be exported.
-  EXPECT_FALSE(Form->ExportImage->isEnabled());
+TEST_F(Export, OnlyAFractalWindowCanBeExported) {
+  // Disabled without a window: checked with the other commands.
   AddWave(SmallMandelbrot());
   Form->UpdateActions();
   EXPECT_TRUE(Form->ExportImage->isEnabled());

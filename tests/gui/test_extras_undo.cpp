@@ -1,7 +1,5 @@
 // Undo and redo: the orbit journal, the history and its saved state, and the Edit menu on
 // real fractal windows.
-#include <QMenuBar>
-
 #include "engine/TKernelParams.h"
 #include "gui/TDlgFractal.h"
 #include "gui/TDlgVoldViewProps.h"
@@ -193,36 +191,22 @@ TEST(ViewState, ComparesWhatAFileStoresAndTheOrbits) {
   EXPECT_FALSE(grouping.SameOrbits(base));
 }
 
-using Undo = ExtrasFixture;
+class Undo : public ExtrasFixture {
+protected:
+  // A window on a copy of the fixture fractal, its view width x height pixels.
+  TMDIChildWave* OpenSized(int width, int height) {
+    TMDIChildWave* child = OpenCopy(Dir, "m.zlf");
+    if (child) SetViewSize(child, width, height);
+    return child;
+  }
 
-TEST_F(Undo, EditMenuSitsBetweenFileAndProjectWithItsActions) {
-  const QList<QAction*> bar = Form->menuBar()->actions();
-  const qsizetype edit = bar.indexOf(Form->MenuEdit->menuAction());
-  ASSERT_GE(edit, 1);
-  EXPECT_EQ(bar[edit - 1], Form->MenuFile->menuAction());
-  EXPECT_EQ(bar[edit + 1], Form->MenuProject->menuAction());
-  EXPECT_EQ(Form->MenuEdit->title(), "&Edit");
-  const QList<QAction*> entries = Form->MenuEdit->actions();
-  ASSERT_EQ(entries.size(), 4);
-  EXPECT_EQ(entries[0], Form->Undo);
-  EXPECT_EQ(entries[1], Form->Redo);
-  EXPECT_TRUE(entries[2]->isSeparator());
-  EXPECT_EQ(entries[3], Form->DeleteUndo);
-  // Undo and Delete Undo are in the table of every action.
-  EXPECT_EQ(Form->Redo->text(), "&Redo");
-  EXPECT_EQ(Form->Redo->shortcut(), QKeySequence(QStringLiteral("Ctrl+Y")));
-  EXPECT_EQ(Form->Redo->toolTip(), "Redo");
-  EXPECT_EQ(Form->Redo->statusTip(), "Redo the last undone action");
-  // Nothing to undo without a window.
-  for (QAction* a : {Form->Undo, Form->Redo, Form->DeleteUndo}) EXPECT_FALSE(a->isEnabled());
-}
+  TScratchDir Dir{"extras_undo"};
+};
 
 TEST_F(Undo, UndoAfterZoomRestoresTheExactAreaAndTheSavedState) {
-  TScratchDir dir("extras_undo_zoom");
-  TMDIChildWave* child = OpenCopy(dir, "m.zlf");
+  TMDIChildWave* child = OpenSized(200, 160);
   ASSERT_NE(child, nullptr);
   TViewWave* view = child->GetView();
-  SetViewSize(child, 200, 160);
   ASSERT_TRUE(WaitForPicture(view));
   const TArea opened = AreaOf(child);
   const std::string openedColours = Xml(child->GetViewProps());
@@ -267,11 +251,9 @@ TEST_F(Undo, UndoAfterZoomRestoresTheExactAreaAndTheSavedState) {
 }
 
 TEST_F(Undo, SavingMovesTheSavedStateAndAChangeForgetsRedo) {
-  TScratchDir dir("extras_undo_save");
-  TMDIChildWave* child = OpenCopy(dir, "m.zlf");
+  TMDIChildWave* child = OpenSized(200, 160);
   ASSERT_NE(child, nullptr);
   TViewWave* view = child->GetView();
-  SetViewSize(child, 200, 160);
   child->SetMouseMode(mmZoomOut);
   Click(view, QPoint(100, 80));
   const TArea zoomed = AreaOf(child);
@@ -386,8 +368,7 @@ TEST_F(Undo, OrbitCommandsAreUndoneOneByOne) {
 }
 
 TEST_F(Undo, PropertiesAndRevertAreUndoneAndEachWindowHasItsOwnHistory) {
-  TScratchDir dir("extras_undo_props");
-  TMDIChildWave* child = OpenCopy(dir, "m.zlf");
+  TMDIChildWave* child = OpenCopy(Dir, "m.zlf");
   ASSERT_NE(child, nullptr);
   const int depth = child->GetParams().MaxDepth.GetInt();
   WhenDialog<TDlgFractal>([](TDlgFractal* dialog) {

@@ -3,6 +3,7 @@
 // leaves the previous project readable.
 #include <sys/stat.h>
 
+#include "core/safefile.h"
 #include "gui/TDlgColorPalette1D.h"
 #include "support/filesizelimit.h"
 #include "wavetestsupport.h"
@@ -11,9 +12,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string CannotOpen =
-    "Operating System cannot open file for writing, maybe the file is readonly.";
-const std::string DiskFull = "Operating System could not write the file, maybe the disk is full.";
+const std::string CannotOpen = CannotOpenForWritingText;
+const std::string DiskFull = CouldNotWriteText;
 const std::string Previous = "previous contents\r\n";
 
 }  // namespace
@@ -35,11 +35,10 @@ protected:
 TEST_F(HostileFaults, SaveWhereNothingCanBeWrittenKeepsThePreviousFileAndSaysSo) {
   TMDIChildWave* child = OpenCopy(Dir, "w.zlf");
   child->MarkModified();
-  const std::string plain = Dir.File("plain.txt");
-  WriteFileBytes(plain, Previous);
 
-  // The three commands that write a file, each given `path` by its save dialog. The project
-  // command closes the windows, so it runs last.
+  // The three commands that write a file, each given a read-only file by its save dialog (the
+  // reasons of other places come from the one writer they share). The project command closes
+  // the windows, so it runs last.
   TColorPalette1DItem palette(0x000000, 0xFFFFFF);
   TDlgColorPalette1D editor(Form.get(), palette);
   const struct {
@@ -62,21 +61,16 @@ TEST_F(HostileFaults, SaveWhereNothingCanBeWrittenKeepsThePreviousFileAndSaysSo)
     const std::string readOnly = Dir.File(std::string("read_only.") + saver.Kind);
     WriteFileBytes(readOnly, Previous);
     ASSERT_EQ(::chmod(readOnly.c_str(), 0444), 0);
-    const struct {
-      std::string Path, Reason;
-    } targets[] = {
-        {plain + "/under_a_file." + saver.Kind, CannotOpen},
-        {std::string("/proc/zenolith.") + saver.Kind, CannotOpen},  // not even root may
-        {"/dev/full", DiskFull},
-        {readOnly, CannotOpen},
-    };
-    for (const auto& target : targets) {
-      SCOPED_TRACE(std::string(saver.Kind) + " to " + target.Path);
+    std::vector<std::string> targets = {readOnly};
+    // A project is also written where not even root may create a file.
+    if (std::string(saver.Kind) == "kvp") targets.push_back("/proc/zenolith.kvp");
+    for (const std::string& target : targets) {
+      SCOPED_TRACE(std::string(saver.Kind) + " to " + target);
       Prompter.Messages.clear();
-      Prompter.SaveAnswers = {target.Path};
+      Prompter.SaveAnswers = {target};
       saver.Save();
       EXPECT_TRUE(Prompter.ShowedOnly(
-          saver.Prefix + target.Reason + (std::string(saver.Kind) == "kvp" ? "" : "."),
+          saver.Prefix + CannotOpen + (std::string(saver.Kind) == "kvp" ? "" : "."),
           "FileError"));
       EXPECT_EQ(Form->BusyDepth(), 0);
     }
@@ -87,13 +81,11 @@ TEST_F(HostileFaults, SaveWhereNothingCanBeWrittenKeepsThePreviousFileAndSaysSo)
       EXPECT_TRUE(child->GetUnitFract()->Modified());
     }
   }
-  EXPECT_EQ(FileBytes(plain), Previous);
   EXPECT_EQ(FileBytes(Dir.File("w.zlf")), FileBytes(TestData("gui/mandelbrot.zlf")));
   // Nothing was left behind: no temporary files, no folders of copies.
   EXPECT_EQ(FolderListing(Dir.Path()),
-            (std::vector<std::string>{"plain.txt", "read_only.cp1", "read_only.kvp",
-                                      "read_only.zlf", "w.zlf"}));
-  EXPECT_FALSE(fs::exists("/dev/fullTempSaveFiles"));
+            (std::vector<std::string>{"read_only.cp1", "read_only.kvp", "read_only.zlf",
+                                      "w.zlf"}));
 }
 
 TEST_F(HostileFaults, ProjectSaveFailingAtEachStepLeavesThePreviousProjectReadable) {

@@ -77,10 +77,16 @@ TEST_F(MainFormActions, EveryKeyHasOneActionAndWorksWhateverTheMenusShow) {
 }
 
 TEST_F(MainFormActions, MenusHoldTheirEntriesInOrder) {
+  QList<QAction*> bar;
+  for (QMenu* menu : {Form->MenuFile, Form->MenuEdit, Form->MenuProject, Form->MenuFractal,
+                      Form->MenuMode, Form->MenuWindow, Form->MenuHelp})
+    bar << menu->menuAction();
+  EXPECT_EQ(Form->menuBar()->actions(), bar);
   EXPECT_EQ(Entries(Form->MenuFile),
             QStringList({"FileNewWave", "FileOpenWave", "RecentFiles", "DuplicateWave", "-",
                          "FileClose", "FileSave", "FileSaveAs", "ExportImage", "-",
                          "RegisterItem(hidden)", "-", "OptionsItem(hidden)", "FileExit"}));
+  EXPECT_EQ(Entries(Form->MenuEdit), QStringList({"Undo", "Redo", "-", "DeleteUndo"}));
   EXPECT_EQ(Entries(Form->MenuProject),
             QStringList({"ProjectNewItem", "ProjectOpenItem", "ProjectCloseItem", "-",
                          "ProjectSaveItem", "ProjectExportItem"}));
@@ -123,8 +129,9 @@ TEST_F(MainFormActions, WithoutWindowTheFractalMenusAndCommandsAreOff) {
   EXPECT_TRUE(Form->MenuProject->menuAction()->isVisible());
   EXPECT_TRUE(Form->MenuHelp->menuAction()->isVisible());
   ExpectFractalCommands(false);
-  for (QAction* a : {Form->FileSave, Form->FileSaveAs, Form->FileRevert, Form->ProjectClose,
-                     Form->ProjectSave, Form->ProjectExport}) {
+  for (QAction* a : {Form->FileSave, Form->FileSaveAs, Form->FileRevert, Form->ExportImage,
+                     Form->ProjectClose, Form->ProjectSave, Form->ProjectExport, Form->Undo,
+                     Form->Redo, Form->DeleteUndo}) {
     EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
   }
   for (QAction* a : {Form->FileNewWave, Form->FileOpenWave, Form->FileClose, Form->ProjectOpen,

@@ -1,7 +1,6 @@
 // Projects in the main window: saving the windows into a project and reading them back, the
-// project commands and their dialogs, failing saves and broken project files.
+// project commands and their dialogs, and broken project files.
 #include <QMdiArea>
-#include <sys/stat.h>
 
 #include "core/TXMLItem.h"
 #include "core/xmlread.h"
@@ -146,45 +145,6 @@ TEST_F(Project, ProjectDialogsAskForProjectFiles) {
     EXPECT_EQ(Form->ProjectFile, ProjectPath);
   }
   EXPECT_FALSE(fs::exists(ProjectPath));
-}
-
-TEST_F(Project, FailedSaveLeavesThePreviousProjectReadable) {
-  TMDIChildWave* child = OpenCopy(Dir, "w.zlf");
-  TFractProps params = child->GetParams();
-  params.MaxDepth.SetInt(77);
-  child->SetParams(params);
-  child->MarkModified();
-  ASSERT_TRUE(Form->SaveProject(ProjectPath, false));
-  const std::string previous = FileBytes(ProjectPath);
-  const std::string previousCopy = FileBytes(Folder + "/savedProjectWindowFile0.wav");
-
-  params.MaxDepth.SetInt(99);
-  child->SetParams(params);
-  ASSERT_EQ(::chmod(ProjectPath.c_str(), 0444), 0);
-  EXPECT_FALSE(Form->SaveProject(ProjectPath, false));
-  EXPECT_TRUE(Prompter.ShowedOnly("Cannot save Project File: Operating System cannot open file "
-                                  "for writing, maybe the file is readonly.",
-                                  "FileError"));
-  EXPECT_EQ(FileBytes(ProjectPath), previous);
-  EXPECT_EQ(FileBytes(Folder + "/savedProjectWindowFile0.wav"), previousCopy);
-  EXPECT_EQ(FileBytes(Folder + "/newProjectWindowFile0.wav"), FileText(child));
-
-  child->CloseWithoutQuery();
-  Form->OpenProjectFile(ProjectPath);
-  ASSERT_NE(Form->ActiveWaveWindow(), nullptr);
-  EXPECT_EQ(Form->ActiveWaveWindow()->GetParams().MaxDepth.GetInt(), 77);
-}
-
-TEST_F(Project, SaveWhereNothingCanBeWrittenIsReported) {
-  // Nobody, not even root, may create files in /proc.
-  EXPECT_FALSE(Form->SaveProject("/proc/p.kvp", false));
-  AddWave(SmallMandelbrot(), {}, "Fresh");
-  EXPECT_FALSE(Form->SaveProject("/proc/p.kvp", false));
-  EXPECT_EQ(Prompter.Texts(),
-            std::vector<std::string>(
-                {"Cannot save Project File: Operating System cannot open file for writing, maybe "
-                 "the file is readonly.",
-                 "Cannot save Project File: Cannot create the folder \"/proc/pTempSaveFiles\"."}));
 }
 
 TEST_F(Project, BrokenProjectIsReportedOnceAndKeepsTheWindowsOpened) {

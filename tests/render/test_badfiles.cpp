@@ -24,11 +24,6 @@ struct TBadFile {
   std::string Message;
 };
 
-// Both records as text, to compare every stored field at once.
-std::string Text(const TStoredFractal& f) {
-  return ElementText(*f.View.WriteXML()) + ElementText(*f.Params.WriteXML());
-}
-
 // A window's records unlike the defaults, so that a partly applied file would show.
 TStoredFractal Held() {
   TStoredFractal f;
@@ -116,7 +111,7 @@ TEST_F(BadFiles, EachBrokenFractalFileGivesItsMessageAndKeepsTheWindow) {
     EXPECT_FALSE(TStoredFractal::LoadFile(TestData(std::string("bad/") + file.Name), window, error))
         << file.Name;
     EXPECT_EQ(error, file.Message) << file.Name;
-    EXPECT_EQ(Text(window), Text(Held())) << file.Name;
+    EXPECT_EQ(StoredText(window), StoredText(Held())) << file.Name;
   }
   // Reading is silent: the caller shows the one message.
   for (const auto& m : Presenter.Messages) ADD_FAILURE() << m.Text;
@@ -156,7 +151,7 @@ TEST_F(BadFiles, WrongVersionIsReportedTwiceAndTheFileIsStillRead) {
   TStoredFractal window = Held();
   std::string error;
   ASSERT_TRUE(TStoredFractal::LoadFile(TestData("bad/wrong_version.zlf"), window, error)) << error;
-  EXPECT_EQ(Text(window), Text(TStoredFractal()));
+  EXPECT_EQ(StoredText(window), StoredText(TStoredFractal()));
 
   TColorPalette1DItem palette = HeldPalette();
   ASSERT_TRUE(palette.LoadFromFile(TestData("bad/wrong_version.cp1"), error)) << error;
@@ -223,7 +218,7 @@ TEST_F(BadFiles, HugeFilesAreReadOrRefusedWithTheirMessage) {
     TStoredFractal held = Held();
     EXPECT_FALSE(TStoredFractal::LoadFile(path, held, error));
     EXPECT_EQ(error, row.Message);
-    EXPECT_EQ(Text(held), Text(Held()));
+    EXPECT_EQ(StoredText(held), StoredText(Held()));
   }
 
   // Beyond 64 MB a file is not read at all: its tokens alone could fill the memory.
@@ -238,7 +233,7 @@ TEST_F(BadFiles, HugeFilesAreReadOrRefusedWithTheirMessage) {
   TStoredFractal held = Held();
   EXPECT_FALSE(TStoredFractal::LoadFile(tooLarge, held, error));
   EXPECT_EQ(error, tooLargeMessage);
-  EXPECT_EQ(Text(held), Text(Held()));
+  EXPECT_EQ(StoredText(held), StoredText(Held()));
   TColorPalette1DItem kept = HeldPalette();
   EXPECT_FALSE(kept.LoadFromFile(tooLarge, error));
   EXPECT_EQ(error, tooLargeMessage);
@@ -262,5 +257,5 @@ TEST_F(BadFiles, ValuesAtTheEdgeOfTheirRangeAreSavedSoThatTheFileOpensAgain) {
   EXPECT_EQ(read.Params.OuterCircle.GetDouble(), std::nextafter(1.0, 2.0));
   EXPECT_LT(read.Params.InnerDist.GetDouble(), 1.0);
   EXPECT_GT(read.View.PalOutside.GetNext()->GetDPosition(), 0.0);
-  EXPECT_EQ(Text(read), Text(written));
+  EXPECT_EQ(StoredText(read), StoredText(written));
 }

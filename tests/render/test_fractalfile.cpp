@@ -13,11 +13,6 @@
 
 namespace {
 
-// Both records as text, to compare every stored field at once.
-std::string Text(const TStoredFractal& f) {
-  return ElementText(*f.View.WriteXML()) + ElementText(*f.Params.WriteXML());
-}
-
 // A fractal unlike the defaults: percent values, MapD, a palette with an inner stop.
 TStoredFractal Unusual() {
   TStoredFractal f;
@@ -65,7 +60,7 @@ TEST_F(FractalFile, DefaultFractalIsWrittenByteForByte) {
 TEST_F(FractalFile, DefaultFileReadsBackAsTheDefaults) {
   std::string error;
   ASSERT_TRUE(TStoredFractal::LoadFile(TestData("zlf/default.zlf"), Window, error)) << error;
-  EXPECT_EQ(Text(Window), Text(TStoredFractal()));
+  EXPECT_EQ(StoredText(Window), StoredText(TStoredFractal()));
 }
 
 TEST_F(FractalFile, HandWrittenFileWithBareLineFeedsIsReadInFull) {
@@ -95,7 +90,7 @@ TEST_F(FractalFile, SavedFractalReadsBackTheSameRecords) {
   TStoredFractal read;
   std::string error;
   ASSERT_TRUE(TStoredFractal::LoadFile(path, read, error)) << error;
-  EXPECT_EQ(Text(read), Text(written));
+  EXPECT_EQ(StoredText(read), StoredText(written));
   EXPECT_EQ(read.Params.Left.GetText(), "-250 %");
   EXPECT_EQ(read.View.StrengthOutside.GetText(), "40 %");
   EXPECT_EQ(read.Params.MapField, TFractProps::MapD);
@@ -135,13 +130,13 @@ TEST_F(FractalFile, ReaderMessagesNameTheElementAndItsPosition) {
        "unexpected empty element \"MapX\", expect begin of element \"MapD\", at line 57, "
        "column 12."},
   };
-  const std::string before = Text(Window);
+  const std::string before = StoredText(Window);
   for (const auto& row : rows) {
     std::string error;
     EXPECT_FALSE(LoadBytes(ReplaceFirst(Default, row.From, row.To), error)) << row.To;
     EXPECT_EQ(error, row.Message);
     // A failed read leaves the window as it was.
-    EXPECT_EQ(Text(Window), before) << row.To;
+    EXPECT_EQ(StoredText(Window), before) << row.To;
   }
   EXPECT_TRUE(Presenter.Messages.empty());
 }
@@ -149,11 +144,11 @@ TEST_F(FractalFile, ReaderMessagesNameTheElementAndItsPosition) {
 TEST_F(FractalFile, LoadFileKeepsTheRecordsOnFailure) {
   const std::string path = Dir.File("bad.zlf");
   WriteFileBytes(path, ReplaceFirst(Default, "<M>3</M>", "<M>0</M>"));
-  const std::string before = Text(Window);
+  const std::string before = StoredText(Window);
   std::string error;
   EXPECT_FALSE(TStoredFractal::LoadFile(path, Window, error));
   EXPECT_EQ(error, "In M: Value must be positive and more than 0. At line 65, column 7.");
-  EXPECT_EQ(Text(Window), before);
+  EXPECT_EQ(StoredText(Window), before);
 
   error = "stale";
   EXPECT_FALSE(TStoredFractal::LoadFile(Dir.File("missing.zlf"), Window, error));
@@ -181,7 +176,7 @@ TEST_F(FractalFile, ViewPartIsAMarkerThenTheColouringThenTheParameters) {
   int line = 0;
   int column = 0;
   ASSERT_TRUE(ReadViewXML(view, read.View, read.Params, error, line, column)) << error;
-  EXPECT_EQ(Text(read), Text(Window));
+  EXPECT_EQ(StoredText(read), StoredText(Window));
 }
 
 TEST_F(FractalFile, GrammarIsRegisteredForDocuments) {

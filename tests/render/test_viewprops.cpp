@@ -17,14 +17,6 @@ const TDTDCompound& ViewGrammar() {
   return *root;
 }
 
-std::string Text(const TVoldViewProps& props) { return ElementText(*props.WriteXML()); }
-
-std::string Text(const TColorPalette1DItem& palette) {
-  TXMLComplexElement xml("ColorPalette1D");
-  palette.WriteXML(xml);
-  return ElementText(xml);
-}
-
 // Reads `xml` (a "FractalView" element) into `props`.
 TRecordRead Read(TVoldViewProps& props, const std::string& xml) {
   return ReadRecord(props, ViewGrammar(), xml);
@@ -72,19 +64,19 @@ TEST(ViewProps, DefaultRecordWritesTheFractalViewOfTheDefaultFile) {
 
 TEST(ViewProps, CopiesOwnTheirPalettes) {
   const TVoldViewProps original = Unusual(15);
-  const std::string before = Text(original);
+  const std::string before = Xml(original);
   TVoldViewProps copy(original);
   TVoldViewProps assigned;
   assigned = original;
-  EXPECT_EQ(Text(copy), before);
-  EXPECT_EQ(Text(assigned), before);
+  EXPECT_EQ(Xml(copy), before);
+  EXPECT_EQ(Xml(assigned), before);
   for (TVoldViewProps* p : {&copy, &assigned}) {
     p->PalOutside.AddItem(unitFactorPosMoreLess1(0.75), 0x999999);
     p->PalDepthInside.SetColorBefore(0xABCDEF);
     p->PalDepthBackgroundInside.GetLast()->SetColorBefore(0xABCDEF);
     p->PalDepthForegroundInside.AddItem(unitFactorPosMoreLess1(0.5), 0x999999);
   }
-  EXPECT_EQ(Text(original), before);
+  EXPECT_EQ(Xml(original), before);
   EXPECT_EQ(copy.StrengthOutside.GetText(), "12.5 %");
 }
 
@@ -95,17 +87,17 @@ TEST(ViewProps, EveryFieldRoundTripsWithEachUsePaletteFlagInBothStates) {
     read.SensOutside = SensLow;
     read.SensInside = SensVeryHigh;
     read.MaxDepthColor = 0x123123;
-    const TRecordRead r = Read(read, Text(written));
+    const TRecordRead r = Read(read, Xml(written));
     ASSERT_TRUE(r.Ok) << r.ErrorText;
     EXPECT_EQ(read.UsePalOutside, (flags & 1) != 0) << flags;
     EXPECT_EQ(read.UsePalDepthInside, (flags & 2) != 0) << flags;
     EXPECT_EQ(read.UsePalDepthBackgroundInside, (flags & 4) != 0) << flags;
     EXPECT_EQ(read.UsePalDepthForegroundInside, (flags & 8) != 0) << flags;
-    EXPECT_EQ(Text(read), Text(written)) << flags;
+    EXPECT_EQ(Xml(read), Xml(written)) << flags;
   }
   // The texts agree only if the fields do; spot-check that they are not all defaults.
   TVoldViewProps read;
-  ASSERT_TRUE(Read(read, Text(Unusual(5))).Ok);
+  ASSERT_TRUE(Read(read, Xml(Unusual(5))).Ok);
   EXPECT_EQ(read.StrengthOutside.GetDouble(), 0.125);
   EXPECT_EQ(read.StrengthOutside.GetUnitKind(), ukPercent);
   EXPECT_EQ(read.ColorForegroundInside, 0x0A0A0Au);
@@ -118,7 +110,7 @@ TEST(ViewProps, EverySensitivityNameRoundTripsOnBothSides) {
     TVoldViewProps written;
     written.SensOutside = static_cast<TSensitivity>(s);
     written.SensInside = static_cast<TSensitivity>(3 - s);
-    const std::string xml = Text(written);
+    const std::string xml = Xml(written);
     EXPECT_NE(xml.find(std::string("<") + SensitivityName(written.SensOutside) + " />"),
               std::string::npos);
     TVoldViewProps read;
@@ -132,10 +124,10 @@ TEST(ViewProps, EverySensitivityNameRoundTripsOnBothSides) {
 TEST(ViewProps, PercentStrengthIsReadAsAFractionAndWrittenBackInPercent) {
   TVoldViewProps p;
   const std::string xml =
-      ReplaceFirst(Text(TVoldViewProps()), "<Strength>2.5</Strength>", "<Strength>50%</Strength>");
+      ReplaceFirst(Xml(TVoldViewProps()), "<Strength>2.5</Strength>", "<Strength>50%</Strength>");
   ASSERT_TRUE(Read(p, xml).Ok);
   EXPECT_EQ(p.StrengthOutside.GetDouble(), 0.5);
-  EXPECT_NE(Text(p).find("<Strength>50 %</Strength>"), std::string::npos);
+  EXPECT_NE(Xml(p).find("<Strength>50 %</Strength>"), std::string::npos);
 }
 
 TEST(ViewProps, BadValuesAreRefusedWithTheElementsMessageAndPosition) {
@@ -162,7 +154,7 @@ TEST(ViewProps, BadValuesAreRefusedWithTheElementsMessageAndPosition) {
   };
   for (const auto& row : rows) {
     TVoldViewProps p;
-    const TRecordRead r = Read(p, ReplaceFirst(Text(TVoldViewProps()), row.From, row.To));
+    const TRecordRead r = Read(p, ReplaceFirst(Xml(TVoldViewProps()), row.From, row.To));
     EXPECT_FALSE(r.Ok) << row.To;
     EXPECT_EQ(r.ErrorText, row.Message);
     EXPECT_EQ(r.Line, row.Line) << row.To;
@@ -174,7 +166,7 @@ TEST(ViewProps, ColoursAreReadFirstThenOutsideThenInside) {
   const TVoldViewProps file = Unusual(15);
   TVoldViewProps p;
   // A bad cursor colour: only the maximum-depth colour is taken.
-  TRecordRead r = Read(p, ReplaceFirst(Text(file), "<CursorColor>00FF00", "<CursorColor>GG"));
+  TRecordRead r = Read(p, ReplaceFirst(Xml(file), "<CursorColor>00FF00", "<CursorColor>GG"));
   ASSERT_FALSE(r.Ok);
   EXPECT_EQ(r.ErrorText, "In CursorColor: Invalid Hexdecimal value: \"GG\".");
   EXPECT_EQ(p.MaxDepthColor, 0xFFFFFFu);
@@ -183,12 +175,12 @@ TEST(ViewProps, ColoursAreReadFirstThenOutsideThenInside) {
 
   // A bad inside strength: the colours and all of Outside are taken, Inside is not.
   p = TVoldViewProps();
-  r = Read(p, ReplaceFirst(Text(file), "<Strength>0.75", "<Strength>0"));
+  r = Read(p, ReplaceFirst(Xml(file), "<Strength>0.75", "<Strength>0"));
   ASSERT_FALSE(r.Ok);
   EXPECT_EQ(p.CursorColor, 0x00FF00u);
   EXPECT_EQ(p.SensOutside, SensVeryHigh);
   EXPECT_TRUE(p.UsePalOutside);
-  EXPECT_EQ(Text(p.PalOutside), Text(file.PalOutside));
+  EXPECT_EQ(Xml(p.PalOutside), Xml(file.PalOutside));
   EXPECT_EQ(p.ForegroundColorOutside, 0x040506u);
   EXPECT_EQ(p.SensInside, SensLow);  // set from the element before the strength
   EXPECT_EQ(p.StrengthInside.GetDouble(), 3.5);
@@ -199,20 +191,20 @@ TEST(ViewProps, FailedPaletteReadKeepsThatPalette) {
   TVoldViewProps file = Unusual(15);
   file.PalDepthInside.AddItem(unitFactorPosMoreLess1(0.375), 0x898989);
   const std::string xml =
-      ReplaceFirst(Text(file), "<Position>0.375</Position>", "<Position>1.5</Position>");
+      ReplaceFirst(Xml(file), "<Position>0.375</Position>", "<Position>1.5</Position>");
   TVoldViewProps p;
-  const std::string before = Text(p.PalDepthInside);
+  const std::string before = Xml(p.PalDepthInside);
   const TRecordRead r = Read(p, xml);
   ASSERT_FALSE(r.Ok);
   EXPECT_EQ(r.ErrorText, "In Position: Value must be less than 1.");
-  EXPECT_EQ(Text(p.PalDepthInside), before);
+  EXPECT_EQ(Xml(p.PalDepthInside), before);
   EXPECT_TRUE(p.UsePalDepthInside);  // the flag before it was taken
-  EXPECT_EQ(Text(p.PalOutside), Text(file.PalOutside));
-  EXPECT_EQ(Text(p.PalDepthBackgroundInside), Text(TVoldViewProps().PalDepthBackgroundInside));
+  EXPECT_EQ(Xml(p.PalOutside), Xml(file.PalOutside));
+  EXPECT_EQ(Xml(p.PalDepthBackgroundInside), Xml(TVoldViewProps().PalDepthBackgroundInside));
 }
 
 TEST(ViewProps, GrammarRejectsMisplacedAndMissingElements) {
-  const std::string good = Text(TVoldViewProps());
+  const std::string good = Xml(TVoldViewProps());
   TVoldViewProps p;
   TRecordRead r = Read(p, ReplaceFirst(good, "    <SensHigh />\r\n", ""));
   EXPECT_EQ(r.ErrorText,

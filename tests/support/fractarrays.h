@@ -38,6 +38,40 @@ inline TKernelParams EndlessPicture(int formula, int width, int height) {
   return p;
 }
 
+/// A width x height picture whose orbits on the real axis of the Mandelbrot set at c = -1.9 are
+/// chaotic: they neither escape nor settle, and with InnerDist 1e-300 (its square is 0) no cycle
+/// is ever seen, so at the deepest limit only a stop ends a pixel.
+inline TKernelParams EndlessChaos(int width, int height, int maxCycle) {
+  TKernelParams p;
+  p.XResolution = width;
+  p.YResolution = height;
+  p.MapField = TKernelParams::MapC;
+  p.Left = p.Right = -1.9;
+  p.Top = p.Bottom = 0;
+  p.InnerDist = 1e-300;
+  p.MaxCycle = maxCycle;
+  p.MaxDepth = 2147483647;
+  return p;
+}
+
+/// A width x height picture of `formula` with the pixel as `map` (a TKernelParams::Map*) and
+/// the iteration limit `maxDepth`; the plane of c is moved left to hold the whole set. Odd
+/// default sizes make every vector width end a band with parked lanes.
+inline TKernelParams Picture(int formula, int map, int width = 37, int height = 23,
+                             int maxDepth = 100) {
+  TKernelParams p;
+  p.Formula = formula;
+  p.MapField = map;
+  p.XResolution = width;
+  p.YResolution = height;
+  p.MaxDepth = maxDepth;
+  if (map == TKernelParams::MapC) {
+    p.Left = -2.2;
+    p.Right = 1.1;
+  }
+  return p;
+}
+
 /// A width x height picture with the kernels' default parameters.
 inline TKernelParams PictureOfSize(int width, int height) {
   TKernelParams p;

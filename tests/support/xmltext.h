@@ -14,6 +14,26 @@ inline std::string ElementText(const TXMLItem& element, int level = 0) {
   return out;
 }
 
+/// The XML text of a record, to compare records field by field: its own element when it writes
+/// one (WriteXML()), else a palette chain (WriteXML(parent)) as a "ColorPalette1D" element with
+/// every stop.
+template <class TRecord>
+std::string Xml(const TRecord& record) {
+  if constexpr (requires { record.WriteXML(); }) {
+    return ElementText(*record.WriteXML());
+  } else {
+    TXMLComplexElement element("ColorPalette1D");
+    record.WriteXML(element);
+    return ElementText(element);
+  }
+}
+
+/// Both records of a stored fractal (colouring and parameters) as one text.
+template <class TStored>
+std::string StoredText(const TStored& fractal) {
+  return Xml(fractal.View) + Xml(fractal.Params);
+}
+
 /// Parses `xml` against `grammar` as the body of a file: it starts on line 3, after the two
 /// lines the tokenizer skips.
 inline TXMLReadResult ParseElement(const TDTDCompound& grammar, const std::string& xml) {

@@ -14,20 +14,12 @@ TScriptedPrompter::~TScriptedPrompter() {
 
 TMsgResult TScriptedPrompter::Message(const std::string& text, const std::string& title,
                                       TMsgIcon icon, TMsgButtons buttons) {
-  Messages.push_back({text, title, icon, buttons});
-  if (OnMessage) OnMessage(Messages.back());
-  if (!Answers.empty()) {
-    const TMsgResult answer = Answers.front();
-    Answers.pop_front();
-    return answer;
-  }
-  return buttons == TMsgButtons::Ok || buttons == TMsgButtons::OkCancel ? TMsgResult::Ok
-                                                                        : TMsgResult::Cancel;
+  return Record(text, title, icon, buttons);
 }
 
 TMsgResult TScriptedPrompter::Show(const std::string& text, const std::string& title,
                                    TMsgIcon icon, TMsgButtons buttons) {
-  return Message(text, title, icon, buttons);
+  return Record(text, title, icon, buttons);
 }
 
 std::vector<std::string> TScriptedPrompter::OpenFileNames(const TFileDialogRequest& request) {
@@ -56,12 +48,6 @@ std::optional<uint32_t> TScriptedPrompter::PickColor(uint32_t, const std::string
   const std::optional<uint32_t> answer = ColorAnswers.front();
   ColorAnswers.pop_front();
   return answer;
-}
-
-std::vector<std::string> TScriptedPrompter::Texts() const {
-  std::vector<std::string> texts;
-  for (const TMessage& m : Messages) texts.push_back(m.Text);
-  return texts;
 }
 
 testing::AssertionResult TScriptedPrompter::ShowedOnly(const std::string& text,

@@ -10,24 +10,20 @@
 
 #include "core/TMessagePresenter.h"
 #include "gui/TPrompter.h"
+#include "support/TRecordingPresenter.h"
 
 /// A prompter for tests: records every message and file dialog and answers from scripts. While
 /// it lives it is both the GUI prompter and the core message presenter.
-class TScriptedPrompter final : public TPrompter, public TMessagePresenter {
+class TScriptedPrompter final : public TPrompter,
+                                public TMessagePresenter,
+                                public TMessageScript {
 public:
-  struct TMessage {
-    std::string Text;
-    std::string Title;
-    TMsgIcon Icon;
-    TMsgButtons Buttons;
-  };
-
   TScriptedPrompter();
   ~TScriptedPrompter() override;
   TScriptedPrompter(const TScriptedPrompter&) = delete;
   TScriptedPrompter& operator=(const TScriptedPrompter&) = delete;
 
-  /// Answers the next message from Answers, else Ok (Ok, OkCancel) or Cancel.
+  /// Both record the message and answer it from the script.
   TMsgResult Message(const std::string& text, const std::string& title, TMsgIcon icon,
                      TMsgButtons buttons) override;
   TMsgResult Show(const std::string& text, const std::string& title, TMsgIcon icon,
@@ -40,8 +36,6 @@ public:
   /// Next entry of ColorAnswers, else cancelled.
   std::optional<uint32_t> PickColor(uint32_t initial, const std::string& title) override;
 
-  /// The texts of the messages shown so far.
-  std::vector<std::string> Texts() const;
   /// Passes when exactly one message was shown, with `text` (a text ending in "..." asks only
   /// for the start), and with `title` and `icon` when they are given.
   testing::AssertionResult ShowedOnly(const std::string& text, const std::string& title = "",
@@ -49,14 +43,10 @@ public:
   /// The one file dialog asked for, as Describe gives it, or how many there were.
   std::string OnlyFileDialog() const;
 
-  std::vector<TMessage> Messages;
   std::vector<TFileDialogRequest> FileDialogs;
-  std::deque<TMsgResult> Answers;
   std::deque<std::vector<std::string>> OpenAnswers;
   std::deque<std::string> SaveAnswers;
   std::deque<std::optional<uint32_t>> ColorAnswers;
-  /// Called while a message is "on screen" (before it returns).
-  std::function<void(const TMessage&)> OnMessage;
 
 private:
   TPrompter* PreviousPrompter;

@@ -13,35 +13,18 @@
 
 #include <gtest/gtest.h>
 
-#include "core/TXMLComplexElement.h"
 #include "gui/support/TScriptedPrompter.h"
 #include "gui/support/modal.h"
 #include "render/TColorPalette1DItem.h"
 #include "support/files.h"
 #include "support/testdata.h"
+#include "support/xmltext.h"
 
 /// '1' for each enabled widget of `widgets` and '0' for each disabled one, in order.
 inline std::string EnabledStates(std::initializer_list<const QWidget*> widgets) {
   std::string states;
   for (const QWidget* w : widgets) states += w->isEnabled() ? '1' : '0';
   return states;
-}
-
-/// The XML text of a record, to compare records field by field.
-template <class TRecord>
-std::string Xml(const TRecord& record) {
-  std::string text;
-  record.WriteXML()->Write(text, 0);
-  return text;
-}
-
-/// The XML text of a palette chain, every stop included.
-inline std::string Xml(const TColorPalette1DItem& palette) {
-  TXMLComplexElement element("ColorPalette1D");
-  palette.WriteXML(element);
-  std::string text;
-  element.Write(text, 0);
-  return text;
 }
 
 /// Copies the fixture `fixture` of tests/data to `name` in `dir`, over any file there.
