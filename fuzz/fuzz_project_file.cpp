@@ -8,8 +8,8 @@
 #include "core/TXMLItem.h"
 #include "core/xmlread.h"
 #include "fuzzsupport.h"
-#include "gui/TProjectWalker.h"
-#include "gui/projectfile.h"
+#include "engine/projectfile.h"
+#include "support/TProjectWalker.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
-# Documents and the fractal parameter record.
+# Documents, the fractal parameter record and the project file.
 target_sources(zengine PRIVATE
   TUnit.cpp
   TUnit_Project.cpp
   TFractProps.cpp
-  TUnitFract.cpp)
+  TUnitFract.cpp
+  projectfile.cpp)

@@ -11,13 +11,13 @@
 #include "core/TXMLComplexElement.h"
 #include "core/assertions.h"
 #include "core/unitInteger.h"
+#include "engine/TProjectHost.h"
 #include "engine/TUnitFract.h"
+#include "engine/projectfile.h"
 #include "gui/TMDIChildWave.h"
 #include "gui/TMainForm.h"
-#include "gui/TProjectHost.h"
 #include "gui/TPrompter.h"
 #include "gui/helpcontexts.h"
-#include "gui/projectfile.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "core/TXMLItem.h"
 #include "core/xmlread.h"
-#include "gui/projectfile.h"
+#include "engine/projectfile.h"
 #include "wavetestsupport.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "gui/projectfile.h"
+#include "engine/projectfile.h"
 
 class TUnit;
 class TXMLItem;

@@ -1,4 +1,4 @@
-#include "gui/projectfile.h"
+#include "engine/projectfile.h"
 
 #include <filesystem>
 #include <fstream>
@@ -19,9 +19,9 @@
 #include "core/safefile.h"
 #include "core/unitInteger.h"
 #include "core/xmlread.h"
+#include "engine/TProjectHost.h"
 #include "engine/TUnit.h"
 #include "engine/TUnitFract.h"
-#include "gui/TProjectHost.h"
 
 namespace fs = std::filesystem;
 

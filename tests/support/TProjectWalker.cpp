@@ -1,4 +1,4 @@
-#include "gui/TProjectWalker.h"
+#include "support/TProjectWalker.h"
 
 TProjectWalker::TProjectWalker() = default;
 

@@ -8,9 +8,10 @@
 
 #include "core/TXMLItem.h"
 #include "core/safefile.h"
-#include "gui/TProjectWalker.h"
-#include "gui/projectfile.h"
-#include "gui/support/guitest.h"
+#include "engine/projectfile.h"
+#include "support/TProjectWalker.h"
+#include "support/files.h"
+#include "support/testdata.h"
 
 namespace {
 

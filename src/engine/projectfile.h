@@ -1,7 +1,6 @@
 #pragma once
 // The project file (root "Project", extension ".kvp") and its folder of temporary copies,
 // without any window: the grammar, the walk over a parsed file, and the file steps of a save.
-// Qt-free, so that tools and fuzzers can read projects without the GUI.
 #include <iosfwd>
 #include <string>
 

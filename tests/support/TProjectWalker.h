@@ -6,7 +6,7 @@
 
 #include "engine/TUnitFract.h"
 #include "engine/TUnitWindow.h"
-#include "gui/TProjectHost.h"
+#include "engine/TProjectHost.h"
 
 /// A project host that opens no file and no window: each window's document is made empty, as
 /// if its file had been read, and the walker keeps what the project holds for inspection. Lets
