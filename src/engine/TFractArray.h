@@ -22,6 +22,9 @@ public:
   /// (8 bytes a cell) within half of the machine's physical memory.
   static bool SizeAllowed(int width, int height) noexcept;
 
+  /// Bytes of one cell: a depth and a cycle period.
+  static constexpr unsigned BytesPerCell = sizeof(float) + sizeof(int32_t);
+
   const int Width;
   const int Height;
   /// Columns 0 .. ColumnsDone - 1 are completely computed.

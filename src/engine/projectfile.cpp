@@ -16,12 +16,12 @@
 #include "core/TXMLItem.h"
 #include "core/assertions.h"
 #include "core/pathsplit.h"
-#include "core/safefile.h"
 #include "core/unitInteger.h"
 #include "core/xmlread.h"
 #include "engine/TProjectHost.h"
 #include "engine/TUnit.h"
 #include "engine/TUnitFract.h"
+#include "engine/windowname.h"
 
 namespace fs = std::filesystem;
 
@@ -94,8 +94,10 @@ bool ReadWindow(const TXMLItem* window, const std::string& projectFile, TProject
     if (!copyPath.empty()) {
       unit = host.OpenFractalFile(copyPath);
       if (!unit) return false;
-      // The copy stands in for the document's own file, which a later Save writes.
-      unit->SetFileName(file);
+      // The copy stands in for the document's own file, which a later Save writes. That file
+      // was never read here, so a project could name any file at all: it stays the document's
+      // only while it is a fractal file; otherwise Save asks for a name.
+      unit->SetFileName(ReadsAsFractalFile(file) ? file : "");
     } else if (!file.empty()) {
       unit = host.OpenFractalFile(file);
       if (!unit) return false;
@@ -108,7 +110,7 @@ bool ReadWindow(const TXMLItem* window, const std::string& projectFile, TProject
 
   std::string name;
   if (nameElement->GetElement() == "Name") {
-    name = nameElement->GetText();
+    name = WindowNameFromText(nameElement->GetText());
     if (!name.empty() && host.FindWindowByName(name) != nullptr) {
       host.ProjectNameExists(file, name);
       name.clear();
@@ -120,50 +122,30 @@ bool ReadWindow(const TXMLItem* window, const std::string& projectFile, TProject
   unit->Loaded = true;
   // A copy of a document with a file of its own holds changes that the file lacks: closing
   // it outside a project must still ask. A document without a file needs saving anyway.
-  if (!copyPath.empty() && !file.empty()) {
+  if (!copyPath.empty() && !unit->HasNoFile()) {
     if (auto* fractal = dynamic_cast<TUnitFract*>(unit)) fractal->MarkModified();
   }
   return true;
 }
 
-struct TRenamed {
-  std::string From;
-  std::string To;
-};
-
-bool Exists(const std::string& path) {
+bool IsRegularFile(const std::string& path) {
   std::error_code ec;
-  return fs::exists(fs::symlink_status(path, ec));
+  return fs::is_regular_file(path, ec);
 }
 
-// Renames from<n>.ext to to<n>.ext for n = 0, 1, ... until the first n without any of the
-// three files; `done` lists what was renamed, so that it can be undone.
-bool RenameCopies(const std::string& folder, const char* from, const char* to,
-                  std::vector<TRenamed>& done, std::string& errorText) {
-  for (int n = 0;; ++n) {
-    bool any = false;
-    for (const char* extension : CopyExtensions) {
-      const std::string source = ProjectCopyPath(folder, from, n, extension);
-      if (!Exists(source)) continue;
-      any = true;
-      const std::string target = ProjectCopyPath(folder, to, n, extension);
-      std::error_code ec;
-      fs::rename(source, target, ec);
-      if (ec) {
-        errorText = "Operating System could not rename \"" + source + "\" to \"" + target + "\".";
-        return false;
-      }
-      done.push_back({source, target});
-    }
-    if (!any) return true;
-  }
+// Two paths of one place: the same folder reached through links or ".." counts as the same.
+bool SamePlace(const std::string& a, const std::string& b) {
+  std::error_code ec;
+  const fs::path x = fs::weakly_canonical(a, ec);
+  if (ec) return a == b;
+  const fs::path y = fs::weakly_canonical(b, ec);
+  if (ec) return a == b;
+  return x == y;
 }
 
-void UndoRenames(const std::vector<TRenamed>& done) {
-  for (auto it = done.rbegin(); it != done.rend(); ++it) {
-    std::error_code ec;
-    fs::rename(it->To, it->From, ec);
-  }
+bool ReadsAsProject(const std::string& path) {
+  return IsRegularFile(path) &&
+         ReadXMLFile(path, ProjectGrammar()).Outcome == TXMLReadOutcome::Read;
 }
 
 }  // namespace
@@ -327,49 +309,48 @@ std::string ProjectCopyPath(const std::string& folder, const char* prefix, int n
   return folder + "/" + prefix + std::to_string(n) + extension;
 }
 
-bool DeleteProjectCopies(const std::string& folder, const char* prefix, std::string& errorText,
-                         int first) {
-  for (int n = first;; ++n) {
-    bool any = false;
-    for (const char* extension : CopyExtensions) {
-      const std::string path = ProjectCopyPath(folder, prefix, n, extension);
-      if (!Exists(path)) continue;
-      any = true;
-      std::error_code ec;
-      fs::remove(path, ec);
-      if (ec) {
-        errorText = "Operating System could not delete \"" + path + "\".";
-        return false;
-      }
+std::set<std::string> ProjectCopyNumbers(const TXMLItem* project) {
+  std::set<std::string> numbers;
+  if (!project) return numbers;
+  for (const TXMLItem* window = project->GetFirst(); window; window = window->GetNext()) {
+    if (window->GetElement() != "Window" || !window->GetFirst()) continue;
+    for (const TXMLItem* item = window->GetFirst()->GetFirst(); item; item = item->GetNext()) {
+      if (item->GetElement() == "TempFile" && IsCopyNumber(item->GetText()))
+        numbers.insert(item->GetText());
     }
-    if (!any) return true;
   }
+  return numbers;
 }
 
-bool CommitProjectSave(const std::string& projectFile, const std::string& folder,
-                       const std::string& projectText, std::string& errorText) {
-  // The old project file refers to the saved copies by number, and so does the new one, so the
-  // two sets cannot both be in place. The old copies are therefore only set aside (renamed)
-  // while the new ones take their names, and deleted only once the new project file is in
-  // place (written to a temporary file and renamed over the old one). A failure at any step
-  // undoes the renames, which leaves the previous project file with its own copies; the new
-  // copies stay behind as "newProjectWindowFile" files.
-  std::string ignored;
-  // Left over when the last cleaning failed; a copy still there makes the next rename fail.
-  DeleteProjectCopies(folder, SetAsideCopyPrefix, ignored);
-  std::vector<TRenamed> setAside;
-  if (!RenameCopies(folder, SavedCopyPrefix, SetAsideCopyPrefix, setAside, errorText)) {
-    UndoRenames(setAside);
-    return false;
+bool ReadsAsFractalFile(const std::string& path) {
+  const TDTDCompound* grammar = TUnitFract::FileGrammar();
+  return grammar && IsRegularFile(path) &&
+         ReadXMLFile(path, *grammar).Outcome == TXMLReadOutcome::Read;
+}
+
+std::string ProjectSharingCopies(const std::string& target, const std::string& openProject,
+                                 std::string& folder) {
+  std::string errorText;
+  folder.clear();
+  if (!ProjectTempFolder(target, folder, errorText)) return "";
+  std::string openFolder;
+  if (!openProject.empty() && ProjectTempFolder(openProject, openFolder, errorText) &&
+      SamePlace(openFolder, folder))
+    return openProject;
+  std::string path;
+  std::string file;
+  std::string name;
+  std::string extension;
+  PathOfPathFile(target, path, file, errorText);
+  SplitFileExtension(file, name, extension);
+  std::error_code ec;
+  for (fs::directory_iterator it(path.empty() ? "/" : path, ec), end; !ec && it != end;
+       it.increment(ec)) {
+    const std::string other = it->path().string();
+    std::string otherName;
+    SplitFileExtension(it->path().filename().string(), otherName, extension);
+    if (otherName != name || SamePlace(other, target)) continue;
+    if (ReadsAsProject(other)) return other;
   }
-  std::vector<TRenamed> placed;
-  if (!RenameCopies(folder, NewCopyPrefix, SavedCopyPrefix, placed, errorText) ||
-      !WriteFileSafely(projectFile, projectText, errorText)) {
-    UndoRenames(placed);
-    UndoRenames(setAside);
-    return false;
-  }
-  // The save is complete; copies that cannot be deleted now go at the next save.
-  DeleteProjectCopies(folder, SetAsideCopyPrefix, ignored);
-  return true;
+  return "";
 }

@@ -1,7 +1,9 @@
 #pragma once
 // The project file (root "Project", extension ".kvp") and its folder of temporary copies,
-// without any window: the grammar, the walk over a parsed file, and the file steps of a save.
+// without any window: the grammar, the walk over a parsed file and the folder rule. The file
+// steps of a save are TProjectSave's.
 #include <iosfwd>
+#include <set>
 #include <string>
 
 class TDTDCompound;
@@ -18,12 +20,10 @@ inline constexpr int MinProjectWindowPos = -32768;
 inline constexpr int MaxProjectWindowPos = 32767;
 inline constexpr int MaxProjectWindowSize = 16384;
 
-/// Copy of a document written during a save, before the save is in place.
+/// Copy of a document while a save writes it ("newProjectWindowFile<n>-<process id>.wav").
 inline constexpr const char* NewCopyPrefix = "newProjectWindowFile";
 /// Copy that the project file's "TempFile" refers to.
 inline constexpr const char* SavedCopyPrefix = "savedProjectWindowFile";
-/// Previous saved copy, kept while a save replaces it.
-inline constexpr const char* SetAsideCopyPrefix = "oldProjectWindowFile";
 /// Extension of the copies of fractal documents.
 inline constexpr const char* CopyExtension = ".wav";
 
@@ -77,14 +77,17 @@ bool ProjectTempFolder(const std::string& projectFile, std::string& folder,
 std::string ProjectCopyPath(const std::string& folder, const char* prefix, int n,
                             const char* extension = CopyExtension);
 
-/// Deletes prefix + n + (".wav", ".kvm", ".kvw") in `folder` for n = first, first + 1, ...
-/// until the first n for which none of the three exists. False with a message when a delete
-/// fails.
-bool DeleteProjectCopies(const std::string& folder, const char* prefix, std::string& errorText,
-                         int first = 0);
+/// The copy numbers (the texts of "TempFile") that a "Project" element matched by the grammar
+/// names.
+std::set<std::string> ProjectCopyNumbers(const TXMLItem* project);
 
-/// Puts a save in place once the new copies are written ("newProjectWindowFile<n>") and the
-/// project text is built. On failure returns false with the reason, and the previous project
-/// file and its saved copies are as they were.
-bool CommitProjectSave(const std::string& projectFile, const std::string& folder,
-                       const std::string& projectText, std::string& errorText);
+/// Whether `path` is a regular file that the fractal file's grammar matches (false while no
+/// grammar is registered). A window restored from a copy keeps its own file name only then.
+bool ReadsAsFractalFile(const std::string& path);
+
+/// The project whose folder of copies the project file `target` would share: `openProject`
+/// (the open project, "" for none) when its folder is target's, else another existing file in
+/// target's folder that reads as a project and has the same name before its extension. "" when
+/// the folder is target's own. `folder` gets target's folder of copies.
+std::string ProjectSharingCopies(const std::string& target, const std::string& openProject,
+                                 std::string& folder);

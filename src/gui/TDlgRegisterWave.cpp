@@ -7,6 +7,7 @@
 
 #include "core/assertions.h"
 #include "engine/TUnit.h"
+#include "engine/windowname.h"
 #include "gui/TMainForm.h"
 #include "gui/helpcontexts.h"
 
@@ -49,7 +50,8 @@ void TDlgRegisterWave::OKBtnClick() {
   TMainForm* form = TMainForm::Instance();
   TUnit* unit = form ? form->ActiveUnit() : nullptr;
   ZASSERT_TEXT(unit != nullptr, "unit != NULL");
-  ResultName = EditName->text().toStdString();
+  // The name field's rule: no blanks at either end; an empty name is no name.
+  ResultName = WindowNameFromText(EditName->text().toStdString());
   if (!form->RegisterName(ResultName, unit)) Accepted = false;
 }
 

@@ -24,6 +24,7 @@ class QToolBar;
 class TAboutBox;
 class TMDIChildWave;
 class TMDIChildZenolith;
+class TProjectSave;
 class TUnit;
 class TUnitFract;
 class TXMLComplexElement;
@@ -232,26 +233,39 @@ public:
   /// chosen one.
   void ProjectOpenExecute();
   /// The new-project dialog; saves and closes the current project and its windows, then takes
-  /// the chosen path as the project (nothing is written until it is saved).
+  /// the chosen path as the project (nothing is written until it is saved). A path whose
+  /// folder of copies another project uses is refused (CopiesFolderFree).
   void ProjectNewExecute();
-  /// Saves the project and closes its windows; then no project is open.
+  /// Saves the project and closes its windows; then no project is open. When the save fails,
+  /// offers to close without saving (SaveAndCloseProjectWindows).
   void ProjectCloseExecute();
   void ProjectSaveExecute();
-  /// The export dialog; saves every window as a copy into the chosen project. ProjectFile stays.
+  /// The export dialog; saves every window as a copy into the chosen project. ProjectFile stays;
+  /// a path whose folder of copies another project uses is refused (CopiesFolderFree).
   void ProjectExportExecute();
+  /// Whether the project file `path` (absolute) has a folder of copies of its own: not the open
+  /// project's, nor that of another project file beside it. Shows a message naming the folder
+  /// when not.
+  bool CopiesFolderFree(const std::string& path);
   /// Saves the windows into the project at `path` (every window as a copy when exporting):
-  /// writes the copies, then puts them and the project file in place. True at once for an
-  /// empty path. On failure the user has been told, and the previous project file and its
-  /// copies are as they were.
+  /// writes the copies, then puts the project file in place. True at once for an empty path.
+  /// On failure shows "Cannot save Project File: <reason>"; the previous project file and its
+  /// copies are then as they were.
   bool SaveProject(const std::string& path, bool exportProject);
-  /// Writes a copy "newProjectWindowFile<n>.wav" of each window that needs saving (each window
-  /// when exporting) into `folder`, the project's folder of copies, and sets the documents'
-  /// TempFileNumber. False on failure, with the reason in `errorText` unless the copy's own
-  /// message has been shown.
-  bool SaveTempFiles(const std::string& folder, bool exportProject, std::string& errorText);
+  /// SaveProject without the message: false with the reason in `errorText`.
+  bool TrySaveProject(const std::string& path, bool exportProject, std::string& errorText);
+  /// Writes a copy of each window that needs saving (each window when exporting) through
+  /// `save`, and sets the documents' TempFileNumber to their copies' numbers (-1 for none).
+  /// False with the reason in `errorText`.
+  bool SaveTempFiles(TProjectSave& save, bool exportProject, std::string& errorText);
   /// The "Project" element of the main window and its fractal windows (as ProjectWindows
   /// orders them), after SaveTempFiles; an export has no "File" elements. Owned by the caller.
   std::unique_ptr<TXMLComplexElement> BuildProjectXML(bool exportProject) const;
+  /// The close of the open project (Exit, Close Project): saves it and closes every window.
+  /// When the save fails, asks whether to close without saving, naming what failed; on Yes
+  /// each window with unsaved changes asks its own close question. False when the user
+  /// stays (the windows not closed yet stay open).
+  bool SaveAndCloseProjectWindows();
   /// Reads the project at `path` and opens its windows. A file that does not read is reported
   /// once, with its position, and leaves no project open (the windows opened stay); a file
   /// that cannot be opened leaves no project open without a message.
@@ -259,6 +273,9 @@ public:
   /// Without a project asks each window, last to first, and closes it; false when one refuses.
   /// With a project closes every window without asking.
   bool CloseAllWindows();
+  /// Asks each window, last to first, its close question and closes it; false when one
+  /// refuses (the windows asked before it are closed).
+  bool CloseWindowsAsking();
   /// The fractal windows in the order a project stores them: the bottom of the stack first.
   std::vector<TMDIChildWave*> ProjectWindows() const;
 

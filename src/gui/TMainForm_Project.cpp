@@ -12,6 +12,7 @@
 #include "core/assertions.h"
 #include "core/unitInteger.h"
 #include "engine/TProjectHost.h"
+#include "engine/TProjectSave.h"
 #include "engine/TUnitFract.h"
 #include "engine/projectfile.h"
 #include "gui/TMDIChildWave.h"
@@ -109,7 +110,7 @@ void TMainForm::ConnectProject() {
     if (SaveProject(ProjectFile, false) && CloseAllWindows()) OpenProjectFile(path);
   };
   // Everything goes into the project without asking; only then may the windows go.
-  ProjectCloseQueryHook = [this] { return SaveProject(ProjectFile, false) && CloseAllWindows(); };
+  ProjectCloseQueryHook = [this] { return SaveAndCloseProjectWindows(); };
 }
 
 std::vector<TMDIChildWave*> TMainForm::ProjectWindows() const {
@@ -134,7 +135,7 @@ void TMainForm::ProjectOpenExecute() {
 void TMainForm::ProjectNewExecute() {
   const std::string path = TPrompter::Current().SaveFileName(
       ProjectDialog("New Project", HelpContext::NewProject, true));
-  if (path.empty()) return;
+  if (path.empty() || !CopiesFolderFree(AbsolutePath(path))) return;
   if (SaveProject(ProjectFile, false) && CloseAllWindows()) {
     ProjectFile = AbsolutePath(path);
     SetProjectCaption(ProjectFile);
@@ -144,7 +145,7 @@ void TMainForm::ProjectNewExecute() {
 
 void TMainForm::ProjectCloseExecute() {
   ZASSERT_TEXT(!ProjectFile.empty(), "ProjectFile != \"\"");
-  if (SaveProject(ProjectFile, false) && CloseAllWindows()) {
+  if (SaveAndCloseProjectWindows()) {
     ProjectFile.clear();
     SetProjectCaption("");
   }
@@ -159,62 +160,77 @@ void TMainForm::ProjectSaveExecute() {
 void TMainForm::ProjectExportExecute() {
   const std::string path = TPrompter::Current().SaveFileName(
       ProjectDialog("Export Project", HelpContext::ExportProject, true));
-  if (path.empty()) return;
+  if (path.empty() || !CopiesFolderFree(AbsolutePath(path))) return;
   SaveProject(AbsolutePath(path), true);
 }
 
-bool TMainForm::SaveProject(const std::string& path, bool exportProject) {
-  if (path.empty()) return true;
+bool TMainForm::CopiesFolderFree(const std::string& path) {
   std::string folder;
+  const std::string owner = ProjectSharingCopies(path, ProjectFile, folder);
+  if (owner.empty()) return true;
+  // Two projects in one folder of copies would overwrite and delete each other's copies.
+  TPrompter::Current().Message("Cannot use \"" + path + "\" as a project: its folder of copies \"" +
+                                   folder + "\" belongs to the project \"" + owner + "\".",
+                               TErrorReport::TitleError, TMsgIcon::Information, TMsgButtons::Ok);
+  return false;
+}
+
+bool TMainForm::SaveProject(const std::string& path, bool exportProject) {
   std::string errorText;
-  if (!ProjectTempFolder(path, folder, errorText)) {
-    ShowSaveError(errorText);
-    return false;
-  }
+  if (TrySaveProject(path, exportProject, errorText)) return true;
+  ShowSaveError(errorText);
+  return false;
+}
+
+bool TMainForm::TrySaveProject(const std::string& path, bool exportProject,
+                               std::string& errorText) {
+  errorText.clear();
+  if (path.empty()) return true;
   BeginBusy();
-  bool saved = SaveTempFiles(folder, exportProject, errorText);
-  if (saved) {
-    std::string text;
-    saved = BuildProjectXML(exportProject)->ToFileText(text, errorText) &&
-            CommitProjectSave(path, folder, text, errorText);
+  bool saved = false;
+  {
+    TProjectSave save(path);
+    if (save.Begin(errorText) && SaveTempFiles(save, exportProject, errorText)) {
+      std::string text;
+      saved = BuildProjectXML(exportProject)->ToFileText(text, errorText) &&
+              save.Commit(text, errorText);
+    }
   }
   EndBusy();
-  // A copy that could not be written has told the user already.
-  if (!saved && !errorText.empty()) ShowSaveError(errorText);
   if (saved && !exportProject) AddRecentFile(path);
   UpdateActions();
   return saved;
 }
 
-bool TMainForm::SaveTempFiles(const std::string& folder, bool exportProject,
-                              std::string& errorText) {
-  errorText.clear();
-  std::error_code ec;
-  // Copies left by a save that failed must not be taken for this save's.
-  if (std::filesystem::is_directory(folder, ec) &&
-      !DeleteProjectCopies(folder, NewCopyPrefix, errorText))
-    return false;
-  int n = 0;
+bool TMainForm::SaveTempFiles(TProjectSave& save, bool exportProject, std::string& errorText) {
   for (TMDIChildWave* child : ProjectWindows()) {
     TUnitFract* unit = child->GetUnitFract();
-    if (!exportProject && !unit->NeedsSave()) {
-      unit->TempFileNumber = -1;
-      continue;
+    unit->TempFileNumber = -1;
+    if (!exportProject && !unit->NeedsSave()) continue;
+    std::string bytes;
+    if (!unit->ToFileText(bytes, errorText)) {
+      errorText = "In window \"" + child->windowTitle().toStdString() + "\": " + errorText;
+      return false;
     }
-    unit->TempFileNumber = n;
-    if (!std::filesystem::is_directory(folder, ec)) {
-      std::filesystem::create_directory(folder, ec);
-      if (ec) {
-        errorText = "Cannot create the folder \"" + folder + "\".";
-        return false;
-      }
-    }
-    if (!unit->SaveAs(ProjectCopyPath(folder, NewCopyPrefix, n))) return false;
-    ++n;
+    const int number = save.WriteCopy(bytes, errorText);
+    if (number < 0) return false;
+    unit->TempFileNumber = number;
   }
-  // Older copies numbered on from this save's would be put in place with them.
-  return !std::filesystem::is_directory(folder, ec) ||
-         DeleteProjectCopies(folder, NewCopyPrefix, errorText, n);
+  return true;
+}
+
+bool TMainForm::SaveAndCloseProjectWindows() {
+  std::string errorText;
+  if (TrySaveProject(ProjectFile, false, errorText)) return CloseAllWindows();
+  // A project that cannot be saved (read-only media, a full disk) must not keep the program
+  // open for ever: the user may leave it as it is on disk.
+  const std::string question = "Cannot save Project File: " + errorText +
+                               "\nClose without saving the project \"" + ProjectFile +
+                               "\"? Its files stay as they were.";
+  if (TPrompter::Current().Message(question, TErrorReport::TitleSaveError, TMsgIcon::Warning,
+                                   TMsgButtons::YesNo) != TMsgResult::Yes)
+    return false;
+  return CloseWindowsAsking();
 }
 
 std::unique_ptr<TXMLComplexElement> TMainForm::BuildProjectXML(bool exportProject) const {
@@ -267,18 +283,21 @@ void TMainForm::OpenProjectFile(const std::string& path) {
 }
 
 bool TMainForm::CloseAllWindows() {
-  const std::vector<TMDIChildZenolith*> children = ChildWindows();
-  if (ProjectFile.empty()) {
-    for (auto it = children.rbegin(); it != children.rend(); ++it) {
-      if (!(*it)->CloseQuery()) return false;
-      (*it)->CloseWithoutQuery();
-    }
-    return true;
-  }
+  if (ProjectFile.empty()) return CloseWindowsAsking();
   // The project has just taken every change, so nothing is asked.
+  const std::vector<TMDIChildZenolith*> children = ChildWindows();
   for (auto it = children.rbegin(); it != children.rend(); ++it) {
     TUnit* unit = (*it)->GetDocument();
     if (unit && unit->TempFileNumber != -1) unit->ClearModified();
+    (*it)->CloseWithoutQuery();
+  }
+  return true;
+}
+
+bool TMainForm::CloseWindowsAsking() {
+  const std::vector<TMDIChildZenolith*> children = ChildWindows();
+  for (auto it = children.rbegin(); it != children.rend(); ++it) {
+    if (!(*it)->CloseQuery()) return false;
     (*it)->CloseWithoutQuery();
   }
   return true;

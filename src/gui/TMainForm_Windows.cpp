@@ -8,24 +8,13 @@
 
 #include "core/TErrorReport.h"
 #include "engine/TUnit.h"
+#include "engine/windowname.h"
 #include "gui/TAboutBox.h"
 #include "gui/TDlgRegisterWave.h"
 #include "gui/THelpViewer.h"
 #include "gui/TMDIChildZenolith.h"
 #include "gui/TMainForm.h"
 #include "gui/helpcontexts.h"
-
-namespace {
-
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
-
-std::string Trimmed(const std::string& text) {
-  const auto first = std::find_if_not(text.begin(), text.end(), IsBlank);
-  const auto last = std::find_if_not(text.rbegin(), text.rend(), IsBlank).base();
-  return first < last ? std::string(first, last) : std::string();
-}
-
-}  // namespace
 
 TMDIChildZenolith* TMainForm::ActiveChild() const {
   // The current window stays known while another top-level window (a dialog) has the focus.
@@ -101,7 +90,7 @@ void TMainForm::EndNameEdit() {
 void TMainForm::CommitEditName() {
   TUnit* unit = ActiveUnit();
   if (!unit) return;
-  const std::string name = Trimmed(EditName->text().toStdString());
+  const std::string name = WindowNameFromText(EditName->text().toStdString());
   if (CheckUniqueName(name, unit)) {
     unit->SetName(name);
     SetEditName(name);

@@ -12,6 +12,7 @@
 #include "core/assertions.h"
 #include "core/linearmap.h"
 #include "engine/TFractArray.h"
+#include "engine/TMemoryBudget.h"
 #include "engine/TThreadVolumeWriter.h"
 #include "gui/TMDIChildWave.h"
 #include "gui/TMainForm.h"
@@ -34,7 +35,10 @@ TViewWave::TViewWave(TMDIChildWave& owner, const TVoldViewProps& viewProps,
   setMouseTracking(true);
 }
 
-TViewWave::~TViewWave() { StopComputation(); }
+TViewWave::~TViewWave() {
+  StopComputation();
+  TMemoryBudget::Shared().Release(ArrayBytes + SurfaceBytes);
+}
 
 void TViewWave::SetParams(const TFractProps& params) {
   StopComputation();
@@ -46,13 +50,22 @@ void TViewWave::StartComputation() {
   StopComputation();
   ZASSERT_TEXT(ThreadVolumeWriter == nullptr, "ThreadVolumeWriter == NULL");
   const TKernelParams params = FractProps.KernelParams();
-  std::unique_ptr<TFractArray> array =
-      TFractArray::TryCreate(params.XResolution, params.YResolution);
+  // The new array replaces the old one, so only the difference counts against the budget.
+  TMemoryBudget& budget = TMemoryBudget::Shared();
+  const uint64_t bytes = TMemoryBudget::AreaBytes(params.XResolution, params.YResolution,
+                                                  TFractArray::BytesPerCell);
+  std::unique_ptr<TFractArray> array;
+  if (budget.TryReplace(ArrayBytes, bytes)) {
+    array = TFractArray::TryCreate(params.XResolution, params.YResolution);
+    if (!array) budget.TryReplace(bytes, ArrayBytes);
+  }
   if (!array) {
     // Refused rather than crashing; the previous picture stays.
+    MemoryRefused = true;
     TErrorReport::NotEnoughMemory();
     return;
   }
+  ArrayBytes = bytes;
   FractArray = std::move(array);
   EndHandled = false;
   ThreadVolumeWriter =
@@ -127,7 +140,20 @@ void TViewWave::paintEvent(QPaintEvent* event) {
 
 void TViewWave::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  Surface.Reset(width(), height(), BackgroundColour());
+  const uint64_t bytes = TMemoryBudget::AreaBytes(width(), height(), 4);
+  if (TMemoryBudget::Shared().TryReplace(SurfaceBytes, bytes)) {
+    SurfaceBytes = bytes;
+    MemoryRefused = false;
+    Surface.Reset(width(), height(), BackgroundColour());
+  } else {
+    // A window too large for what the windows may take shows nothing (its place and size stay,
+    // so that a project stores them); one message until it fits again.
+    TMemoryBudget::Shared().Release(SurfaceBytes);
+    SurfaceBytes = 0;
+    Surface = TPixelBuffer();
+    if (!MemoryRefused) TErrorReport::NotEnoughMemory();
+    MemoryRefused = true;
+  }
   SelectionDrawn = false;
   RequestRepaint();
 }

@@ -54,7 +54,8 @@ public:
   // ---- Computation.
   /// Computes the fractal from scratch in the background: stops the running computation,
   /// replaces the array and starts a new worker. The old picture stays until the new columns
-  /// cover it. A resolution whose array cannot be allocated is refused with the "not enough
+  /// cover it. A resolution whose array cannot be allocated, or would take the windows' arrays
+  /// and surfaces together past TMemoryBudget::Shared(), is refused with the "not enough
   /// memory" message; the previous array and picture then stay.
   void StartComputation();
   /// Asks the worker to end, waits for it and deletes it; returns at once without one. The
@@ -186,5 +187,10 @@ private:
   int WheelRemainder = 0;
   bool EndHandled = false;
   TPixelBuffer Surface;
+  // Bytes of the array and the surface, held in TMemoryBudget::Shared().
+  uint64_t ArrayBytes = 0;
+  uint64_t SurfaceBytes = 0;
+  // The "not enough memory" message has been shown and nothing has fitted since.
+  bool MemoryRefused = false;
   std::unique_ptr<TThreadVolumeWriter> ThreadVolumeWriter;
 };

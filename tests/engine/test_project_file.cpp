@@ -1,21 +1,15 @@
-// The project file without windows: the reader's walk through the project walker, the folder of
-// copies, and the file steps that put a save in place.
+// The project file without windows: the reader's walk through the project walker and the
+// folder of copies.
 #include <set>
 #include <sstream>
 
-#include <gmock/gmock.h>
-#include <sys/stat.h>
+#include <gtest/gtest.h>
 
 #include "core/TXMLItem.h"
-#include "core/safefile.h"
 #include "engine/projectfile.h"
 #include "support/TProjectWalker.h"
-#include "support/files.h"
-#include "support/testdata.h"
 
 namespace {
-
-using ::testing::HasSubstr;
 
 // The walker, with files that fail to open and windows that were open before the read.
 class TRecordingHost : public TProjectWalker {
@@ -91,13 +85,13 @@ TEST(ProjectReader, OpensEachWindowFromItsCopyOrItsFile) {
   EXPECT_EQ(a.GetName(), "A");
   EXPECT_EQ(b.GetName(), "B");
   EXPECT_EQ(fresh.GetName(), "");
-  // A restored copy takes its document's own file (none for a window never saved) and stays
-  // changed.
+  // A restored copy takes its document's own file only when that is a fractal file, which
+  // /data/b.zlf is not; a window without a file needs saving.
   EXPECT_EQ(a.GetFileName(), "/data/a.zlf");
-  EXPECT_EQ(b.GetFileName(), "/data/b.zlf");
+  EXPECT_EQ(b.GetFileName(), "");
   EXPECT_EQ(fresh.GetFileName(), "");
   EXPECT_FALSE(a.NeedsSave());
-  EXPECT_TRUE(b.Modified());
+  EXPECT_TRUE(b.NeedsSave());
   EXPECT_TRUE(fresh.NeedsSave());
   EXPECT_EQ(host.Windows[2].Place.Width, 300);
   EXPECT_EQ(host.Windows[2].Place.State, TProjectWindowState::Normal);
@@ -178,58 +172,4 @@ TEST(ProjectFolder, CopiesLiveInAFolderNamedAfterTheProject) {
     EXPECT_EQ(folder, expected);
   }
   EXPECT_EQ(ProjectCopyPath("/f", SavedCopyPrefix, 12), "/f/savedProjectWindowFile12.wav");
-}
-
-// The file steps of a save, on a folder of copies made by hand.
-class ProjectCommit : public ::testing::Test {
-protected:
-  void SetUp() override {
-    ASSERT_TRUE(ProjectTempFolder(ProjectPath, Folder, Error));
-    std::filesystem::create_directory(Folder);
-    WriteFileBytes(ProjectPath, "old project");
-    WriteFileBytes(Copy(SavedCopyPrefix, 0), "old 0");
-    WriteFileBytes(Copy(SavedCopyPrefix, 1), "old 1");
-    WriteFileBytes(Copy(SavedCopyPrefix, 1, ".kvm"), "old music 1");
-    WriteFileBytes(Copy(NewCopyPrefix, 0), "new 0");
-  }
-  std::string Copy(const char* prefix, int n, const char* extension = ".wav") const {
-    return ProjectCopyPath(Folder, prefix, n, extension);
-  }
-  // The previous project and its copies, untouched; the new copy waits for the next try.
-  void ExpectPreviousProject() const {
-    EXPECT_EQ(FileBytes(ProjectPath), "old project");
-    EXPECT_EQ(FileBytes(Copy(SavedCopyPrefix, 0)), "old 0");
-    EXPECT_EQ(FileBytes(Copy(SavedCopyPrefix, 1)), "old 1");
-    EXPECT_EQ(FileBytes(Copy(SavedCopyPrefix, 1, ".kvm")), "old music 1");
-    EXPECT_EQ(FileBytes(Copy(NewCopyPrefix, 0)), "new 0");
-    EXPECT_FALSE(std::filesystem::exists(Copy(SetAsideCopyPrefix, 0)));
-  }
-
-  TScratchDir Dir{"project-commit"};
-  std::string ProjectPath = Dir.File("my.kvp");
-  std::string Folder;
-  std::string Error;
-};
-
-TEST_F(ProjectCommit, NewCopiesTakeTheSavedNamesAndOldOnesGo) {
-  WriteFileBytes(Copy(SetAsideCopyPrefix, 0), "left by an earlier save");
-  ASSERT_TRUE(CommitProjectSave(ProjectPath, Folder, "new project", Error)) << Error;
-  EXPECT_EQ(FileBytes(ProjectPath), "new project");
-  EXPECT_EQ(FolderListing(Folder), std::vector<std::string>({"savedProjectWindowFile0.wav"}));
-  EXPECT_EQ(FileBytes(Copy(SavedCopyPrefix, 0)), "new 0");
-}
-
-TEST_F(ProjectCommit, ProjectFileThatCannotBeWrittenKeepsThePreviousProject) {
-  ASSERT_EQ(::chmod(ProjectPath.c_str(), 0444), 0);
-  EXPECT_FALSE(CommitProjectSave(ProjectPath, Folder, "new project", Error));
-  EXPECT_EQ(Error, CannotOpenForWritingText);
-  ExpectPreviousProject();
-}
-
-TEST_F(ProjectCommit, CopyThatCannotBeSetAsideKeepsThePreviousProject) {
-  // A folder in the way of the second copy's new name: the first copy has moved already.
-  std::filesystem::create_directories(Copy(SetAsideCopyPrefix, 1) + "/inside");
-  EXPECT_FALSE(CommitProjectSave(ProjectPath, Folder, "new project", Error));
-  EXPECT_THAT(Error, HasSubstr("could not rename"));
-  ExpectPreviousProject();
 }

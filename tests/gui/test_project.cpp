@@ -2,9 +2,12 @@
 // project commands and their dialogs, and broken project files.
 #include <QMdiArea>
 
+#include "core/TErrorReport.h"
 #include "core/TXMLItem.h"
 #include "core/xmlread.h"
+#include "engine/TMemoryBudget.h"
 #include "engine/projectfile.h"
+#include "gui/TDlgRegisterWave.h"
 #include "wavetestsupport.h"
 
 namespace {
@@ -50,6 +53,20 @@ protected:
     return nullptr;
   }
   std::map<std::string, std::string> Windows() const { return ProjectState(true); }
+  // Closes every window without a question and opens `project` (no project open before).
+  void Reopen(const std::string& project) {
+    for (TMDIChildZenolith* child : Form->ChildWindows()) child->CloseWithoutQuery();
+    QApplication::processEvents();
+    Form->ProjectFile.clear();
+    Form->OpenProjectFile(project);
+  }
+  // Changes the parameters of `child` as an edit would.
+  static void Change(TMDIChildWave* child) {
+    TFractProps params = child->GetParams();
+    params.MaxDepth.SetInt(params.MaxDepth.GetInt() + 1);
+    child->SetParams(params);
+    child->MarkModified();
+  }
 
   TScratchDir Dir{"project"};
   std::string ProjectPath = Dir.File("my.kvp");
@@ -170,8 +187,8 @@ TEST_F(Project, NameTakenWhileReadingIsDroppedAndTheReadGoesOn) {
   EXPECT_EQ(Form->ProjectFile, path);
   ASSERT_EQ(Form->ChildWindows().size(), 3u);
   EXPECT_EQ(Form->ChildWindows()[1]->GetDocument()->GetName(), "");
-  EXPECT_EQ(Form->ChildWindows()[1]->GetDocument()->GetFileName(),
-            "/nonexistent/zenolith/twin.zlf");
+  // Its own file is not there: the window forgets it.
+  EXPECT_EQ(Form->ChildWindows()[1]->GetDocument()->GetFileName(), "");
   EXPECT_NE(WindowNamed("Other"), nullptr);
 }
 
@@ -277,4 +294,201 @@ TEST_F(Project, WindowsComeBackWhenTheProgramStartsWithTheProject) {
   EXPECT_TRUE(Prompter.ShowedOnly("Do you want to save the Wave with name \"Changed\" to current "
                                   "file \"" + Dir.File("changed.zlf") + "\"?",
                                   "You have unsaved changes"));
+}
+
+TEST_F(Project, FolderOfCopiesOfAnotherProjectIsRefusedAndEachProjectKeepsItsWindows) {
+  Prompter.SaveAnswers = {ProjectPath};
+  Form->ProjectNew->trigger();
+  AddWave(SmallMandelbrot(), {}, "A");
+  TMDIChildWave* b = AddWave(SmallMandelbrot(50, 30), {}, "B");
+  const auto refused = [this](const std::string& target, const std::string& folder,
+                              const std::string& owner) {
+    return Prompter.ShowedOnly("Cannot use \"" + target + "\" as a project: its folder of copies \"" +
+                                   folder + "\" belongs to the project \"" + owner + "\".",
+                               "Error");
+  };
+  const std::string beside = Dir.File("my.xml");
+  for (QAction* command : {Form->ProjectExport, Form->ProjectNew}) {
+    for (const std::string& target : {beside, ProjectPath}) {
+      SCOPED_TRACE(command->objectName().toStdString() + " " + target);
+      Prompter.Messages.clear();
+      Prompter.SaveAnswers = {target};
+      command->trigger();
+      EXPECT_TRUE(refused(target, Folder, ProjectPath));
+      EXPECT_EQ(Form->ProjectFile, ProjectPath);
+      EXPECT_EQ(Form->ChildWindows().size(), 2u);
+    }
+  }
+  EXPECT_FALSE(fs::exists(beside));
+  EXPECT_FALSE(fs::exists(Folder)) << "the open project was not touched";
+
+  const std::string other = Dir.File("other.kvp");
+  Prompter.Messages.clear();
+  Prompter.SaveAnswers = {other};
+  Form->ProjectExport->trigger();
+  ASSERT_TRUE(Prompter.Messages.empty());
+  const auto exported = ProjectState(false);
+  Change(b);
+  const auto atExit = ProjectState(false);
+  Form->close();
+  ASSERT_FALSE(Form->isVisible());
+  Form->show();
+  Reopen(ProjectPath);
+  EXPECT_EQ(ProjectState(false), atExit);
+  Reopen(other);
+  EXPECT_EQ(ProjectState(false), exported);
+  EXPECT_TRUE(Prompter.Messages.empty());
+
+  // Beside a project file that is not open.
+  Form->ProjectFile.clear();
+  Prompter.SaveAnswers = {Dir.File("other.xml")};
+  Form->ProjectNew->trigger();
+  EXPECT_TRUE(refused(Dir.File("other.xml"), Dir.File("otherTempSaveFiles"), other));
+  EXPECT_EQ(Form->ProjectFile, "");
+}
+
+TEST_F(Project, ProjectThatCannotBeSavedCanStillBeLeftAsItIsOnDisk) {
+  const struct {
+    QAction* Command;
+    bool ProgramEnds;
+  } rows[] = {{Form->ProjectClose, false}, {Form->FileExit, true}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Command->objectName().toStdString());
+    Form->ProjectFile = ProjectPath;
+    Form->UpdateActions();
+    OpenCopy(Dir, "kept.zlf");
+    AddWave(SmallMandelbrot(), {}, "Fresh");
+    WriteFileBytes(Folder, "in the way");
+    const std::string question =
+        "Cannot save Project File: Cannot create the folder \"" + Folder +
+        "\": Not a directory.\nClose without saving the project \"" + ProjectPath +
+        "\"? Its files stay as they were.";
+
+    Prompter.Messages.clear();
+    Prompter.Answers = {TMsgResult::No};
+    row.Command->trigger();
+    EXPECT_TRUE(Prompter.ShowedOnly(question, "FileError"));
+    EXPECT_TRUE(Form->isVisible());
+    EXPECT_EQ(Form->ProjectFile, ProjectPath);
+    EXPECT_EQ(Form->ChildWindows().size(), 2u);
+
+    // Only the window with unsaved work asks; No leaves it unsaved.
+    Prompter.Messages.clear();
+    Prompter.Answers = {TMsgResult::Yes, TMsgResult::No};
+    row.Command->trigger();
+    EXPECT_EQ(Prompter.Texts(),
+              (std::vector<std::string>{
+                  question, "Do you want to save the Wave with name \"Fresh\" to a new file?"}));
+    EXPECT_EQ(Form->isVisible(), !row.ProgramEnds);
+    EXPECT_TRUE(Form->ChildWindows().empty());
+    if (!row.ProgramEnds) {
+      EXPECT_EQ(Form->ProjectFile, "");
+    }
+    EXPECT_EQ(FileBytes(Folder), "in the way");
+    EXPECT_FALSE(fs::exists(ProjectPath));
+    fs::remove(Folder);
+  }
+}
+
+TEST_F(Project, RestoredWindowSavesOnlyIntoAFractalFileOfItsOwn) {
+  const std::string important = Dir.File("important.txt");
+  WriteFileBytes(important, "important");
+  const std::string fractal = CopyFixture(Dir, "mine.zlf");
+  const std::string fixture = FixtureProject("twins");
+  for (const std::string& file : {important, fractal}) {
+    SCOPED_TRACE(file);
+    const std::string path = Dir.File("hostile.kvp");
+    fs::create_directory(Dir.File("hostileTempSaveFiles"));
+    fs::copy_file(Dir.File("twinsTempSaveFiles/savedProjectWindowFile0.wav"),
+                  Dir.File("hostileTempSaveFiles/savedProjectWindowFile0.wav"),
+                  fs::copy_options::overwrite_existing);
+    WriteFileBytes(path, ReplaceFirst(FileBytes(fixture), "/nonexistent/zenolith/twin.zlf", file));
+    Reopen(path);
+    TMDIChildWave* twin = WindowNamed("Twin");
+    ASSERT_NE(twin, nullptr);
+    Form->MdiArea->setActiveSubWindow(twin);
+    Change(twin);
+    Prompter.FileDialogs.clear();
+    Form->FileSave->trigger();  // the save dialog, if any, is cancelled
+    if (file == important) {
+      EXPECT_EQ(twin->GetUnitFract()->GetFileName(), "");
+      ASSERT_EQ(Prompter.FileDialogs.size(), 1u);
+      EXPECT_EQ(Prompter.FileDialogs[0].Title, "Save Fractal");
+    } else {
+      EXPECT_TRUE(Prompter.FileDialogs.empty());
+      EXPECT_EQ(FileBytes(fractal), FileText(twin));
+    }
+  }
+  EXPECT_EQ(FileBytes(important), "important");
+}
+
+TEST_F(Project, WindowPastTheMemoryBudgetOpensEmptyAndKeepsItsPlace) {
+  struct TBudgetGuard {
+    uint64_t Saved = TMemoryBudget::Shared().Limit();
+    ~TBudgetGuard() { TMemoryBudget::Shared().SetLimit(Saved); }
+  } guard;
+  TMemoryBudget::Shared().SetLimit(uint64_t(64) << 20);
+  Prompter.SaveAnswers = {ProjectPath};
+  Form->ProjectNew->trigger();
+  // At the bottom of the stack, so that the others stay in sight.
+  TMDIChildWave* huge = AddWave(SmallMandelbrot(), {}, "Huge");
+  AddWave(SmallMandelbrot(), {}, "A");
+  AddWave(SmallMandelbrot(), {}, "C");
+  // The largest size a project stores: a 1 GiB picture.
+  huge->setGeometry(0, 0, MaxProjectWindowSize, MaxProjectWindowSize);
+  QApplication::processEvents();
+  const std::string memory = TErrorReport::NotEnoughMemoryText;
+  EXPECT_TRUE(Prompter.ShowedOnly(memory, "System Error"));
+  Form->ProjectSave->trigger();
+
+  Prompter.Messages.clear();
+  Reopen(ProjectPath);
+  EXPECT_TRUE(Prompter.ShowedOnly(memory, "System Error"));
+  ASSERT_EQ(Form->ChildWindows().size(), 3u);
+  huge = WindowNamed("Huge");
+  EXPECT_EQ(huge->geometry().size(), QSize(MaxProjectWindowSize, MaxProjectWindowSize));
+  EXPECT_EQ(huge->GetView()->GetSurface().Width(), 0);
+  for (const char* name : {"A", "C"}) {
+    TMDIChildWave* child = WindowNamed(name);
+    ASSERT_TRUE(WaitForPicture(child->GetView()));
+    EXPECT_EQ(DifferentFromEngine(child), 0) << name;
+  }
+  EXPECT_LE(TMemoryBudget::Shared().Used(), TMemoryBudget::Shared().Limit());
+  Form->ProjectSave->trigger();
+  EXPECT_NE(FileBytes(ProjectPath).find("<Width>16384</Width>"), std::string::npos);
+}
+
+TEST_F(Project, NamesLoseTheirBlanksAndABlankNameIsNoName) {
+  Prompter.SaveAnswers = {ProjectPath};
+  Form->ProjectNew->trigger();
+  const struct {
+    const char* Typed;
+    bool Register;  // else the name field
+    std::string Name;
+  } rows[] = {{"   ", true, ""}, {"  Spaced  ", true, "Spaced"}, {" \t", false, ""},
+              {" Field ", false, "Field"}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Typed);
+    TMDIChildWave* child = AddWave(SmallMandelbrot(), {}, "Before");
+    if (row.Register) {
+      auto ran = WhenDialog<TDlgRegisterWave>([&](TDlgRegisterWave* dialog) {
+        dialog->EditName->setText(row.Typed);
+        dialog->OKBtn->click();
+      });
+      Form->Register->trigger();
+      EXPECT_TRUE(*ran);
+    } else {
+      Form->EditName->setText(row.Typed);
+      Form->CommitEditName();
+    }
+    EXPECT_EQ(child->GetUnitFract()->GetName(), row.Name);
+    EXPECT_EQ(Form->EditName->text().toStdString(), row.Name);
+  }
+  Form->ProjectSave->trigger();
+  EXPECT_TRUE(Prompter.Messages.empty());
+  std::vector<std::string> names;
+  Reopen(ProjectPath);
+  for (TMDIChildZenolith* child : Form->ChildWindows())
+    names.push_back(child->GetDocument()->GetName());
+  EXPECT_EQ(names, (std::vector<std::string>{"", "Spaced", "", "Field"}));
 }
