@@ -1,10 +1,9 @@
 // The file steps of a project save: a kill at any of them leaves the previous project or the
-// new one whole; copies take free numbers and unnamed ones go only after the switch; failures
-// keep the previous project and give the system's reason. Also what a project may name: its
-// windows' own files, and folders of copies that belong to another project.
+// new one whole; copies take free numbers and unnamed ones go only after the switch (failures
+// are tested through the program, in tests/gui/test_hostile_faults.cpp). Also what a project
+// may name: its windows' own files, and folders of copies that belong to another project.
 #include <algorithm>
 #include <csignal>
-#include <functional>
 #include <set>
 #include <sstream>
 
@@ -16,14 +15,11 @@
 #include <gtest/gtest.h>
 
 #include "core/TXMLItem.h"
-#include "core/safefile.h"
 #include "core/xmlread.h"
 #include "engine/TProjectSave.h"
 #include "engine/projectfile.h"
 #include "render/TStoredFractal.h"
 #include "support/TProjectWalker.h"
-#include "support/TRecordingPresenter.h"
-#include "support/filesizelimit.h"
 #include "support/files.h"
 #include "support/projectsavestates.h"
 #include "support/testdata.h"
@@ -191,57 +187,6 @@ TEST(ProjectSave, CopiesTakeFreeNumbersAndWhatNoProjectNamesGoesAfterTheSwitch) 
                                       "savedProjectWindowFile4.wav",
                                       "savedProjectWindowFile5.wav",
                                       "savedProjectWindowFile6.wav"}));
-}
-
-TEST(ProjectSave, FailedSaveKeepsThePreviousProjectAndGivesTheSystemsReason) {
-  TScratchDir dir("project-fail");
-  const std::string project = dir.File("p.kvp");
-  const std::string folder = dir.File("pTempSaveFiles");
-  const std::string previous = ProjectNaming({"0"});
-  const struct {
-    const char* Case;
-    std::function<void()> Break;
-    std::string Error;
-    bool FileSizeLimit = false;
-  } rows[] = {
-      {"folder of copies is a file",
-       [&] {
-         fs::remove_all(folder);
-         WriteFileBytes(folder, "a file");
-       },
-       "Cannot create the folder \"" + folder + "\": Not a directory."},
-      {"disk full", [] {},
-       "Cannot write the copy \"" + folder + "/savedProjectWindowFile2.wav\": File too large.",
-       true},
-      {"read-only project file", [&] { ::chmod(project.c_str(), 0444); },
-       CannotOpenForWritingText},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.Case);
-    for (const auto& entry : fs::directory_iterator(dir.Path())) fs::remove_all(entry.path());
-    WriteFileBytes(project, previous);
-    fs::create_directory(folder);
-    WriteFileBytes(folder + "/savedProjectWindowFile0.wav", "copy 0");
-    row.Break();
-    const std::vector<std::string> listing = FolderListing(dir.Path());
-    std::string errorText;
-    {
-      std::unique_ptr<TFileSizeLimit> full;
-      if (row.FileSizeLimit) full = std::make_unique<TFileSizeLimit>(8);
-      TProjectSave save(project);
-      ASSERT_TRUE(save.Begin(errorText));
-      // Two copies: the second fails where the first could not.
-      const bool copied = save.WriteCopy("0123", errorText) >= 0 &&
-                          save.WriteCopy("a copy longer than the limit", errorText) >= 0;
-      EXPECT_FALSE(copied && save.Commit(ProjectNaming({"1", "2"}), errorText));
-    }
-    EXPECT_EQ(errorText, row.Error);
-    EXPECT_EQ(FileBytes(project), previous);
-    EXPECT_EQ(FolderListing(dir.Path()), listing);
-    if (fs::is_directory(folder)) {
-      EXPECT_EQ(FolderListing(folder), std::vector<std::string>{"savedProjectWindowFile0.wav"});
-    }
-  }
 }
 
 TEST(ProjectReader, RestoredWindowKeepsItsOwnFileOnlyWhenThatIsAFractalFile) {

@@ -132,7 +132,7 @@ TEST_F(HostileFaults, ProjectSaveFailingAtEachStepLeavesThePreviousProjectReadab
   const std::string copyBytes = FileBytes(copy);
   ASSERT_FALSE(copyBytes.empty());
 
-  // The new copies take numbers the project on disk does not use: 2 is the first.
+  // The new copies take numbers that the project on disk does not use: 2 is the first.
   const std::string firstCopy = folder + "/savedProjectWindowFile2.wav";
   const struct {
     const char* Step;
@@ -162,7 +162,11 @@ TEST_F(HostileFaults, ProjectSaveFailingAtEachStepLeavesThePreviousProjectReadab
     EXPECT_EQ(Prompter.Texts(), std::vector<std::string>{step.Message});
     EXPECT_EQ(FileBytes(project), projectBytes);
     EXPECT_EQ(FileBytes(copy), copyBytes);
-    EXPECT_FALSE(fs::exists(firstCopy)) << "a failed save takes its copies away";
+    // A failed save takes its copies and temporary files away.
+    EXPECT_EQ(FolderListing(folder), (std::vector<std::string>{"savedProjectWindowFile0.wav",
+                                                                "savedProjectWindowFile1.wav"}));
+    EXPECT_EQ(FolderListing(Dir.Path()),
+              (std::vector<std::string>{"kept.zlf", "p.kvp", "pTempSaveFiles"}));
     Reopen(project);
     EXPECT_EQ(Windows(), saved);
     EXPECT_EQ(Form->ProjectFile, project);
