@@ -1,6 +1,7 @@
 #include "gui/TViewWave.h"
 
 #include <cmath>
+#include <utility>
 
 #include <QMdiArea>
 #include <QMouseEvent>
@@ -140,7 +141,7 @@ void TViewWave::paintEvent(QPaintEvent* event) {
 
 void TViewWave::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  const uint64_t bytes = TMemoryBudget::AreaBytes(width(), height(), 4);
+  const uint64_t bytes = TMemoryBudget::AreaBytes(width(), height(), sizeof(uint32_t));
   if (TMemoryBudget::Shared().TryReplace(SurfaceBytes, bytes)) {
     SurfaceBytes = bytes;
     MemoryRefused = false;
@@ -151,8 +152,8 @@ void TViewWave::resizeEvent(QResizeEvent* event) {
     TMemoryBudget::Shared().Release(SurfaceBytes);
     SurfaceBytes = 0;
     Surface = TPixelBuffer();
-    if (!MemoryRefused) TErrorReport::NotEnoughMemory();
-    MemoryRefused = true;
+    // Marked first: resizes that arrive while the message is open stay quiet.
+    if (!std::exchange(MemoryRefused, true)) TErrorReport::NotEnoughMemory();
   }
   SelectionDrawn = false;
   RequestRepaint();
