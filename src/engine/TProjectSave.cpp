@@ -205,37 +205,64 @@ int TProjectSave::FreeNumber() {
 
 int TProjectSave::WriteCopy(const std::string& bytes, std::string& errorText) {
   if (!MakeFolder(errorText)) return -1;
-  const int number = FreeNumber();
-  if (number < 0) {
-    errorText = "The folder \"" + Folder + "\" has no free number for a copy.";
-    return -1;
-  }
-  const std::string target = ProjectCopyPath(Folder, SavedCopyPrefix, number);
-  const std::string temp = Folder + "/" + NewCopyPrefix + std::to_string(number) + "-" +
-                           std::to_string(::getpid()) + CopyExtension;
-  // A file of this name can only be left by an ended process that had this process's id.
-  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
-  if (fd < 0) {
-    errorText = "Cannot write the copy \"" + target + "\": " + Reason(errno) + ".";
-    return -1;
-  }
-  int error = WriteAll(fd, bytes);
-  if (error == 0 && ::fsync(fd) != 0) error = errno;
-  if (::close(fd) != 0 && error == 0) error = errno;
-  if (error != 0) {
+  // Another running copy of the program may take a free number at the same moment: the copy
+  // is put in place with link(), which refuses a name that exists, and then tries the next.
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const int number = FreeNumber();
+    if (number < 0) {
+      errorText = "The folder \"" + Folder + "\" has no free number for a copy.";
+      return -1;
+    }
+    const std::string target = ProjectCopyPath(Folder, SavedCopyPrefix, number);
+    const std::string temp = Folder + "/" + NewCopyPrefix + std::to_string(number) + "-" +
+                             std::to_string(::getpid()) + CopyExtension;
+    // A file of this name can only be left by an ended process that had this process's id.
+    const int fd =
+        ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) {
+      errorText = "Cannot write the copy \"" + target + "\": " + Reason(errno) + ".";
+      return -1;
+    }
+    int error = WriteAll(fd, bytes);
+    if (error == 0 && ::fsync(fd) != 0) error = errno;
+    if (::close(fd) != 0 && error == 0) error = errno;
+    if (error != 0) {
+      ::unlink(temp.c_str());
+      errorText = "Cannot write the copy \"" + target + "\": " + Reason(error) + ".";
+      return -1;
+    }
+    bool placed = ::link(temp.c_str(), target.c_str()) == 0;
+    error = placed ? 0 : errno;
+    // A file system without hard links: the rename can only be checked beforehand.
+    if (!placed && (error == EPERM || error == EOPNOTSUPP || error == ENOSYS)) {
+      struct stat info {};
+      if (::lstat(target.c_str(), &info) == 0) {
+        error = EEXIST;
+      } else if (::rename(temp.c_str(), target.c_str()) == 0) {
+        Written.push_back(target);
+        Reserved.insert(std::to_string(number));
+        return number;
+      } else {
+        error = errno;
+      }
+    }
+    if (!placed) {
+      ::unlink(temp.c_str());
+      if (error == EEXIST) {
+        Reserved.insert(std::to_string(number));
+        continue;
+      }
+      errorText = "Cannot rename \"" + temp + "\" to \"" + target + "\": " + Reason(error) + ".";
+      return -1;
+    }
+    // Left behind by a kill here, the temporary name is removed by a later save.
     ::unlink(temp.c_str());
-    errorText = "Cannot write the copy \"" + target + "\": " + Reason(error) + ".";
-    return -1;
+    Written.push_back(target);
+    Reserved.insert(std::to_string(number));
+    return number;
   }
-  if (::rename(temp.c_str(), target.c_str()) != 0) {
-    error = errno;
-    ::unlink(temp.c_str());
-    errorText = "Cannot rename \"" + temp + "\" to \"" + target + "\": " + Reason(error) + ".";
-    return -1;
-  }
-  Written.push_back(target);
-  Reserved.insert(std::to_string(number));
-  return number;
+  errorText = "The folder \"" + Folder + "\" has no free number for a copy.";
+  return -1;
 }
 
 bool TProjectSave::Commit(const std::string& projectText, std::string& errorText) {

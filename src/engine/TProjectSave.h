@@ -26,8 +26,8 @@ public:
   bool Begin(std::string& errorText);
   /// Writes `bytes` as the copy "savedProjectWindowFile<m>.wav" under the lowest number m that
   /// no copy in the folder has and the project file on disk does not name: a temporary file
-  /// named after m and this process, written, flushed to disk and renamed. Creates the folder
-  /// when needed. Returns m, or -1 with the reason (the system's own words) in `errorText`.
+  /// named after m and this process, written, flushed to disk and linked into place (never
+  /// over an existing copy). Creates the folder when needed. Returns m, or -1 with the reason (the system's own words) in `errorText`.
   int WriteCopy(const std::string& bytes, std::string& errorText);
   /// Replaces the project file by `projectText` (a temporary file, flushed and renamed) and
   /// only then deletes the copies in the folder that the new text does not name (a copy that

@@ -67,6 +67,12 @@ int renameat(int fromDir, const char* from, int toDir, const char* to) {
   return real(fromDir, from, toDir, to);
 }
 
+int link(const char* from, const char* to) {
+  static const auto real = Real<int (*)(const char*, const char*)>("link");
+  Step();
+  return real(from, to);
+}
+
 int unlink(const char* path) {
   static const auto real = Real<int (*)(const char*)>("unlink");
   Step();
