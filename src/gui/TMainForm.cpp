@@ -448,6 +448,19 @@ QAction* TMainForm::ActionForKey(const QKeyEvent& event) const {
   return nullptr;
 }
 
+QAction* TMainForm::MenuForKey(const QKeyEvent& event) const {
+  const Qt::KeyboardModifiers modifiers = event.modifiers() & ~Qt::KeypadModifier;
+  const bool f10 = event.key() == Qt::Key_F10 && modifiers == Qt::NoModifier;
+  const QKeySequence pressed(QKeyCombination(modifiers, static_cast<Qt::Key>(event.key())));
+  for (QAction* title : menuBar()->actions()) {
+    if (!title->isVisible()) continue;
+    if (f10) return title;
+    const QKeySequence mnemonic = QKeySequence::mnemonic(title->text());
+    if (!mnemonic.isEmpty() && mnemonic == pressed) return title;
+  }
+  return nullptr;
+}
+
 bool TMainForm::ActionKeyFilter(QObject* watched, QEvent* event) {
   if (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress) {
     return false;
@@ -463,17 +476,17 @@ bool TMainForm::ActionKeyFilter(QObject* watched, QEvent* event) {
   if ((NameEditing || KeyCapture) && !PassesKeyFilter(key->key())) return false;
   QAction* action = ActionForKey(*key);
   if (action == nullptr) {
-    // F10 opens the first menu, from where the arrows reach the others.
-    if (event->type() == QEvent::KeyPress && key->key() == Qt::Key_F10 &&
-        key->modifiers() == Qt::NoModifier) {
-      for (QAction* title : menuBar()->actions()) {
-        if (title->isVisible()) {
-          menuBar()->setActiveAction(title);
-          return true;
-        }
-      }
+    // Then the menus: Alt and an underlined letter opens the first menu that has it ("&File"
+    // before "&Fractal", which Qt would find ambiguous); F10 opens the first menu, from where
+    // the arrows reach the others.
+    QAction* title = MenuForKey(*key);
+    if (title == nullptr) return false;
+    if (event->type() == QEvent::ShortcutOverride) {
+      event->accept();
+    } else {
+      menuBar()->setActiveAction(title);
     }
-    return false;
+    return true;
   }
   if (event->type() == QEvent::ShortcutOverride) {
     // Claimed before the shortcut map, where a menu's mnemonic (Alt+P, Alt+W) would make the

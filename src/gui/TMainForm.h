@@ -374,6 +374,8 @@ private:
   bool ActionKeyFilter(QObject* watched, QEvent* event);
   /// The command whose key `event` is, or null.
   QAction* ActionForKey(const QKeyEvent& event) const;
+  /// The first shown menu that Alt and its underlined letter (or F10) opens, or null.
+  QAction* MenuForKey(const QKeyEvent& event) const;
   /// Notes where a hint of the first status panel comes from, and clears it when that control
   /// loses the mouse or a menu closes.
   void TrackAutoHint(QObject* watched, QEvent* event);
