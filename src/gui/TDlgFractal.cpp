@@ -58,7 +58,7 @@ TDlgFractal::TDlgFractal(QWidget* parent, int viewHeight, int viewWidth,
   }
   editCont = AddEdit(rgrCont, "editCont", QRect(120, 49, 100, 21));
 
-  grpSelection = MakeGroup(this, "grpSelection", "Selection", QRect(256, 16, 395, 90));
+  grpSelection = MakeGroup(this, "grpSelection", "Map to Field", QRect(256, 16, 395, 90));
   MakeLabel(grpSelection, nullptr, "Real", 52, 18);
   MakeLabel(grpSelection, nullptr, "Imaginair", 240, 18);
   MakeLabel(grpSelection, nullptr, "Left", 10, 39);

@@ -8,12 +8,14 @@
 
 #include <QCursor>
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 
 #include "engine/TFractProps.h"
 #include "render/TVoldViewProps.h"
 
 class QAction;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QMdiArea;
@@ -348,6 +350,7 @@ public:
   void FileCloseExecute();
   void FileExitExecute();
   void keyDExecute();
+  /// Overlaps the windows from the top left, each keeping its size as far as the area allows.
   void WindowCascadeExecute();
   /// Stacks the windows one above the other, each the full width.
   void WindowTileHorizontalExecute();
@@ -383,6 +386,19 @@ private:
   void RebuildWindowList();
   void SetEditNameEnabled(bool enabled);
   bool KeyFilter(QEvent* event);
+  /// A key of a command goes to the command before the menu bar's mnemonics see it, even while
+  /// the command is hidden or disabled (then it does nothing).
+  bool ActionKeyFilter(QObject* watched, QEvent* event);
+  /// The command whose key `event` is, or null.
+  QAction* ActionForKey(const QKeyEvent& event) const;
+  /// The first shown menu that Alt and its underlined letter (or F10) opens, or null.
+  QAction* MenuForKey(const QKeyEvent& event) const;
+  /// Notes where a hint of the first status panel comes from, and clears it when that control
+  /// loses the mouse or a menu closes.
+  void TrackAutoHint(QObject* watched, QEvent* event);
+  void ClearAutoHint();
+  /// Puts a new window inside the visible part of the frame, cutting its size when needed.
+  void FitIntoArea(QMdiSubWindow* window) const;
   void EditNameClick();
   void EvEditNameOnKeyPress();
   /// Visible child windows that are not minimized, in creation order.
@@ -403,4 +419,7 @@ private:
   std::vector<std::string> RecentFileList;
   int BusyCount = 0;
   bool Shown = false;
+  // The control whose hint the first status panel shows, and that text.
+  QPointer<QObject> HintSource;
+  QString ShownHint;
 };

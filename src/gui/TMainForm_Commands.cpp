@@ -1,6 +1,8 @@
 // The fractal commands of the main window: new, open, save, revert, duplicate and Julia
 // windows, the two properties dialogs, the mouse modes and the orbit points.
 #include <QAction>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPointer>
 
 #include "core/TErrorReport.h"
@@ -78,6 +80,9 @@ std::string TMainForm::NextFreeNoName() {
 }
 
 void TMainForm::FileNewWaveExecute() {
+  // Cancel gives the frame back as it was: the window active before, maximized if it was.
+  const QPointer<QMdiSubWindow> previous = MdiArea->activeSubWindow();
+  const bool previousMaximized = previous && previous->isMaximized();
   BeginBusy();
   const std::string name = NextFreeNoName();
   std::unique_ptr<TUnitFract> document = NewDocument(name, "");
@@ -99,6 +104,10 @@ void TMainForm::FileNewWaveExecute() {
     child->StartComputation();
   } else {
     delete child;
+    if (previous) {
+      MdiArea->setActiveSubWindow(previous);
+      if (previousMaximized && !previous->isMaximized()) previous->showMaximized();
+    }
   }
   UpdateActions();
 }

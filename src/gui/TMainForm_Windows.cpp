@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QStyle>
 
 #include "core/TErrorReport.h"
 #include "engine/TUnit.h"
@@ -44,7 +45,18 @@ std::vector<TMDIChildZenolith*> TMainForm::ChildWindows() const {
 void TMainForm::AddChildWindow(TMDIChildZenolith* child) {
   MdiArea->addSubWindow(child);
   child->show();
+  if (!child->isMaximized()) FitIntoArea(child);
   MdiArea->setActiveSubWindow(child);
+}
+
+void TMainForm::FitIntoArea(QMdiSubWindow* window) const {
+  const QRect area = MdiArea->viewport()->rect();
+  if (area.isEmpty()) return;
+  QRect frame = window->geometry();
+  frame.setSize(frame.size().boundedTo(area.size()));
+  frame.moveLeft(std::clamp(frame.left(), area.left(), area.right() + 1 - frame.width()));
+  frame.moveTop(std::clamp(frame.top(), area.top(), area.bottom() + 1 - frame.height()));
+  window->setGeometry(frame);
 }
 
 void TMainForm::ChildActivated(TMDIChildZenolith*) { UpdateActions(); }
@@ -146,7 +158,35 @@ bool TMainForm::CloseQuery() {
   return true;
 }
 
-void TMainForm::WindowCascadeExecute() { MdiArea->cascadeSubWindows(); }
+void TMainForm::WindowCascadeExecute() {
+  // Back to front, so that the active window ends up in front and last.
+  std::vector<QMdiSubWindow*> windows;
+  for (QMdiSubWindow* w : MdiArea->subWindowList(QMdiArea::StackingOrder)) {
+    auto* child = qobject_cast<TMDIChildZenolith*>(w);
+    if (child && !child->IsClosing() && child->isVisible() && !child->isMinimized())
+      windows.push_back(w);
+  }
+  const QRect area = MdiArea->viewport()->rect().adjusted(0, 0, 0, -IconRowHeight());
+  if (windows.empty() || area.isEmpty()) return;
+  for (QMdiSubWindow* w : windows) {
+    if (w->isMaximized()) w->showNormal();
+  }
+  // Each window one title bar lower and further right than the one behind it; where too little
+  // of the area would be left, the row starts again at the top left.
+  const int step =
+      style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, windows.front()) +
+      style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, windows.front());
+  int offset = 0;
+  for (QMdiSubWindow* w : windows) {
+    if (offset > 0 && (area.width() - offset < area.width() / 4 ||
+                       area.height() - offset < area.height() / 4)) {
+      offset = 0;
+    }
+    const QSize size = w->size().boundedTo(QSize(area.width() - offset, area.height() - offset));
+    w->setGeometry(area.left() + offset, area.top() + offset, size.width(), size.height());
+    offset += step;
+  }
+}
 
 std::vector<QMdiSubWindow*> TMainForm::TileCandidates() const {
   std::vector<QMdiSubWindow*> windows;
@@ -166,11 +206,11 @@ int TMainForm::IconRowHeight() const {
 
 void TMainForm::Tile(bool horizontal) {
   const std::vector<QMdiSubWindow*> windows = TileCandidates();
-  if (windows.empty()) return;
+  const QRect area = MdiArea->viewport()->rect().adjusted(0, 0, 0, -IconRowHeight());
+  if (windows.empty() || area.isEmpty()) return;
   for (QMdiSubWindow* w : windows) {
     if (w->isMaximized()) w->showNormal();
   }
-  const QRect area = MdiArea->viewport()->rect().adjusted(0, 0, 0, -IconRowHeight());
   const int n = static_cast<int>(windows.size());
   for (int i = 0; i < n; ++i) {
     if (horizontal) {

@@ -394,7 +394,10 @@ void TViewWave::ZoomTo(const TRect& selection, bool zoomIn) {
   const long double w = width();
   const long double h = height();
   // A selection without width or height maps nothing (a view narrower than 1 / size pixels).
-  if (selection.Right == selection.Left || selection.Bottom == selection.Top) return;
+  if (selection.Right == selection.Left || selection.Bottom == selection.Top) {
+    RefuseZoom(zoomIn);
+    return;
+  }
   const long double left = FractProps.Left.GetDouble();
   const long double right = FractProps.Right.GetDouble();
   const long double top = FractProps.Top.GetDouble();
@@ -416,10 +419,18 @@ void TViewWave::ZoomTo(const TRect& selection, bool zoomIn) {
   // a file could not store it: such a zoom is not made.
   if (!std::isfinite(newLeft) || !std::isfinite(newRight) || !std::isfinite(newTop) ||
       !std::isfinite(newBottom) || newLeft == newRight || newTop == newBottom) {
+    RefuseZoom(zoomIn);
     return;
   }
   const TViewState before = CaptureState();
   SetArea(newLeft, newTop, newRight, newBottom);
   Window.MarkModified();
   CommitChange(before);
+}
+
+void TViewWave::RefuseZoom(bool zoomIn) {
+  // The click would otherwise seem lost; the first status panel keeps this until the next hint.
+  if (TMainForm* form = TMainForm::Instance()) {
+    form->SetStatusText(0, QString::fromLatin1(zoomIn ? AreaCannotShrink : AreaCannotGrow));
+  }
 }

@@ -119,6 +119,11 @@ public:
   /// before the first and after one was stopped.
   int64_t ComputeMilliseconds() const;
 
+  /// Status texts of a zoom that is not made: the area would lose its width or height, or
+  /// leave the range of the numbers.
+  static constexpr const char* AreaCannotShrink = "The area cannot be made smaller.";
+  static constexpr const char* AreaCannotGrow = "The area cannot be made larger.";
+
   // ---- Selection and mouse (client pixels).
   /// The selection rectangle of size `selectionSize` (fraction of the view) centred on (x, y);
   /// Right and Bottom are the last pixels of the outline.
@@ -157,6 +162,8 @@ private:
   void LeftClick(int x, int y);
   void RightClick();
   void ZoomTo(const TRect& selection, bool zoomIn);
+  /// Says in the status bar why a zoom was not made.
+  void RefuseZoom(bool zoomIn);
   void EraseSelection();
   /// Shows the pixels of `r` on screen.
   void Show(const TRect& r);

@@ -74,6 +74,18 @@ TEST_F(Commands, CancelledNewLeavesNoWindowButUsesItsNumber) {
   EXPECT_EQ(WindowNames(*Form), std::vector<std::string>{"NONAME2"});
 }
 
+TEST_F(Commands, CancelledNewGivesBackTheMaximizedWindow) {
+  TMDIChildWave* child = AddWave(TFractProps(), {}, "Big");
+  child->showMaximized();
+  QApplication::processEvents();
+  RunNew([](TDlgFractal* dialog) { dialog->CancelBtn->click(); });
+  QApplication::processEvents();
+  EXPECT_EQ(Form->ChildWindows().size(), 1u);
+  EXPECT_EQ(Form->ActiveWaveWindow(), child);
+  EXPECT_TRUE(child->isMaximized());
+  EXPECT_EQ(Form->EditName->text(), "Big");
+}
+
 TEST_F(Commands, UnnamedWindowsAreNumberedAcrossNewDuplicateAndJulia) {
   RunNew([](TDlgFractal* dialog) { dialog->OKBtn->click(); });
   Form->DuplicateWave->trigger();

@@ -1,5 +1,6 @@
 // The fractal properties dialog "Fractal" and the edit-box look it uses.
 #include <QButtonGroup>
+#include <QGroupBox>
 #include <QListWidget>
 #include <QRadioButton>
 
@@ -92,6 +93,12 @@ TEST_F(DlgFractal, FormShowsTheRecord) {
   EXPECT_EQ(dialog.lstFormulas->currentRow(), 6);
   EXPECT_TRUE(dialog.optD->isChecked());
   EXPECT_EQ(dialog.rgrContItems->checkedId(), 1);
+  for (QLineEdit* edit : {dialog.editSelLeft, dialog.editSelRight, dialog.editSelTop,
+                          dialog.editSelBottom}) {
+    const auto* group = qobject_cast<QGroupBox*>(edit->parentWidget());
+    ASSERT_NE(group, nullptr);
+    EXPECT_EQ(group->title(), "Map to Field");
+  }
   dialog.reject();
 }
 

@@ -3,7 +3,10 @@
 #include <QRegularExpression>
 #include <QTextBrowser>
 
+#include <QAction>
+
 #include "gui/THelpViewer.h"
+#include "gui/TMainForm.h"
 #include "gui/TOKHelpBottomDlg.h"
 #include "gui/helpcontexts.h"
 #include "gui/support/guitest.h"
@@ -27,6 +30,11 @@ const TTopic Topics[] = {
     {HelpContext::NewProject, "New Project", "TempSaveFiles"},
     {HelpContext::ExportProject, "Export Project", "copies"},
 };
+
+QString ReadText(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
 
 }  // namespace
 
@@ -91,4 +99,25 @@ TEST(HelpViewer, OverAModalDialogItTakesInputItself) {
   THelpViewer::ShowTopic(HelpContext::MainWindow);
   EXPECT_EQ(THelpViewer::Instance().windowModality(), Qt::NonModal);
   THelpViewer::Instance().close();
+}
+
+TEST(HelpViewer, TheContentsAndTheReadmeListEveryKey) {
+  const QString page = ReadText(THelpViewer::TopicResource(HelpContext::MainWindow));
+  const QString readme = ReadText(QStringLiteral(ZENOLITH_TEST_DATA "/../../README.md"));
+  ASSERT_FALSE(page.isEmpty());
+  ASSERT_FALSE(readme.isEmpty());
+  TMainForm form;
+  int keys = 0;
+  for (const QAction* a : form.ActionList1()) {
+    for (const QKeySequence& k : a->shortcuts()) {
+      // As the menus show it.
+      const QString key = k.toString(QKeySequence::PortableText);
+      EXPECT_TRUE(page.contains("<td class=\"key\">" + key + "</td>"))
+          << a->objectName().toStdString() << " " << key.toStdString();
+      EXPECT_TRUE(readme.contains("| " + key + " |"))
+          << a->objectName().toStdString() << " " << key.toStdString();
+      ++keys;
+    }
+  }
+  EXPECT_GT(keys, 25);
 }

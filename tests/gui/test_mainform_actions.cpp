@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSignalSpy>
+#include <QSizeGrip>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QToolBar>
@@ -40,6 +41,21 @@ public:
 protected:
   void keyPressEvent(QKeyEvent* event) override { Typed += event->text(); }
 };
+
+bool IsInside(const QWidget* inner, const QWidget* outer) {
+  for (const QWidget* w = inner; w != nullptr; w = w->parentWidget()) {
+    if (w == outer) return true;
+  }
+  return false;
+}
+
+// The menu that is open now, closed again; null when none was open.
+QWidget* CloseOpenMenu() {
+  QWidget* menu = QApplication::activePopupWidget();
+  if (menu) QTest::keyClick(menu, Qt::Key_Escape);
+  QApplication::processEvents();
+  return menu;
+}
 
 }  // namespace
 
@@ -335,4 +351,119 @@ TEST_F(MainFormActions, WindowListFollowsTheChildren) {
   for (QAction* a : Form->MenuWindow->actions())
     if (a->isCheckable()) listed << a->text() + (a->isChecked() ? "*" : "");
   EXPECT_EQ(listed, QStringList({"&1 One", "&2 Two && more*"}));
+}
+
+TEST_F(MainFormActions, CommandKeysComeBeforeTheMenuMnemonics) {
+  AddChild("Keys");
+  ASSERT_TRUE(Form->MenuProject->menuAction()->isVisible());
+  ASSERT_TRUE(Form->MenuWindow->menuAction()->isVisible());
+  const struct {
+    Qt::Key Key;
+    QAction* Action;
+  } cases[] = {{Qt::Key_W, Form->AddNextPoints}, {Qt::Key_P, Form->GroupAsPolynoom}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Action->objectName().toStdString());
+    QSignalSpy spy(c.Action, &QAction::triggered);
+    QTest::keyClick(Form.get(), c.Key, Qt::AltModifier);
+    EXPECT_EQ(spy.count(), 1);
+    EXPECT_EQ(CloseOpenMenu(), nullptr);
+  }
+
+  // The menus still open by their other keys, by F10 and by the mouse.
+  QTest::keyClick(Form.get(), Qt::Key_F, Qt::AltModifier);
+  EXPECT_EQ(CloseOpenMenu(), Form->MenuFile);
+  QTest::keyClick(Form.get(), Qt::Key_F10);
+  EXPECT_EQ(CloseOpenMenu(), Form->MenuFile);
+  QTest::mouseClick(Form->menuBar(), Qt::LeftButton, {},
+                    Form->menuBar()->actionGeometry(Form->MenuProject->menuAction()).center());
+  EXPECT_EQ(CloseOpenMenu(), Form->MenuProject);
+
+  // Without a fractal window the key is still its command's, which then does nothing.
+  Form->FileClose->trigger();
+  QApplication::processEvents();
+  ASSERT_FALSE(Form->GroupAsPolynoom->isEnabled());
+  QSignalSpy group(Form->GroupAsPolynoom, &QAction::triggered);
+  QTest::keyClick(Form.get(), Qt::Key_P, Qt::AltModifier);
+  EXPECT_EQ(CloseOpenMenu(), nullptr);
+  EXPECT_EQ(group.count(), 0);
+}
+
+TEST_F(MainFormActions, AnAutoHintGoesWithTheMouseAndWithItsMenu) {
+  AddChild("Hints");
+  QLabel* panel = Form->StatusPanel(0);
+  QTest::mouseMove(Form->EditName, QPoint(5, 5));
+  EXPECT_EQ(panel->text(), "a unique name of the window");
+  QTest::mouseMove(Form->MdiArea, QPoint(100, 100));
+  EXPECT_EQ(panel->text(), "");
+
+  // Opened by the mouse and closed by Escape, the menu leaves its title highlighted.
+  const QPoint title = Form->menuBar()->actionGeometry(Form->MenuWindow->menuAction()).center();
+  QTest::mouseMove(Form->menuBar(), title);
+  QTest::mouseClick(Form->menuBar(), Qt::LeftButton, {}, title);
+  EXPECT_EQ(panel->text(), "Window related commands");
+  EXPECT_EQ(CloseOpenMenu(), Form->MenuWindow);
+  EXPECT_EQ(panel->text(), "");
+  QTest::keyClick(Form->menuBar(), Qt::Key_Escape);
+
+  // Another text in the panel is not a hint of the control and stays.
+  QTest::mouseMove(Form->EditName, QPoint(5, 5));
+  Form->SetStatusText(0, "something else");
+  QTest::mouseMove(Form->MdiArea, QPoint(100, 100));
+  EXPECT_EQ(panel->text(), "something else");
+}
+
+TEST_F(MainFormActions, TheChangedPanelShowsItsWordInFullAtTheStartSize) {
+  ASSERT_EQ(Form->size(), QSize(763, 463));
+  QStatusBar* bar = Form->statusBar();
+  QLabel* panel = Form->StatusPanel(6);
+  panel->setText("Changed");
+  const QRect shown(panel->mapTo(bar, QPoint(0, 0)), panel->size());
+  EXPECT_TRUE(bar->rect().contains(shown));
+  const QWidget* strip = panel->parentWidget();
+  EXPECT_TRUE(QRect(strip->mapTo(bar, QPoint(0, 0)), strip->size()).contains(shown));
+  for (const QSizeGrip* grip : bar->findChildren<QSizeGrip*>()) {
+    if (grip->isVisible()) EXPECT_FALSE(grip->geometry().intersects(shown));
+  }
+  const int needed = panel->fontMetrics().horizontalAdvance("Changed") + panel->indent();
+  EXPECT_LE(needed, panel->contentsRect().width());
+}
+
+TEST_F(MainFormActions, TheNameFieldGivesWayToTheWindowsName) {
+  AddChild("Taken");
+  TTestChild* child = AddChild("Mine");
+  QSignalSpy zoom(Form->ZoomIn, &QAction::triggered);
+  const auto typeInField = [&](const QString& text) {
+    QTest::mouseClick(Form->EditName, Qt::LeftButton);
+    ASSERT_EQ(QApplication::focusWidget(), Form->EditName);
+    Form->EditName->selectAll();
+    QTest::keyClicks(Form->EditName, text);
+    ASSERT_EQ(Form->EditName->text(), text);
+  };
+  const auto expectBackInTheWindow = [&] {
+    EXPECT_EQ(Form->EditName->text(), "Mine");
+    EXPECT_FALSE(Form->NameEditing);
+    EXPECT_TRUE(IsInside(QApplication::focusWidget(), child));
+    // A plain letter is a command again.
+    const int before = zoom.count();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z);
+    EXPECT_EQ(zoom.count(), before + 1);
+  };
+
+  typeInField("Zebra");
+  QTest::keyClick(Form->EditName, Qt::Key_Escape);
+  expectBackInTheWindow();
+  EXPECT_EQ(child->Unit->GetName(), "Mine");
+
+  typeInField("Taken");
+  QTest::keyClick(Form->EditName, Qt::Key_Return);
+  EXPECT_EQ(Prompter.Texts(),
+            std::vector<std::string>({"A window with name \"Taken\" already exists."}));
+  expectBackInTheWindow();
+  EXPECT_EQ(child->Unit->GetName(), "Mine");
+
+  // Leaving the field without Enter drops the edit too.
+  typeInField("Zebra");
+  child->setFocus();
+  EXPECT_EQ(Form->EditName->text(), "Mine");
+  EXPECT_EQ(child->Unit->GetName(), "Mine");
 }

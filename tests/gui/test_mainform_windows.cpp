@@ -1,4 +1,6 @@
 // The window commands, the naming services, activation and the close queries of the main window.
+#include <QScrollBar>
+
 #include "gui/TDlgRegisterWave.h"
 #include "gui/support/MainFormFixture.h"
 #include "gui/support/guitest.h"
@@ -47,6 +49,57 @@ TEST_F(MainFormWindows, TilingLeavesMinimizedWindowsAndTheirRowAlone) {
   EXPECT_EQ(a->geometry().top(), 0);
   EXPECT_EQ(b->geometry().top(), a->geometry().bottom() + 1);
   EXPECT_EQ(b->geometry().bottom() + 1, area.height() - icon->height());
+}
+
+TEST_F(MainFormWindows, CascadeKeepsEachWindowsSizeCutToTheArea) {
+  TTestChild* small = AddChild("Small");
+  TTestChild* wide = AddChild("Wide");
+  TTestChild* huge = AddChild("Huge");
+  TTestChild* maximized = AddChild("Maximized");
+  wide->resize(420, 120);
+  huge->resize(3000, 2000);
+  maximized->resize(250, 180);
+  maximized->showMaximized();
+  QApplication::processEvents();
+  Form->WindowCascade->trigger();
+  const QRect area = Viewport(*Form);
+  const std::vector<std::pair<TTestChild*, QSize>> expected = {
+      {small, QSize(200, 150)}, {wide, QSize(420, 120)}, {huge, QSize(3000, 2000)},
+      {maximized, QSize(250, 180)}};
+  // Back to front, each one step further down and right, the active window in front.
+  int lastOffset = -1;
+  for (const auto& [child, size] : expected) {
+    SCOPED_TRACE(child->Unit->GetName());
+    EXPECT_FALSE(child->isMaximized());
+    const QRect g = child->geometry();
+    EXPECT_EQ(g.left() - area.left(), g.top() - area.top());
+    EXPECT_GT(g.left(), lastOffset);
+    lastOffset = g.left();
+    EXPECT_EQ(g.size(), size.boundedTo(QSize(area.right() + 1 - g.left(),
+                                             area.bottom() + 1 - g.top())));
+    EXPECT_TRUE(area.contains(g));
+  }
+  EXPECT_EQ(Form->ActiveChild(), maximized);
+  EXPECT_EQ(Form->MdiArea->subWindowList(QMdiArea::StackingOrder).back(), maximized);
+}
+
+TEST_F(MainFormWindows, NewWindowsOpenInsideTheVisibleArea) {
+  Form->resize(420, 300);
+  QApplication::processEvents();
+  const QRect area = Viewport(*Form);
+  // As large as a new fractal window, which does not fit.
+  const QSize size(328, 418);
+  ASSERT_LT(area.height(), size.height());
+  for (const char* name : {"A", "B", "C", "D", "E"}) {
+    auto* child = new TTestChild(name);
+    child->resize(size);
+    Form->AddChildWindow(child);
+    QApplication::processEvents();
+    EXPECT_TRUE(area.contains(child->geometry())) << name;
+    EXPECT_EQ(child->width(), std::min(size.width(), area.width())) << name;
+  }
+  EXPECT_FALSE(Form->MdiArea->horizontalScrollBar()->isVisible());
+  EXPECT_FALSE(Form->MdiArea->verticalScrollBar()->isVisible());
 }
 
 TEST_F(MainFormWindows, MinimizeAllAndArrangeLinesIconsAlongTheBottom) {

@@ -25,6 +25,8 @@ const TXMLItem* Find(const TXMLComplexElement& parent, const std::string& name) 
 using ChildWave = WaveFixture;
 
 TEST_F(ChildWave, NewWindowLooksAndStartsAsDescribed) {
+  // Room for the whole window: a smaller frame cuts it to what it shows.
+  Form->resize(900, 700);
   TMDIChildWave* child = AddWave(TFractProps(), TVoldViewProps(), "A", "/f/a.zlf");
   EXPECT_EQ(child->size(), QSize(328, 418));
   EXPECT_EQ(child->GetMouseMode(), mmNone);

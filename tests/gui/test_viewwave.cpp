@@ -1,5 +1,7 @@
 // The fractal view: its picture against the engine's, zooming, the wheel, the selection
 // outline and orbit points.
+#include <QLabel>
+
 #include "gui/cursors.h"
 #include "wavetestsupport.h"
 
@@ -94,15 +96,19 @@ TEST_F(ViewWave, ZoomThatWouldCollapseOrOverflowTheAreaIsIgnored) {
     double SelectionSize;
     QPoint At;
     double Extent;
+    const char* Status;  // what the first status panel says
   } cases[] = {
       // At the corner a tiny selection truncates to a single pixel.
-      {"no width", mmZoomIn, 0.001, {0, 0}, 1.5},
-      {"no width", mmZoomOut, 0.001, {0, 0}, 1.5},
-      // Doubling the largest numbers overflows.
-      {"overflow", mmZoomOut, 0.5, {200, 200}, 1e308},
+      {"no width", mmZoomIn, 0.001, {0, 0}, 1.5, TViewWave::AreaCannotShrink},
+      {"no width", mmZoomOut, 0.001, {0, 0}, 1.5, TViewWave::AreaCannotGrow},
+      // Halving the smallest numbers gives no width; doubling the largest overflows.
+      {"precision", mmZoomIn, 0.5, {200, 200}, 4.9e-324, TViewWave::AreaCannotShrink},
+      {"overflow", mmZoomOut, 0.5, {200, 200}, 1e308, TViewWave::AreaCannotGrow},
   };
+  EXPECT_EQ(std::string(TViewWave::AreaCannotShrink), "The area cannot be made smaller.");
   for (const auto& c : cases) {
     SCOPED_TRACE(c.What);
+    Form->SetStatusText(0, "");
     const TFractProps p = WithArea(QuickJulia(), -c.Extent, c.Extent, c.Extent, -c.Extent);
     TMDIChildWave* child = AddWave(p, {}, "Z", "/tmp/z.zlf");
     SetViewSize(child, 400, 400);
@@ -117,6 +123,7 @@ TEST_F(ViewWave, ZoomThatWouldCollapseOrOverflowTheAreaIsIgnored) {
     EXPECT_EQ(child->GetParams().Right.GetDouble(), c.Extent);
     EXPECT_FALSE(child->GetUnitFract()->Modified());
     EXPECT_EQ(child->GetView()->GetFractArray(), nullptr);
+    EXPECT_EQ(Form->StatusPanel(0)->text().toStdString(), c.Status);
     child->CloseWithoutQuery();
   }
 }
