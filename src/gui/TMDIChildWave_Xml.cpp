@@ -43,20 +43,22 @@ bool TMDIChildWave::ReadWindowXML(const TXMLItem* first, const std::string& name
   // The place is that of the normal window: a window shown maximized (as the frame does with
   // new windows while the active one is maximized) would take it as its maximized geometry.
   if (isVisible() && (isMaximized() || isMinimized())) showNormal();
+  // The fields are applied together, once: two quick resizes leave the frame drawn at the
+  // old width. A bad field still leaves the ones read before it applied.
+  int place[4] = {x(), y(), width(), height()};
+  const auto apply = [&] { setGeometry(place[0], place[1], place[2], place[3]); };
   const TXMLItem* item = first;
   for (int i = 0; i < 4; ++i) {
     ZASSERT_TEXT(item != nullptr && item->GetElement() == Fields[i].Element, Fields[i].Condition);
     unitInteger value;
-    if (!value.ReadXML(item, errorText, line, column)) return false;
-    const int v = value.GetInt();
-    switch (i) {
-      case 0: move(v, y()); break;
-      case 1: move(x(), v); break;
-      case 2: resize(v, height()); break;
-      default: resize(width(), v); break;
+    if (!value.ReadXML(item, errorText, line, column)) {
+      apply();
+      return false;
     }
+    place[i] = value.GetInt();
     item = item->GetNext();
   }
+  apply();
   ZASSERT_TEXT(item != nullptr && (item->GetElement() == "Minimized" ||
                                    item->GetElement() == "Maximized" ||
                                    item->GetElement() == "Normal"),
