@@ -422,7 +422,9 @@ TEST_F(MainFormActions, TheChangedPanelShowsItsWordInFullAtTheStartSize) {
   const QWidget* strip = panel->parentWidget();
   EXPECT_TRUE(QRect(strip->mapTo(bar, QPoint(0, 0)), strip->size()).contains(shown));
   for (const QSizeGrip* grip : bar->findChildren<QSizeGrip*>()) {
-    if (grip->isVisible()) EXPECT_FALSE(grip->geometry().intersects(shown));
+    if (grip->isVisible()) {
+      EXPECT_FALSE(grip->geometry().intersects(shown));
+    }
   }
   const int needed = panel->fontMetrics().horizontalAdvance("Changed") + panel->indent();
   EXPECT_LE(needed, panel->contentsRect().width());
