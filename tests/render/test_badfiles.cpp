@@ -6,9 +6,12 @@
 #include <sstream>
 #include <string>
 
+#include <sys/stat.h>
+
 #include "render/TColorPalette1DItem.h"
 #include "render/TStoredFractal.h"
 #include "support/TRecordingPresenter.h"
+#include "support/childprocess.h"
 #include "support/files.h"
 #include "support/testdata.h"
 #include "support/xmltext.h"
@@ -165,18 +168,39 @@ TEST_F(BadFiles, WrongVersionIsReportedTwiceAndTheFileIsStillRead) {
   }
 }
 
-TEST_F(BadFiles, FolderOrMissingFileFailsWithoutAMessageOfItsOwn) {
-  for (const std::string& path : {Dir.Path().string(), Dir.File("missing.zlf")}) {
-    TStoredFractal window;
-    std::string error = "stale";
-    EXPECT_FALSE(TStoredFractal::LoadFile(path, window, error)) << path;
-    EXPECT_EQ(error, "") << path;
-    TColorPalette1DItem palette(0, 0);
-    error = "kept";
-    EXPECT_FALSE(palette.LoadFromFile(path, error)) << path;
-    EXPECT_EQ(error, "kept") << path;
+TEST_F(BadFiles, OnlyRegularFilesAreReadAndAPipeIsNeverWaitedFor) {
+  const std::string fifo = Dir.File("fifo.zlf");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+  const std::string link = Dir.File("link.cp1");
+  std::filesystem::create_symlink(fifo, link);
+  const std::string notRegular = "not a regular file";
+  const struct {
+    std::string Path, Fractal, Palette;
+  } rows[] = {
+      {fifo, notRegular, notRegular},
+      {link, notRegular, notRegular},
+      {Dir.Path().string(), notRegular, notRegular},
+      {"/dev/null", notRegular, notRegular},
+      // A file that cannot be opened has no message of its own; the palette's stays.
+      {Dir.File("missing.zlf"), "", "kept"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Path);
+    const std::string report = RunInChild([&] {
+      TStoredFractal window = Held();
+      std::string fractalError = "stale";
+      const bool fractalRead = TStoredFractal::LoadFile(row.Path, window, fractalError);
+      TColorPalette1DItem palette = HeldPalette();
+      std::string paletteError = "kept";
+      const bool paletteRead = palette.LoadFromFile(row.Path, paletteError);
+      const bool kept = StoredText(window) == StoredText(Held()) &&
+                        palette.GetNext()->GetColorBefore() == 0x333333u;
+      return fractalError + "|" + paletteError + "|" +
+             (fractalRead || paletteRead ? "read" : "refused") + "|" +
+             (kept ? "kept" : "changed") + "|" + std::to_string(Presenter.Messages.size());
+    });
+    EXPECT_EQ(report, row.Fractal + "|" + row.Palette + "|refused|kept|0");
   }
-  EXPECT_TRUE(Presenter.Messages.empty());
 }
 
 TEST_F(BadFiles, HugeFilesAreReadOrRefusedWithTheirMessage) {
@@ -239,6 +263,53 @@ TEST_F(BadFiles, HugeFilesAreReadOrRefusedWithTheirMessage) {
   EXPECT_EQ(error, tooLargeMessage);
   std::filesystem::remove(tooLarge);
   EXPECT_TRUE(Presenter.Messages.empty());
+}
+
+TEST_F(BadFiles, AFileOfTinyTokensIsRefusedWithinLittleMemory) {
+  // Some 33 million tokens: kept until the end, as they once were, they took over 2 GB.
+  const std::string path = Dir.File("tiny_tokens.zlf");
+  {
+    std::ofstream out(path, std::ios::binary);
+    out << "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n"
+           "<!DOCTYPE UnitFractal SYSTEM \"UnitFractal.dtd\">\r\n";
+    std::string block;
+    for (int i = 0; i < (1 << 18); ++i) block += "x<a>";
+    for (int i = 0; i < 63; ++i) out << block;
+  }
+  const struct {
+    const char* Reader;
+    std::string Message;
+  } rows[] = {
+      {"fractal", "unexpected text \"x\", expect begin of element \"UnitFractal\", at line 3, "
+                  "column 2."},
+      {"palette", "unexpected text \"x\", expect begin of element \"UnitColorPalette1D\", at "
+                  "line 3, column 2."},
+  };
+  constexpr long LimitKB = 200 * 1024;
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Reader);
+    const std::string report = RunInChild(
+        [&] {
+          // The peak from here on, not the forked test's.
+          std::ofstream("/proc/self/clear_refs") << "5";
+          std::string error;
+          if (std::string(row.Reader) == "fractal") {
+            TStoredFractal window;
+            TStoredFractal::LoadFile(path, window, error);
+          } else {
+            TColorPalette1DItem palette(0, 0);
+            palette.LoadFromFile(path, error);
+          }
+          std::ifstream status("/proc/self/status");
+          long peakKB = -1;
+          for (std::string line; std::getline(status, line);)
+            if (line.rfind("VmHWM:", 0) == 0) peakKB = std::stol(line.substr(6));
+          return error + "|" + (peakKB > 0 && peakKB < LimitKB ? "small" : std::to_string(peakKB));
+        },
+        300);
+    EXPECT_EQ(report, row.Message + "|small");
+  }
+  std::filesystem::remove(path);
 }
 
 TEST_F(BadFiles, ValuesAtTheEdgeOfTheirRangeAreSavedSoThatTheFileOpensAgain) {
