@@ -113,9 +113,10 @@ int Render(const TRenderOptions& options) {
   }
 
   if (!options.DumpOutput.empty()) {
-    const int status = WriteOutput(options.DumpOutput, [&](TOutputTarget& output, std::string& error) {
-      return WriteDump(*array, output, error);
-    });
+    const int status =
+        WriteOutput(options.DumpOutput, [&](TOutputTarget& output, std::string& error) {
+          return WriteDump(*array, output, error);
+        });
     if (status != 0) return status;
   }
   if (!options.PngOutput.empty()) {

@@ -48,7 +48,8 @@ bool TSafeFile::CheckTarget(const std::string& target) {
   if (S_ISDIR(info.st_mode)) return Fail(TFailure::CannotCreate, EISDIR);
   if (!S_ISREG(info.st_mode)) return Fail(TFailure::NotRegular, 0);
   // The mode bits count even for a user who may write anything: read-only means keep it.
-  if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return Fail(TFailure::CannotCreate, EACCES);
+  if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+    return Fail(TFailure::CannotCreate, EACCES);
   if (::access(Target.c_str(), W_OK) != 0) return Fail(TFailure::CannotCreate, errno);
   return true;
 }

@@ -67,7 +67,9 @@ public:
   int GetLine() const { return Line; }
   int GetColumn() const { return Column; }
   /// The following token, nullptr at the end; on demand it is read now.
-  const TXMLToken* GetNext() const { return Next != nullptr || Source == nullptr ? Next : ReadNext(); }
+  const TXMLToken* GetNext() const {
+    return Next != nullptr || Source == nullptr ? Next : ReadNext();
+  }
 
 private:
   struct TChain;

@@ -10,8 +10,8 @@ inline constexpr const char* CouldNotWriteText =
 
 /// Replaces the file `fileName` by `bytes` through a TSafeFile, so that the previous contents
 /// survive any failure. A read-only target fails even where the user could replace it.
-/// Returns false with one of the two texts above in `errorText`, or with
-/// NotRegularFileText (core/systemerror.h) for a target that is a pipe, a device or a socket (refused at
-/// once: writing there could block for ever).
+/// Returns false with one of the two texts above in `errorText`, or with NotRegularFileText
+/// (core/systemerror.h) for a target that is a pipe, a device or a socket (refused at once:
+/// writing there could block for ever).
 bool WriteFileSafely(const std::string& fileName, const std::string& bytes,
                      std::string& errorText);

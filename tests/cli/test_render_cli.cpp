@@ -350,7 +350,8 @@ TEST(RenderCli, OutputsThatCannotBeWrittenAreRefusedWithTheirReasonAndKeepWhatWa
       SCOPED_TRACE(option + " " + row.Path);
       const TRun run = RunRenderer(dir, {Mandelbrot, option, row.Path}, 60);
       EXPECT_EQ(run.Status, 2);
-      EXPECT_EQ(run.Err, "zenolith-render: cannot write \"" + row.Path + "\": " + row.Reason + "\n");
+      EXPECT_EQ(run.Err,
+                "zenolith-render: cannot write \"" + row.Path + "\": " + row.Reason + "\n");
     }
   }
   // Root may replace a read-only file; the renderer keeps it all the same.
@@ -372,8 +373,9 @@ TEST(RenderCli, ADashWritesToStandardOutput) {
 
   const TRun picture = RunRenderer(dir, {Mandelbrot, "-o", "-", "--dump", dir.File("b.tsv")});
   ASSERT_EQ(picture.Status, 0) << picture.Err;
-  const QImage fromOutput = QImage::fromData(
-      reinterpret_cast<const uchar*>(picture.Out.data()), static_cast<int>(picture.Out.size()), "PNG");
+  const QImage fromOutput =
+      QImage::fromData(reinterpret_cast<const uchar*>(picture.Out.data()),
+                       static_cast<int>(picture.Out.size()), "PNG");
   const QImage fromFile(QString::fromStdString(png));
   ASSERT_EQ(fromOutput.size(), QSize(30, 20));
   EXPECT_EQ(fromOutput.convertToFormat(QImage::Format_RGB32),
@@ -386,8 +388,10 @@ TEST(RenderCli, ADashWritesToStandardOutput) {
   // Only one output can go there.
   const TRun both = RunRenderer(dir, {Mandelbrot, "-o", "-", "--dump", "-"});
   EXPECT_EQ(both.Status, 1);
-  EXPECT_EQ(both.Err.rfind("zenolith-render: -o and --dump cannot both write to standard output\n", 0),
-            0u) << both.Err;
+  EXPECT_EQ(
+      both.Err.rfind("zenolith-render: -o and --dump cannot both write to standard output\n", 0),
+      0u)
+      << both.Err;
   EXPECT_EQ(both.Out, "");
 }
 
@@ -430,8 +434,8 @@ TEST(RenderCli, AFullDiskKeepsThePreviousOutputAndSaysWhy) {
       200);
   const std::string diskFull = report.substr(0, report.find('\n'));
   EXPECT_TRUE(diskFull == std::strerror(ENOSPC) || diskFull == std::strerror(EFBIG)) << report;
-  const std::string message =
-      "2 zenolith-render: cannot write \"" + disk + "/output\": " + diskFull + "\nprevious\noutput \n";
+  const std::string message = "2 zenolith-render: cannot write \"" + disk + "/output\": " +
+                              diskFull + "\nprevious\noutput \n";
   EXPECT_EQ(report, diskFull + "\n" + message + message);
 }
 

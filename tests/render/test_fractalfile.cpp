@@ -173,8 +173,9 @@ TEST_F(FractalFile, BoundsThatFifteenDigitsHoldKeepTheirText) {
     const std::string path = Dir.File("text.zlf");
     ASSERT_TRUE(TStoredFractal::SaveFile(path, row.Fractal));
     const std::string bytes = FileBytes(path);
-    const std::vector<std::string> texts = {ElementText(bytes, "Left"), ElementText(bytes, "Right"),
-                                            ElementText(bytes, "Top"), ElementText(bytes, "Bottom")};
+    const std::vector<std::string> texts = {ElementText(bytes, "Left"),
+                                            ElementText(bytes, "Right"), ElementText(bytes, "Top"),
+                                            ElementText(bytes, "Bottom")};
     EXPECT_EQ(texts, row.Texts);
   }
 }
