@@ -1,20 +1,15 @@
-// Opening files to read and replacing files: pipes and devices are refused at once, every
-// failure has the system's reason, and the previous file survives it.
+// Replacing files: pipes and devices are refused at once, every failure has the system's reason,
+// and the previous file survives it.
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "core/TDTDAttribute.h"
-#include "core/TDTDCompound.h"
-#include "core/TDTDGrammar.h"
 #include "core/TSafeFile.h"
 #include "core/safefile.h"
 #include "core/systemerror.h"
-#include "core/xmlread.h"
 #include "support/childprocess.h"
 #include "support/files.h"
 #include "support/smalldisk.h"
@@ -108,7 +103,6 @@ TEST(SafeFile, TargetChangesOnlyAtCommitAndAnAbandonedFileLeavesNoTrace) {
   TScratchDir dir("safefile-commit");
   const std::string path = dir.File("a.txt");
   WriteFileBytes(path, Previous);
-  ::chmod(path.c_str(), 0640);
   {
     TSafeFile file;
     ASSERT_TRUE(file.Open(path));
@@ -124,9 +118,6 @@ TEST(SafeFile, TargetChangesOnlyAtCommitAndAnAbandonedFileLeavesNoTrace) {
   ASSERT_TRUE(file.Write("new", 3));
   ASSERT_TRUE(file.Commit()) << file.Reason();
   EXPECT_EQ(FileBytes(path), "new");
-  struct stat info {};
-  ASSERT_EQ(::stat(path.c_str(), &info), 0);
-  EXPECT_EQ(info.st_mode & 0777, 0640u);
   // A link keeps pointing at the file it named, which now holds the new bytes.
   const std::string link = dir.File("link.txt");
   std::filesystem::create_symlink(path, link);
@@ -134,41 +125,4 @@ TEST(SafeFile, TargetChangesOnlyAtCommitAndAnAbandonedFileLeavesNoTrace) {
   EXPECT_TRUE(std::filesystem::is_symlink(link));
   EXPECT_EQ(FileBytes(path), "via link");
   EXPECT_EQ(FolderListing(dir.Path()), (std::vector<std::string>{"a.txt", "link.txt"}));
-}
-
-TEST(ReadFile, OnlyRegularFilesAreOpenedAndNothingWaits) {
-  TScratchDir dir("readfile-kinds");
-  TDTDGrammar g;
-  const TDTDCompound* grammar = g.Make<TDTDCompound>("A", g.Make<TDTDAttribute>("B"));
-  const std::string fifo = dir.File("fifo.zlf");
-  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
-  const std::string busyFifo = dir.File("busy.zlf");
-  ASSERT_EQ(::mkfifo(busyFifo.c_str(), 0644), 0);
-  const std::string linkToFifo = dir.File("link.zlf");
-  std::filesystem::create_symlink(fifo, linkToFifo);
-  const std::string good = dir.File("good.zlf");
-  WriteFileBytes(good, "<?xml?>\n<!DOCTYPE A>\n<A><B>b</B></A>\n");
-  const struct {
-    std::string Path, Outcome;
-  } rows[] = {
-      {fifo, "not opened: not a regular file"},
-      // A writer that never writes: reading would wait for ever.
-      {busyFifo, "not opened: not a regular file"},
-      {linkToFifo, "not opened: not a regular file"},
-      {"/dev/zero", "not opened: not a regular file"},  // endless bytes
-      {dir.Path().string(), "not opened: not a regular file"},
-      {dir.File("missing.zlf"), "not opened: "},
-      {good, "read: "},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.Path);
-    EXPECT_EQ(RunInChild([&] {
-                const int writer = ::open(busyFifo.c_str(), O_RDWR | O_NONBLOCK);
-                const TXMLReadResult r = ReadXMLFile(row.Path, *grammar);
-                ::close(writer);
-                const char* outcomes[] = {"not opened: ", "failed: ", "read: "};
-                return outcomes[static_cast<int>(r.Outcome)] + r.ErrorText;
-              }),
-              row.Outcome);
-  }
 }

@@ -7,7 +7,9 @@
 #include <sstream>
 #include <string>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "render/TColorPalette1DItem.h"
 #include "render/TStoredFractal.h"
@@ -172,6 +174,8 @@ TEST_F(BadFiles, WrongVersionIsReportedTwiceAndTheFileIsStillRead) {
 TEST_F(BadFiles, OnlyRegularFilesAreReadAndAPipeIsNeverWaitedFor) {
   const std::string fifo = Dir.File("fifo.zlf");
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+  const std::string busyFifo = Dir.File("busy.zlf");
+  ASSERT_EQ(::mkfifo(busyFifo.c_str(), 0644), 0);
   const std::string link = Dir.File("link.cp1");
   std::filesystem::create_symlink(fifo, link);
   const std::string notRegular = "not a regular file";
@@ -179,21 +183,26 @@ TEST_F(BadFiles, OnlyRegularFilesAreReadAndAPipeIsNeverWaitedFor) {
     std::string Path, Fractal, Palette;
   } rows[] = {
       {fifo, notRegular, notRegular},
+      // A writer that never writes: reading would wait for ever.
+      {busyFifo, notRegular, notRegular},
       {link, notRegular, notRegular},
       {Dir.Path().string(), notRegular, notRegular},
       {"/dev/null", notRegular, notRegular},
+      {"/dev/zero", notRegular, notRegular},  // endless bytes
       // A file that cannot be opened has no message of its own; the palette's stays.
       {Dir.File("missing.zlf"), "", "kept"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.Path);
     const std::string report = RunInChild([&] {
+      const int writer = ::open(busyFifo.c_str(), O_RDWR | O_NONBLOCK);
       TStoredFractal window = Held();
       std::string fractalError = "stale";
       const bool fractalRead = TStoredFractal::LoadFile(row.Path, window, fractalError);
       TColorPalette1DItem palette = HeldPalette();
       std::string paletteError = "kept";
       const bool paletteRead = palette.LoadFromFile(row.Path, paletteError);
+      ::close(writer);
       const bool kept = StoredText(window) == StoredText(Held()) &&
                         palette.GetNext()->GetColorBefore() == 0x333333u;
       return fractalError + "|" + paletteError + "|" +
