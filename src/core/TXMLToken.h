@@ -2,7 +2,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <iosfwd>
-#include <memory>
 #include <string>
 
 /// Kinds of tokens; the values are part of the token record.
