@@ -1,8 +1,10 @@
 #pragma once
 #include <string>
 
+class TOutputTarget;
 class TPixelBuffer;
 
-/// Writes `surface` as a PNG picture (8-bit RGB). Returns false with the reason when the file
-/// cannot be written. The only place of zenolith-render that uses Qt.
-bool WritePng(const TPixelBuffer& surface, const std::string& path, std::string& error);
+/// Encodes `surface` as a PNG picture (8-bit RGB, fast compression) onto `output`, which the
+/// caller has opened and finishes. Returns false with the reason: the output's own (the
+/// system's words) when a write failed, else the encoder's.
+bool WritePng(const TPixelBuffer& surface, TOutputTarget& output, std::string& error);
