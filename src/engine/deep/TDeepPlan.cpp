@@ -1,0 +1,115 @@
+#include "engine/deep/TDeepPlan.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "engine/deep/deepzoom.h"
+
+std::unique_ptr<TDeepPlan> TDeepPlan::Create(const TDeepParams& params, std::string& errorText,
+                                             int64_t maxOrbitLength) {
+  const TDeepParams& p = params;
+  if (!DeepKernelSupports(p.Formula) || p.MapField < TKernelParams::MapZ ||
+      p.MapField > TKernelParams::MapD || p.XResolution < 1 || p.YResolution < 1 ||
+      p.MaxDepth < 1 || p.MaxCycle < 0 || !(p.OuterCircle > 1) || !(p.InnerDist > 0) ||
+      !(p.InnerDist < 1) || !std::isfinite(p.CR) || !std::isfinite(p.CI) ||
+      (p.ColorMode != TKernelParams::ColorContinue &&
+       p.ColorMode != TKernelParams::ColorDiscontinue)) {
+    errorText = "The deep kernel cannot compute these parameters.";
+    return nullptr;
+  }
+  std::unique_ptr<TDeepPlan> plan(new TDeepPlan);
+  if (!TDeepArea::Parse(params, plan->AreaValue, errorText)) return nullptr;
+  plan->Parameters = params;
+  plan->MaxOrbitLength = std::clamp<int64_t>(maxOrbitLength, 2, TReferenceOrbit::MaxLength);
+
+  // Bits to resolve a pixel of the view (measured against magnitudes of at least 1, where the
+  // orbits live; with the pixel as z also after the first step) and 64 more, so that the
+  // reference's rounding stays far below a pixel.
+  const TFloatExp magnitude = plan->AreaValue.Magnitude();
+  const TFloatExp one = ToFloatExp(1.0);
+  double resolution = RelativeResolutionLog2(
+      plan->AreaValue.SpacingX(), plan->AreaValue.SpacingY(), Less(magnitude, one) ? one : magnitude,
+      TKernelParams::MapC, p.Formula, 0.0);
+  if (p.MapField != TKernelParams::MapC)
+    resolution = std::min(resolution, RelativeResolutionLog2(plan->AreaValue.SpacingX(),
+                                                             plan->AreaValue.SpacingY(), magnitude,
+                                                             p.MapField, p.Formula,
+                                                             std::hypot(p.CR, p.CI)));
+  double bits = 64.0;
+  if (std::isfinite(resolution)) bits += std::max(0.0, -resolution);
+  plan->WorkingPrecision = static_cast<mpfr_prec_t>(
+      std::min<double>(std::ceil(std::max(bits, 64.0)), static_cast<double>(MaxPrecision)));
+  return plan;
+}
+
+bool TDeepPlan::Prepare(const std::atomic<bool>* stop) {
+  if (Ready.load(std::memory_order_acquire)) return true;
+  std::lock_guard<std::mutex> lock(BuildLock);
+  if (Ready.load(std::memory_order_relaxed)) return true;
+  if (stop && stop->load(std::memory_order_relaxed)) return false;
+  if (!Build(stop)) return false;
+  Ready.store(true, std::memory_order_release);
+  return true;
+}
+
+bool TDeepPlan::Build(const std::atomic<bool>* stop) {
+  const TDeepParams& p = Parameters;
+  const int centreX = p.XResolution / 2;
+  const int centreY = p.YResolution / 2;
+  const TMpfrComplex reference = AreaValue.PixelPoint(centreX, centreY, WorkingPrecision);
+
+  Columns.resize(static_cast<size_t>(p.XResolution));
+  Rows.resize(static_cast<size_t>(p.YResolution));
+  TFloatExp widest, tallest;
+  for (int x = 0; x < p.XResolution; ++x) {
+    Columns[static_cast<size_t>(x)] = AreaValue.ColumnOffset(x, centreX);
+    widest = Max(widest, TFloatExp{std::fabs(Columns[static_cast<size_t>(x)].M),
+                                   Columns[static_cast<size_t>(x)].E});
+  }
+  for (int y = 0; y < p.YResolution; ++y) {
+    Rows[static_cast<size_t>(y)] = AreaValue.RowOffset(y, centreY);
+    tallest = Max(tallest, TFloatExp{std::fabs(Rows[static_cast<size_t>(y)].M),
+                                     Rows[static_cast<size_t>(y)].E});
+  }
+
+  TReferenceOrbit::TSettings settings;
+  settings.Formula = p.Formula;
+  settings.Outer2 = p.OuterCircle * p.OuterCircle;
+  settings.MaxCycle = p.MaxCycle <= MaxSkipCycle ? p.MaxCycle : 0;
+  // One step more than a pixel can take: with the pixel as c its steps start at index 1.
+  settings.Length = std::min(static_cast<int64_t>(p.MaxDepth) + 1, MaxOrbitLength);
+
+  TMpfrComplex zero(WorkingPrecision);
+  auto main = std::make_unique<TReferenceOrbit>();
+  std::unique_ptr<TReferenceOrbit> orbitOfZero;
+  if (p.MapField == TKernelParams::MapC) {
+    settings.HasDc = true;
+    // The largest |dc|, rounded up a little.
+    settings.DcMax = Mul(Abs(MakeComplex(widest, tallest)), ToFloatExp(1.0 + 0x1p-30));
+    if (!main->Compute(zero, reference, settings, stop)) return false;
+    Start = 1;
+  } else {
+    TMpfrComplex c(WorkingPrecision);
+    mpfr_set_d(c.Re.Get(), p.CR, MPFR_RNDN);
+    mpfr_set_d(c.Im.Get(), p.CI, MPFR_RNDN);
+    if (!main->Compute(reference, c, settings, stop)) return false;
+    orbitOfZero = std::make_unique<TReferenceOrbit>();
+    if (!orbitOfZero->Compute(zero, c, settings, stop)) return false;
+    Start = 0;
+  }
+  Main = std::move(main);
+  if (orbitOfZero) {
+    Joint = true;
+    JointReal.assign(Main->RealParts(), Main->RealParts() + Main->Size());
+    JointReal.insert(JointReal.end(), orbitOfZero->RealParts(),
+                     orbitOfZero->RealParts() + orbitOfZero->Size());
+    JointImag.assign(Main->ImagParts(), Main->ImagParts() + Main->Size());
+    JointImag.insert(JointImag.end(), orbitOfZero->ImagParts(),
+                     orbitOfZero->ImagParts() + orbitOfZero->Size());
+    Zero = std::move(orbitOfZero);
+  } else {
+    Joint = false;
+    Zero.reset();
+  }
+  return true;
+}

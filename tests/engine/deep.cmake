@@ -1,0 +1,1 @@
+zenolith_add_test(test_engine_deepkernel SOURCES test_deepkernel.cpp LIBS zengine)
