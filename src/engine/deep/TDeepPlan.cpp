@@ -1,6 +1,7 @@
 #include "engine/deep/TDeepPlan.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 #include "engine/deep/deepzoom.h"
@@ -98,6 +99,21 @@ bool TDeepPlan::Build(const std::atomic<bool>* stop) {
     Start = 0;
   }
   Main = std::move(main);
+  FindFirstSkip(Abs(MakeComplex(widest, tallest)));
+  const auto moderate = [](int64_t e) { return e >= -900 && e <= 900; };
+  StartInDoubles = moderate(FirstFactor.E) || IsZero(FirstFactor);
+  ColumnsDouble.resize(Columns.size());
+  RowsDouble.resize(Rows.size());
+  for (size_t i = 0; i < Columns.size(); ++i) {
+    StartInDoubles = StartInDoubles && (Columns[i].M == 0.0 || moderate(Columns[i].E));
+    ColumnsDouble[i] = ToDouble(Columns[i]);
+  }
+  for (size_t i = 0; i < Rows.size(); ++i) {
+    StartInDoubles = StartInDoubles && (Rows[i].M == 0.0 || moderate(Rows[i].E));
+    RowsDouble[i] = ToDouble(Rows[i]);
+  }
+  FirstFactorRe = RealPart(FirstFactor);
+  FirstFactorIm = ImagPart(FirstFactor);
   if (orbitOfZero) {
     Joint = true;
     JointReal.assign(Main->RealParts(), Main->RealParts() + Main->Size());
@@ -112,4 +128,37 @@ bool TDeepPlan::Build(const std::atomic<bool>* stop) {
     Zero.reset();
   }
   return true;
+}
+
+void TDeepPlan::FindFirstSkip(TFloatExp largestOffset) {
+  // Every pixel starts at the same index with a difference (and a difference in c) of at
+  // most largestOffset; the approximations valid for that are valid for each, and chain into
+  // one factor. Cycle tests would need each pixel's history: not with them.
+  FirstSteps = 0;
+  FirstFactor = ToComplexExp(1.0, 0.0);
+  if (Parameters.MaxCycle != 0) return;
+  const TReferenceOrbit& orbit = *Main;
+  const int64_t lastStep = static_cast<int64_t>(Parameters.MaxDepth) - 1;
+  int64_t m = Start;
+  for (;;) {
+    const int64_t offset = m - orbit.Origin();
+    const int64_t room = std::min(lastStep - FirstSteps, orbit.SafeEnd() - m);
+    if (offset < 0 || room < 2 || orbit.Levels() < 1) return;
+    int level = std::min<int>(orbit.Levels(), std::bit_width(static_cast<uint64_t>(room)) - 1);
+    if (offset != 0) level = std::min(level, std::countr_zero(static_cast<uint64_t>(offset)));
+    const TFloatExp size = Mul(Abs(FirstFactor), largestOffset);
+    for (; level >= 1; --level) {
+      const int64_t index = offset >> level;
+      if (index >= orbit.NodeCount(level)) continue;
+      const TReferenceOrbit::TNode& node = orbit.Node(level, index);
+      if (!Less(size, node.Radius)) continue;
+      // dz = A (F d) + B d with d the start difference, which with the pixel as c is dc.
+      FirstFactor = Add(Mul(node.A, FirstFactor), node.B);
+      const int64_t length = int64_t{1} << level;
+      m += length;
+      FirstSteps += length;
+      break;
+    }
+    if (level < 1) return;
+  }
 }

@@ -67,10 +67,24 @@ public:
   TFloatExp RowOffset(int y) const { return Rows[static_cast<size_t>(y)]; }
   /// Whether pixels may skip steps at all (MaxCycle <= MaxSkipCycle).
   bool SkipsAllowed() const { return Parameters.MaxCycle <= MaxSkipCycle; }
+  /// The skip every pixel of the view can take from its start (without cycle detection):
+  /// after FirstSkipSteps() steps its difference is FirstSkipFactor() times its start
+  /// difference (0 steps when there is none).
+  int64_t FirstSkipSteps() const { return FirstSteps; }
+  TComplexExp FirstSkipFactor() const { return FirstFactor; }
+  /// Whether every offset and the first skip's factor are plain doubles (far from the ends of
+  /// their range): a pixel's start is then computed on doubles.
+  bool DoubleStart() const { return StartInDoubles; }
+  /// The offsets and the factor as doubles (when DoubleStart).
+  double ColumnOffsetDouble(int x) const { return ColumnsDouble[static_cast<size_t>(x)]; }
+  double RowOffsetDouble(int y) const { return RowsDouble[static_cast<size_t>(y)]; }
+  double FirstSkipFactorRe() const { return FirstFactorRe; }
+  double FirstSkipFactorIm() const { return FirstFactorIm; }
 
 private:
   TDeepPlan() = default;
   bool Build(const std::atomic<bool>* stop);
+  void FindFirstSkip(TFloatExp largestOffset);
 
   TDeepParams Parameters;
   TDeepArea AreaValue;
@@ -84,4 +98,9 @@ private:
   std::vector<double> JointReal, JointImag;
   int64_t Start = 0;
   std::vector<TFloatExp> Columns, Rows;
+  int64_t FirstSteps = 0;
+  TComplexExp FirstFactor;
+  bool StartInDoubles = false;
+  std::vector<double> ColumnsDouble, RowsDouble;
+  double FirstFactorRe = 1.0, FirstFactorIm = 0.0;
 };

@@ -44,6 +44,9 @@ public:
   /// of 0 (rebasing), so a longer limit still gives right pictures, only more slowly.
   static constexpr int64_t MaxLength = int64_t{1} << 21;
 
+  /// The radius of the one-step approximation at Z is this factor times |Z| (formula 0 .. 2).
+  static double RadiusFactor(int formula);
+
   /// Computes the orbit of `start` under z^k + `c` and its table. Stops at the first iterate
   /// beyond the escape bound (kept), before the first iterate a double cannot hold, or at
   /// Length (at most MaxLength). Returns false when `stop` became true first.
@@ -71,6 +74,12 @@ public:
   int64_t NodeCount(int level) const { return static_cast<int64_t>(Table[level].size()); }
   /// The smallest squared separation (as in TNode::Sep2) of iterates i .. i + MaxCycle - 1.
   double SeparationFrom(int64_t i) const;
+  /// The first index j >= i whose value is near 0 (0 < |Z_j|^2 < NearZero2), or Size().
+  int64_t NextNearZero(int64_t i) const { return Near[static_cast<size_t>(i)]; }
+
+  /// |Z|^2 below which an iterate counts as near 0: the step from it shrinks a difference by
+  /// 2|Z| or more, so that skips may apply again after it.
+  static constexpr double NearZero2 = 0x1p-20;
 
 private:
   void BuildTable(const TSettings& settings);
@@ -79,6 +88,7 @@ private:
   std::vector<std::pair<int64_t, TComplexExp>> Tiny;  // sorted by index
   std::vector<std::vector<TNode>> Table;              // [level][i]; level 0 unused
   std::vector<double> Window;                         // SeparationFrom, when MaxCycle > 0
+  std::vector<int32_t> Near;                          // NextNearZero
   int64_t OriginIndex = 0;
   int64_t SafeEndIndex = 0;
 };

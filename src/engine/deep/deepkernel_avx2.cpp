@@ -14,14 +14,13 @@ struct TAvx2Deep {
   using M = __m256d;  // all ones in a lane that is set
   using I = __m256i;
   static constexpr int L = 4;
-  static constexpr int K = 3;
+  static constexpr int K = 2;
 
   static D Set(double v) { return _mm256_set1_pd(v); }
   static D Load(const double* p) { return _mm256_load_pd(p); }
   static void Store(double* p, D v) { _mm256_store_pd(p, v); }
   static I LoadI(const int64_t* p) { return _mm256_load_si256(reinterpret_cast<const __m256i*>(p)); }
   static void StoreI(int64_t* p, I v) { _mm256_store_si256(reinterpret_cast<__m256i*>(p), v); }
-  static I AddI(I a, I b) { return _mm256_add_epi64(a, b); }
   static M EqualI(I a, I b) { return _mm256_castsi256_pd(_mm256_cmpeq_epi64(a, b)); }
   static D Gather(const double* base, I index) { return _mm256_i64gather_pd(base, index, 8); }
   static M NotLessEq(D a, D b) { return _mm256_cmp_pd(a, b, _CMP_NLE_UQ); }
@@ -29,6 +28,15 @@ struct TAvx2Deep {
   static M LessEq(D a, D b) { return _mm256_cmp_pd(a, b, _CMP_LE_OQ); }
   static M Or(M a, M b) { return _mm256_or_pd(a, b); }
   static M And(M a, M b) { return _mm256_and_pd(a, b); }
+  static M AndNot(M a, M b) { return _mm256_andnot_pd(b, a); }
+  static D Select(M m, D ifSet, D otherwise) { return _mm256_blendv_pd(otherwise, ifSet, m); }
+  static I SelectI(M m, I ifSet, I otherwise) {
+    return _mm256_castpd_si256(_mm256_blendv_pd(_mm256_castsi256_pd(otherwise),
+                                                _mm256_castsi256_pd(ifSet), m));
+  }
+  static I SetI(int64_t v) { return _mm256_set1_epi64x(v); }
+  // Lanes that are set hold all ones, which is -1.
+  static I IncrementWhere(M m, I v) { return _mm256_sub_epi64(v, _mm256_castpd_si256(m)); }
   static M None() { return _mm256_setzero_pd(); }
   static bool Any(M m) { return _mm256_testz_pd(m, m) == 0; }
   static unsigned Bits(M m) { return static_cast<unsigned>(_mm256_movemask_pd(m)); }

@@ -22,7 +22,6 @@ struct TAvx512Deep {
   static void Store(double* p, D v) { _mm512_store_pd(p, v); }
   static I LoadI(const int64_t* p) { return _mm512_load_si512(p); }
   static void StoreI(int64_t* p, I v) { _mm512_store_si512(p, v); }
-  static I AddI(I a, I b) { return _mm512_add_epi64(a, b); }
   static M EqualI(I a, I b) { return _mm512_cmpeq_epi64_mask(a, b); }
   static D Gather(const double* base, I index) {
     // From a zero vector rather than an undefined one: no false dependency, no warning.
@@ -33,6 +32,13 @@ struct TAvx512Deep {
   static M LessEq(D a, D b) { return _mm512_cmp_pd_mask(a, b, _CMP_LE_OQ); }
   static M Or(M a, M b) { return static_cast<M>(a | b); }
   static M And(M a, M b) { return static_cast<M>(a & b); }
+  static M AndNot(M a, M b) { return static_cast<M>(a & ~b); }
+  static D Select(M m, D ifSet, D otherwise) { return _mm512_mask_blend_pd(m, otherwise, ifSet); }
+  static I SelectI(M m, I ifSet, I otherwise) {
+    return _mm512_mask_blend_epi64(m, otherwise, ifSet);
+  }
+  static I SetI(int64_t v) { return _mm512_set1_epi64(v); }
+  static I IncrementWhere(M m, I v) { return _mm512_mask_add_epi64(v, m, v, _mm512_set1_epi64(1)); }
   static M None() { return 0; }
   static bool Any(M m) { return m != 0; }
   static unsigned Bits(M m) { return m; }

@@ -25,7 +25,7 @@ constexpr int64_t DeepStopCheckSteps = 2048;
 // contiguous, newest first, without wrapping.
 constexpr int DeepHistorySlots = 2 * (DeepVectorMaxCycle + 1);
 
-template <class V, int Formula, bool Cycles>
+template <class V, int Formula, bool Cycles, bool HasDc>
 bool RunDeepBand(const TDeepBandJob& job) {
   using D = typename V::D;
   using M = typename V::M;
@@ -44,9 +44,8 @@ bool RunDeepBand(const TDeepBandJob& job) {
   };
   TRing h;
   // The lanes' numbers between bursts of steps.
-  alignas(64) double sDr[K][L], sDi[K][L], sCr[K][L], sCi[K][L], sZr[K][L], sZi[K][L],
-      sT2[K][L];
-  alignas(64) int64_t sIdx[K][L], sEnd[K][L], sInc[K][L];
+  alignas(64) double sDr[K][L], sDi[K][L], sCr[K][L], sCi[K][L], sZr[K][L], sZi[K][L];
+  alignas(64) int64_t sIdx[K][L], sEnd[K][L];
   int64_t start[Lanes];
   unsigned activeBits[K] = {};
   M activeMask[K];
@@ -83,10 +82,8 @@ bool RunDeepBand(const TDeepBandJob& job) {
     sCi[k][l] = lane.DcIm;
     sZr[k][l] = ctx.JointRe[lane.Index];
     sZi[k][l] = ctx.JointIm[lane.Index];
-    sT2[k][l] = lane.T2;
     sIdx[k][l] = lane.Index;
-    sEnd[k][l] = lane.End;
-    sInc[k][l] = 1;
+    sEnd[k][l] = lane.Stop;
     if constexpr (Cycles) {
       for (int i = 0; i < mc; ++i) {
         int slot = write + 1 + i;
@@ -98,14 +95,14 @@ bool RunDeepBand(const TDeepBandJob& job) {
     start[k * L + l] = step - lane.Steps;
     activeBits[k] |= 1u << l;
   };
-  // A parked lane stays on iterate 0 with a zero difference; its flags are masked.
+  // A parked lane stays on iterate 0 (its index does not advance) with a zero difference; its
+  // flags are masked.
   auto park = [&](int k, int l) {
-    sDr[k][l] = sDi[k][l] = sCr[k][l] = sCi[k][l] = sT2[k][l] = 0.0;
+    sDr[k][l] = sDi[k][l] = sCr[k][l] = sCi[k][l] = 0.0;
     sZr[k][l] = ctx.JointRe[0];
     sZi[k][l] = ctx.JointIm[0];
     sIdx[k][l] = 0;
     sEnd[k][l] = -1;
-    sInc[k][l] = 0;
     activeBits[k] &= ~(1u << l);
   };
   // Gives the lane pixels until one needs plain steps, or parks it. False when stopped.
@@ -153,6 +150,11 @@ bool RunDeepBand(const TDeepBandJob& job) {
   const TStepConstants<V> constants;
   const D outer2 = V::Set(ctx.Outer2);
   const D inner2 = V::Set(ctx.Inner2);
+  const D scalarRebase2 = V::Set(ctx.ScalarRebase2);
+  const D tiny2 = V::Set(DeepTiny2);
+  const D zero = V::Set(0.0);
+  const I zeroStart = V::SetI(ctx.Offsets[1]);
+  const I zeroStop = V::SetI(ctx.ZeroStop);
   const double* const jointRe = ctx.JointRe;
   const double* const jointIm = ctx.JointIm;
 
@@ -161,38 +163,45 @@ bool RunDeepBand(const TDeepBandJob& job) {
     for (int k = 0; k < K; ++k) anyActive = anyActive || activeBits[k] != 0;
     if (!anyActive) break;
 
-    D dr[K], di[K], cr[K], ci[K], zr[K], zi[K], t2[K];
-    I idx[K], end[K], inc[K];
+    D dr[K], di[K], cr[K], ci[K], zr[K], zi[K];
+    I idx[K], end[K];
     for (int k = 0; k < K; ++k) {
       dr[k] = V::Load(sDr[k]);
       di[k] = V::Load(sDi[k]);
-      cr[k] = V::Load(sCr[k]);
-      ci[k] = V::Load(sCi[k]);
+      // Without differences in c (the pixel as z) the constant 0 saves the registers.
+      cr[k] = HasDc ? V::Load(sCr[k]) : zero;
+      ci[k] = HasDc ? V::Load(sCi[k]) : zero;
       zr[k] = V::Load(sZr[k]);
       zi[k] = V::Load(sZi[k]);
-      t2[k] = V::Load(sT2[k]);
       idx[k] = V::LoadI(sIdx[k]);
       end[k] = V::LoadI(sEnd[k]);
-      inc[k] = V::LoadI(sInc[k]);
     }
     const int64_t event = deadline < step + DeepStopCheckSteps ? deadline : step + DeepStopCheckSteps;
     M exits[K];
+    // Lanes rebased during the burst, for the counters: a lane rebases at most once a burst
+    // unless its orbit of 0 is very short, and the count is only for benchmarks.
+    M rebases[K];
+    for (int k = 0; k < K; ++k) rebases[k] = V::None();
     for (;;) {
 #pragma GCC unroll 4
       for (int k = 0; k < K; ++k) {
         D nr, ni;
         DeltaStep<Formula>(constants, zr[k], zi[k], dr[k], di[k], cr[k], ci[k], nr, ni);
-        idx[k] = V::AddI(idx[k], inc[k]);
+        idx[k] = V::IncrementWhere(activeMask[k], idx[k]);
         const D nzr = V::Gather(jointRe, idx[k]);
         const D nzi = V::Gather(jointIm, idx[k]);
         const D fr = nzr + nr;
         const D fi = nzi + ni;
         const D r2 = fi * fi + fr * fr;
         const D d2 = ni * ni + nr * nr;
-        // Beyond the circle or not a number (escape or fault), nearer to 0 than to the
-        // reference (or as near), a tiny difference, or the orbit's end.
-        M exit = V::Or(V::Or(V::NotLessEq(r2, outer2), V::LessEq(r2, d2)),
-                       V::Or(V::Less(d2, t2[k]), V::EqualI(idx[k], end[k])));
+        // Nearer to 0 than to the reference (or as near): a rebase, left to the scalar side
+        // when the value is small enough for skips to follow.
+        const M near = V::LessEq(r2, d2);
+        const M small = V::Less(r2, scalarRebase2);
+        // Beyond the circle or not a number (escape or fault), a tiny difference, or the
+        // lane's stop (the orbit's end, or just past a reference value near 0).
+        M exit = V::Or(V::Or(V::NotLessEq(r2, outer2), V::Less(d2, tiny2)),
+                       V::Or(V::And(near, small), V::EqualI(idx[k], end[k])));
         if constexpr (Cycles) {
           M hit = V::None();
           for (int j = 1; j <= mc; ++j) {
@@ -206,10 +215,16 @@ bool RunDeepBand(const TDeepBandJob& job) {
           V::Store(h.Im[write][k], fi);
           V::Store(h.Im[write + ring][k], fi);
         }
-        dr[k] = nr;
-        di[k] = ni;
-        zr[k] = nzr;
-        zi[k] = nzi;
+        // A rebase: the full value becomes the difference, on iterate 0 (value 0) of the
+        // orbit of 0. Selected without a branch, so that the lanes' numbers stay in registers.
+        const M rebase = V::And(V::AndNot(near, small), activeMask[k]);
+        dr[k] = V::Select(rebase, fr, nr);
+        di[k] = V::Select(rebase, fi, ni);
+        zr[k] = V::Select(rebase, zero, nzr);
+        zi[k] = V::Select(rebase, zero, nzi);
+        idx[k] = V::SelectI(rebase, zeroStart, idx[k]);
+        end[k] = V::SelectI(rebase, zeroStop, end[k]);
+        rebases[k] = V::Or(rebases[k], rebase);
         exits[k] = V::And(exit, activeMask[k]);
       }
       ++step;
@@ -224,7 +239,9 @@ bool RunDeepBand(const TDeepBandJob& job) {
       V::Store(sZr[k], zr[k]);
       V::Store(sZi[k], zi[k]);
       V::StoreI(sIdx[k], idx[k]);
+      V::StoreI(sEnd[k], end[k]);
     }
+    for (int k = 0; k < K; ++k) job.Stats->Rebases += __builtin_popcount(V::Bits(rebases[k]));
     if (ctx.Stop && ctx.Stop->load(std::memory_order_relaxed)) return false;
 
     // The history as it was before this step, newest first, starts here.
@@ -247,6 +264,10 @@ bool RunDeepBand(const TDeepBandJob& job) {
         lane.DzIm = sDi[k][l];
         lane.Index = sIdx[k][l];
         lane.Steps = step - start[k * L + l];
+        // A lane rebased here has gone over to the orbit of 0 (with the pixel as c that is
+        // the main orbit itself, with the same end).
+        if (ctx.Offsets[1] > 0 && lane.Index >= ctx.Offsets[1]) lane.Orbit = 1;
+        if (lane.Orbit == 1) lane.End = ctx.ZeroEnd;
         if constexpr (Cycles) {
           for (int j = 0; j < mc; ++j) {
             lane.HRe[j] = h.Re[previous + 1 + j][k][l];
@@ -269,22 +290,28 @@ bool RunDeepBand(const TDeepBandJob& job) {
   return true;
 }
 
-template <class V, bool Cycles>
+template <class V, bool Cycles, bool HasDc>
 bool RunDeepBandFormula(const TDeepBandJob& job) {
   switch (job.Context->Formula) {
     case 0:
-      return RunDeepBand<V, 0, Cycles>(job);
+      return RunDeepBand<V, 0, Cycles, HasDc>(job);
     case 1:
-      return RunDeepBand<V, 1, Cycles>(job);
+      return RunDeepBand<V, 1, Cycles, HasDc>(job);
     default:
-      return RunDeepBand<V, 2, Cycles>(job);
+      return RunDeepBand<V, 2, Cycles, HasDc>(job);
   }
+}
+
+template <class V, bool Cycles>
+bool RunDeepBandMap(const TDeepBandJob& job) {
+  return job.Context->HasDc ? RunDeepBandFormula<V, Cycles, true>(job)
+                            : RunDeepBandFormula<V, Cycles, false>(job);
 }
 
 template <class V>
 bool RunDeepBandAll(const TDeepBandJob& job) {
-  return job.Context->MaxCycle > 0 ? RunDeepBandFormula<V, true>(job)
-                                   : RunDeepBandFormula<V, false>(job);
+  return job.Context->MaxCycle > 0 ? RunDeepBandMap<V, true>(job)
+                                   : RunDeepBandMap<V, false>(job);
 }
 
 }  // namespace

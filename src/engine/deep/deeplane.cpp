@@ -14,10 +14,13 @@ namespace {
 
 // A difference with |dz|^2 below this leaves the doubles: its steps would soon round into the
 // subnormals, so it is held with its exponent instead. Its square is still a normal double.
-constexpr double Tiny2 = 0x1p-1000;
+constexpr double Tiny2 = DeepTiny2;
 
 // Every history entry starts at this point, as in the double kernel.
 constexpr double HistoryStart = 1000.0;
+
+// Single steps the scalar side takes in a row towards an index where approximations start.
+constexpr int MaxClimb = 4;
 
 // Loop rounds of the scalar side between two looks at the stop flag.
 constexpr int64_t StopCheckInterval = 4096;
@@ -97,18 +100,13 @@ void FullValue(const TDeepContext& c, const TDeepLane& lane, double& re, double&
 }
 
 void ResetPixel(const TDeepContext& c, TDeepLane& lane) {
-  const TComplexExp d0 = MakeComplex(c.Plan->ColumnOffset(c.FirstColumn + lane.Column),
-                                     c.Plan->RowOffset(c.FirstRow + lane.Row));
+  const TDeepPlan& plan = *c.Plan;
+  const int column = c.FirstColumn + lane.Column;
+  const int row = c.FirstRow + lane.Row;
   lane.Orbit = 0;
   lane.Index = c.StartIndex;
   lane.End = c.Offsets[0] + c.Orbits[0]->Size() - 1;
   lane.Steps = 0;
-  lane.DcX = c.HasDc ? d0 : TComplexExp{};
-  lane.DcRe = RealPart(lane.DcX);
-  lane.DcIm = ImagPart(lane.DcX);
-  lane.DcZero = IsZero(lane.DcX);
-  SetDelta(lane, d0);
-  lane.T2 = Tiny2;
   lane.ApproxLeft = 0;
   for (int j = 0; j < c.MaxCycle; ++j) {
     lane.HRe[j] = HistoryStart;
@@ -117,6 +115,48 @@ void ResetPixel(const TDeepContext& c, TDeepLane& lane) {
   }
   lane.Depth = 0.0f;
   lane.Period = 0;
+  lane.Pending = false;
+  const bool firstSkip = plan.FirstSkipSteps() > 0 && !lane.NoSkip && c.Skips;
+  // The start difference (and difference in c) with its exponent, made only where needed.
+  const auto startDifference = [&] {
+    return MakeComplex(plan.ColumnOffset(column), plan.RowOffset(row));
+  };
+  if (plan.DoubleStart()) {
+    const double ox = plan.ColumnOffsetDouble(column);
+    const double oy = plan.RowOffsetDouble(row);
+    lane.DcRe = c.HasDc ? ox : 0.0;
+    lane.DcIm = c.HasDc ? oy : 0.0;
+    lane.DcX = ToComplexExp(lane.DcRe, lane.DcIm);
+    lane.DcZero = lane.DcRe == 0.0 && lane.DcIm == 0.0;
+    lane.DzRe = ox;
+    lane.DzIm = oy;
+    if (firstSkip) {
+      const double fr = plan.FirstSkipFactorRe();
+      const double fi = plan.FirstSkipFactorIm();
+      lane.DzRe = fr * ox - fi * oy;
+      lane.DzIm = fr * oy + fi * ox;
+    }
+    lane.Tiny = false;
+  } else {
+    const TComplexExp d0 = startDifference();
+    lane.DcX = c.HasDc ? d0 : TComplexExp{};
+    lane.DcZero = IsZero(lane.DcX);
+    lane.DcRe = RealPart(lane.DcX);
+    lane.DcIm = ImagPart(lane.DcX);
+    SetDelta(lane, firstSkip ? Mul(plan.FirstSkipFactor(), d0) : d0);
+  }
+  // A difference the doubles cannot hold well starts with its exponent.
+  if (!lane.Tiny && TinyDouble(lane)) {
+    const TComplexExp d0 = startDifference();
+    SetDelta(lane, firstSkip ? Mul(plan.FirstSkipFactor(), d0) : d0);
+  }
+  if (firstSkip) {
+    // The view's first skip: the pixel's first iterate to test is the one after it.
+    lane.Index += plan.FirstSkipSteps();
+    lane.Steps = plan.FirstSkipSteps();
+    lane.Skipped += plan.FirstSkipSteps();
+    lane.Pending = true;
+  }
 }
 
 // The double kernel's tests of an iterate with full value (re, im), in its order.
@@ -234,7 +274,7 @@ void Rebase(const TDeepContext& c, TDeepLane& lane, double re, double im) {
       lane.Tiny ? Add(ReferenceValue(c, lane), lane.DzX) : ToComplexExp(re, im);
   lane.Orbit = 1;
   lane.Index = c.Offsets[1];
-  lane.End = c.Offsets[1] + c.Orbits[1]->Size() - 1;
+  lane.End = c.ZeroEnd;
   SetDelta(lane, value);
   ++lane.Rebases;
 }
@@ -327,6 +367,25 @@ bool TrySkip(const TDeepContext& c, TDeepLane& lane) {
   return false;
 }
 
+// Whether approximations are only held back by the lane's index, where none starts but the
+// one-step one would hold: longer ones start a step on.
+bool OneStepFromSkips(const TDeepContext& c, const TDeepLane& lane) {
+  if (lane.Tiny) return false;
+  const int64_t offset = lane.Index - c.Offsets[lane.Orbit] - OrbitOf(c, lane).Origin();
+  if (offset < 0 || (offset & 1) == 0) return false;
+  const double zr = c.JointRe[lane.Index];
+  const double zi = c.JointIm[lane.Index];
+  const double d2 = lane.DzIm * lane.DzIm + lane.DzRe * lane.DzRe;
+  return d2 < c.SingleStep2 * (zi * zi + zr * zr);
+}
+
+// The lane's Stop from its index on (see TDeepLane::Stop).
+int64_t StopOf(const TDeepContext& c, int orbit, int64_t index, int64_t end) {
+  const int64_t offset = c.Offsets[orbit];
+  const int64_t near = c.Orbits[orbit]->NextNearZero(index - offset) + offset + 1;
+  return near < end ? near : end;
+}
+
 }  // namespace
 
 TDeepContext MakeDeepContext(const TDeepPlan& plan, int firstColumn, int firstRow,
@@ -338,6 +397,16 @@ TDeepContext MakeDeepContext(const TDeepPlan& plan, int firstColumn, int firstRo
   c.Orbits[1] = &plan.ZeroOrbit();
   c.Offsets[0] = 0;
   c.Offsets[1] = plan.ZeroOffset();
+  c.ZeroEnd = plan.ZeroOffset() + plan.ZeroOrbit().Size() - 1;
+  c.ZeroStop = StopOf(c, 1, c.Offsets[1], c.ZeroEnd);
+  // After a rebase the difference is the value v, and one step later v^k + dc; skips from
+  // there need it below the radius of the orbit's first approximation. With some room, and
+  // only where skips are taken at all.
+  const TReferenceOrbit& zero = plan.ZeroOrbit();
+  if (plan.SkipsAllowed() && zero.Levels() >= 1 && zero.NodeCount(1) > 0) {
+    const double radius = 4.0 * ToDouble(zero.Node(1, 0).Radius);
+    c.ScalarRebase2 = std::pow(radius, 2.0 / (p.Formula + 2));
+  }
   c.JointRe = plan.JointRe();
   c.JointIm = plan.JointIm();
   c.StartIndex = plan.StartIndex();
@@ -356,6 +425,8 @@ TDeepContext MakeDeepContext(const TDeepPlan& plan, int firstColumn, int firstRo
   c.EscapeK = 1.0;
   if (p.Formula == 1) c.EscapeK = 0.5;
   if (p.Formula == 2) c.EscapeK = 1.0 / 3.0;
+  const double factor = TReferenceOrbit::RadiusFactor(p.Formula);
+  c.SingleStep2 = factor * factor;
   c.FirstColumn = firstColumn;
   c.FirstRow = firstRow;
   c.Stop = stop;
@@ -372,6 +443,11 @@ void StartLane(const TDeepContext& context, TDeepLane& lane, int column, int row
 
 TLaneState AdvanceLane(const TDeepContext& c, TDeepLane& lane, bool pendingTest) {
   int64_t rounds = 0;
+  int climb = 0;
+  if (lane.Pending) {
+    pendingTest = true;
+    lane.Pending = false;
+  }
   for (;;) {
     if (++rounds % StopCheckInterval == 0 && c.Stop && c.Stop->load(std::memory_order_relaxed))
       return TLaneState::Stopped;
@@ -396,18 +472,21 @@ TLaneState AdvanceLane(const TDeepContext& c, TDeepLane& lane, bool pendingTest)
     Settle(lane);
     const bool skips = c.Skips && !lane.NoSkip;
     if (skips && TrySkip(c, lane)) {
+      climb = 0;
       pendingTest = true;
       continue;
     }
     // After a rebase the first step (from 0) is taken here, so that the approximations, which
-    // start after it, get their chance.
+    // start after it, get their chance; so are single steps towards an index where they start.
     const bool atOrbitStart = lane.Index == c.Offsets[lane.Orbit] && OrbitOf(c, lane).Origin() == 1;
-    if (lane.Tiny || lane.ApproxLeft > 0 || (skips && atOrbitStart)) {
+    const bool climbing = skips && climb < MaxClimb && OneStepFromSkips(c, lane);
+    if (lane.Tiny || lane.ApproxLeft > 0 || (skips && atOrbitStart) || climbing) {
+      if (climbing) ++climb;
       ExplicitStep(c, lane);
       pendingTest = true;
       continue;
     }
-    lane.T2 = lane.DzRe == 0.0 && lane.DzIm == 0.0 && lane.DcZero ? 0.0 : Tiny2;
+    lane.Stop = StopOf(c, lane.Orbit, lane.Index, lane.End);
     return TLaneState::Vector;
   }
 }
@@ -425,12 +504,24 @@ TLaneState ComputeLane(const TDeepContext& c, TDeepLane& lane, int column, int r
     const double im = c.JointIm[lane.Index] + lane.DzIm;
     const double r2 = im * im + re * re;
     const double d2 = lane.DzIm * lane.DzIm + lane.DzRe * lane.DzRe;
-    bool flagged = !(r2 <= c.Outer2) || r2 <= d2 || d2 < lane.T2 || lane.Index == lane.End ||
-                   lane.Steps == c.LastStep;
+    const bool near = r2 <= d2;
+    const bool small = r2 < c.ScalarRebase2;
+    bool flagged = !(r2 <= c.Outer2) || d2 < Tiny2 || (near && small) ||
+                   lane.Index == lane.Stop || lane.Steps == c.LastStep;
     for (int32_t j = 0; j < c.MaxCycle && !flagged; ++j) {
       const double di = lane.HIm[j] - im;
       const double dr = lane.HRe[j] - re;
       flagged = di * di + dr * dr < c.Inner2;
+    }
+    if (near && !small) {
+      // Rebased without the scalar side: its full value becomes its difference.
+      lane.DzRe = re;
+      lane.DzIm = im;
+      lane.Orbit = 1;
+      lane.Index = c.Offsets[1];
+      lane.End = c.ZeroEnd;
+      lane.Stop = c.ZeroStop;
+      ++lane.Rebases;
     }
     if (flagged)
       state = AdvanceLane(c, lane, true);

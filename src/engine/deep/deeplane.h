@@ -33,6 +33,13 @@ struct TDeepContext {
   const TDeepPlan* Plan = nullptr;
   const TReferenceOrbit* Orbits[2] = {nullptr, nullptr};  ///< main orbit, orbit of 0
   int64_t Offsets[2] = {0, 0};  ///< joint index of each orbit's iterate 0
+  int64_t ZeroEnd = 0;          ///< joint index of the last iterate of the orbit of 0
+  int64_t ZeroStop = 0;         ///< Stop of a lane on iterate 0 of the orbit of 0
+  /// |full value|^2 below which a rebasing pixel is handed to the scalar side: from there its
+  /// steps after the first may be skipped. Farther out the vector loop rebases it itself.
+  double ScalarRebase2 = 0;
+  /// The one-step approximation's radius over |Z|, squared.
+  double SingleStep2 = 0;
   const double* JointRe = nullptr;
   const double* JointIm = nullptr;
   int64_t StartIndex = 0;  ///< joint index of a pixel's start value
@@ -54,6 +61,10 @@ struct TDeepLane {
   int Orbit;        ///< 0 main, 1 the orbit of 0
   int64_t Index;    ///< joint index of the current iterate's reference value
   int64_t End;      ///< joint index of the orbit's last iterate
+  /// Joint index where the vector loop hands the lane back: the orbit's end, or the index
+  /// after a step from a reference value near 0 (which shrinks the difference, so that skips
+  /// may apply again).
+  int64_t Stop;
   int64_t Steps;    ///< steps taken (the current iterate's number)
   bool Tiny;        ///< the difference is held in DzX, else in DzRe, DzIm
   double DzRe, DzIm;
@@ -61,8 +72,8 @@ struct TDeepLane {
   double DcRe, DcIm;  ///< the difference in c (0 with the pixel as z)
   TComplexExp DcX;
   bool DcZero;
-  double T2;  ///< the vector loop hands the lane back once |dz|^2 < T2
   bool NoSkip;
+  bool Pending;  ///< the current iterate (after the view's first skip) still needs its tests
   int32_t ApproxLeft;  ///< pushes until no skipped iterate is among the history entries
   double* HRe;  ///< history, MaxCycle entries, most recent first (buffers not owned)
   double* HIm;
@@ -74,7 +85,8 @@ struct TDeepLane {
 
 /// What the scalar side hands back.
 enum class TLaneState {
-  Vector,    ///< ready for plain steps: difference in DzRe, DzIm, no skipped history entry
+  Vector,    ///< ready for plain steps: difference in DzRe, DzIm, no skipped history entry,
+             ///< Stop set
   Finished,  ///< Depth and Period hold the pixel's results
   Stopped,   ///< the stop flag was seen
 };
@@ -83,6 +95,10 @@ enum class TLaneState {
 /// aside: the step of a pixel whose difference is tiny (the vector loop's step on doubles is
 /// DeltaStep of deepstep.h).
 TComplexExp DeepDeltaStep(int formula, TComplexExp z, TComplexExp dz, TComplexExp dc);
+
+/// The vector loop's bound on |dz|^2 for lanes whose difference can become tiny.
+constexpr double DeepTiny2 = 0x1p-1000;
+
 
 /// The context of the band whose first cell is (firstColumn, firstRow) of a prepared plan.
 TDeepContext MakeDeepContext(const TDeepPlan& plan, int firstColumn, int firstRow,

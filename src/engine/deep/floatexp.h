@@ -35,8 +35,15 @@ struct TComplexExp {
   int64_t E = 0;
 };
 
-/// The exponent of x (x finite and not 0): 2^k <= |x| < 2^(k+1).
-inline int64_t Exponent(double x) { return std::ilogb(x); }
+/// The exponent of x (x finite and not 0): 2^k <= |x| < 2^(k+1). From the bits: this runs
+/// for every operation.
+inline int64_t Exponent(double x) {
+  const int64_t biased = static_cast<int64_t>((std::bit_cast<uint64_t>(x) >> 52) & 0x7ff);
+  if (biased != 0) return biased - 1023;
+  // A subnormal: scaled into the normal range first (exactly).
+  const int64_t scaled = static_cast<int64_t>((std::bit_cast<uint64_t>(x * 0x1p64) >> 52) & 0x7ff);
+  return scaled - 1023 - 64;
+}
 
 inline TFloatExp Normalized(double m, int64_t e) {
   if (m == 0.0 || !std::isfinite(m)) return {m == 0.0 ? 0.0 : m, 0};
@@ -45,7 +52,8 @@ inline TFloatExp Normalized(double m, int64_t e) {
 }
 
 inline TComplexExp Normalized(double re, double im, int64_t e) {
-  const double big = std::fmax(std::fabs(re), std::fabs(im));
+  const double a = std::fabs(re), b = std::fabs(im);
+  const double big = a > b ? a : b;
   if (big == 0.0 || !std::isfinite(big)) return {big == 0.0 ? 0.0 : re, big == 0.0 ? 0.0 : im, 0};
   const int64_t k = Exponent(big);
   return {ScaleByPow2(re, -k), ScaleByPow2(im, -k), e + k};
