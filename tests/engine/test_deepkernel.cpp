@@ -16,6 +16,7 @@
 #include "engine/deep/deepstep.h"
 #include "engine/deep/deepzoom.h"
 #include "engine/deep/mpfriteration.h"
+#include "engine/deep/nucleus.h"
 #include "engine/kernels.h"
 #include "support/fractarrays.h"
 
@@ -264,6 +265,9 @@ TEST(DeepKernel, DeepViewsAgreeWithThePerPixelMpfrIteration) {
        View(0, C, "-1.01", "0.02", TenToMinus(25), 15, 2000, 3)},
       {"beyond the double range: 1e-330 around c = i",
        View(0, C, "0", "1", TenToMinus(330), 9, 3000)},
+      {"orbits of thousands of steps near the seahorse valley's spiral",
+       View(0, C, "-0.743643887037158704752191506114774", "0.131825904205311970493132056385139",
+            TenToMinus(12), 21, 20000)},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -288,6 +292,58 @@ TEST(DeepKernel, DeepViewsAgreeWithThePerPixelMpfrIteration) {
       }
     EXPECT_GE(same, total * 99 / 100) << oneStep << " pixels one step off";
   }
+}
+
+TEST(DeepKernel, NewtonFindsTheNucleiOfKnownComponents) {
+  const struct {
+    const char* Name;
+    int Formula;
+    int Period;
+    double GuessRe, GuessIm;
+    // The nucleus: a root of this polynomial in c (coefficients from the highest power).
+    std::vector<int> Polynomial;
+  } cases[] = {
+      // z2 = c^2 + c.
+      {"the period-2 disc of z^2 + c", 0, 2, -0.9, 0.05, {1, 1}},
+      // z3 = c (c^3 + 2 c^2 + c + 1): the real root near -1.7549.
+      {"the period-3 component on the real axis", 0, 3, -1.75, 0.0, {1, 2, 1, 1}},
+      // z2 = c^3 + c: c = i.
+      {"a period-2 component of z^3 + c", 1, 2, 0.1, 0.9, {1, 0, 1}},
+      // z2 = c^4 + c: c^3 = -1.
+      {"a period-2 component of z^4 + c", 2, 2, 0.45, 0.8, {1, 0, 0, 1}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TMpfrComplex nucleus(300);
+    mpfr_set_d(nucleus.Re.Get(), c.GuessRe, MPFR_RNDN);
+    mpfr_set_d(nucleus.Im.Get(), c.GuessIm, MPFR_RNDN);
+    ASSERT_TRUE(FindNucleus(nucleus, c.Formula, c.Period, nullptr));
+    // Horner's rule in MPFR: the polynomial vanishes there to the last bits.
+    TMpfrComplex value(600), product(600);
+    TMpfr t(600);
+    for (int coefficient : c.Polynomial) {
+      mpfr_mul(product.Re.Get(), value.Re.Get(), nucleus.Re.Get(), MPFR_RNDN);
+      mpfr_mul(t.Get(), value.Im.Get(), nucleus.Im.Get(), MPFR_RNDN);
+      mpfr_sub(product.Re.Get(), product.Re.Get(), t.Get(), MPFR_RNDN);
+      mpfr_mul(product.Im.Get(), value.Re.Get(), nucleus.Im.Get(), MPFR_RNDN);
+      mpfr_mul(t.Get(), value.Im.Get(), nucleus.Re.Get(), MPFR_RNDN);
+      mpfr_add(product.Im.Get(), product.Im.Get(), t.Get(), MPFR_RNDN);
+      mpfr_add_si(value.Re.Get(), product.Re.Get(), coefficient, MPFR_RNDN);
+      mpfr_set(value.Im.Get(), product.Im.Get(), MPFR_RNDN);
+    }
+    EXPECT_LT(Log2Abs(Abs(value.ToComplexExp())), -280.0);
+  }
+}
+
+TEST(DeepKernel, AnEscapingCentreGivesWayToANearbyNucleus) {
+  // The centre's orbit escapes after about 3000 steps; the nucleus of a component near the
+  // view, whose orbit never escapes, takes its place (the pixels are checked against MPFR
+  // above).
+  const TDeepParams p = View(0, C, "-0.743643887037158704752191506114774",
+                             "0.131825904205311970493132056385139", TenToMinus(12), 21, 20000);
+  auto plan = Plan(p);
+  ASSERT_TRUE(plan->Prepare());
+  EXPECT_EQ(plan->MainOrbit().Size(), p.MaxDepth + 1);
 }
 
 // Views well above the threshold have right double pictures: the deep kernel agrees with them,

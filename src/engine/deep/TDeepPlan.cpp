@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <limits>
 
 #include "engine/deep/deepzoom.h"
+#include "engine/deep/nucleus.h"
 
 std::unique_ptr<TDeepPlan> TDeepPlan::Create(const TDeepParams& params, std::string& errorText,
                                              int64_t maxOrbitLength) {
@@ -57,21 +59,20 @@ bool TDeepPlan::Build(const std::atomic<bool>* stop) {
   const TDeepParams& p = Parameters;
   const int centreX = p.XResolution / 2;
   const int centreY = p.YResolution / 2;
-  const TMpfrComplex reference = AreaValue.PixelPoint(centreX, centreY, WorkingPrecision);
+  const TMpfrComplex centre = AreaValue.PixelPoint(centreX, centreY, WorkingPrecision);
 
   Columns.resize(static_cast<size_t>(p.XResolution));
   Rows.resize(static_cast<size_t>(p.YResolution));
-  TFloatExp widest, tallest;
-  for (int x = 0; x < p.XResolution; ++x) {
+  for (int x = 0; x < p.XResolution; ++x)
     Columns[static_cast<size_t>(x)] = AreaValue.ColumnOffset(x, centreX);
-    widest = Max(widest, TFloatExp{std::fabs(Columns[static_cast<size_t>(x)].M),
-                                   Columns[static_cast<size_t>(x)].E});
-  }
-  for (int y = 0; y < p.YResolution; ++y) {
+  for (int y = 0; y < p.YResolution; ++y)
     Rows[static_cast<size_t>(y)] = AreaValue.RowOffset(y, centreY);
-    tallest = Max(tallest, TFloatExp{std::fabs(Rows[static_cast<size_t>(y)].M),
-                                     Rows[static_cast<size_t>(y)].E});
-  }
+  const auto largestOffset = [&] {
+    TFloatExp widest, tallest;
+    for (const TFloatExp& o : Columns) widest = Max(widest, TFloatExp{std::fabs(o.M), o.E});
+    for (const TFloatExp& o : Rows) tallest = Max(tallest, TFloatExp{std::fabs(o.M), o.E});
+    return Abs(MakeComplex(widest, tallest));
+  };
 
   TReferenceOrbit::TSettings settings;
   settings.Formula = p.Formula;
@@ -86,20 +87,36 @@ bool TDeepPlan::Build(const std::atomic<bool>* stop) {
   if (p.MapField == TKernelParams::MapC) {
     settings.HasDc = true;
     // The largest |dc|, rounded up a little.
-    settings.DcMax = Mul(Abs(MakeComplex(widest, tallest)), ToFloatExp(1.0 + 0x1p-30));
-    if (!main->Compute(zero, reference, settings, stop)) return false;
+    settings.DcMax = Mul(largestOffset(), ToFloatExp(1.0 + 0x1p-30));
+    if (!main->Compute(zero, centre, settings, stop)) return false;
+    TMpfrComplex nucleus(WorkingPrecision);
+    if (main->Size() < settings.Length && FindReference(*main, centre, nucleus, stop)) {
+      // The nucleus's orbit outlasts the centre's: the pixels' offsets move by centre - nucleus.
+      TMpfrComplex shift(WorkingPrecision + 64);
+      mpfr_sub(shift.Re.Get(), centre.Re.Get(), nucleus.Re.Get(), MPFR_RNDN);
+      mpfr_sub(shift.Im.Get(), centre.Im.Get(), nucleus.Im.Get(), MPFR_RNDN);
+      const TFloatExp shiftRe = shift.Re.ToFloatExp();
+      const TFloatExp shiftIm = shift.Im.ToFloatExp();
+      for (TFloatExp& o : Columns) o = Add(o, shiftRe);
+      for (TFloatExp& o : Rows) o = Add(o, shiftIm);
+      settings.DcMax = Mul(largestOffset(), ToFloatExp(1.0 + 0x1p-30));
+      auto better = std::make_unique<TReferenceOrbit>();
+      if (!better->Compute(zero, nucleus, settings, stop)) return false;
+      main = std::move(better);
+    }
+    if (stop && stop->load(std::memory_order_relaxed)) return false;
     Start = 1;
   } else {
     TMpfrComplex c(WorkingPrecision);
     mpfr_set_d(c.Re.Get(), p.CR, MPFR_RNDN);
     mpfr_set_d(c.Im.Get(), p.CI, MPFR_RNDN);
-    if (!main->Compute(reference, c, settings, stop)) return false;
+    if (!main->Compute(centre, c, settings, stop)) return false;
     orbitOfZero = std::make_unique<TReferenceOrbit>();
     if (!orbitOfZero->Compute(zero, c, settings, stop)) return false;
     Start = 0;
   }
   Main = std::move(main);
-  FindFirstSkip(Abs(MakeComplex(widest, tallest)));
+  FindFirstSkip(largestOffset());
   const auto moderate = [](int64_t e) { return e >= -900 && e <= 900; };
   StartInDoubles = moderate(FirstFactor.E) || IsZero(FirstFactor);
   ColumnsDouble.resize(Columns.size());
@@ -128,6 +145,45 @@ bool TDeepPlan::Build(const std::atomic<bool>* stop) {
     Zero.reset();
   }
   return true;
+}
+
+bool TDeepPlan::FindReference(const TReferenceOrbit& centreOrbit, const TMpfrComplex& centre,
+                              TMpfrComplex& nucleus, const std::atomic<bool>* stop) {
+  // The steps where the centre's orbit came nearer to 0 than ever before are the periods of
+  // the components it passed closest to; the latest are the smallest, nearest ones.
+  std::vector<int64_t> periods;
+  double nearest = std::numeric_limits<double>::infinity();
+  for (int64_t n = 1; n < centreOrbit.Size(); ++n) {
+    const double re = centreOrbit.RealParts()[n];
+    const double im = centreOrbit.ImagParts()[n];
+    const double r2 = im * im + re * re;
+    if (r2 < nearest) {
+      nearest = r2;
+      periods.push_back(n);
+    }
+  }
+  // Far enough for the nuclei of components that show in the view.
+  TFloatExp reach = ToFloatExp(0.0);
+  for (const TFloatExp& o : Columns) reach = Max(reach, TFloatExp{std::fabs(o.M), o.E});
+  for (const TFloatExp& o : Rows) reach = Max(reach, TFloatExp{std::fabs(o.M), o.E});
+  reach = Mul(reach, ToFloatExp(4.0));
+  int tried = 0;
+  for (auto period = periods.rbegin(); period != periods.rend() && tried < MaxNucleusTries;
+       ++period) {
+    if (*period > MaxNucleusPeriod) continue;
+    ++tried;
+    mpfr_set(nucleus.Re.Get(), centre.Re.Get(), MPFR_RNDN);
+    mpfr_set(nucleus.Im.Get(), centre.Im.Get(), MPFR_RNDN);
+    if (!FindNucleus(nucleus, Parameters.Formula, *period, stop)) {
+      if (stop && stop->load(std::memory_order_relaxed)) return false;
+      continue;
+    }
+    TMpfrComplex distance(WorkingPrecision + 64);
+    mpfr_sub(distance.Re.Get(), nucleus.Re.Get(), centre.Re.Get(), MPFR_RNDN);
+    mpfr_sub(distance.Im.Get(), nucleus.Im.Get(), centre.Im.Get(), MPFR_RNDN);
+    if (!Less(reach, Abs(distance.ToComplexExp()))) return true;
+  }
+  return false;
 }
 
 void TDeepPlan::FindFirstSkip(TFloatExp largestOffset) {

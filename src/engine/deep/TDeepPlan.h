@@ -16,7 +16,11 @@
 ///
 /// The reference point is the view's centre pixel. With the pixel as c (Mandelbrot) there is
 /// one orbit, that of 0 under the reference's c: a pixel's orbit is that orbit one step on
-/// (it starts at z = c), and a pixel rebases onto step 0 of it (value 0). With the pixel as z
+/// (it starts at z = c), and a pixel rebases onto step 0 of it (value 0). When the centre's
+/// orbit escapes before the limit, the nucleus of a nearby component (found by Newton's method
+/// for a period at which the centre's orbit came near 0) takes its place if it lies within
+/// about two view sizes: its orbit never escapes, so pixels that outlast the centre keep a
+/// reference to be precise against. With the pixel as z
 /// (Julia, and the pixel as d, which formulas 0 to 2 do not read) the main orbit starts at the
 /// reference point and a second orbit, that of the critical point 0 under the same c, takes
 /// the pixels that rebase.
@@ -34,6 +38,10 @@ public:
 
   /// Longest history the table's separations are kept for; above it pixels take no skips.
   static constexpr int32_t MaxSkipCycle = 64;
+  /// When the centre's orbit escapes, nuclei of this many periods are tried, none longer
+  /// than MaxNucleusPeriod (Newton's method costs its period in MPFR steps per round).
+  static constexpr int MaxNucleusTries = 4;
+  static constexpr int64_t MaxNucleusPeriod = int64_t{1} << 17;
   /// Highest working precision (bits): bounds of MaxDecimalDigits digits need less.
   static constexpr mpfr_prec_t MaxPrecision = 40000;
 
@@ -84,6 +92,8 @@ public:
 private:
   TDeepPlan() = default;
   bool Build(const std::atomic<bool>* stop);
+  bool FindReference(const TReferenceOrbit& centreOrbit, const TMpfrComplex& centre,
+                     TMpfrComplex& nucleus, const std::atomic<bool>* stop);
   void FindFirstSkip(TFloatExp largestOffset);
 
   TDeepParams Parameters;

@@ -10,6 +10,7 @@ target_sources(zengine PRIVATE
   deep/TDeepPlan.cpp
   deep/deepzoom.cpp
   deep/mpfriteration.cpp
+  deep/nucleus.cpp
   deep/deeplane.cpp
   deep/deepkernel.cpp
   deep/deepkernel_generic.cpp
