@@ -3,7 +3,9 @@
 // Correctness sweeps (one run each): views around exactly known boundary points - the
 // Misiurewicz point c = i of the Mandelbrot set at widths 1e-30, 1e-100 and 1e-300, and the
 // Julia set of c = i around z = i near 1e-100 - with MaxCycle 0, every pixel compared with the
-// per-pixel MPFR iteration at the plan's precision plus 64 bits. Counters: the fraction of
+// per-pixel MPFR iteration at the plan's precision plus 64 bits. One more sweep shows a harder
+// case: orbits of about 10000 steps near the seahorse valley's spiral at 1e-20, where doubles
+// (also the double kernel at shallow depths) lose single pixels to chaos. Counters: the fraction of
 // pixels with the same depth (within 1/1000 of a step, same period), the fraction within one
 // step, and the largest difference in steps.
 //
@@ -214,6 +216,14 @@ int main(int argc, char** argv) {
   benchmark::RegisterBenchmark("Correctness/Julia_c=i_z=i/1e-100", [=](benchmark::State& s) {
     Correctness(s, DeepView(Z, "0", "1", 100, 63, 10000));
   })->Iterations(1)->Unit(benchmark::kSecond);
+  benchmark::RegisterBenchmark("Correctness/Mandelbrot_seahorse_spiral/1e-20",
+                               [=](benchmark::State& s) {
+                                 Correctness(s, DeepView(C, "-0.743643887037158704752191506114774",
+                                                         "0.131825904205311970493132056385139",
+                                                         20, 31, 20000));
+                               })
+      ->Iterations(1)
+      ->Unit(benchmark::kSecond);
 
   for (int workers : {1, 2}) {
     const std::string suffix = "/" + std::to_string(workers) + "_worker";

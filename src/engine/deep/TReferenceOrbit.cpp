@@ -86,8 +86,7 @@ bool TReferenceOrbit::Compute(const TMpfrComplex& start, const TMpfrComplex& c,
     else if (t + 1 < Size())
       Near[static_cast<size_t>(t)] = Near[static_cast<size_t>(t + 1)];
   }
-  BuildTable(settings);
-  return true;
+  return BuildTable(settings, stop);
 }
 
 TComplexExp TReferenceOrbit::Value(int64_t i) const {
@@ -116,7 +115,7 @@ double TReferenceOrbit::RadiusFactor(int formula) {
   return Epsilon * (formula == 0 ? 2.0 : formula == 1 ? 1.0 : 2.0 / 3.0);
 }
 
-void TReferenceOrbit::BuildTable(const TSettings& settings) {
+bool TReferenceOrbit::BuildTable(const TSettings& settings, const std::atomic<bool>* stop) {
   const int k = settings.Formula + 2;
   const double radiusFactor = RadiusFactor(settings.Formula);
   const int32_t maxCycle = settings.MaxCycle;
@@ -126,6 +125,7 @@ void TReferenceOrbit::BuildTable(const TSettings& settings) {
   if (maxCycle > 0) {
     separation.assign(static_cast<size_t>(Size()), Infinity);
     for (int64_t t = 0; t < Size(); ++t) {
+      if ((t & 65535) == 65535 && stop && stop->load(std::memory_order_relaxed)) return false;
       double nearest = Infinity;
       for (int64_t j = 1; j <= maxCycle && t - j >= 0; ++j) {
         const double di = Im[t - j] - Im[t];
@@ -145,14 +145,13 @@ void TReferenceOrbit::BuildTable(const TSettings& settings) {
 
   const int64_t steps = SafeEndIndex - OriginIndex;
   Table.assign(1, {});
-  if (steps < 2) return;
+  if (steps < 2) return true;
 
-  std::vector<TNode> level(static_cast<size_t>(steps));
+  // The one-step approximation at iterate t.
   const TComplexExp one = ToComplexExp(1.0, 0.0);
-  for (int64_t s = 0; s < steps; ++s) {
-    const int64_t t = OriginIndex + s;
+  const auto single = [&](int64_t t) {
     const TComplexExp zx = Value(t);
-    TNode& node = level[static_cast<size_t>(s)];
+    TNode node;
     if (k == 2) {
       node.A = Scaled(zx, 2.0);
     } else if (k == 3) {
@@ -168,38 +167,52 @@ void TReferenceOrbit::BuildTable(const TSettings& settings) {
     const double magnitude = std::hypot(Re[t], Im[t]);
     node.Bound = ToDouble(node.Radius) * (1.0 + 0x1p-20) + 0x1p-50 * magnitude;
     node.Sep2 = Infinity;
-  }
-
+    return node;
+  };
+  // x followed by y, whose first iterate is `middle`.
   const TFloatExp dcMax = settings.DcMax;
-  const std::vector<TNode>* previous = &level;
-  for (int levelIndex = 1;; ++levelIndex) {
-    const std::vector<TNode>& below = *previous;
+  const auto merge = [&](const TNode& x, const TNode& y, int64_t middle) {
+    TNode node;
+    node.A = Mul(y.A, x.A);
+    node.B = Add(Mul(y.A, x.B), y.B);
+    // The second part needs |A_x dz + B_x dc| < its radius for every pixel.
+    const TFloatExp room = Sub(y.Radius, Mul(Abs(x.B), dcMax));
+    TFloatExp radius = x.Radius;
+    if (room.M <= 0.0) {
+      radius = TFloatExp{};
+    } else if (!IsZero(x.A)) {
+      radius = Min(radius, Div(room, Abs(x.A)));
+    }
+    node.Radius = radius;
+    node.Radius2 = ToDouble(Mul(radius, radius));
+    node.Bound = std::max(x.Bound, y.Bound);
+    node.Sep2 = std::min(x.Sep2, y.Sep2);
+    if (maxCycle > 0) node.Sep2 = std::min(node.Sep2, separation[static_cast<size_t>(middle)]);
+    return node;
+  };
+  const auto stopped = [&](size_t i) {
+    return (i & 65535) == 65535 && stop && stop->load(std::memory_order_relaxed);
+  };
+
+  std::vector<TNode> pairs(static_cast<size_t>(steps / 2));
+  for (size_t i = 0; i < pairs.size(); ++i) {
+    if (stopped(i)) return false;
+    const int64_t t = OriginIndex + 2 * static_cast<int64_t>(i);
+    pairs[i] = merge(single(t), single(t + 1), t + 1);
+  }
+  Table.push_back(std::move(pairs));
+  for (int levelIndex = 2;; ++levelIndex) {
+    const std::vector<TNode>& below = Table.back();
     const size_t count = below.size() / 2;
     if (count == 0) break;
     std::vector<TNode> next(count);
     const int64_t half = int64_t{1} << (levelIndex - 1);
     for (size_t i = 0; i < count; ++i) {
-      const TNode& x = below[2 * i];
-      const TNode& y = below[2 * i + 1];
-      TNode& node = next[i];
-      node.A = Mul(y.A, x.A);
-      node.B = Add(Mul(y.A, x.B), y.B);
-      // The second part needs |A_x dz + B_x dc| < its radius for every pixel.
-      const TFloatExp room = Sub(y.Radius, Mul(Abs(x.B), dcMax));
-      TFloatExp radius = x.Radius;
-      if (room.M <= 0.0) {
-        radius = TFloatExp{};
-      } else if (!IsZero(x.A)) {
-        radius = Min(radius, Div(room, Abs(x.A)));
-      }
-      node.Radius = radius;
-      node.Radius2 = ToDouble(Mul(radius, radius));
-      node.Bound = std::max(x.Bound, y.Bound);
-      const int64_t middle = OriginIndex + static_cast<int64_t>(2 * i + 1) * half;
-      node.Sep2 = std::min(x.Sep2, y.Sep2);
-      if (maxCycle > 0) node.Sep2 = std::min(node.Sep2, separation[static_cast<size_t>(middle)]);
+      if (stopped(i)) return false;
+      next[i] = merge(below[2 * i], below[2 * i + 1],
+                      OriginIndex + static_cast<int64_t>(2 * i + 1) * half);
     }
     Table.push_back(std::move(next));
-    previous = &Table.back();
   }
+  return true;
 }

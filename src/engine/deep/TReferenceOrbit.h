@@ -82,7 +82,7 @@ public:
   static constexpr double NearZero2 = 0x1p-20;
 
 private:
-  void BuildTable(const TSettings& settings);
+  bool BuildTable(const TSettings& settings, const std::atomic<bool>* stop);
 
   std::vector<double> Re, Im;
   std::vector<std::pair<int64_t, TComplexExp>> Tiny;  // sorted by index
