@@ -416,6 +416,44 @@ TEST(DeepKernel, SeveralThreadsStoreTheCellsOfOne) {
   EXPECT_TRUE(SameCells(*expected, array));
 }
 
+// A history entry of a skipped iterate is known only within its bound: a test that meets one
+// within InnerDist and the bound cannot be decided, and the pixel starts again without skips.
+TEST(DeepKernel, AnUndecidableCycleTestRestartsThePixelWithoutSkips) {
+  const TDeepParams p = View(0, C, "-0.1", "0.2", TenToMinus(30), 9, 2000, 3);
+  auto plan = Plan(p);
+  ASSERT_TRUE(plan->Prepare());
+  const TDeepContext context = MakeDeepContext(*plan, 0, 0, nullptr);
+  std::vector<double> history(3 * p.MaxCycle);
+  TDeepLane lane{};
+  lane.HRe = history.data();
+  lane.HIm = history.data() + p.MaxCycle;
+  lane.HBound = history.data() + 2 * p.MaxCycle;
+  StartLane(context, lane, 2, 3);
+  ASSERT_EQ(AdvanceLane(context, lane, false), TLaneState::Vector);
+  ASSERT_GT(lane.Skipped, 0);
+  // The newest entry: a skipped iterate just beyond InnerDist of the current value, within its
+  // bound of it.
+  const double re = context.JointRe[lane.Index] + lane.DzRe;
+  const double im = context.JointIm[lane.Index] + lane.DzIm;
+  lane.HRe[0] = re + 1.5 * p.InnerDist;
+  lane.HIm[0] = im;
+  lane.HBound[0] = p.InnerDist;
+  const int64_t steps = lane.Steps;
+  const TLaneState state = AdvanceLane(context, lane, true);
+  EXPECT_EQ(lane.Restarts, 1);
+  EXPECT_TRUE(lane.NoSkip);
+  EXPECT_LT(lane.Steps, steps);
+  EXPECT_NE(state, TLaneState::Stopped);
+  // Beyond InnerDist and the bound the entry is no match.
+  StartLane(context, lane, 2, 3);
+  ASSERT_EQ(AdvanceLane(context, lane, false), TLaneState::Vector);
+  lane.HRe[0] = context.JointRe[lane.Index] + lane.DzRe + 2.5 * p.InnerDist;
+  lane.HIm[0] = context.JointIm[lane.Index] + lane.DzIm;
+  lane.HBound[0] = p.InnerDist;
+  AdvanceLane(context, lane, true);
+  EXPECT_EQ(lane.Restarts, 0);
+}
+
 TEST(DeepKernel, StopEndsTheBand) {
   // Every pixel inside, at the deepest limit, on an orbit cut short: only a stop ends them.
   TDeepParams endless = View(0, C, "-0.1", "0.2", TenToMinus(30), 9, 2147483647);
