@@ -49,7 +49,8 @@ TDeepParams View(int formula, int map, const std::string& re, const std::string&
   return p;
 }
 
-std::unique_ptr<TDeepPlan> Plan(const TDeepParams& p, int64_t maxOrbit = TReferenceOrbit::MaxLength) {
+std::unique_ptr<TDeepPlan> Plan(const TDeepParams& p,
+                                int64_t maxOrbit = TReferenceOrbit::MaxLength) {
   std::string error;
   auto plan = TDeepPlan::Create(p, error, maxOrbit);
   EXPECT_TRUE(plan) << error;
@@ -161,6 +162,47 @@ TEST(DeepKernel, PerturbedStepMatchesMpfrOnSinglePoints) {
   }
 }
 
+// The value of a number with exponent, exactly, in MPFR.
+TMpfr ExactValue(TFloatExp x) {
+  TMpfr v(64);
+  mpfr_set_d(v.Get(), x.M, MPFR_RNDN);
+  mpfr_mul_2si(v.Get(), v.Get(), static_cast<long>(x.E), MPFR_RNDN);
+  return v;
+}
+
+TEST(DeepKernel, NumbersWithExponentKeepTheirValueBeyondTheDoubleRange) {
+  const TFloatExp tiny = ToFloatExp(0x1.8p-1060);  // a subnormal double
+  const TFloatExp huge = Mul(ToFloatExp(0x1p1000), ToFloatExp(0x1.4p1000));
+  const struct {
+    const char* Name;
+    TFloatExp Got;
+    double Mantissa;  // expected value: Mantissa * 2^Exponent
+    long Exponent;
+  } cases[] = {
+      {"a subnormal read exactly", tiny, 1.5, -1060},
+      {"a product beyond the largest double", huge, 1.25, 2000},
+      {"a quotient below the smallest", Div(tiny, huge), 1.2, -3060},
+      {"a sum of very different sizes keeps the larger", Add(huge, tiny), 1.25, 2000},
+      {"a sum of equal sizes", Add(huge, huge), 1.25, 2001},
+      {"a difference to a small rest", Sub(Add(huge, Mul(huge, ToFloatExp(0x1p-40))), huge), 1.25,
+       1960},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TMpfr expected(64);
+    mpfr_set_d(expected.Get(), c.Mantissa, MPFR_RNDN);
+    mpfr_mul_2si(expected.Get(), expected.Get(), c.Exponent, MPFR_RNDN);
+    EXPECT_EQ(mpfr_cmp(ExactValue(c.Got).Get(), expected.Get()), 0)
+        << c.Got.M << " * 2^" << c.Got.E;
+  }
+  // Back to doubles: rounded once at the bottom of the range, 0 below it, infinite above.
+  EXPECT_EQ(ToDouble(tiny), 0x1.8p-1060);
+  EXPECT_EQ(ToDouble(Div(tiny, huge)), 0.0);
+  EXPECT_TRUE(std::isinf(ToDouble(huge)));
+  EXPECT_TRUE(Less(Div(tiny, huge), tiny));
+  EXPECT_FALSE(Less(huge, huge));
+}
+
 TEST(DeepKernel, ThresholdSeparatesDoubleViewsFromDeepOnes) {
   // Views around c = -0.75 + 0.1i (largest coordinate 0.75 + width) of 100 pixels.
   const auto mandelbrot = [](double width) {
@@ -245,6 +287,98 @@ TEST(DeepKernel, BoundsAreReadAsPlainDecimals) {
   const std::string longText = "0." + std::string(400, '0') + "123456789";
   ASSERT_TRUE(ParseDecimal(longText, value, message));
   EXPECT_EQ(DecimalText(value, 9), longText);
+}
+
+TEST(DeepKernel, AViewAroundAPointPlacesItsPixelsWithinATenThousandthOfTheirSpacing) {
+  const struct {
+    const char* Re;
+    const char* Im;
+    int Exponent;  // width 10^-Exponent
+    int Width, Height;
+  } cases[] = {
+      {"-0.74364388703715870475219150611477", "0.13182590420531197049", 30, 640, 480},
+      {"0", "1", 200, 101, 303},
+      {"-1.25", "0", 3, 7, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.Re) + " + " + c.Im + " i, 1e-" + std::to_string(c.Exponent));
+    TDeepParams p;
+    p.XResolution = c.Width;
+    p.YResolution = c.Height;
+    std::string error;
+    ASSERT_TRUE(SetDeepViewAround(p, c.Re, c.Im, TenToMinus(c.Exponent), error)) << error;
+    TDeepArea area;
+    ASSERT_TRUE(TDeepArea::Parse(p, area, error)) << error;
+    // Measured in MPFR: the centre and the extents against the texts asked for.
+    constexpr mpfr_prec_t bits = 2000;
+    TMpfr centre(bits), width(bits), got(bits), a(bits), b(bits), slack(bits);
+    std::string message;
+    const auto read = [&](const std::string& text, TMpfr& into) {
+      TMpfr value(64);
+      ASSERT_TRUE(ParseDecimal(text, value, message));
+      mpfr_set(into.Get(), value.Get(), MPFR_RNDN);
+    };
+    read(TenToMinus(c.Exponent), width);
+    // A ten-thousandth of the spacing.
+    mpfr_div_si(slack.Get(), width.Get(), c.Width * 10000L, MPFR_RNDN);
+    const auto expectNear = [&](const TMpfr& value, const TMpfr& target) {
+      mpfr_sub(got.Get(), value.Get(), target.Get(), MPFR_RNDN);
+      mpfr_abs(got.Get(), got.Get(), MPFR_RNDN);
+      EXPECT_LT(mpfr_cmp(got.Get(), slack.Get()), 0);
+    };
+    read(p.Left, a);
+    read(p.Right, b);
+    read(c.Re, centre);
+    mpfr_sub(got.Get(), b.Get(), a.Get(), MPFR_RNDN);
+    TMpfr extent = got;
+    expectNear(extent, width);
+    mpfr_add(got.Get(), a.Get(), b.Get(), MPFR_RNDN);
+    mpfr_div_2ui(got.Get(), got.Get(), 1, MPFR_RNDN);
+    TMpfr middle = got;
+    expectNear(middle, centre);
+    read(p.Top, a);
+    read(p.Bottom, b);
+    read(c.Im, centre);
+    mpfr_add(got.Get(), a.Get(), b.Get(), MPFR_RNDN);
+    mpfr_div_2ui(got.Get(), got.Get(), 1, MPFR_RNDN);
+    middle = got;
+    expectNear(middle, centre);
+    // Top above Bottom by the width times the aspect.
+    mpfr_sub(got.Get(), a.Get(), b.Get(), MPFR_RNDN);
+    mpfr_mul_si(got.Get(), got.Get(), c.Width, MPFR_RNDN);
+    mpfr_div_si(got.Get(), got.Get(), c.Height, MPFR_RNDN);
+    extent = got;
+    expectNear(extent, width);
+  }
+  TDeepParams p;
+  std::string error;
+  EXPECT_FALSE(SetDeepViewAround(p, "0", "1", "0", error));
+  EXPECT_FALSE(SetDeepViewAround(p, "1e-5", "1", "0.1", error));
+  EXPECT_EQ(p.Left, TDeepParams().Left);
+}
+
+TEST(DeepKernel, ReferenceOrbitsKeepValuesBelowTheDoubleRange) {
+  // 2^-300 squared under z^2 + 0: 2^-600, 2^-1200, 2^-2400 ...; and 3 under z^2 escapes.
+  TMpfrComplex start(200), zero(200);
+  mpfr_set_ui_2exp(start.Re.Get(), 1, -300, MPFR_RNDN);
+  TReferenceOrbit::TSettings settings;
+  settings.Length = 6;
+  TReferenceOrbit orbit;
+  ASSERT_TRUE(orbit.Compute(start, zero, settings, nullptr));
+  ASSERT_EQ(orbit.Size(), 6);
+  for (int64_t n = 0; n < 6; ++n) {
+    SCOPED_TRACE(n);
+    const TComplexExp z = orbit.Value(n);
+    EXPECT_EQ(z.Re, 1.0);
+    EXPECT_EQ(z.Im, 0.0);
+    EXPECT_EQ(z.E, -300 * (int64_t{1} << n));
+  }
+  mpfr_set_ui(start.Re.Get(), 3, MPFR_RNDN);
+  settings.Length = 100;
+  ASSERT_TRUE(orbit.Compute(start, zero, settings, nullptr));
+  // 3, 9, 81, 6561 > 1000: kept, and the last.
+  EXPECT_EQ(orbit.Size(), 4);
+  EXPECT_EQ(orbit.RealParts()[3], 6561.0);
 }
 
 // The depth of each pixel, in steps, from the deep kernel and from the per-pixel MPFR iteration:

@@ -31,7 +31,8 @@ std::unique_ptr<TDeepPlan> TDeepPlan::Create(const TDeepParams& params, std::str
   const TFloatExp magnitude = plan->AreaValue.Magnitude();
   const TFloatExp one = ToFloatExp(1.0);
   double resolution = RelativeResolutionLog2(
-      plan->AreaValue.SpacingX(), plan->AreaValue.SpacingY(), Less(magnitude, one) ? one : magnitude,
+      plan->AreaValue.SpacingX(), plan->AreaValue.SpacingY(),
+      Less(magnitude, one) ? one : magnitude,
       TKernelParams::MapC, p.Formula, 0.0);
   if (p.MapField != TKernelParams::MapC)
     resolution = std::min(resolution, RelativeResolutionLog2(plan->AreaValue.SpacingX(),

@@ -19,7 +19,9 @@ struct TAvx2Deep {
   static D Set(double v) { return _mm256_set1_pd(v); }
   static D Load(const double* p) { return _mm256_load_pd(p); }
   static void Store(double* p, D v) { _mm256_store_pd(p, v); }
-  static I LoadI(const int64_t* p) { return _mm256_load_si256(reinterpret_cast<const __m256i*>(p)); }
+  static I LoadI(const int64_t* p) {
+    return _mm256_load_si256(reinterpret_cast<const __m256i*>(p));
+  }
   static void StoreI(int64_t* p, I v) { _mm256_store_si256(reinterpret_cast<__m256i*>(p), v); }
   static M EqualI(I a, I b) { return _mm256_castsi256_pd(_mm256_cmpeq_epi64(a, b)); }
   static D Gather(const double* base, I index) { return _mm256_i64gather_pd(base, index, 8); }

@@ -176,7 +176,8 @@ bool RunDeepBand(const TDeepBandJob& job) {
       idx[k] = V::LoadI(sIdx[k]);
       end[k] = V::LoadI(sEnd[k]);
     }
-    const int64_t event = deadline < step + DeepStopCheckSteps ? deadline : step + DeepStopCheckSteps;
+    const int64_t event =
+        deadline < step + DeepStopCheckSteps ? deadline : step + DeepStopCheckSteps;
     M exits[K];
     // Lanes rebased during the burst, for the counters: a lane rebases at most once a burst
     // unless its orbit of 0 is very short, and the count is only for benchmarks.

@@ -35,9 +35,12 @@ double RelativeResolutionLog2(TFloatExp spacingX, TFloatExp spacingY, TFloatExp 
     const int k = DeepKernelSupports(formula) ? formula + 2 : 2;
     const double grown = spacing + std::log2(static_cast<double>(k)) + (k - 1) * m;
     const double power = k * m;
-    const double around = cAbs > 0 ? std::max(power, std::log2(cAbs)) +
-                                         std::log2(1.0 + std::exp2(-std::fabs(power - std::log2(cAbs))))
-                                   : power;
+    // log2(M^k + |c|), without leaving the logarithms.
+    double around = power;
+    if (cAbs > 0) {
+      const double lc = std::log2(cAbs);
+      around = std::max(power, lc) + std::log2(1.0 + std::exp2(-std::fabs(power - lc)));
+    }
     measure = std::min(measure, grown - around);
   }
   return measure;
