@@ -15,20 +15,24 @@ namespace {
 constexpr int JpegQuality = 95;
 
 // The encoder writes through this device onto a TSafeFile, which checks every write and keeps
-// the system's words for a failure.
+// the system's words for a failure. After a failure the rest is swallowed: the encoders' own
+// error paths (libpng's long jump) leak and print, and the file's reason says it better.
 class TSafeFileDevice : public QIODevice {
 public:
   explicit TSafeFileDevice(TSafeFile& file) : File(file) { open(QIODevice::WriteOnly); }
   bool isSequential() const override { return true; }
+  bool Failed() const { return WriteFailed; }
 
 protected:
   qint64 readData(char*, qint64) override { return -1; }
   qint64 writeData(const char* data, qint64 size) override {
-    return File.Write(data, static_cast<size_t>(size)) ? size : -1;
+    if (!WriteFailed && !File.Write(data, static_cast<size_t>(size))) WriteFailed = true;
+    return size;
   }
 
 private:
   TSafeFile& File;
+  bool WriteFailed = false;
 };
 
 }  // namespace
@@ -74,9 +78,13 @@ bool WriteImageFile(const TPixelBuffer& picture, const std::string& path, std::s
   TSafeFileDevice device(file);
   QImageWriter writer(&device, QByteArray::fromStdString(format));
   if (format == "JPEG") writer.setQuality(JpegQuality);
-  if (!writer.write(image)) {
-    // A failed write has the system's reason; otherwise the encoder's own.
-    error = !file.Reason().empty() ? file.Reason() : writer.errorString().toStdString();
+  const bool encoded = writer.write(image);
+  if (device.Failed()) {
+    error = file.Reason();
+    return false;
+  }
+  if (!encoded) {
+    error = writer.errorString().toStdString();
     return false;
   }
   if (cancel != nullptr && cancel->load()) {
