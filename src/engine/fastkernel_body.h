@@ -177,7 +177,7 @@ constexpr int RingHistory = -1;
 constexpr int HistorySlots = 2 * (FastMaxCycle + 1);
 
 // How many vectors step together: the polynomial formulas need enough independent chains to
-// hide their latency, more with the squares carried and fewer with a history in registers; the
+// hide their latency, fewer with a history in registers, which takes registers of its own; the
 // transcendental ones spend their time in function calls, which keep little in registers.
 template <class V, int Formula, int Depth>
 constexpr int Chains() {
@@ -210,10 +210,11 @@ struct TPendingEscapes {
 // The lanes of one band between the step loop and the settling. While steps run, these numbers
 // live in vector registers; the settling reads and writes them lane by lane.
 //
-// Each running lane also holds its next pixel ("staged"). When lanes end their pixels, the step
-// loop itself puts their numbers aside ("done") and starts their staged pixels, so that it need
-// not stop for every pixel; it stops when a lane ends that has no staged pixel left (or the
-// history lives in memory), and the settling then works through everything put aside.
+// With a history in registers the step loop is dear to leave and enter again, so there each
+// running lane also holds its next pixel ("staged"). When lanes end their pixels, the step loop
+// itself puts their numbers aside ("done") and starts their staged pixels; it stops when a lane
+// ends that has no staged pixel left, and the settling then works through everything put aside.
+// Without such a history the loop stops for every ended pixel.
 template <class V, int Formula, int Depth>
 struct TLanes {
   static constexpr int L = V::L;
@@ -221,8 +222,7 @@ struct TLanes {
   static constexpr int Count = K * L;
   static constexpr bool Ring = Depth == RingHistory;
   static constexpr int Held = Depth > 0 ? Depth : 0;
-  // Whether lanes stage pixels, which the step loop starts itself. With a history in registers
-  // the loop is dear to leave and enter again; without one it is left for every ended pixel.
+  // Whether lanes stage pixels, which the step loop starts itself.
   static constexpr bool Restarts = Held > 0;
   static_assert(Depth >= RingHistory && Depth <= FastRegisterCycle);
   static_assert(Count <= 64, "one bit per lane in a 64-bit word");
@@ -273,6 +273,7 @@ __attribute__((noinline)) int64_t Advance(TLanes<V, Formula, Depth>& s, const TF
   const int32_t m = job.M;
   const int mc = Ring ? job.MaxCycle : Held;
   const int ringSize = mc + 1;
+  const int mapField = job.MapField;
 
   D x[K], y[K], a[K], b[K];
   TVComplex<V> c[K], d[K];
@@ -282,8 +283,10 @@ __attribute__((noinline)) int64_t Advance(TLanes<V, Formula, Depth>& s, const TF
   for (int k = 0; k < K; ++k) {
     x[k] = V::Load(s.X[k]);
     y[k] = V::Load(s.Y[k]);
-    a[k] = x[k] * x[k];
-    b[k] = y[k] * y[k];
+    if constexpr (Squares) {
+      a[k] = x[k] * x[k];
+      b[k] = y[k] * y[k];
+    }
     c[k] = {V::Load(s.CRe[k]), V::Load(s.CIm[k])};
     d[k] = {V::Load(s.DRe[k]), V::Load(s.DIm[k])};
 #pragma GCC unroll 8
@@ -331,8 +334,8 @@ __attribute__((noinline)) int64_t Advance(TLanes<V, Formula, Depth>& s, const TF
     commit(k);
     x[k] = V::Select(ended, V::Load(s.StagedRe[k]), x[k]);
     y[k] = V::Select(ended, V::Load(s.StagedIm[k]), y[k]);
-    if (job.MapField == 1) c[k] = {V::Select(ended, x[k], c[k].re), V::Select(ended, y[k], c[k].im)};
-    if (job.MapField == 2) d[k] = {V::Select(ended, x[k], d[k].re), V::Select(ended, y[k], d[k].im)};
+    if (mapField == 1) c[k] = {V::Select(ended, x[k], c[k].re), V::Select(ended, y[k], c[k].im)};
+    if (mapField == 2) d[k] = {V::Select(ended, x[k], d[k].re), V::Select(ended, y[k], d[k].im)};
     const D fresh = V::Set(HistoryStart);
 #pragma GCC unroll 8
     for (int j = 0; j < Held; ++j) {
@@ -617,8 +620,8 @@ bool RunBand(const TFastBand& job) {
   int64_t deadline = firstDeadline();
   while (running > 0) {
     // Every running lane stages its next pixel while there are any.
-    for (uint64_t lanes = TState::Restarts ? s.Active & ~s.Staged : 0; lanes != 0 && handedOut < total;
-         lanes &= lanes - 1) {
+    for (uint64_t lanes = TState::Restarts ? s.Active & ~s.Staged : 0;
+         lanes != 0 && handedOut < total; lanes &= lanes - 1) {
       const int lane = __builtin_ctzll(lanes);
       if (!take(TState::At(s.StagedRe, lane), TState::At(s.StagedIm, lane), stagedColumn[lane],
                 stagedRow[lane]))

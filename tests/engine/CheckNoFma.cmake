@@ -1,8 +1,10 @@
-# Fails when an object of the fast kernel contains a fused multiply-add: its results would no
-# longer be the reference kernel's. OBJDUMP is the tool, OBJECTS the objects of the library.
+# Fails when an object of the kernels contains a fused multiply-add, or calls a SLEEF function
+# other than a deterministic build without fused multiply-add: the fast kernel's results would
+# no longer be the reference kernel's, nor the same on every machine. OBJDUMP and NM are the
+# tools, OBJECTS the objects of the library.
 set(_checked 0)
 foreach(_object IN LISTS OBJECTS)
-  if(NOT _object MATCHES "fastkernel")
+  if(NOT _object MATCHES "fastkernel|kernels|realfunctions")
     continue()
   endif()
   execute_process(COMMAND ${OBJDUMP} -d ${_object} OUTPUT_VARIABLE _code RESULT_VARIABLE _result)
@@ -13,9 +15,19 @@ foreach(_object IN LISTS OBJECTS)
   if(_fused)
     message(FATAL_ERROR "${_object} contains the fused instruction ${_fused}")
   endif()
+  execute_process(COMMAND ${NM} -u ${_object} OUTPUT_VARIABLE _symbols RESULT_VARIABLE _result)
+  if(NOT _result EQUAL 0)
+    message(FATAL_ERROR "${NM} failed on ${_object}")
+  endif()
+  string(REGEX MATCHALL "Sleef_[A-Za-z0-9_]+" _calls "${_symbols}")
+  foreach(_call IN LISTS _calls)
+    if(NOT _call MATCHES "^Sleef_cinz_[a-z]+d[0-9]+_u10(purec|sse2|avx|avx512fnofma)$")
+      message(FATAL_ERROR "${_object} calls ${_call}, not a deterministic build without FMA")
+    endif()
+  endforeach()
   math(EXPR _checked "${_checked} + 1")
 endforeach()
-if(_checked EQUAL 0)
-  message(FATAL_ERROR "no fast kernel object among: ${OBJECTS}")
+if(_checked LESS 6)
+  message(FATAL_ERROR "kernel objects missing among: ${OBJECTS}")
 endif()
-message(STATUS "${_checked} fast kernel objects without fused multiply-add")
+message(STATUS "${_checked} kernel objects without fused multiply-add")
