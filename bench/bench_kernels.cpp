@@ -47,25 +47,31 @@ TKernelParams DefaultJulia() {
   return p;
 }
 
-// Polar power N = 3 (transcendental functions: not vectorised).
-TKernelParams Formula3() {
-  TKernelParams p = DefaultJulia();
-  p.Formula = 3;
+// A 300 x 300 picture of `formula` with the pixel as c, for the table of every formula. Each
+// plane holds the formula's set and some of its surroundings, so that pixels end in every way.
+TKernelParams FormulaPicture(int formula, int32_t maxCycle) {
+  TKernelParams p;
+  p.XResolution = p.YResolution = 300;
+  p.Formula = formula;
   p.MapField = TKernelParams::MapC;
+  p.MaxDepth = 250;
+  p.MaxCycle = maxCycle;
   p.N = 3;
-  p.MaxDepth = 500;
-  return p;
-}
-
-// exp(z) - z + c - 1 (not vectorised).
-TKernelParams Formula9() {
-  TKernelParams p = DefaultJulia();
-  p.Formula = 9;
-  p.MapField = TKernelParams::MapC;
-  p.Left = -4;
-  p.Right = 2;
-  p.Top = 3;
-  p.Bottom = -3;
+  p.M = 2;
+  p.Left = -2.2;
+  p.Right = 1.1;
+  if (formula == 9) {  // exp(z) - z + c - 1
+    p.Left = -4;
+    p.Right = 2;
+    p.Top = 3;
+    p.Bottom = -3;
+  }
+  if (formula >= 10) {  // the sines: a period of the real axis
+    p.Left = -3.5;
+    p.Right = 3.5;
+    p.Top = 2;
+    p.Bottom = -2;
+  }
   return p;
 }
 
@@ -74,7 +80,8 @@ int64_t StepsOf(const TKernelParams& p) {
   static std::map<std::string, int64_t> cache;
   const std::string key = std::to_string(p.Formula) + "/" + std::to_string(p.MapField) + "/" +
                           std::to_string(p.MaxCycle) + "/" + std::to_string(p.MaxDepth) + "/" +
-                          std::to_string(p.Left);
+                          std::to_string(p.Left) + "/" + std::to_string(p.XResolution) + "/" +
+                          std::to_string(p.N);
   const auto found = cache.find(key);
   if (found != cache.end()) return found->second;
   TFractArray array(p.XResolution, p.YResolution);
@@ -159,7 +166,9 @@ void Colouring(benchmark::State& state) {
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * 1000 * 1000);
 }
 
-void RegisterPicture(const std::string& name, const TKernelParams& p, bool everyIsa) {
+// The reference and the fast kernel on this thread: the fast kernel of every instruction set the
+// CPU has with `everyIsa`, otherwise of the best one.
+void RegisterOneThread(const std::string& name, const TKernelParams& p, bool everyIsa) {
   benchmark::RegisterBenchmark((name + "/reference/1_thread").c_str(),
                                [p](benchmark::State& s) { OneThread(s, p, false, {}); })
       ->Unit(benchmark::kMillisecond);
@@ -169,8 +178,13 @@ void RegisterPicture(const std::string& name, const TKernelParams& p, bool every
                                  [p, isa](benchmark::State& s) { OneThread(s, p, true, isa); })
         ->Unit(benchmark::kMillisecond);
   }
+}
+
+// Both kernels on the pool with all its workers, and with `oneWorker` also with one.
+void RegisterPool(const std::string& name, const TKernelParams& p, bool oneWorker) {
   for (bool fast : {false, true})
-    for (int workers : {1, 0})
+    for (int workers : {1, 0}) {
+      if (workers == 1 && !oneWorker) continue;
       benchmark::RegisterBenchmark(
           (name + (fast ? "/fast" : "/reference") + "/pool_" +
            (workers == 1 ? std::string("1_thread") : std::string("all_threads")))
@@ -178,16 +192,26 @@ void RegisterPicture(const std::string& name, const TKernelParams& p, bool every
           [p, fast, workers](benchmark::State& s) { Pool(s, p, fast, workers); })
           ->Unit(benchmark::kMillisecond)
           ->UseRealTime();
+    }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  RegisterPicture("Mandelbrot_MaxCycle0", Mandelbrot(0), true);
-  RegisterPicture("Mandelbrot_MaxCycle3", Mandelbrot(3), false);
-  RegisterPicture("DefaultJulia", DefaultJulia(), false);
-  RegisterPicture("Formula3", Formula3(), false);
-  RegisterPicture("Formula9", Formula9(), false);
+  RegisterOneThread("Mandelbrot_MaxCycle0", Mandelbrot(0), true);
+  RegisterPool("Mandelbrot_MaxCycle0", Mandelbrot(0), true);
+  RegisterOneThread("Mandelbrot_MaxCycle3", Mandelbrot(3), true);
+  RegisterPool("Mandelbrot_MaxCycle3", Mandelbrot(3), true);
+  RegisterOneThread("DefaultJulia", DefaultJulia(), false);
+  RegisterPool("DefaultJulia", DefaultJulia(), false);
+  // Every formula, at MaxCycle 0 and at the default 3.
+  for (int32_t maxCycle : {0, 3})
+    for (int formula = 0; formula < TKernelParams::FormulaCount; ++formula) {
+      const std::string name =
+          "Formula" + std::to_string(formula) + "_MaxCycle" + std::to_string(maxCycle);
+      RegisterOneThread(name, FormulaPicture(formula, maxCycle), false);
+      RegisterPool(name, FormulaPicture(formula, maxCycle), false);
+    }
   benchmark::RegisterBenchmark("Colouring/PaintRect_1000x1000", Colouring)
       ->Unit(benchmark::kMillisecond);
   benchmark::Initialize(&argc, argv);

@@ -2,6 +2,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "engine/realfunctions.h"
+
 // Complex arithmetic on plain pairs of doubles, each operation written out so that its order of
 // operations is fixed: a vectorised kernel can repeat it lane by lane and match bit for bit.
 // std::complex is avoided on purpose: its operators may take library recovery paths for
@@ -56,11 +58,13 @@ inline TComplex CPowInt(TComplex z, int32_t k) {
 
 /// e^z = e^re * (cos im, sin im).
 inline TComplex CExp(TComplex z) {
-  const double scale = std::exp(z.re);
-  return {scale * std::cos(z.im), scale * std::sin(z.im)};
+  const double scale = RealExp(z.re);
+  const TSinCos angle = RealSinCos(z.im);
+  return {scale * angle.Cos, scale * angle.Sin};
 }
 
 /// sin z = (sin re * cosh im, cos re * sinh im).
 inline TComplex CSin(TComplex z) {
-  return {std::sin(z.re) * std::cosh(z.im), std::cos(z.re) * std::sinh(z.im)};
+  const TSinCos angle = RealSinCos(z.re);
+  return {angle.Sin * RealCosh(z.im), angle.Cos * RealSinh(z.im)};
 }

@@ -1,6 +1,7 @@
 target_sources(zengine PRIVATE
   TFractArray.cpp
   kernels.cpp
+  realfunctions.cpp
   TCallQueue.cpp
   TThreadVolumeWriter.cpp
   TComputePool.cpp
@@ -9,6 +10,11 @@ target_sources(zengine PRIVATE
   fastkernel_generic.cpp
   fastkernel_avx2.cpp
   fastkernel_avx512.cpp)
+
+# The transcendental functions of both kernels: SLEEF's deterministic builds.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(SLEEF REQUIRED IMPORTED_TARGET sleef)
+target_link_libraries(zengine PRIVATE PkgConfig::SLEEF)
 
 # Each instruction-set build of the fast kernel gets its flags alone; the rest of the program
 # stays on the baseline. The global -ffp-contract=off keeps every product rounded before its

@@ -61,7 +61,7 @@ private:
 }  // namespace
 
 bool FastKernelVectorises(const TKernelParams& p) {
-  const bool vectorFormula = p.Formula != 3 && p.Formula >= 0 && p.Formula <= 8;
+  const bool vectorFormula = p.Formula >= 0 && p.Formula < TKernelParams::FormulaCount;
   return vectorFormula && p.MaxDepth >= 2 && p.MaxCycle >= 0 && p.MaxCycle <= FastMaxCycle &&
          p.N >= 1 && p.M >= 1 && p.MapField >= TKernelParams::MapZ &&
          p.MapField <= TKernelParams::MapD;
@@ -121,6 +121,7 @@ bool ComputeBandColumns(const TKernelParams& params, TFractArray& array, TBand b
   job.EscapeK = 1.0;
   if (params.Formula == 1) job.EscapeK = 0.5;
   if (params.Formula == 2) job.EscapeK = 1.0 / 3.0;
+  if (params.Formula == 3) job.EscapeK = 1.0 / params.N;
 
   std::vector<double> columnRe(static_cast<size_t>(endColumn - firstColumn));
   std::vector<double> rowIm(static_cast<size_t>(endRow - firstRow));

@@ -9,11 +9,11 @@
 class TFractArray;
 
 // The fast kernel: the reference kernel's results bit for bit, several pixels per vector with
-// lanes refilled as their pixels finish. Formulas with transcendental functions, and settings
-// the vector builds do not cover, run the reference per pixel.
+// lanes refilled as their pixels finish. Settings the vector builds do not cover run the
+// reference per pixel.
 
-/// Whether the vector builds cover these parameters: formulas 0, 1, 2 and 4 to 8, MaxDepth of
-/// at least 2, MaxCycle up to FastMaxCycle, exponents of at least 1.
+/// Whether the vector builds cover these parameters: every formula, MaxDepth of at least 2,
+/// MaxCycle up to FastMaxCycle, exponents of at least 1.
 bool FastKernelVectorises(const TKernelParams& params);
 
 /// Computes `band` (clipped to the array) as ComputeBand does, with the instruction set `isa`

@@ -4,6 +4,7 @@
 
 #if defined(__x86_64__)
 #include <immintrin.h>
+#include <sleef.h>
 
 #include "engine/fastkernel_body.h"
 
@@ -14,11 +15,16 @@ struct TAvx2 {
   using M = __m256d;  // all ones in a lane that is set
   static constexpr int L = 4;
   static constexpr int K = 4;  // enough independent chains to keep both pipes busy
+  static constexpr int KCycles = 2;
+  static constexpr int KTranscendental = 2;
 
   static D Set(double v) { return _mm256_set1_pd(v); }
   static D Load(const double* p) { return _mm256_load_pd(p); }
   static void Store(double* p, D v) { _mm256_store_pd(p, v); }
+  static void MaskStore(double* p, M m, D v) { _mm256_maskstore_pd(p, _mm256_castpd_si256(m), v); }
   static D Abs(D a) { return _mm256_andnot_pd(_mm256_set1_pd(-0.0), a); }
+  static D Sqrt(D a) { return _mm256_sqrt_pd(a); }
+  static D Min(D a, D b) { return _mm256_min_pd(a, b); }
   static M NotLessEq(D a, D b) { return _mm256_cmp_pd(a, b, _CMP_NLE_UQ); }
   static M Less(D a, D b) { return _mm256_cmp_pd(a, b, _CMP_LT_OQ); }
   static M GreaterEq(D a, D b) { return _mm256_cmp_pd(a, b, _CMP_GE_OQ); }
@@ -39,14 +45,32 @@ struct TAvx2 {
     const __m256i which = _mm256_cmpeq_epi64(_mm256_set1_epi64x(lane), lanes);
     return _mm256_blendv_pd(v, _mm256_set1_pd(value), _mm256_castsi256_pd(which));
   }
+
+  // SLEEF's deterministic AVX builds (AVX2 adds nothing they use; no fused multiply-add).
+  static D Exp(D a) { return Sleef_cinz_expd4_u10avx(a); }
+  static void SinCos(D a, D& sin, D& cos) {
+    const Sleef___m256d_2 both = Sleef_cinz_sincosd4_u10avx(a);
+    sin = both.x;
+    cos = both.y;
+  }
+  static D Sinh(D a) { return Sleef_cinz_sinhd4_u10avx(a); }
+  static D Cosh(D a) { return Sleef_cinz_coshd4_u10avx(a); }
+  static D Pow(D a, D b) { return Sleef_cinz_powd4_u10avx(a, b); }
+  static D Asin(D a) { return Sleef_cinz_asind4_u10avx(a); }
 };
 
 }  // namespace
 
 bool FastBandAvx2(const TFastBand& band) { return RunFastBand<TAvx2>(band); }
 
+void FastFunctionsAvx2(TFastFunction function, const double* x, const double* y, double* out,
+                       int count) {
+  RunFastFunctions<TAvx2>(function, x, y, out, count);
+}
+
 #else
 
 bool FastBandAvx2(const TFastBand&) { return false; }
+void FastFunctionsAvx2(TFastFunction, const double*, const double*, double*, int) {}
 
 #endif

@@ -9,9 +9,12 @@
 /// Longest cycle history the vector builds keep per lane; deeper detection runs per pixel.
 constexpr int FastMaxCycle = 64;
 
+/// Cycle histories up to this depth are kept in vector registers; deeper ones in memory.
+constexpr int FastRegisterCycle = 4;
+
 /// One band, prepared for an instruction-set build. Columns and rows are band-relative.
 struct TFastBand {
-  int Formula;       ///< one of the vectorised formulas
+  int Formula;       ///< 0 .. 12
   int MapField;      ///< TKernelParams::MapZ, MapC or MapD
   int32_t N, M;      ///< exponents, >= 1
   int32_t MaxCycle;  ///< 0 .. FastMaxCycle
@@ -39,3 +42,16 @@ struct TFastBand {
 bool FastBandGeneric(const TFastBand& band);
 bool FastBandAvx2(const TFastBand& band);
 bool FastBandAvx512(const TFastBand& band);
+
+/// The transcendental functions of the vector builds (sin and cos come from one sincos).
+enum class TFastFunction { Exp, Sin, Cos, Sinh, Cosh, Pow, Asin };
+
+/// Each sets out[i] to `function` of x[i] (Pow: x[i] to the power y[i]; y is read only for
+/// Pow) for i < count, a vector of arguments at a time, as the kernel computes it. For tests
+/// against the reference's scalar functions. Call only where CpuSupports.
+void FastFunctionsGeneric(TFastFunction function, const double* x, const double* y, double* out,
+                          int count);
+void FastFunctionsAvx2(TFastFunction function, const double* x, const double* y, double* out,
+                       int count);
+void FastFunctionsAvx512(TFastFunction function, const double* x, const double* y, double* out,
+                         int count);

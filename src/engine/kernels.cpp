@@ -38,10 +38,11 @@ TComplex FormulaStep(TComplex z, TComplex c, TComplex d, int32_t n, int32_t m, i
     case 3: {
       const double r = std::sqrt(x * x + y * y);
       double t = 0.0;
-      if (r != 0.0) t = x >= 0 ? std::asin(y / r) : std::numbers::pi - std::asin(y / r);
-      const double s = std::pow(r, static_cast<double>(n));
+      if (r != 0.0) t = x >= 0 ? RealAsin(y / r) : std::numbers::pi - RealAsin(y / r);
+      const double s = RealPow(r, static_cast<double>(n));
       const double u = n * t;
-      return {s * std::cos(u) + c.re, s * std::sin(u) + c.im};
+      const TSinCos angle = RealSinCos(u);
+      return {s * angle.Cos + c.re, s * angle.Sin + c.im};
     }
     case 4: {
       // Adds 3 d^2 z although the formula's name subtracts it; stored images depend on it.

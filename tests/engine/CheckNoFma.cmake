@@ -1,8 +1,14 @@
-# Fails when an object of the fast kernel contains a fused multiply-add: its results would no
-# longer be the reference kernel's. OBJDUMP is the tool, OBJECTS the objects of the library;
-# PATTERN (default "fastkernel") picks the objects checked.
+# Fails when an object of the kernels contains a fused multiply-add, or calls a SLEEF function
+# other than a deterministic build without fused multiply-add: the fast kernel's results would
+# no longer be the reference kernel's, nor the same on every machine. OBJDUMP and NM are the
+# tools, OBJECTS the objects of the library; PATTERN picks the objects checked (default the
+# reference and fast kernels and their real functions) and MINIMUM how many must be found.
 if(NOT DEFINED PATTERN)
-  set(PATTERN "fastkernel")
+  set(PATTERN "fastkernel|kernels|realfunctions")
+  set(MINIMUM 6)
+endif()
+if(NOT DEFINED MINIMUM)
+  set(MINIMUM 1)
 endif()
 set(_checked 0)
 foreach(_object IN LISTS OBJECTS)
@@ -17,9 +23,21 @@ foreach(_object IN LISTS OBJECTS)
   if(_fused)
     message(FATAL_ERROR "${_object} contains the fused instruction ${_fused}")
   endif()
+  if(DEFINED NM)
+    execute_process(COMMAND ${NM} -u ${_object} OUTPUT_VARIABLE _symbols RESULT_VARIABLE _result)
+    if(NOT _result EQUAL 0)
+      message(FATAL_ERROR "${NM} failed on ${_object}")
+    endif()
+    string(REGEX MATCHALL "Sleef_[A-Za-z0-9_]+" _calls "${_symbols}")
+    foreach(_call IN LISTS _calls)
+      if(NOT _call MATCHES "^Sleef_cinz_[a-z]+d[0-9]+_u10(purec|sse2|avx|avx512fnofma)$")
+        message(FATAL_ERROR "${_object} calls ${_call}, not a deterministic build without FMA")
+      endif()
+    endforeach()
+  endif()
   math(EXPR _checked "${_checked} + 1")
 endforeach()
-if(_checked EQUAL 0)
-  message(FATAL_ERROR "no object matching ${PATTERN} among: ${OBJECTS}")
+if(_checked LESS MINIMUM)
+  message(FATAL_ERROR "fewer than ${MINIMUM} objects matching ${PATTERN} among: ${OBJECTS}")
 endif()
 message(STATUS "${_checked} objects matching ${PATTERN} without fused multiply-add")

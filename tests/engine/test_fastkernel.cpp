@@ -3,8 +3,13 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstring>
 #include <functional>
+#include <iomanip>
+#include <limits>
+#include <random>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -14,6 +19,7 @@
 #include "engine/fastkernel.h"
 #include "engine/fastkernel_isa.h"
 #include "engine/kernels.h"
+#include "engine/realfunctions.h"
 #include "support/fractarrays.h"
 
 namespace {
@@ -34,6 +40,12 @@ TKernelParams Area(TKernelParams p, double left, double right, double top, doubl
   p.Right = right;
   p.Top = top;
   p.Bottom = bottom;
+  return p;
+}
+
+TKernelParams Constant(TKernelParams p, double cr, double ci) {
+  p.CR = cr;
+  p.CI = ci;
   return p;
 }
 
@@ -80,6 +92,113 @@ void ExpectSameAsReference(const TKernelParams& p, const std::string& name) {
                                   nullptr, isa));
     EXPECT_EQ(got.ColumnsDone.load(), p.XResolution);
     EXPECT_EQ(FirstDifference(expected, got), "");
+  }
+}
+
+// The vector versions of the reference's transcendental functions, by instruction set.
+void FastFunctions(TKernelIsa isa, TFastFunction function, const std::vector<double>& x,
+                   const std::vector<double>& y, std::vector<double>& out) {
+  out.assign(x.size(), 0.0);
+  const int count = static_cast<int>(x.size());
+  switch (isa) {
+    case TKernelIsa::Generic:
+      return FastFunctionsGeneric(function, x.data(), y.data(), out.data(), count);
+    case TKernelIsa::Avx2:
+      return FastFunctionsAvx2(function, x.data(), y.data(), out.data(), count);
+    case TKernelIsa::Avx512:
+      return FastFunctionsAvx512(function, x.data(), y.data(), out.data(), count);
+  }
+}
+
+double ScalarFunction(TFastFunction function, double x, double y) {
+  switch (function) {
+    case TFastFunction::Exp:
+      return RealExp(x);
+    case TFastFunction::Sin:
+      return RealSinCos(x).Sin;
+    case TFastFunction::Cos:
+      return RealSinCos(x).Cos;
+    case TFastFunction::Sinh:
+      return RealSinh(x);
+    case TFastFunction::Cosh:
+      return RealCosh(x);
+    case TFastFunction::Pow:
+      return RealPow(x, y);
+    case TFastFunction::Asin:
+      return RealAsin(x);
+  }
+  return 0.0;
+}
+
+// Same bits, or both not a number (whose payload no kernel looks at).
+bool SameResult(double a, double b) {
+  return (std::isnan(a) && std::isnan(b)) || std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+TEST(FastFunctions, VectorVersionsGiveTheScalarBits) {
+  const double inf = std::numeric_limits<double>::infinity();
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  // Ordinary, huge (long argument reductions), tiny and subnormal, overflowing (exp, sinh and
+  // cosh beyond 709.8), infinite and NaN arguments, and asin's edges of [-1, 1].
+  const std::vector<double> special = {
+      0.5,    -1.25,   3.0,     100.5,   1.5707963267948966, -0.75,  1e300,  -1e300, 1e22,
+      1.2e18, 709.7,   -745.1,  1e-300,  -1e-310,            5e-324, 0.0,    -0.0,   710.0,
+      800.0,  -800.0,  711.0,   -711.0,  inf,                -inf,   nan,    1.0,    -1.0,
+      1.0000000000000002,      0.9999999999999999,          -1.0000000000000002};
+  // Bases and exponents of the power: roots, zeros, negative bases, overflow, underflow,
+  // infinities and NaN on either side.
+  const std::vector<std::pair<double, double>> powers = {
+      {2, 0.5},    {0, 3},     {0, 0},       {-0.0, 3},   {-2, 3},    {-2, 0.5},  {1e300, 2},
+      {1e-300, 2}, {10, 400},  {10, -400},   {0.5, 2000}, {inf, 2},   {-inf, 3},  {nan, 1},
+      {1, nan},    {2, inf},   {0.5, inf},   {1, inf},    {0, -1},    {3.7, 1e9}, {1.0000001, 5e9}};
+
+  std::mt19937_64 random(17);
+  std::uniform_real_distribution<double> ordinary(-12.0, 12.0), near(-750.0, 750.0),
+      exponent(-300.0, 300.0), unit(-1.0, 1.0), base(0.0, 60.0), power(-60.0, 60.0);
+  std::vector<double> spread;
+  for (int i = 0; i < 3000; ++i) {
+    spread.push_back(ordinary(random));
+    spread.push_back(near(random));
+    spread.push_back(unit(random));
+    spread.push_back(std::copysign(std::pow(10.0, exponent(random)), unit(random)));
+  }
+
+  for (TKernelIsa isa : SupportedIsas()) {
+    for (TFastFunction function :
+         {TFastFunction::Exp, TFastFunction::Sin, TFastFunction::Cos, TFastFunction::Sinh,
+          TFastFunction::Cosh, TFastFunction::Pow, TFastFunction::Asin}) {
+      std::vector<double> x = special, y(special.size(), 2.0);
+      x.insert(x.end(), spread.begin(), spread.end());
+      y.resize(x.size(), 2.0);
+      if (function == TFastFunction::Pow) {
+        x.clear();
+        y.clear();
+        for (const auto& [b, e] : powers) {
+          x.push_back(b);
+          y.push_back(e);
+        }
+        for (int i = 0; i < 6000; ++i) {
+          x.push_back(base(random));
+          y.push_back(power(random));
+        }
+      }
+      std::vector<double> out;
+      FastFunctions(isa, function, x, y, out);
+      int differences = 0;
+      std::string first;
+      for (size_t i = 0; i < x.size(); ++i) {
+        const double expected = ScalarFunction(function, x[i], y[i]);
+        if (SameResult(expected, out[i])) continue;
+        if (differences++ == 0) {
+          std::ostringstream text;
+          text << std::setprecision(17) << "argument " << x[i] << ", " << y[i] << ": expected "
+               << expected << ", got " << out[i];
+          first = text.str();
+        }
+      }
+      EXPECT_EQ(differences, 0) << KernelIsaName(isa) << " function "
+                                << static_cast<int>(function) << ", first at " << first;
+    }
   }
 }
 
@@ -131,7 +250,18 @@ TEST(FastKernel, DepthsCyclesAndExponentsMatchTheReference) {
       {"formula 6 with N 2", with(Picture(6, C), [](auto& p) { p.N = 2; p.CR = 0.3; })},
       {"formula 8 with N 1", with(Picture(8, D), [](auto& p) { p.N = 1; })},
       {"formula 3 with N 2", with(Picture(3, C), [](auto& p) { p.N = 2; })},
+      {"formula 3 with N 1", with(Picture(3, Z), [](auto& p) { p.N = 1; })},
       {"small escape radius", with(Picture(2, Z), [](auto& p) { p.OuterCircle = 1.0000001; })},
+      // Lanes reaching the limit while others end and start their staged pixels.
+      {"MaxCycle 3 at a deep limit",
+       with(Area(Picture(0, C, 41, 29), -0.7454, -0.7452, 0.1131, 0.1129), [](auto& p) {
+         p.MaxDepth = 3000;
+         p.InnerDist = 1e-9;
+       })},
+      {"formula 9 with MaxCycle 3 at a deep limit", with(Picture(9, C), [](auto& p) {
+         p.MaxDepth = 2000;
+         p.InnerDist = 1e-12;
+       })},
   };
   for (const auto& t : cases) ExpectSameAsReference(t.Params, t.Name);
 }
@@ -148,6 +278,14 @@ TEST(FastKernel, EdgeAreasMatchTheReference) {
       {"overflow", Circle(Area(Picture(0, Z), -1e200, 1e200, 1e200, -1e200), 1e160)},
       {"overflow in a quotient", Circle(Area(Picture(8, Z), -1e155, 1e155, 1e155, -1e155), 1e150)},
       {"exp overflow", Area(Picture(9, Z), 700, 900, 1, -1)},
+      // cosh and sinh overflow; with c = 0 formula 11 multiplies the infinity by 0.
+      {"sine overflow", Area(Picture(10, Z), -3, 3, 800, 600)},
+      {"sine overflow times 0", Area(Constant(Picture(11, Z), 0, 0), -3, 3, 800, 600)},
+      {"sines far along the real axis", Area(Picture(12, C), 1e15, 1e15 + 1000, 1, -1)},
+      // r^N overflows before the escape test.
+      {"power overflow", Circle(Area(Picture(3, Z), -20, 20, 20, -20), 1e300)},
+      // The origin (angle 0) and the negative real axis (angle pi).
+      {"axes, formula 3", Area(Picture(3, Z, 40, 30), -2, 2, 1.5, -1.5)},
       {"underflow to subnormals", Area(Picture(0, Z), -1e-160, 1e-160, 1e-160, -1e-160)},
       {"division by zero", Area(Picture(8, C), -2, 0, 1, -1)},
       // Even sizes over symmetric areas put a column and a row exactly on the axes.
@@ -161,6 +299,19 @@ TEST(FastKernel, EdgeAreasMatchTheReference) {
       {"single column", Picture(8, Z, 1, 50)},
   };
   for (const auto& t : cases) ExpectSameAsReference(t.Params, t.Name);
+}
+
+TEST(FastKernel, CycleHistoriesOfEveryDepthMatchTheReference) {
+  // Depths 1 to 4 are kept in registers, deeper ones in memory; a wide InnerDist finds cycles of
+  // every period in the set.
+  for (int formula : {0, 2, 4, 8, 9, 12})
+    for (int32_t maxCycle : {1, 2, 3, 4, 5}) {
+      TKernelParams p = Picture(formula, C, 37, 23, 300);
+      p.MaxCycle = maxCycle;
+      p.InnerDist = 0.02;
+      ExpectSameAsReference(p, "formula " + std::to_string(formula) + " MaxCycle " +
+                                   std::to_string(maxCycle));
+    }
 }
 
 // Records each reported column and whether its cells were final when it was reported.
@@ -224,24 +375,27 @@ TEST(FastKernel, PartialRowsLeaveOtherCellsAlone) {
 }
 
 TEST(FastKernel, StopEndsADeepBandWithoutCountingItsColumns) {
-  const TKernelParams endless = EndlessPicture(4, 8, 8);
-  ASSERT_TRUE(FastKernelVectorises(endless));
-  for (TKernelIsa isa : SupportedIsas()) {
-    SCOPED_TRACE(KernelIsaName(isa));
-    TFractArray array(8, 8);
-    const std::atomic<bool> stopped{true};
-    EXPECT_FALSE(ComputeBandFast(endless, array, {0, 0, 8, 8}, 8, &stopped, isa));
-    EXPECT_EQ(array.ColumnsDone.load(), 0);
+  // Without and with a cycle history, whose lanes stage their next pixels.
+  for (const TKernelParams& endless : {EndlessPicture(4, 8, 8), EndlessChaos(8, 8, 3)}) {
+    ASSERT_TRUE(FastKernelVectorises(endless));
+    for (TKernelIsa isa : SupportedIsas()) {
+      SCOPED_TRACE(std::string(KernelIsaName(isa)) + " MaxCycle " +
+                   std::to_string(endless.MaxCycle));
+      TFractArray array(8, 8);
+      const std::atomic<bool> stopped{true};
+      EXPECT_FALSE(ComputeBandFast(endless, array, {0, 0, 8, 8}, 8, &stopped, isa));
+      EXPECT_EQ(array.ColumnsDone.load(), 0);
 
-    std::atomic<bool> stop{false};
-    bool result = true;
-    std::thread worker(
-        [&] { result = ComputeBandFast(endless, array, {0, 0, 8, 8}, 8, &stop, isa); });
-    std::this_thread::sleep_for(20ms);
-    stop = true;
-    worker.join();  // hangs here if the stop is not honoured inside the pixels
-    EXPECT_FALSE(result);
-    EXPECT_EQ(array.ColumnsDone.load(), 0);
+      std::atomic<bool> stop{false};
+      bool result = true;
+      std::thread worker(
+          [&] { result = ComputeBandFast(endless, array, {0, 0, 8, 8}, 8, &stop, isa); });
+      std::this_thread::sleep_for(20ms);
+      stop = true;
+      worker.join();  // hangs here if the stop is not honoured inside the pixels
+      EXPECT_FALSE(result);
+      EXPECT_EQ(array.ColumnsDone.load(), 0);
+    }
   }
 }
 
