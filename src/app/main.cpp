@@ -5,15 +5,15 @@
 #include <string>
 
 #include "core/tracelog.h"
-#include "gui/TAboutBox.h"
-#include "gui/TApplication.h"
-#include "gui/TDlgFractal.h"
-#include "gui/TDlgRegisterWave.h"
-#include "gui/TDlgSelZoom.h"
-#include "gui/TDlgVoldViewProps.h"
-#include "gui/THelpViewer.h"
-#include "gui/TMainForm.h"
-#include "gui/TQtPrompter.h"
+#include "gui/dialogs/TAboutBox.h"
+#include "gui/shell/TApplication.h"
+#include "gui/dialogs/TDlgFractal.h"
+#include "gui/dialogs/TDlgRegisterWave.h"
+#include "gui/dialogs/TDlgSelZoom.h"
+#include "gui/dialogs/TDlgVoldViewProps.h"
+#include "gui/help/THelpViewer.h"
+#include "gui/shell/TMainForm.h"
+#include "gui/common/TQtPrompter.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "gui/TMainForm.h"
+#include "gui/shell/TMainForm.h"
 #include "gui/support/TScriptedPrompter.h"
 #include "gui/support/TTestChild.h"
 

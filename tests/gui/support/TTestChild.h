@@ -3,7 +3,7 @@
 #include <string>
 
 #include "engine/TUnit.h"
-#include "gui/TMDIChildZenolith.h"
+#include "gui/view/TMDIChildZenolith.h"
 
 /// A document whose need to be saved a test sets.
 class TTestUnit : public TUnit {
