@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/tracelog.h"
+#include "gui/commands/TFractalCommands.h"
 #include "gui/dialogs/TAboutBox.h"
 #include "gui/shell/TApplication.h"
 #include "gui/dialogs/TDlgFractal.h"
@@ -26,11 +27,11 @@ int Run(TApplication& app) {
   auto* aboutBox = new TAboutBox(&mainForm);
   mainForm.AboutBox = aboutBox;
   [[maybe_unused]] auto* registerWave = new TDlgRegisterWave(&mainForm);
-  [[maybe_unused]] auto* voldViewProps =
-      new TDlgVoldViewProps(&mainForm, &mainForm.DefaultView, mainForm.DefaultView);
+  [[maybe_unused]] auto* voldViewProps = new TDlgVoldViewProps(
+      &mainForm, &mainForm.Fractal->DefaultView, mainForm.Fractal->DefaultView);
   [[maybe_unused]] auto* selZoom = new TDlgSelZoom(&mainForm);
-  [[maybe_unused]] auto* fractal =
-      new TDlgFractal(&mainForm, 0, 0, &mainForm.DefaultFractal, mainForm.DefaultFractal);
+  [[maybe_unused]] auto* fractal = new TDlgFractal(
+      &mainForm, 0, 0, &mainForm.Fractal->DefaultFractal, mainForm.Fractal->DefaultFractal);
 
   mainForm.show();
   return app.exec();

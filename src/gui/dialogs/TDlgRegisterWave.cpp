@@ -5,14 +5,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "core/assertions.h"
-#include "engine/TUnit.h"
 #include "engine/windowname.h"
-#include "gui/shell/TMainForm.h"
 #include "gui/help/helpcontexts.h"
 
-TDlgRegisterWave::TDlgRegisterWave(QWidget* parent, const std::string& currentName)
-    : TOKHelpBottomDlg(parent), ResultName(currentName) {
+TDlgRegisterWave::TDlgRegisterWave(QWidget* parent, const std::string& currentName,
+                                   TNameCheck nameCheck)
+    : TOKHelpBottomDlg(parent), NameCheck(std::move(nameCheck)), ResultName(currentName) {
   setObjectName(QStringLiteral("DlgRegisterWave"));
   setWindowTitle(QStringLiteral("Register"));
   HelpContext = HelpContext::Register;
@@ -47,12 +45,9 @@ void TDlgRegisterWave::EvOnShow() {
 }
 
 void TDlgRegisterWave::OKBtnClick() {
-  TMainForm* form = TMainForm::Instance();
-  TUnit* unit = form ? form->ActiveUnit() : nullptr;
-  ZASSERT_TEXT(unit != nullptr, "unit != NULL");
   // The name field's rule: no blanks at either end; an empty name is no name.
   ResultName = WindowNameFromText(EditName->text().toStdString());
-  if (!form->RegisterName(ResultName, unit)) Accepted = false;
+  if (NameCheck && !NameCheck(ResultName)) Accepted = false;
 }
 
 bool TDlgRegisterWave::CanClose(int) {

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <string>
 
 #include "gui/dialogs/TOKHelpBottomDlg.h"
@@ -6,13 +7,18 @@
 class QLabel;
 class QLineEdit;
 
-/// The "Register" dialog: gives the active window a name. OK checks the name with the main
-/// window's RegisterName; a refused name keeps the dialog open after its message.
+/// The "Register" dialog: gives the active window a name. OK checks the name; a refused name
+/// keeps the dialog open after its message.
 class TDlgRegisterWave : public TOKHelpBottomDlg {
   Q_OBJECT
 public:
-  /// `currentName` is the window's present name, shown when the dialog opens.
-  explicit TDlgRegisterWave(QWidget* parent = nullptr, const std::string& currentName = "");
+  /// Whether a name may be taken; it shows its own message when not.
+  using TNameCheck = std::function<bool(const std::string& name)>;
+
+  /// `currentName` is the window's present name, shown when the dialog opens; `nameCheck`
+  /// decides on OK (none takes every name).
+  explicit TDlgRegisterWave(QWidget* parent = nullptr, const std::string& currentName = "",
+                            TNameCheck nameCheck = {});
 
   /// Longest name the dialog and the main window's name field take, so that both always show
   /// a window's whole name.
@@ -25,7 +31,7 @@ public:
   QLineEdit* EditName = nullptr;
 
 protected:
-  /// Reads the name and asks the main window whether the active document may take it.
+  /// Reads the name and asks the name check whether it may be taken.
   void OKBtnClick() override;
   /// Refuses the close once after a refused name.
   bool CanClose(int result) override;
@@ -34,6 +40,7 @@ protected:
 private:
   void EvOnShow();
 
+  TNameCheck NameCheck;
   bool Accepted = true;
   std::string ResultName;
 };

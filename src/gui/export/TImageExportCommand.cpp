@@ -1,149 +1,54 @@
-// Image export, undo and redo, recent files and dropped files: the main window's commands
-// beyond the fractal and project commands.
+// Export Image: the size dialog, the file dialog, the computation under a progress dialog and
+// the writing of the picture.
+#include "gui/export/TImageExportCommand.h"
+
 #include <atomic>
-#include <filesystem>
 #include <thread>
 
-#include <QAction>
-#include <QDragEnterEvent>
-#include <QDropEvent>
-#include <QFileInfo>
-#include <QMenu>
-#include <QMenuBar>
-#include <QMimeData>
 #include <QPointer>
 #include <QProgressDialog>
-#include <QSettings>
 #include <QTimer>
-#include <QUrl>
 
 #include "core/TErrorReport.h"
-#include "core/pathsplit.h"
-#include "engine/TUnitFract.h"
+#include "gui/common/TPrompter.h"
+#include "gui/common/filekinds.h"
+#include "gui/common/imagefile.h"
 #include "gui/export/TDlgExportImage.h"
 #include "gui/export/TImageExporter.h"
 #include "gui/view/TMDIChildWave.h"
-#include "gui/shell/TMainForm.h"
-#include "gui/common/TPrompter.h"
 #include "gui/view/TViewWave.h"
-#include "gui/common/imagefile.h"
-#include "render/TColorPalette1DItem.h"
-
-QString TMainForm::SettingsFile;
+#include "gui/view/TWorkspace.h"
 
 namespace {
-
-const char* const RecentFilesKey = "RecentFiles";
-const char* const ImageFilter = "PNG Image (*.png)|*.png|JPEG Image (*.jpg *.jpeg)|*.jpg;*.jpeg";
-
-std::unique_ptr<QSettings> OpenSettings() {
-  if (!TMainForm::SettingsFile.isEmpty())
-    return std::make_unique<QSettings>(TMainForm::SettingsFile, QSettings::IniFormat);
-  return std::make_unique<QSettings>(QStringLiteral("Zenolith"), QStringLiteral("Zenolith"));
-}
-
-// The extension in lower case; "" when the name has none.
-std::string ExtensionOf(const std::string& path) {
-  std::string extension;
-  LowerFileExtension(path, extension);
-  return extension;
-}
-
-void ShowFileMessage(const std::string& text) {
-  TPrompter::Current().Message(text, TErrorReport::TitleFileError, TMsgIcon::Information,
-                               TMsgButtons::Ok);
-}
 
 void ShowSaveError(const std::string& reason) {
   TPrompter::Current().Message("Cannot save Image File: " + reason,
                                TErrorReport::TitleSaveError, TMsgIcon::Error, TMsgButtons::Ok);
 }
 
-std::vector<std::string> LocalFiles(const QMimeData* data) {
-  std::vector<std::string> files;
-  if (data == nullptr || !data->hasUrls()) return files;
-  for (const QUrl& url : data->urls()) {
-    if (url.isLocalFile()) files.push_back(url.toLocalFile().toStdString());
-  }
-  return files;
-}
-
 }  // namespace
 
-void TMainForm::CreateExtras() {
-  connect(Undo, &QAction::triggered, this, &TMainForm::UndoExecute);
-  connect(Redo, &QAction::triggered, this, &TMainForm::RedoExecute);
-  connect(DeleteUndo, &QAction::triggered, this, &TMainForm::DeleteUndoExecute);
-  connect(ExportImage, &QAction::triggered, this, &TMainForm::ExportImageExecute);
+TImageExportCommand::TImageExportCommand(TWorkspace& workspace, QObject* parent)
+    : QObject(parent), Workspace(workspace) {}
 
-  setAcceptDrops(true);
-
-  const QStringList stored = OpenSettings()->value(QLatin1String(RecentFilesKey)).toStringList();
-  for (const QString& path : stored) {
-    if (static_cast<int>(RecentFileList.size()) < RecentFileCount && !path.isEmpty())
-      RecentFileList.push_back(path.toStdString());
-  }
-  UpdateExtraActions();
-}
-
-// ---- Undo and redo.
-
-namespace {
-
-// One step back (`undo`) or forward in the active window's history; the document's changed
-// state follows whether the state shown is the one saved last.
-void StepHistory(TMainForm& form, bool undo) {
-  TMDIChildWave* child = form.ActiveWaveWindow();
-  if (child == nullptr) return;
-  TViewWave* view = child->GetView();
-  TUndoHistory& history = view->GetHistory();
-  if (undo ? !history.CanUndo() : !history.CanRedo()) return;
-  TViewState now = view->CaptureState();
-  const TViewState target = undo ? history.Undo(std::move(now)) : history.Redo(std::move(now));
-  view->RestoreState(target);
-  if (history.IsSavedState(target)) {
-    child->GetUnitFract()->ClearModified();
-  } else {
-    child->MarkModified();
-  }
-  form.UpdateActions();
-}
-
-}  // namespace
-
-void TMainForm::UndoExecute() { StepHistory(*this, true); }
-
-void TMainForm::RedoExecute() { StepHistory(*this, false); }
-
-void TMainForm::DeleteUndoExecute() {
-  if (TMDIChildWave* child = ActiveWaveWindow()) child->GetView()->GetHistory().Clear();
-  UpdateActions();
-}
-
-// ---- Image export.
-
-void TMainForm::ExportImageExecute() {
-  QPointer<TMDIChildWave> child = ActiveWaveWindow();
+void TImageExportCommand::ExportImageExecute() {
+  QPointer<TMDIChildWave> child = Workspace.ActiveWaveWindow();
   if (!child) return;
   const TViewWave* view = child->GetView();
-  TDlgExportImage dialog(this, view->width(), view->height(),
+  TDlgExportImage dialog(Workspace.window(), view->width(), view->height(),
                          !view->GetDrawPoints().Empty());
   if (dialog.exec() != QDialog::Accepted || !child) return;
 
-  TFileDialogRequest request;
-  request.Title = "Export Image";
-  request.DefaultExt = "png";
-  request.Filter = ImageFilter;
-  request.MustExist = true;
-  request.OverwritePrompt = true;
-  const std::string path = TPrompter::Current().SaveFileName(request);
+  const std::string path =
+      TPrompter::Current().SaveFileName(SaveFileRequest(FileKind::Image, "Export Image"));
   if (path.empty() || !child) return;
   ExportImageFile(path, dialog.GetImageWidth(), dialog.GetImageHeight(),
                   dialog.GetIncludeOrbits());
 }
 
-bool TMainForm::ExportImageFile(const std::string& path, int width, int height, bool orbits) {
-  TMDIChildWave* child = ActiveWaveWindow();
+bool TImageExportCommand::ExportImageFile(const std::string& path, int width, int height,
+                                          bool orbits) {
+  TMDIChildWave* child = Workspace.ActiveWaveWindow();
   if (child == nullptr) return false;
   if (ImageFormatOf(path).empty()) {
     ShowSaveError("\"" + path + "\" is not a .png, .jpg or .jpeg file");
@@ -159,7 +64,7 @@ bool TMainForm::ExportImageFile(const std::string& path, int width, int height, 
   }
 
   QProgressDialog progress(QStringLiteral("Computing the image..."), QStringLiteral("Cancel"),
-                           0, width, this);
+                           0, width, Workspace.window());
   progress.setObjectName(QStringLiteral("ExportProgress"));
   progress.setWindowTitle(QStringLiteral("Export Image"));
   progress.setWindowModality(Qt::WindowModal);
@@ -215,117 +120,4 @@ bool TMainForm::ExportImageFile(const std::string& path, int width, int height, 
     ShowSaveError("the computation of the image ended early");
   }
   return false;
-}
-
-// ---- Recent files.
-
-void TMainForm::AddRecentFile(const std::string& path) {
-  if (path.empty()) return;
-  const std::string absolute = QFileInfo(QString::fromStdString(path)).absoluteFilePath().toStdString();
-  std::erase(RecentFileList, absolute);
-  RecentFileList.insert(RecentFileList.begin(), absolute);
-  if (static_cast<int>(RecentFileList.size()) > RecentFileCount)
-    RecentFileList.resize(RecentFileCount);
-  StoreRecentFiles();
-}
-
-void TMainForm::StoreRecentFiles() {
-  QStringList stored;
-  for (const std::string& file : RecentFileList) stored << QString::fromStdString(file);
-  std::unique_ptr<QSettings> settings = OpenSettings();
-  settings->setValue(QLatin1String(RecentFilesKey), stored);
-  settings->sync();
-  UpdateExtraActions();
-}
-
-void TMainForm::OpenRecentFile(const std::string& path) {
-  if (!std::filesystem::exists(std::filesystem::path(path))) {
-    std::erase(RecentFileList, path);
-    StoreRecentFiles();
-    TErrorReport::CannotRead(path, "the file does not exist.");
-    return;
-  }
-  OpenFileByExtension(path, false);
-}
-
-void TMainForm::UpdateExtraActions() {
-  if (Redo == nullptr) return;
-  TMDIChildWave* child = ActiveWaveWindow();
-  const TUndoHistory* history = child ? &child->GetView()->GetHistory() : nullptr;
-  Undo->setEnabled(history && history->CanUndo());
-  Redo->setEnabled(history && history->CanRedo());
-  DeleteUndo->setEnabled(history && !history->Empty());
-  ExportImage->setEnabled(child != nullptr);
-
-  // The menu follows the list.
-  QStringList shown;
-  for (QAction* a : MenuRecentFiles->actions()) shown << a->data().toString();
-  QStringList wanted;
-  for (const std::string& file : RecentFileList) wanted << QString::fromStdString(file);
-  if (shown != wanted) {
-    MenuRecentFiles->clear();
-    int number = 0;
-    for (const QString& file : wanted) {
-      ++number;
-      QString text = file;
-      text.replace(u'&', QStringLiteral("&&"));
-      text = number < 10 ? QStringLiteral("&%1 %2").arg(number).arg(text)
-                         : QStringLiteral("1&0 %1").arg(text);
-      QAction* entry = MenuRecentFiles->addAction(text);
-      entry->setObjectName(QStringLiteral("RecentFile%1").arg(number));
-      entry->setData(file);
-      connect(entry, &QAction::triggered, this, [this, file] {
-        // The menu entry may go while its file opens.
-        QTimer::singleShot(0, this, [this, file] { OpenRecentFile(file.toStdString()); });
-      });
-    }
-  }
-  MenuRecentFiles->menuAction()->setEnabled(!RecentFileList.empty());
-}
-
-// ---- Dropped files.
-
-void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
-  if (!LocalFiles(event->mimeData()).empty()) event->acceptProposedAction();
-}
-
-void TMainForm::dropEvent(QDropEvent* event) {
-  const std::vector<std::string> files = LocalFiles(event->mimeData());
-  if (files.empty()) return;
-  event->acceptProposedAction();
-  // Opened once the drop is over: a dialog or message must not hold the dragging program.
-  QTimer::singleShot(0, this, [this, files] {
-    for (const std::string& file : files) OpenFileByExtension(file, true);
-  });
-}
-
-void TMainForm::OpenFileByExtension(const std::string& path, bool palettes) {
-  const std::string extension = ExtensionOf(path);
-  if (extension.empty()) {
-    ShowFileMessage("Cannot read the file: \"" + path + "\" File has no extension");
-  } else if (extension == "zlf") {
-    if (OpenFractalFileHook) OpenFractalFileHook(path);
-  } else if (extension == "kvp") {
-    if (OpenProjectFileHook) OpenProjectFileHook(path);
-  } else if (palettes && extension == "cp1") {
-    QPointer<TMDIChildWave> child = ActiveWaveWindow();
-    if (!child) {
-      ShowFileMessage("Cannot use the palette \"" + path +
-                      "\": open a fractal window first, then drop the palette on it.");
-      return;
-    }
-    TColorPalette1DItem palette(0x000000, 0xFFFFFF);
-    std::string errorText;
-    if (!palette.LoadFromFile(path, errorText)) {
-      TErrorReport::CannotRead(path, errorText);
-      return;
-    }
-    TVoldViewProps props = child->GetViewProps();
-    props.PalOutside = palette;
-    props.UsePalOutside = true;
-    EditColoring(child, props);
-  } else {
-    ShowFileMessage("Invalid extension \"" + extension + "\" used.");
-  }
-  UpdateActions();
 }

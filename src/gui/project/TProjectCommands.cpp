@@ -1,11 +1,11 @@
 // The project commands of the main window: new, open, save, close and export a project, the
-// save of every window into it, and the close query while one is open.
+// save of every window into it, and the close of its windows.
+#include "gui/project/TProjectCommands.h"
+
 #include <filesystem>
 #include <system_error>
 
-#include <QAction>
-#include <QMdiArea>
-#include <QMdiSubWindow>
+#include <QWidget>
 
 #include "core/TErrorReport.h"
 #include "core/TXMLComplexElement.h"
@@ -15,25 +15,21 @@
 #include "engine/TProjectSave.h"
 #include "engine/TUnitFract.h"
 #include "engine/projectfile.h"
-#include "gui/view/TMDIChildWave.h"
-#include "gui/shell/TMainForm.h"
+#include "gui/commands/TFractalCommands.h"
+#include "gui/commands/TRecentFiles.h"
 #include "gui/common/TPrompter.h"
+#include "gui/common/busycursor.h"
+#include "gui/common/filekinds.h"
 #include "gui/help/helpcontexts.h"
+#include "gui/view/TMDIChildWave.h"
+#include "gui/view/TWorkspace.h"
 
 namespace {
 
-const char* const ProjectExtension = "kvp";
-const char* const ProjectFilter =
-    "Project Files (*.kvp)|*.kvp|XML Files (*.xml)|*.xml|All files (*.*)|*.*";
-
 TFileDialogRequest ProjectDialog(const char* title, int helpContext, bool save) {
-  TFileDialogRequest request;
-  request.Title = title;
-  request.DefaultExt = ProjectExtension;
-  request.Filter = ProjectFilter;
+  TFileDialogRequest request = save ? SaveFileRequest(FileKind::Project, title)
+                                    : OpenFileRequest(FileKind::Project, title);
   request.HelpContext = helpContext;
-  request.MustExist = true;
-  request.OverwritePrompt = save;
   return request;
 }
 
@@ -51,12 +47,14 @@ void ShowSaveError(const std::string& reason) {
                                TMsgButtons::Ok);
 }
 
-// The main window as the project reader sees it.
-class TMainFormProjectHost final : public TProjectHost {
+// The frame, its windows and the fractal commands as the project reader sees them.
+class TWorkspaceProjectHost final : public TProjectHost {
 public:
-  explicit TMainFormProjectHost(TMainForm& form) : Form(form) {}
+  TWorkspaceProjectHost(TWorkspace& workspace, TFractalCommands& fractal,
+                        TProjectCommands& project)
+      : Workspace(workspace), Form(*workspace.window()), Fractal(fractal), Project(project) {}
 
-  void SetNoNameCounter(int counter) override { Form.NoNameCounter = counter; }
+  void SetNoNameCounter(int counter) override { Workspace.NoNameCounter = counter; }
 
   void SetFrame(const TProjectGeometry& frame) override {
     if (Form.isVisible() && (Form.isMaximized() || Form.isMinimized())) Form.showNormal();
@@ -73,10 +71,12 @@ public:
     }
   }
 
-  TUnit* OpenFractalFile(const std::string& path) override { return Form.OpenFractalFile(path); }
+  TUnit* OpenFractalFile(const std::string& path) override {
+    return Fractal.OpenFractalFile(path);
+  }
 
   TUnit* FindWindowByName(const std::string& name) const override {
-    return Form.FindWindowByName(name);
+    return Workspace.FindWindowByName(name);
   }
 
   void ProjectNameExists(const std::string& file, const std::string& name) override {
@@ -90,83 +90,70 @@ public:
     return child->ReadWindowXML(first, name, errorText, line, column);
   }
 
-  void SetEditName(const std::string& name) override { Form.SetEditName(name); }
+  void SetEditName(const std::string& name) override { emit Project.NameShown(name); }
 
 private:
-  TMainForm& Form;
+  TWorkspace& Workspace;
+  // The main window, whose place the project stores.
+  QWidget& Form;
+  TFractalCommands& Fractal;
+  TProjectCommands& Project;
 };
 
 }  // namespace
 
-void TMainForm::ConnectProject() {
+TProjectCommands::TProjectCommands(TWorkspace& workspace, TFractalCommands& fractal,
+                                   TRecentFiles& recent, QObject* parent)
+    : QObject(parent), Workspace(workspace), Fractal(fractal), Recent(recent) {
+  // Built once, before the first project is read.
   ProjectGrammar();
-  connect(ProjectOpen, &QAction::triggered, this, &TMainForm::ProjectOpenExecute);
-  connect(ProjectNew, &QAction::triggered, this, &TMainForm::ProjectNewExecute);
-  connect(ProjectClose, &QAction::triggered, this, &TMainForm::ProjectCloseExecute);
-  connect(ProjectSave, &QAction::triggered, this, &TMainForm::ProjectSaveExecute);
-  connect(ProjectExport, &QAction::triggered, this, &TMainForm::ProjectExportExecute);
-  // Whichever way a project is opened, the one open before is saved and its windows close.
-  OpenProjectFileHook = [this](const std::string& path) {
-    if (SaveProject(ProjectFile, false) && CloseAllWindows()) OpenProjectFile(path);
-  };
-  // Everything goes into the project without asking; only then may the windows go.
-  ProjectCloseQueryHook = [this] { return SaveAndCloseProjectWindows(); };
 }
 
-std::vector<TMDIChildWave*> TMainForm::ProjectWindows() const {
-  // Bottom of the stack first: opened again in this order, the windows stack as they did and
-  // the active one is active again.
-  std::vector<TMDIChildWave*> windows;
-  for (QMdiSubWindow* w : MdiArea->subWindowList(QMdiArea::StackingOrder)) {
-    auto* child = qobject_cast<TMDIChildWave*>(w);
-    if (child && !child->IsClosing()) windows.push_back(child);
-  }
-  return windows;
+void TProjectCommands::SetProjectFile(const std::string& path) {
+  if (path == Path) return;
+  Path = path;
+  emit ProjectChanged();
 }
 
-void TMainForm::ProjectOpenExecute() {
+void TProjectCommands::ProjectOpenExecute() {
   const std::string path = TPrompter::Current().OpenFileName(
       ProjectDialog("Open Project", HelpContext::OpenProject, false));
   if (path.empty()) return;
-  OpenProjectFileHook(path);
-  UpdateActions();
+  OpenProject(path);
 }
 
-void TMainForm::ProjectNewExecute() {
+void TProjectCommands::OpenProject(const std::string& path) {
+  // Whichever way a project is opened, the one open before is saved and its windows close.
+  if (SaveProject(Path, false) && CloseAllWindows()) OpenProjectFile(path);
+}
+
+void TProjectCommands::ProjectNewExecute() {
   const std::string path = TPrompter::Current().SaveFileName(
       ProjectDialog("New Project", HelpContext::NewProject, true));
   if (path.empty() || !CopiesFolderFree(AbsolutePath(path))) return;
-  if (SaveProject(ProjectFile, false) && CloseAllWindows()) {
-    ProjectFile = AbsolutePath(path);
-    SetProjectCaption(ProjectFile);
-  }
-  UpdateActions();
+  if (SaveProject(Path, false) && CloseAllWindows()) SetProjectFile(AbsolutePath(path));
 }
 
-void TMainForm::ProjectCloseExecute() {
-  ZASSERT_TEXT(!ProjectFile.empty(), "ProjectFile != \"\"");
-  if (SaveAndCloseProjectWindows()) {
-    ProjectFile.clear();
-    SetProjectCaption("");
-  }
-  UpdateActions();
+void TProjectCommands::ProjectCloseExecute() {
+  ZASSERT_TEXT(!Path.empty(), "ProjectFile != \"\"");
+  if (SaveAndCloseProjectWindows()) SetProjectFile("");
 }
 
-void TMainForm::ProjectSaveExecute() {
-  ZASSERT_TEXT(!ProjectFile.empty(), "ProjectFile != \"\"");
-  SaveProject(ProjectFile, false);
+void TProjectCommands::ProjectSaveExecute() {
+  ZASSERT_TEXT(!Path.empty(), "ProjectFile != \"\"");
+  SaveProject(Path, false);
 }
 
-void TMainForm::ProjectExportExecute() {
+void TProjectCommands::ProjectExportExecute() {
   const std::string path = TPrompter::Current().SaveFileName(
       ProjectDialog("Export Project", HelpContext::ExportProject, true));
   if (path.empty() || !CopiesFolderFree(AbsolutePath(path))) return;
   SaveProject(AbsolutePath(path), true);
 }
 
-bool TMainForm::CopiesFolderFree(const std::string& path) {
+bool TProjectCommands::CopiesFolderFree(const std::string& path) {
   std::string folder;
-  const std::string owner = ProjectSharingCopies(path, ProjectFile, folder);
+  const std::string owner = ProjectSharingCopies(path, Path, folder);
   if (owner.empty()) return true;
   // Two projects in one folder of copies would overwrite and delete each other's copies.
   TPrompter::Current().Message("Cannot use \"" + path + "\" as a project: its folder of copies \"" +
@@ -175,14 +162,14 @@ bool TMainForm::CopiesFolderFree(const std::string& path) {
   return false;
 }
 
-bool TMainForm::SaveProject(const std::string& path, bool exportProject) {
+bool TProjectCommands::SaveProject(const std::string& path, bool exportProject) {
   std::string errorText;
   if (TrySaveProject(path, exportProject, errorText)) return true;
   ShowSaveError(errorText);
   return false;
 }
 
-bool TMainForm::TrySaveProject(const std::string& path, bool exportProject,
+bool TProjectCommands::TrySaveProject(const std::string& path, bool exportProject,
                                std::string& errorText) {
   errorText.clear();
   if (path.empty()) return true;
@@ -197,13 +184,13 @@ bool TMainForm::TrySaveProject(const std::string& path, bool exportProject,
     }
   }
   EndBusy();
-  if (saved && !exportProject) AddRecentFile(path);
-  UpdateActions();
+  if (saved && !exportProject) Recent.AddRecentFile(path);
   return saved;
 }
 
-bool TMainForm::SaveTempFiles(TProjectSave& save, bool exportProject, std::string& errorText) {
-  for (TMDIChildWave* child : ProjectWindows()) {
+bool TProjectCommands::SaveTempFiles(TProjectSave& save, bool exportProject,
+                                     std::string& errorText) {
+  for (TMDIChildWave* child : Workspace.ProjectWindows()) {
     TUnitFract* unit = child->GetUnitFract();
     unit->TempFileNumber = -1;
     if (!exportProject && !unit->NeedsSave()) continue;
@@ -219,35 +206,39 @@ bool TMainForm::SaveTempFiles(TProjectSave& save, bool exportProject, std::strin
   return true;
 }
 
-bool TMainForm::SaveAndCloseProjectWindows() {
+bool TProjectCommands::SaveAndCloseProjectWindows() {
   std::string errorText;
-  if (TrySaveProject(ProjectFile, false, errorText)) return CloseAllWindows();
+  if (TrySaveProject(Path, false, errorText)) return CloseAllWindows();
   // A project that cannot be saved (read-only media, a full disk) must not keep the program
   // open for ever: the user may leave it as it is on disk.
   const std::string question = "Cannot save Project File: " + errorText +
-                               "\nClose without saving the project \"" + ProjectFile +
+                               "\nClose without saving the project \"" + Path +
                                "\"? Its files stay as they were.";
   if (TPrompter::Current().Message(question, TErrorReport::TitleSaveError, TMsgIcon::Warning,
                                    TMsgButtons::YesNo) != TMsgResult::Yes)
     return false;
-  return CloseWindowsAsking();
+  return Workspace.CloseWindowsAsking();
 }
 
-std::unique_ptr<TXMLComplexElement> TMainForm::BuildProjectXML(bool exportProject) const {
+std::unique_ptr<TXMLComplexElement> TProjectCommands::BuildProjectXML(bool exportProject) const {
   auto project = std::make_unique<TXMLComplexElement>("Project");
   project->AddText("Version", ProjectVersion);
-  unitInteger(NoNameCounter, ukNone).WriteXML(*project, "NoNameCounter");
+  unitInteger(Workspace.NoNameCounter, ukNone).WriteXML(*project, "NoNameCounter");
 
   TXMLComplexElement* frame = project->AddComplex("Frame");
   // A minimized or maximized main window is stored with the place it returns to.
-  const QRect g = isMinimized() || isMaximized() ? normalGeometry() : geometry();
+  const QWidget& form = *Workspace.window();
+  const QRect g = form.isMinimized() || form.isMaximized() ? form.normalGeometry()
+                                                           : form.geometry();
   unitInteger(g.x()).WriteXML(*frame, "Left");
   unitInteger(g.y()).WriteXML(*frame, "Top");
   unitInteger(g.width()).WriteXML(*frame, "Width");
   unitInteger(g.height()).WriteXML(*frame, "Height");
-  frame->AddComplex(isMinimized() ? "Minimized" : isMaximized() ? "Maximized" : "Normal");
+  frame->AddComplex(form.isMinimized()   ? "Minimized"
+                    : form.isMaximized() ? "Maximized"
+                                         : "Normal");
 
-  for (TMDIChildWave* child : ProjectWindows()) {
+  for (TMDIChildWave* child : Workspace.ProjectWindows()) {
     const TUnitFract* unit = child->GetUnitFract();
     auto window = std::make_unique<TXMLComplexElement>("Window");
     TXMLComplexElement* wave = window->AddComplex("Wave");
@@ -262,42 +253,33 @@ std::unique_ptr<TXMLComplexElement> TMainForm::BuildProjectXML(bool exportProjec
   return project;
 }
 
-void TMainForm::OpenProjectFile(const std::string& path) {
-  ProjectFile = AbsolutePath(path);
+void TProjectCommands::OpenProjectFile(const std::string& path) {
+  // The caption names the project once it has been read.
+  Path = AbsolutePath(path);
   BeginBusy();
-  TMainFormProjectHost host(*this);
+  TWorkspaceProjectHost host(Workspace, Fractal, *this);
   std::string errorText;
-  const TProjectReadOutcome outcome = ReadProjectFile(ProjectFile, host, errorText);
+  const TProjectReadOutcome outcome = ReadProjectFile(Path, host, errorText);
   EndBusy();
   if (outcome == TProjectReadOutcome::Failed) {
-    TPrompter::Current().Message("Cannot read the file: \"" + ProjectFile + "\"" + errorText,
+    TPrompter::Current().Message("Cannot read the file: \"" + Path + "\"" + errorText,
                                  TErrorReport::TitleFileError, TMsgIcon::Information,
                                  TMsgButtons::Ok);
-    ProjectFile.clear();
+    Path.clear();
   } else if (outcome == TProjectReadOutcome::NotOpened) {
-    ProjectFile.clear();
+    Path.clear();
   }
-  AddRecentFile(ProjectFile);
-  SetProjectCaption(ProjectFile);
-  UpdateActions();
+  Recent.AddRecentFile(Path);
+  emit ProjectChanged();
 }
 
-bool TMainForm::CloseAllWindows() {
-  if (ProjectFile.empty()) return CloseWindowsAsking();
+bool TProjectCommands::CloseAllWindows() {
+  if (Path.empty()) return Workspace.CloseWindowsAsking();
   // The project has just taken every change, so nothing is asked.
-  const std::vector<TMDIChildZenolith*> children = ChildWindows();
+  const std::vector<TMDIChildZenolith*> children = Workspace.ChildWindows();
   for (auto it = children.rbegin(); it != children.rend(); ++it) {
     TUnit* unit = (*it)->GetDocument();
     if (unit && unit->TempFileNumber != -1) unit->ClearModified();
-    (*it)->CloseWithoutQuery();
-  }
-  return true;
-}
-
-bool TMainForm::CloseWindowsAsking() {
-  const std::vector<TMDIChildZenolith*> children = ChildWindows();
-  for (auto it = children.rbegin(); it != children.rend(); ++it) {
-    if (!(*it)->CloseQuery()) return false;
     (*it)->CloseWithoutQuery();
   }
   return true;

@@ -23,16 +23,21 @@
 #include "core/pathsplit.h"
 #include "core/tracelog.h"
 #include "engine/TUnit.h"
-#include "gui/dialogs/TDlgRegisterWave.h"
-#include "gui/view/TMDIChildZenolith.h"
-#include "gui/common/TPrompter.h"
+#include "gui/commands/TFractalCommands.h"
+#include "gui/commands/TRecentFiles.h"
+#include "gui/common/busycursor.h"
 #include "gui/common/cursors.h"
+#include "gui/common/filekinds.h"
 #include "gui/common/icons.h"
+#include "gui/dialogs/TDlgRegisterWave.h"
+#include "gui/export/TImageExportCommand.h"
+#include "gui/project/TProjectCommands.h"
+#include "gui/view/TMDIChildWave.h"
+#include "gui/view/TMDIChildZenolith.h"
+#include "gui/view/TWorkspace.h"
 #include "render/fractalfile.h"
 
 namespace {
-
-TMainForm* TheMainForm = nullptr;
 
 const char* const Version = "1.0";
 const int StatusPanelWidths[TMainForm::StatusPanelCount] = {300, 160, 75, 70, 45, 24, 65, 60};
@@ -70,26 +75,21 @@ bool IsInside(const QObject* inner, const QObject* outer) {
 // the window, so that a plain letter is a command again.
 void ReturnToWindow(TMainForm& form) {
   form.EndNameEdit();
-  const TUnit* unit = form.ActiveUnit();
+  const TUnit* unit = form.Workspace->ActiveUnit();
   form.SetEditName(unit ? unit->GetName() : std::string());
-  if (TMDIChildZenolith* child = form.ActiveChild()) child->setFocus();
+  if (TMDIChildZenolith* child = form.Workspace->ActiveChild()) child->setFocus();
 }
 
 }  // namespace
 
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
-  TheMainForm = this;
   LogOpen();
   LogWrite("---- START --------------------------------------\n");
   setObjectName(QStringLiteral("MainForm"));
   CommandLine = QCoreApplication::arguments().mid(1);
 
-  MdiArea = new QMdiArea(this);
-  MdiArea->setObjectName(QStringLiteral("MdiArea"));
-  MdiArea->setBackground(QColor(96, 96, 96));
-  MdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-  MdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-  setCentralWidget(MdiArea);
+  Workspace = new TWorkspace(this);
+  setCentralWidget(Workspace);
 
   CreateActions();
   CreateMenus();
@@ -103,14 +103,11 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
   QApplication::setWindowIcon(ApplicationIcon());
   LoadCursors();
   SetProjectCaption("");
-  // The grammars of the palette, project and fractal files are built here, in that order,
-  // once the readers exist. The fractal commands are connected here (ConnectCommands), then
-  // the project commands (ConnectProject).
+  // The fractal file's grammar is built here, the project file's with the project commands;
+  // both once, for the whole run.
   FractalFileGrammar();
+  CreateParts();
   ConnectCommands();
-  ConnectProject();
-  // Export, undo, recent files and drops.
-  CreateExtras();
 
   FormCreate();
   UpdateActions();
@@ -118,32 +115,63 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
 
 TMainForm::~TMainForm() {
   qApp->removeEventFilter(this);
-  UpdateTimer->stop();
   // The child windows go with the frame; their going must not run the activation rules.
-  disconnect(MdiArea, nullptr, this, nullptr);
-  while (BusyCount > 0) EndBusy();
+  disconnect(Workspace, nullptr, this, nullptr);
+  for (QMdiSubWindow* child : Workspace->subWindowList()) disconnect(child, nullptr, this, nullptr);
+  while (BusyDepth() > 0) EndBusy();
   LogWrite("---- END ----------------------------------------\n");
   LogClose();
-  if (TheMainForm == this) TheMainForm = nullptr;
 }
 
-TMainForm* TMainForm::Instance() { return TheMainForm; }
+void TMainForm::CreateParts() {
+  Recent = new TRecentFiles(*MenuRecentFiles, this);
+  Fractal = new TFractalCommands(*Workspace, *Recent, this);
+  Project = new TProjectCommands(*Workspace, *Fractal, *Recent, this);
+  Export = new TImageExportCommand(*Workspace, this);
+  Opener.SetOpener(FileKind::Fractal, [this](const std::string& path) {
+    Fractal->OpenFractalFileAndRemember(path);
+  });
+  Opener.SetOpener(FileKind::Project,
+                   [this](const std::string& path) { Project->OpenProject(path); });
+  Opener.SetOpener(FileKind::Palette,
+                   [this](const std::string& path) { Fractal->OpenPaletteFile(path); });
+  setAcceptDrops(true);
+}
 
 void TMainForm::FormCreate() {
   NameEditing = false;
   KeyCapture = false;
   qApp->installEventFilter(this);
-  connect(MdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
-    if (auto* child = qobject_cast<TMDIChildZenolith*>(window)) {
-      if (!child->IsClosing()) child->EvFormOnActivate();
-    } else if (!ActiveChild()) {
-      ChildActivated(nullptr);
-    }
+  connect(Workspace, &TWorkspace::ChildAdded, this, &TMainForm::ConnectChild);
+  connect(Workspace, &TWorkspace::NoneActive, this, [this] { ChildActivated(nullptr); });
+  connect(Project, &TProjectCommands::ProjectChanged, this, [this] {
+    SetProjectCaption(Project->ProjectFile());
+    UpdateActions();
   });
-  UpdateTimer = new QTimer(this);
-  UpdateTimer->setInterval(250);
-  connect(UpdateTimer, &QTimer::timeout, this, &TMainForm::UpdateActions);
-  UpdateTimer->start();
+  connect(Fractal, &TFractalCommands::NameShown, this, &TMainForm::SetEditName);
+  connect(Project, &TProjectCommands::NameShown, this, &TMainForm::SetEditName);
+  connect(Recent, &TRecentFiles::OpenRequested, this,
+          [this](const std::string& path) { OpenFileByExtension(path, false); });
+}
+
+void TMainForm::ConnectChild(TMDIChildZenolith* child) {
+  connect(child, &TMDIChildZenolith::Activated, this, &TMainForm::ChildActivated);
+  connect(child, &TMDIChildZenolith::StateChanged, this, [this](TMDIChildZenolith* changed) {
+    if (changed == Workspace->ActiveChild()) UpdateActions();
+  });
+  connect(child, &TMDIChildZenolith::StatusChanged, this, [this](TMDIChildZenolith* changed) {
+    if (changed == Workspace->ActiveChild()) ShowStatus(changed);
+  });
+  connect(child, &TMDIChildZenolith::CloseStarted, this, [this] {
+    // The last window going leaves none active; otherwise the next one's activation follows.
+    if (Workspace->ChildWindows().empty()) ChildActivated(nullptr);
+  });
+  auto* wave = qobject_cast<TMDIChildWave*>(child);
+  if (wave == nullptr) return;
+  connect(wave, &TMDIChildWave::JuliaRequested, Fractal, &TFractalCommands::CreateJuliaWindow);
+  connect(wave, &TMDIChildWave::StatusHint, this,
+          [this](const QString& text) { SetStatusText(0, text); });
+  connect(wave, &TMDIChildWave::FileSaved, Recent, &TRecentFiles::AddRecentFile);
 }
 
 void TMainForm::ConnectShellActions() {
@@ -153,16 +181,47 @@ void TMainForm::ConnectShellActions() {
   connect(FileClose, &QAction::triggered, this, &TMainForm::FileCloseExecute);
   connect(FileExit, &QAction::triggered, this, &TMainForm::FileExitExecute);
   connect(keyD, &QAction::triggered, this, &TMainForm::keyDExecute);
-  connect(WindowCascade, &QAction::triggered, this, &TMainForm::WindowCascadeExecute);
-  connect(WindowTileHorizontal, &QAction::triggered, this,
-          &TMainForm::WindowTileHorizontalExecute);
-  connect(WindowTileVertical, &QAction::triggered, this, &TMainForm::WindowTileVerticalExecute);
-  connect(WindowMinimizeAll, &QAction::triggered, this, &TMainForm::WindowMinimizeAllExecute);
-  connect(WindowArrangeAll, &QAction::triggered, this, &TMainForm::WindowArrangeAllExecute);
+  connect(WindowCascade, &QAction::triggered, Workspace, &TWorkspace::Cascade);
+  connect(WindowTileHorizontal, &QAction::triggered, Workspace, [this] { Workspace->Tile(true); });
+  connect(WindowTileVertical, &QAction::triggered, Workspace, [this] { Workspace->Tile(false); });
+  connect(WindowMinimizeAll, &QAction::triggered, Workspace, &TWorkspace::MinimizeAll);
+  connect(WindowArrangeAll, &QAction::triggered, Workspace, &TWorkspace::ArrangeAll);
   // After every command, whoever handles it, the states follow.
   for (QAction* a : Actions) {
     connect(a, &QAction::triggered, this, &TMainForm::UpdateActions, Qt::QueuedConnection);
   }
+}
+
+void TMainForm::ConnectCommands() {
+  const auto on = [this](QAction* action, auto* receiver, auto method) {
+    connect(action, &QAction::triggered, receiver, method);
+  };
+  on(FileNewWave, Fractal, &TFractalCommands::FileNewWaveExecute);
+  on(FileOpenWave, Fractal, &TFractalCommands::FileOpenFractalExecute);
+  on(FileSave, Fractal, &TFractalCommands::FileSaveExecute);
+  on(FileSaveAs, Fractal, &TFractalCommands::FileSaveAsExecute);
+  on(FileRevert, Fractal, &TFractalCommands::FileRevertExecute);
+  on(DuplicateWave, Fractal, &TFractalCommands::DuplicateWaveExecute);
+  // The "Properties" menu item (key F) and the tool-bar button open the same dialog.
+  on(FractProps, Fractal, &TFractalCommands::FractPropsExecute);
+  on(FileProperties, Fractal, &TFractalCommands::FractPropsExecute);
+  on(ViewVold, Fractal, &TFractalCommands::ViewVoldExecute);
+  on(ZoomIn, Fractal, &TFractalCommands::ZoomInExecute);
+  on(ZoomOut, Fractal, &TFractalCommands::ZoomOutExecute);
+  on(DrawPoints, Fractal, &TFractalCommands::DrawPointsExecute);
+  on(CreateJuliaFromMandelbrot, Fractal, &TFractalCommands::CreateJuliaFromMandelbrotExecute);
+  on(AddNextPoints, Fractal, &TFractalCommands::AddNextPointsExecute);
+  on(GroupAsPolynoom, Fractal, &TFractalCommands::GroupAsPolynoomExecute);
+  on(RemovePoints, Fractal, &TFractalCommands::RemovePointsExecute);
+  on(Undo, Fractal, &TFractalCommands::UndoExecute);
+  on(Redo, Fractal, &TFractalCommands::RedoExecute);
+  on(DeleteUndo, Fractal, &TFractalCommands::DeleteUndoExecute);
+  on(ProjectOpen, Project, &TProjectCommands::ProjectOpenExecute);
+  on(ProjectNew, Project, &TProjectCommands::ProjectNewExecute);
+  on(ProjectClose, Project, &TProjectCommands::ProjectCloseExecute);
+  on(ProjectSave, Project, &TProjectCommands::ProjectSaveExecute);
+  on(ProjectExport, Project, &TProjectCommands::ProjectExportExecute);
+  on(ExportImage, Export, &TImageExportCommand::ExportImageExecute);
 }
 
 QAction* TMainForm::AddMenuProxy(QMenu* menu, QAction* action, const QString& caption,
@@ -267,10 +326,10 @@ void TMainForm::RebuildWindowList() {
     a->deleteLater();
   }
   WindowListActions.clear();
-  const std::vector<TMDIChildZenolith*> children = ChildWindows();
+  const std::vector<TMDIChildZenolith*> children = Workspace->ChildWindows();
   if (children.empty()) return;
   WindowListActions.push_back(MenuWindow->addSeparator());
-  TMDIChildZenolith* active = ActiveChild();
+  TMDIChildZenolith* active = Workspace->ActiveChild();
   int number = 0;
   for (TMDIChildZenolith* child : children) {
     ++number;
@@ -282,10 +341,10 @@ void TMainForm::RebuildWindowList() {
     a->setCheckable(true);
     a->setChecked(child == active);
     connect(a, &QAction::triggered, this, [this, child] {
-      for (TMDIChildZenolith* c : ChildWindows()) {
+      for (TMDIChildZenolith* c : Workspace->ChildWindows()) {
         if (c == child) {
           if (c->isMinimized()) c->showNormal();
-          MdiArea->setActiveSubWindow(c);
+          Workspace->setActiveSubWindow(c);
         }
       }
     });
@@ -397,26 +456,10 @@ void TMainForm::SetEditNameEnabled(bool enabled) {
   EditName->setPalette(pal);
 }
 
-std::string TMainForm::NextNoName() {
-  ++NoNameCounter;
-  return "NONAME" + std::to_string(NoNameCounter);
-}
-
 void TMainForm::SetProjectCaption(const std::string& path) {
   std::string caption = std::string("Zenolith ") + Version;
   if (!path.empty()) caption += " - " + path;
   setWindowTitle(QString::fromStdString(caption));
-}
-
-void TMainForm::BeginBusy(const QCursor& cursor) {
-  QApplication::setOverrideCursor(cursor);
-  ++BusyCount;
-}
-
-void TMainForm::EndBusy() {
-  if (BusyCount == 0) return;
-  QApplication::restoreOverrideCursor();
-  --BusyCount;
 }
 
 void TMainForm::EditNameClick() { NameEditing = true; }
@@ -560,7 +603,7 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
       if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason &&
           NameEditing) {
         EndNameEdit();
-        const TUnit* unit = ActiveUnit();
+        const TUnit* unit = Workspace->ActiveUnit();
         SetEditName(unit ? unit->GetName() : std::string());
       }
     }
@@ -609,13 +652,19 @@ void TMainForm::FormShow() { OpenCommandLine(CommandLine); }
 
 void TMainForm::OpenCommandLine(const QStringList& arguments) {
   if (arguments.isEmpty()) {
-    ProjectFile.clear();
+    Project->SetProjectFile("");
     return;
   }
   const std::string path = arguments.front().toStdString();
   std::string extension;
-  if (!LowerFileExtension(path, extension) || extension != "kvp") ProjectFile.clear();
+  LowerFileExtension(path, extension);
+  if (FileKindOfExtension(extension) != &FileKind::Project) Project->SetProjectFile("");
   OpenFileByExtension(path, false);
+}
+
+void TMainForm::OpenFileByExtension(const std::string& path, bool dropped) {
+  Opener.Open(path, dropped);
+  UpdateActions();
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {

@@ -7,9 +7,12 @@
 #include <QTimer>
 
 #include "engine/TUnit.h"
-#include "gui/view/TMDIChildZenolith.h"
-#include "gui/shell/TMainForm.h"
 #include "gui/common/icons.h"
+#include "gui/project/TProjectCommands.h"
+#include "gui/shell/TMainForm.h"
+#include "gui/view/TMDIChildWave.h"
+#include "gui/view/TViewWave.h"
+#include "gui/view/TWorkspace.h"
 
 namespace {
 
@@ -148,7 +151,7 @@ QAction* TMainForm::FindAction(const QString& name) const {
 }
 
 void TMainForm::UpdateActions() {
-  TMDIChildZenolith* child = ActiveChild();
+  TMDIChildZenolith* child = Workspace->ActiveChild();
   if (child && child->GetKind() == TUnit::KindFractal) {
     if (ActiveChildKind != TUnit::KindFractal) {
       MenuMode->menuAction()->setVisible(true);
@@ -163,8 +166,15 @@ void TMainForm::UpdateActions() {
     FileSaveAs->setEnabled(true);
     FileRevert->setEnabled(!unit->HasNoFile() && unit->NeedsSave());
     ViewVold->setChecked(false);
-    // Check marks, the fractal-only states and the status panels.
-    child->UpdateMainActions(*this);
+    if (const auto* wave = qobject_cast<const TMDIChildWave*>(child)) {
+      const TMouseMode mode = wave->GetMouseMode();
+      ZoomIn->setChecked(mode == mmZoomIn);
+      ZoomOut->setChecked(mode == mmZoomOut);
+      DrawPoints->setChecked(mode == mmDrawPoints);
+      CreateJuliaFromMandelbrot->setChecked(mode == mmCreateJulia);
+      GroupAsPolynoom->setChecked(wave->GetView()->GetGroupPoints());
+    }
+    ShowStatus(child);
     ActiveChildKind = child->GetKind();
   } else if (!child) {
     if (ActiveChildKind != 0) {
@@ -182,7 +192,7 @@ void TMainForm::UpdateActions() {
     ActiveChildKind = 0;
   }
 
-  const bool project = !ProjectFile.empty();
+  const bool project = Project->IsOpen();
   ProjectClose->setEnabled(project);
   ProjectSave->setEnabled(project);
   ProjectExport->setEnabled(project);
@@ -195,5 +205,17 @@ void TMainForm::UpdateActions() {
   if (!child || child->GetKind() != TUnit::KindFractal) {
     for (int i = 1; i <= 5; ++i) SetStatusText(i, QString());
   }
-  UpdateExtraActions();
+
+  TMDIChildWave* wave = Workspace->ActiveWaveWindow();
+  const TUndoHistory* history = wave ? &wave->GetView()->GetHistory() : nullptr;
+  Undo->setEnabled(history && history->CanUndo());
+  Redo->setEnabled(history && history->CanRedo());
+  DeleteUndo->setEnabled(history && !history->Empty());
+  ExportImage->setEnabled(wave != nullptr);
+}
+
+void TMainForm::ShowStatus(const TMDIChildZenolith* child) {
+  const std::array<std::string, TMDIChildZenolith::StatusTextCount> texts = child->StatusTexts();
+  for (int i = 0; i < TMDIChildZenolith::StatusTextCount; ++i)
+    SetStatusText(i + 1, QString::fromStdString(texts[i]));
 }

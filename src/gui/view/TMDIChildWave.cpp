@@ -1,18 +1,19 @@
 #include "gui/view/TMDIChildWave.h"
 
-#include <array>
-
 #include <QMdiArea>
 #include <QWheelEvent>
 
+#include "core/TErrorReport.h"
 #include "core/assertions.h"
 #include "engine/TFractProps.h"
 #include "engine/TUnitFract.h"
-#include "gui/shell/TMainForm.h"
 #include "gui/common/TPrompter.h"
+#include "gui/common/busycursor.h"
 #include "gui/common/cursors.h"
+#include "gui/common/filekinds.h"
 #include "gui/common/icons.h"
 #include "gui/view/viewstatus.h"
+#include "render/TStoredFractal.h"
 #include "render/TVoldViewProps.h"
 
 TMDIChildWave::TMDIChildWave(QWidget* parent, const TFractProps& params,
@@ -24,35 +25,30 @@ TMDIChildWave::TMDIChildWave(QWidget* parent, const TFractProps& params,
   UnitFract = document.get();
   SetDocument(std::move(document));
   UnitFract->SetWindow(this);
-  MouseMode = mmNone;
-  SelectionSize = 0.5;
-  View = new TViewWave(*this, viewProps, params);
+  View = new TViewWave(*UnitFract, viewProps, params);
   setWidget(View);
   resize(DefaultWidth, DefaultHeight);
   setWindowIcon(ApplicationIcon());
+  connect(View, &TViewWave::StatusChanged, this, [this] { emit StatusChanged(this); });
+  connect(View, &TViewWave::StateChanged, this, [this] { emit StateChanged(this); });
+  connect(View, &TViewWave::MouseModeRequested, this, &TMDIChildWave::SetMouseMode);
+  connect(View, &TViewWave::JuliaRequested, this, &TMDIChildWave::JuliaRequested);
+  connect(View, &TViewWave::StatusHint, this, &TMDIChildWave::StatusHint);
 }
 
 TMDIChildWave::~TMDIChildWave() {
+  // Nobody listens to a window that is going.
+  blockSignals(true);
   // The worker must be gone before the document and the view are.
   if (View) View->StopComputation();
 }
 
 void TMDIChildWave::SetViewCursor(int cursor) { View->setCursor(CursorById(cursor)); }
 
-int TMDIChildWave::CursorOfMode(TMouseMode mode) {
-  switch (mode) {
-    case mmZoomIn: return CURSOR_ZOOMIN;
-    case mmZoomOut: return CURSOR_ZOOMOUT;
-    case mmDrawPoints: return CURSOR_DRAW;
-    case mmCreateJulia: return CURSOR_MAND2JUL;
-    case mmNone: break;
-  }
-  return 0;
-}
-
 void TMDIChildWave::SetMouseMode(TMouseMode mode) {
-  MouseMode = mode;
-  SetViewCursor(CursorOfMode(mode));
+  View->SetMouseMode(mode);
+  SetViewCursor(TViewWave::CursorOfMode(mode));
+  emit StateChanged(this);
 }
 
 TVoldViewProps TMDIChildWave::GetViewProps() const { return View->GetViewProps(); }
@@ -67,7 +63,68 @@ void TMDIChildWave::StartComputation() { View->StartComputation(); }
 
 void TMDIChildWave::RequestRepaint() { View->RequestRepaint(); }
 
-void TMDIChildWave::MarkModified() { UnitFract->MarkModified(); }
+void TMDIChildWave::MarkModified() {
+  UnitFract->MarkModified();
+  emit StateChanged(this);
+}
+
+void TMDIChildWave::ClearModified() {
+  UnitFract->ClearModified();
+  emit StateChanged(this);
+}
+
+bool TMDIChildWave::Save() {
+  ZASSERT_TEXT(UnitFract->CanSaveFract(), "unitWave->CanSaveFract()");
+  if (UnitFract->HasNoFile()) return SaveAs();
+  BeginBusy();
+  const bool saved = UnitFract->Save();
+  if (saved) ClearModified();
+  EndBusy();
+  if (saved) emit FileSaved(UnitFract->GetFileName());
+  return saved;
+}
+
+bool TMDIChildWave::SaveAs() {
+  ZASSERT_TEXT(UnitFract->CanSaveFract(), "unitWave->CanSaveFract()");
+  const std::string path =
+      TPrompter::Current().SaveFileName(SaveFileRequest(FileKind::Fractal, "Save Fractal"));
+  if (path.empty()) return false;
+  BeginBusy();
+  const bool saved = UnitFract->SaveAs(path);
+  if (saved) {
+    UnitFract->SetFileName(path);
+    ClearModified();
+  }
+  EndBusy();
+  if (saved) emit FileSaved(path);
+  return saved;
+}
+
+bool TMDIChildWave::Revert() {
+  const std::string waveFile = UnitFract->GetFileName();
+  ZASSERT_TEXT(!waveFile.empty(), "waveFile != \"\"");
+  BeginBusy();
+  // Read beside the window: a file that fails leaves the window as it was.
+  TStoredFractal stored(GetParams(), GetViewProps());
+  std::string errorText;
+  if (!TStoredFractal::LoadFile(waveFile, stored, errorText)) {
+    EndBusy();
+    const std::string reason =
+        errorText.empty() ? std::string(", the file cannot be opened.") : ", " + errorText;
+    TPrompter::Current().Message("Cannot revert the file: \"" + waveFile + "\"" + reason,
+                                 TErrorReport::TitleFileError, TMsgIcon::Information,
+                                 TMsgButtons::Ok);
+    return false;
+  }
+  const TViewState before = View->CaptureState();
+  SetViewProps(stored.View);
+  SetParams(stored.Params);
+  ClearModified();
+  StartComputation();
+  View->CommitChange(before);
+  EndBusy();
+  return true;
+}
 
 std::string TMDIChildWave::SaveQuestion() const {
   const std::string& name = UnitFract->GetName();
@@ -83,10 +140,8 @@ bool TMDIChildWave::CloseQuery() {
   const TMsgResult answer = TPrompter::Current().Message(
       SaveQuestion(), "You have unsaved changes", TMsgIcon::Question, TMsgButtons::YesNoCancel);
   switch (answer) {
-    case TMsgResult::Yes: {
-      TMainForm* form = TMainForm::Instance();
-      return form != nullptr && form->SaveUnit(UnitFract);
-    }
+    case TMsgResult::Yes:
+      return Save();
     case TMsgResult::No:
       return true;
     default:
@@ -96,19 +151,12 @@ bool TMDIChildWave::CloseQuery() {
 
 void TMDIChildWave::EvFormClose() { View->StopComputation(); }
 
-void TMDIChildWave::UpdateMainActions(TMainForm& form) {
-  form.ZoomIn->setChecked(MouseMode == mmZoomIn);
-  form.ZoomOut->setChecked(MouseMode == mmZoomOut);
-  form.DrawPoints->setChecked(MouseMode == mmDrawPoints);
-  form.CreateJuliaFromMandelbrot->setChecked(MouseMode == mmCreateJulia);
-  form.GroupAsPolynoom->setChecked(View->GetGroupPoints());
-  // Panel 2 shows the plane point under the mouse, 3 the progress of the computation and 4
-  // its time; 5 and 6 stay empty. Panel 7 tells whether the fractal is new or changed.
-  const std::array<std::string, 6> texts = UnitFract->StatusTexts();
+std::array<std::string, TMDIChildZenolith::StatusTextCount> TMDIChildWave::StatusTexts() const {
+  // Panel 1 shows the plane point under the mouse, 2 the progress of the computation and 3
+  // its time; 4 and 5 stay empty. Panel 6 tells whether the fractal is new or changed.
   const std::array<std::string, 3> view = ViewStatusTexts(*View);
-  for (int i = 1; i <= 3; ++i) form.SetStatusText(i, QString::fromStdString(view[i - 1]));
-  for (int i = 4; i <= 5; ++i) form.SetStatusText(i, QString());
-  form.SetStatusText(6, QString::fromStdString(texts[5]));
+  return {view[0], view[1], view[2], std::string(), std::string(),
+          UnitFract->StatusTexts()[5]};
 }
 
 void TMDIChildWave::wheelEvent(QWheelEvent* event) {

@@ -4,20 +4,19 @@
 
 #include <QRect>
 
+#include "engine/TFractProps.h"
 #include "engine/TFractWindowLink.h"
 #include "gui/view/TMDIChildZenolith.h"
 #include "gui/view/TViewWave.h"
 
-class TFractProps;
 class TUnitFract;
-class TVoldViewProps;
 class TXMLComplexElement;
 class TXMLItem;
 
 /// A fractal window: a child window of the main window that shows one fractal document
-/// through its view (`TViewWave`, filling the window), holds the mouse mode and the selection
-/// size, asks before unsaved work is lost, and supplies the window's part of a project file
-/// and the view's part of a fractal file.
+/// through its view (`TViewWave`, filling the window), saves and reverts it, asks before
+/// unsaved work is lost, and supplies the window's part of a project file and the view's part
+/// of a fractal file. The view's signals come out as this window's.
 class TMDIChildWave : public TMDIChildZenolith, public TFractWindowLink {
   Q_OBJECT
 public:
@@ -39,13 +38,9 @@ public:
 
   /// Shows the cursor with the id of cursors.h over the view.
   void SetViewCursor(int cursor) override;
-  TMouseMode GetMouseMode() const { return MouseMode; }
-  /// Stores the mode and shows its cursor.
+  TMouseMode GetMouseMode() const { return View->GetMouseMode(); }
+  /// Gives the view the mode and shows its cursor.
   void SetMouseMode(TMouseMode mode);
-  /// The cursor id of a mode (0 = the arrow).
-  static int CursorOfMode(TMouseMode mode);
-  /// Selection rectangle size as a fraction of the view's width and height, in (0, 1).
-  double SelectionSize = 0.5;
 
   /// Copies of the view's records.
   TVoldViewProps GetViewProps() const;
@@ -58,17 +53,30 @@ public:
   void RequestRepaint();
   /// Marks the document changed (no effect while it is being set up).
   void MarkModified();
+  /// Marks the document saved (no effect while it is being set up).
+  void ClearModified();
+
+  // ---- Saving.
+  /// Saves the document to its file, or through SaveAs when it has none; false when not
+  /// saved (a failed write has shown its message).
+  bool Save();
+  /// Asks for a file name and writes the document there; it becomes the document's file.
+  /// False when cancelled or not written.
+  bool SaveAs();
+  /// Reads the document's file again into the view and recomputes, as one undoable change;
+  /// on failure shows "Cannot revert the file" and changes nothing.
+  bool Revert();
 
   /// "Do you want to save the Wave ..." for the document's name and file.
   std::string SaveQuestion() const;
-  /// Asks about unsaved changes: Yes saves through the main window and closes only when that
-  /// succeeded, No closes, Cancel keeps the window (and its computation) going.
+  /// Asks about unsaved changes: Yes saves (Save) and closes only when that succeeded, No
+  /// closes, Cancel keeps the window (and its computation) going.
   bool CloseQuery() override;
   /// Stops the computation before the window goes.
   void EvFormClose() override;
-  /// Check marks of the mouse modes and the grouping flag; status panels 2 to 4 from the view
-  /// (mouse point, progress, time), 5 and 6 empty, 7 "New", "Changed" or empty.
-  void UpdateMainActions(TMainForm& form) override;
+  /// Status panels 1 to 3 from the view (mouse point, progress, time), 4 and 5 empty, 6 "New",
+  /// "Changed" or empty.
+  std::array<std::string, StatusTextCount> StatusTexts() const override;
 
   // ---- The window part of a project file.
   /// Appends "Name" (when not empty), "Left", "Top", "Width", "Height" (the normal, restored
@@ -87,6 +95,15 @@ public:
   bool ReadViewXML(const TXMLItem* viewElement, std::string& errorText, int& line,
                    int& column) override;
 
+signals:
+  /// The view asks for a Julia window (TViewWave::JuliaRequested).
+  void JuliaRequested(const TFractProps& params, const TVoldViewProps& viewProps, double cr,
+                      double ci, double dr, double di);
+  /// A text for the main window's first status panel (TViewWave::StatusHint).
+  void StatusHint(const QString& text);
+  /// The document was written to `path`, its file from now on.
+  void FileSaved(const std::string& path);
+
 protected:
   void wheelEvent(QWheelEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
@@ -97,7 +114,6 @@ private:
 
   TUnitFract* UnitFract = nullptr;
   TViewWave* View = nullptr;
-  TMouseMode MouseMode = mmNone;
   // Geometry while neither minimized nor maximized, for the project file.
   QRect NormalGeometry;
 };

@@ -1,10 +1,8 @@
 #include "gui/view/TMDIChildZenolith.h"
 
 #include <QCloseEvent>
-#include <QMdiArea>
 
 #include "engine/TUnit.h"
-#include "gui/shell/TMainForm.h"
 #include "gui/common/icons.h"
 
 TMDIChildZenolith::TMDIChildZenolith(QWidget* parent) : QMdiSubWindow(parent) {
@@ -37,9 +35,13 @@ void TMDIChildZenolith::UpdateCaption() {
   const std::string caption =
       Document ? CaptionFor(Document->GetName(), Document->GetFileName()) : std::string();
   setWindowTitle(QString::fromStdString(caption));
+  emit StateChanged(this);
 }
 
-void TMDIChildZenolith::UpdateMainActions(TMainForm&) {}
+std::array<std::string, TMDIChildZenolith::StatusTextCount> TMDIChildZenolith::StatusTexts()
+    const {
+  return {};
+}
 
 void TMDIChildZenolith::CloseWithoutQuery() {
   SkipQuery = true;
@@ -47,14 +49,7 @@ void TMDIChildZenolith::CloseWithoutQuery() {
   SkipQuery = false;
 }
 
-void TMDIChildZenolith::EvFormOnActivate() {
-  if (TMainForm* form = TMainForm::Instance()) {
-    form->EndNameEdit();
-    if (Document) form->SetEditName(Document->GetName());
-    form->SetKeyCapture(false);
-    form->ChildActivated(this);
-  }
-}
+void TMDIChildZenolith::EvFormOnActivate() { emit Activated(this); }
 
 void TMDIChildZenolith::closeEvent(QCloseEvent* event) {
   if (!Closing && !SkipQuery && !CloseQuery()) {
@@ -63,8 +58,7 @@ void TMDIChildZenolith::closeEvent(QCloseEvent* event) {
   }
   if (!Closing) {
     Closing = true;
-    TMainForm* form = TMainForm::Instance();
-    if (form && mdiArea() && mdiArea()->subWindowList().size() == 1) form->ChildActivated(nullptr);
+    emit CloseStarted(this);
     EvFormClose();
   }
   QMdiSubWindow::closeEvent(event);

@@ -1,4 +1,5 @@
 #pragma once
+#include <array>
 #include <memory>
 #include <string>
 
@@ -6,18 +7,21 @@
 
 #include "engine/TUnitWindow.h"
 
-class TMainForm;
 class TUnit;
 
 /// A child window of the main window bound to its document (`TUnit`). The window owns the
-/// document. Derived windows add their view, their close question and their part of the main
-/// window's action states. TUnitWindow is a virtual base, so that a derived window can also
-/// implement a document-specific window interface built on it.
+/// document. It never calls the main window: it tells what happens through its signals, which
+/// the main window connects when it adds the window. Derived windows add their view and their
+/// close question. TUnitWindow is a virtual base, so that a derived window can also implement
+/// a document-specific window interface built on it.
 class TMDIChildZenolith : public QMdiSubWindow, public virtual TUnitWindow {
   Q_OBJECT
 public:
   explicit TMDIChildZenolith(QWidget* parent = nullptr);
   ~TMDIChildZenolith() override;
+
+  /// Number of status panels a window fills: the main window's panels 1 to 6.
+  static constexpr int StatusTextCount = 6;
 
   /// Takes the document and makes this window its window link; the caption follows it.
   void SetDocument(std::unique_ptr<TUnit> unit);
@@ -34,12 +38,9 @@ public:
   void UpdateCaption() override;
   /// The caption rule on its own.
   static std::string CaptionFor(const std::string& name, const std::string& fileName);
-
-  /// The part of the main window's action states that depends on this window's kind: save and
-  /// revert, check marks of the mouse modes and the grouping flag, the status panels from the
-  /// second on. Called by TMainForm::UpdateActions while this window is active; the base sets
-  /// nothing.
-  virtual void UpdateMainActions(TMainForm& form);
+  /// The texts of the main window's status panels 1 to 6 while this window is active; the
+  /// base leaves them empty.
+  virtual std::array<std::string, StatusTextCount> StatusTexts() const;
 
   /// The close question: true allows the close. The base allows it.
   virtual bool CloseQuery() { return true; }
@@ -51,8 +52,19 @@ public:
   /// True from the moment the window has agreed to close.
   bool IsClosing() const { return Closing; }
 
-  /// Tells the main window that this window became active.
+  /// Announces that this window became the active one (Activated).
   void EvFormOnActivate();
+
+signals:
+  /// This window became the active one.
+  void Activated(TMDIChildZenolith* child);
+  /// Something the main window's actions show of this window changed: the document's name,
+  /// file or changed state, the mouse mode, the orbit grouping or the undo history.
+  void StateChanged(TMDIChildZenolith* child);
+  /// The texts of StatusTexts changed (the mouse moved, the computation went on or ended).
+  void StatusChanged(TMDIChildZenolith* child);
+  /// The window agreed to close and is going.
+  void CloseStarted(TMDIChildZenolith* child);
 
 protected:
   void closeEvent(QCloseEvent* event) override;

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -15,28 +16,34 @@
 #include "engine/TFractArray.h"
 #include "engine/TMemoryBudget.h"
 #include "engine/TThreadVolumeWriter.h"
-#include "gui/view/TMDIChildWave.h"
-#include "gui/shell/TMainForm.h"
+#include "engine/TUnitFract.h"
 #include "gui/common/TQtOrbitCanvas.h"
+#include "gui/common/cursors.h"
 #include "gui/common/imagefile.h"
 
 namespace {
 
 // One notch of a wheel, in eighths of a degree.
 constexpr int WheelNotch = 120;
+// How often the time of a running computation is shown anew, in milliseconds.
+constexpr int StatusClockInterval = 250;
 
 }  // namespace
 
-TViewWave::TViewWave(TMDIChildWave& owner, const TVoldViewProps& viewProps,
+TViewWave::TViewWave(TUnitFract& document, const TVoldViewProps& viewProps,
                      const TFractProps& params)
-    : Window(owner), ViewProps(viewProps), FractProps(params) {
+    : Document(document), ViewProps(viewProps), FractProps(params) {
   setObjectName(QStringLiteral("ViewWave"));
   // Every pixel comes from the surface; Qt need not clear anything first.
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(true);
+  StatusClock.setInterval(StatusClockInterval);
+  connect(&StatusClock, &QTimer::timeout, this, &TViewWave::StatusChanged);
 }
 
 TViewWave::~TViewWave() {
+  // Nobody listens to a view that is going.
+  blockSignals(true);
   StopComputation();
   TMemoryBudget::Shared().Release(ArrayBytes + SurfaceBytes);
 }
@@ -46,8 +53,18 @@ void TViewWave::SetParams(const TFractProps& params) {
   FractProps = params;
 }
 
+int TViewWave::CursorOfMode(TMouseMode mode) {
+  switch (mode) {
+    case mmZoomIn: return CURSOR_ZOOMIN;
+    case mmZoomOut: return CURSOR_ZOOMOUT;
+    case mmDrawPoints: return CURSOR_DRAW;
+    case mmCreateJulia: return CURSOR_MAND2JUL;
+    case mmNone: break;
+  }
+  return 0;
+}
+
 void TViewWave::StartComputation() {
-  ZASSERT_TEXT(Window.GetUnitFract() != nullptr, "unitWave != NULL");
   StopComputation();
   ZASSERT_TEXT(ThreadVolumeWriter == nullptr, "ThreadVolumeWriter == NULL");
   const TKernelParams params = FractProps.KernelParams();
@@ -75,6 +92,8 @@ void TViewWave::StartComputation() {
   ComputeTime = -1;
   ComputeClock.start();
   ThreadVolumeWriter->Resume();
+  StatusClock.start();
+  emit StatusChanged();
 }
 
 void TViewWave::StopComputation() {
@@ -82,9 +101,11 @@ void TViewWave::StopComputation() {
   ThreadVolumeWriter->Terminate();
   ThreadVolumeWriter->WaitFor();
   ThreadVolumeWriter.reset();
+  StatusClock.stop();
   // A computation cut short took no time worth showing.
   if (!EndHandled) ComputeTime = -1;
   EndHandled = false;
+  emit StatusChanged();
 }
 
 bool TViewWave::Computing() const {
@@ -163,12 +184,15 @@ void TViewWave::PaintProgress() {
   const TRect strip = ::PaintProgress(Surface, ClientRect(), FractArray.get(), ViewProps,
                                       FractProps.MaxCycle.GetInt(), RepaintPendingFlag);
   Show(strip);
+  emit StatusChanged();
 }
 
 void TViewWave::ComputationEnded() {
   ComputeTime = ComputeClock.elapsed();
   EndHandled = true;
+  StatusClock.stop();
   DrawOrbits();
+  emit StatusChanged();
 }
 
 // ---- Orbit points.
@@ -181,6 +205,12 @@ bool TViewWave::PaintOrbits() {
   TQtOrbitCanvas canvas(painter);
   DrawPoints.Draw(canvas, ClientRect(), FractProps.KernelParams());
   return true;
+}
+
+void TViewWave::SetGroupPoints(bool group) {
+  if (GroupPoints == group) return;
+  GroupPoints = group;
+  emit StateChanged();
 }
 
 void TViewWave::DrawOrbits() {
@@ -238,7 +268,7 @@ void TViewWave::EraseSelection() {
 
 void TViewWave::DrawSelection(int x, int y) {
   EraseSelection();
-  Selection = SelectionAt(x, y, Window.SelectionSize);
+  Selection = SelectionAt(x, y, SelectionSize);
   const TRect& s = Selection;
   const uint32_t colour = ViewProps.CursorColor;
   // A dotted pen: every other pixel along the outline, counted round it in one run.
@@ -258,26 +288,26 @@ void TViewWave::DrawSelection(int x, int y) {
 }
 
 void TViewWave::WheelDown(int x, int y) {
-  if (Window.GetMouseMode() == mmNone) return;
-  double s = Window.SelectionSize;
+  if (MouseMode == mmNone) return;
+  double s = SelectionSize;
   if (s < 0.5) {
     s = s * 0.9;
   } else {
     s = (s - (1 - s) * 0.1) * 0.99;
   }
-  Window.SelectionSize = s;
+  SelectionSize = s;
   DrawSelection(x, y);
 }
 
 void TViewWave::WheelUp(int x, int y) {
-  if (Window.GetMouseMode() == mmNone) return;
-  double s = Window.SelectionSize;
+  if (MouseMode == mmNone) return;
+  double s = SelectionSize;
   if (s < 0.5) {
     s = s * 1.1 + 0.01;
   } else {
     s = s + (1 - s) * 0.1;
   }
-  Window.SelectionSize = s;
+  SelectionSize = s;
   DrawSelection(x, y);
 }
 
@@ -297,8 +327,9 @@ void TViewWave::Wheel(int angleDelta, int x, int y) {
 
 void TViewWave::mousePressEvent(QMouseEvent* event) {
   // A click anywhere in the window makes it the active one, as a click on its frame does.
-  if (QMdiArea* area = Window.mdiArea()) {
-    if (area->activeSubWindow() != &Window) area->setActiveSubWindow(&Window);
+  if (auto* window = qobject_cast<QMdiSubWindow*>(parentWidget())) {
+    QMdiArea* area = window->mdiArea();
+    if (area && area->activeSubWindow() != window) area->setActiveSubWindow(window);
   }
   const QPoint at = event->position().toPoint();
   if (event->button() == Qt::RightButton) {
@@ -322,35 +353,30 @@ void TViewWave::wheelEvent(QWheelEvent* event) {
 
 void TViewWave::MouseMove(int x, int y) {
   if ((LastMouseX != -1 && x != LastMouseX) || (LastMouseY != -1 && y != LastMouseY)) {
-    const TMouseMode mode = Window.GetMouseMode();
-    if (mode == mmZoomIn || mode == mmZoomOut) DrawSelection(x, y);
+    if (MouseMode == mmZoomIn || MouseMode == mmZoomOut) DrawSelection(x, y);
   }
   LastMouseX = x;
   LastMouseY = y;
   MouseInside = true;
-  ShowStatus();
+  emit StatusChanged();
 }
 
 void TViewWave::RightClick() {
-  const TMouseMode mode = Window.GetMouseMode();
-  if (mode == mmZoomIn) {
-    Window.SetMouseMode(mmZoomOut);
-  } else if (mode == mmZoomOut) {
-    Window.SetMouseMode(mmZoomIn);
-  } else {
-    return;
+  if (MouseMode == mmZoomIn) {
+    emit MouseModeRequested(mmZoomOut);
+  } else if (MouseMode == mmZoomOut) {
+    emit MouseModeRequested(mmZoomIn);
   }
-  if (TMainForm* form = TMainForm::Instance()) form->UpdateActions();
 }
 
 void TViewWave::LeftClick(int x, int y) {
-  const TMouseMode mode = Window.GetMouseMode();
+  const TMouseMode mode = MouseMode;
   if (mode == mmNone) return;
   const int w = width();
   const int h = height();
   if (w <= 0 || h <= 0) return;
 
-  const TRect selection = SelectionAt(x, y, Window.SelectionSize);
+  const TRect selection = SelectionAt(x, y, SelectionSize);
   const double left = FractProps.Left.GetDouble();
   const double right = FractProps.Right.GetDouble();
   const double top = FractProps.Top.GetDouble();
@@ -377,12 +403,10 @@ void TViewWave::LeftClick(int x, int y) {
       const double ci = mapC ? py : FractProps.CI.GetDouble();
       const double dr = mapD ? px : FractProps.DR.GetDouble();
       const double di = mapD ? py : FractProps.DI.GetDouble();
-      if (TMainForm* form = TMainForm::Instance()) {
-        // Copies: the new window may become active and change what this view is asked.
-        const TFractProps params = FractProps;
-        const TVoldViewProps view = ViewProps;
-        form->CreateJuliaWindow(params, view, cr, ci, dr, di);
-      }
+      // Copies: the new window may become active and change what this view is asked.
+      const TFractProps params = FractProps;
+      const TVoldViewProps view = ViewProps;
+      emit JuliaRequested(params, view, cr, ci, dr, di);
       break;
     }
     case mmNone:
@@ -424,13 +448,16 @@ void TViewWave::ZoomTo(const TRect& selection, bool zoomIn) {
   }
   const TViewState before = CaptureState();
   SetArea(newLeft, newTop, newRight, newBottom);
-  Window.MarkModified();
+  MarkModified();
   CommitChange(before);
 }
 
 void TViewWave::RefuseZoom(bool zoomIn) {
   // The click would otherwise seem lost; the first status panel keeps this until the next hint.
-  if (TMainForm* form = TMainForm::Instance()) {
-    form->SetStatusText(0, QString::fromLatin1(zoomIn ? AreaCannotShrink : AreaCannotGrow));
-  }
+  emit StatusHint(QString::fromLatin1(zoomIn ? AreaCannotShrink : AreaCannotGrow));
+}
+
+void TViewWave::MarkModified() {
+  Document.MarkModified();
+  emit StateChanged();
 }

@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <QImage>
+#include <QTimer>
 #include <QWidget>
 
 #include "engine/TFractProps.h"
@@ -17,8 +18,8 @@
 #include "render/painting.h"
 
 class TFractArray;
-class TMDIChildWave;
 class TThreadVolumeWriter;
+class TUnitFract;
 
 /// What a left click in a fractal view does.
 enum TMouseMode : uint8_t {
@@ -32,16 +33,26 @@ enum TMouseMode : uint8_t {
 /// The control that shows one fractal and fills its fractal window. It owns the fractal's
 /// parameters and colouring record, the result array, the computation and the orbit points.
 /// Its picture is a 32-bit surface the size of the control, painted by the render layer and
-/// shown through a QImage on the same memory. Mouse input zooms, starts orbits or opens Julia
-/// windows according to the owner window's mouse mode. Everything runs on the GUI thread.
+/// shown through a QImage on the same memory. Mouse input zooms, starts orbits or asks for Julia
+/// windows according to the mouse mode. Everything runs on the GUI thread. The view tells what
+/// happens through its signals; it knows neither its window nor the main window.
 class TViewWave : public QWidget, public TVolumeClient {
   Q_OBJECT
 public:
-  /// `owner` (not owned) supplies the mouse mode, the selection size and the document; it must
-  /// outlive the view. Both records are copied.
-  TViewWave(TMDIChildWave& owner, const TVoldViewProps& viewProps, const TFractProps& params);
+  /// `document` (not owned; must outlive the view) is marked changed by the view's own changes
+  /// and tells the undo history which state is saved. Both records are copied.
+  TViewWave(TUnitFract& document, const TVoldViewProps& viewProps, const TFractProps& params);
   /// Stops the computation first.
   ~TViewWave() override;
+
+  // ---- Mouse mode.
+  TMouseMode GetMouseMode() const { return MouseMode; }
+  /// Takes the mode; the window that holds the view shows its cursor.
+  void SetMouseMode(TMouseMode mode) { MouseMode = mode; }
+  /// The cursor id of a mode (0 = the arrow).
+  static int CursorOfMode(TMouseMode mode);
+  /// Selection rectangle size as a fraction of the view's width and height, in (0, 1).
+  double SelectionSize = 0.5;
 
   // ---- Records.
   const TVoldViewProps& GetViewProps() const { return ViewProps; }
@@ -85,7 +96,7 @@ public:
   const TDrawPointsList& GetDrawPoints() const { return DrawPoints; }
   /// New orbits are marked for joining into a ring.
   bool GetGroupPoints() const { return GroupPoints; }
-  void SetGroupPoints(bool group) { GroupPoints = group; }
+  void SetGroupPoints(bool group);
   /// Draws every orbit over the picture.
   void DrawOrbits();
   /// Adds the next iterate to every orbit and draws them.
@@ -106,6 +117,8 @@ public:
   /// Shows `state`: recomputes when its parameters differ, else repaints when the colouring
   /// or the orbits differ.
   void RestoreState(const TViewState& state);
+  /// Forgets every undo and redo step.
+  void ClearHistory();
   TUndoHistory& GetHistory() { return History; }
   const TUndoHistory& GetHistory() const { return History; }
 
@@ -147,6 +160,21 @@ public:
   /// false while one runs, after a stop, and before the first.
   bool ComputationFinished() const { return EndHandled; }
 
+signals:
+  /// What ViewStatusTexts shows changed: the mouse moved or left, a computation started, went
+  /// on, ended or stopped. While one runs it also comes a few times a second for its time.
+  void StatusChanged();
+  /// The undo history or the orbit grouping changed, or the document was marked changed.
+  void StateChanged();
+  /// A right click turned zoom in into zoom out or back: `mode` is asked for.
+  void MouseModeRequested(TMouseMode mode);
+  /// A click in Julia mode asks for a window with the Julia set of c = cr + ci i and
+  /// d = dr + di i, with the view's records as they were at the click.
+  void JuliaRequested(const TFractProps& params, const TVoldViewProps& viewProps, double cr,
+                      double ci, double dr, double di);
+  /// A text for the main window's first status panel: a zoom that was not made.
+  void StatusHint(const QString& text);
+
 protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
@@ -167,12 +195,13 @@ private:
   void EraseSelection();
   /// Shows the pixels of `r` on screen.
   void Show(const TRect& r);
-  /// Puts the status texts of this view into the main window when its window is active.
-  void ShowStatus();
+  /// Marks the document changed (no effect while it is being set up).
+  void MarkModified();
   /// The surface as an image on the same memory (null when the surface is empty).
   QImage SurfaceImage();
 
-  TMDIChildWave& Window;
+  TUnitFract& Document;
+  TMouseMode MouseMode = mmNone;
   TVoldViewProps ViewProps;
   TFractProps FractProps;
   std::unique_ptr<TFractArray> FractArray;
@@ -189,6 +218,8 @@ private:
   int LastMouseY = -1;
   bool MouseInside = false;
   QElapsedTimer ComputeClock;
+  // Ticks while a computation runs, so that its time shown goes on between bands.
+  QTimer StatusClock;
   int64_t ComputeTime = -1;
   // Wheel travel not yet turned into notches (touchpads send small steps).
   int WheelRemainder = 0;

@@ -1,10 +1,7 @@
 // What the fractal view tells the status bar: the mouse's plane point and the computation's
 // progress and time.
 #include "engine/TFractArray.h"
-#include "gui/view/TMDIChildWave.h"
-#include "gui/shell/TMainForm.h"
 #include "gui/view/TViewWave.h"
-#include "gui/view/viewstatus.h"
 
 bool TViewWave::MousePosition(int& x, int& y) const {
   if (!MouseInside) return false;
@@ -27,13 +24,5 @@ int64_t TViewWave::ComputeMilliseconds() const {
 void TViewWave::leaveEvent(QEvent* event) {
   QWidget::leaveEvent(event);
   MouseInside = false;
-  ShowStatus();
-}
-
-void TViewWave::ShowStatus() {
-  TMainForm* form = TMainForm::Instance();
-  if (form == nullptr || form->ActiveWaveWindow() != &Window) return;
-  // Only the mouse's panel: the timer of the main window keeps the others, a few times a
-  // second.
-  form->SetStatusText(1, QString::fromStdString(ViewStatusTexts(*this)[0]));
+  emit StatusChanged();
 }

@@ -1,18 +1,17 @@
 // The undo side of the fractal view: states to record, and putting one back.
 #include "engine/TUnitFract.h"
-#include "gui/view/TMDIChildWave.h"
 #include "gui/view/TViewWave.h"
 
 TViewState TViewWave::CaptureState() const {
-  const TUnitFract* unit = Window.GetUnitFract();
   return TViewState(FractProps, ViewProps, OrbitJournal.Steps(), GroupPoints,
-                    unit != nullptr && !unit->Modified());
+                    !Document.Modified());
 }
 
 void TViewWave::CommitChange(const TViewState& before) {
   // A dialog confirmed without edits, or a step that moved no orbit, is nothing to undo.
   if (CaptureState() == before) return;
   History.Record(before);
+  emit StateChanged();
 }
 
 void TViewWave::RestoreState(const TViewState& state) {
@@ -29,4 +28,10 @@ void TViewWave::RestoreState(const TViewState& state) {
   } else if (newLook) {
     RequestRepaint();
   }
+  emit StateChanged();
+}
+
+void TViewWave::ClearHistory() {
+  History.Clear();
+  emit StateChanged();
 }

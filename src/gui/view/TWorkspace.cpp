@@ -1,56 +1,89 @@
-// The window commands of the main window and the services it offers to other windows.
+#include "gui/view/TWorkspace.h"
+
 #include <algorithm>
 
-#include <QApplication>
-#include <QLineEdit>
-#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QStyle>
 
 #include "core/TErrorReport.h"
 #include "engine/TUnit.h"
-#include "engine/windowname.h"
-#include "gui/dialogs/TAboutBox.h"
-#include "gui/dialogs/TDlgRegisterWave.h"
-#include "gui/help/THelpViewer.h"
+#include "gui/view/TMDIChildWave.h"
 #include "gui/view/TMDIChildZenolith.h"
-#include "gui/shell/TMainForm.h"
-#include "gui/help/helpcontexts.h"
 
-TMDIChildZenolith* TMainForm::ActiveChild() const {
+TWorkspace::TWorkspace(QWidget* parent) : QMdiArea(parent) {
+  setObjectName(QStringLiteral("MdiArea"));
+  setBackground(QColor(96, 96, 96));
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  connect(this, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
+    if (auto* child = qobject_cast<TMDIChildZenolith*>(window)) {
+      if (!child->IsClosing()) child->EvFormOnActivate();
+    } else if (!ActiveChild()) {
+      emit NoneActive();
+    }
+  });
+}
+
+TWorkspace::~TWorkspace() {
+  // The windows go with the area; their going must not run the activation rules.
+  disconnect(this, nullptr, this, nullptr);
+  for (QMdiSubWindow* w : subWindowList()) disconnect(w, nullptr, this, nullptr);
+}
+
+TMDIChildZenolith* TWorkspace::ActiveChild() const {
   // The current window stays known while another top-level window (a dialog) has the focus.
-  auto* child = qobject_cast<TMDIChildZenolith*>(MdiArea->currentSubWindow());
+  auto* child = qobject_cast<TMDIChildZenolith*>(currentSubWindow());
   return child && !child->IsClosing() ? child : nullptr;
 }
 
-TMDIChildZenolith* TMainForm::ActiveFractalWindow() const {
+TMDIChildZenolith* TWorkspace::ActiveFractalWindow() const {
   TMDIChildZenolith* child = ActiveChild();
   return child && child->GetKind() == TUnit::KindFractal ? child : nullptr;
 }
 
-TUnit* TMainForm::ActiveUnit() const {
+TMDIChildWave* TWorkspace::ActiveWaveWindow() const {
+  return qobject_cast<TMDIChildWave*>(ActiveFractalWindow());
+}
+
+TUnit* TWorkspace::ActiveUnit() const {
   TMDIChildZenolith* child = ActiveChild();
   return child ? child->GetDocument() : nullptr;
 }
 
-std::vector<TMDIChildZenolith*> TMainForm::ChildWindows() const {
+std::vector<TMDIChildZenolith*> TWorkspace::ChildWindows() const {
   std::vector<TMDIChildZenolith*> children;
-  for (QMdiSubWindow* w : MdiArea->subWindowList(QMdiArea::CreationOrder)) {
+  for (QMdiSubWindow* w : subWindowList(QMdiArea::CreationOrder)) {
     auto* child = qobject_cast<TMDIChildZenolith*>(w);
     if (child && !child->IsClosing()) children.push_back(child);
   }
   return children;
 }
 
-void TMainForm::AddChildWindow(TMDIChildZenolith* child) {
-  MdiArea->addSubWindow(child);
-  child->show();
-  if (!child->isMaximized()) FitIntoArea(child);
-  MdiArea->setActiveSubWindow(child);
+std::vector<TMDIChildWave*> TWorkspace::ProjectWindows() const {
+  // Bottom of the stack first: opened again in this order, the windows stack as they did and
+  // the active one is active again.
+  std::vector<TMDIChildWave*> windows;
+  for (QMdiSubWindow* w : subWindowList(QMdiArea::StackingOrder)) {
+    auto* child = qobject_cast<TMDIChildWave*>(w);
+    if (child && !child->IsClosing()) windows.push_back(child);
+  }
+  return windows;
 }
 
-void TMainForm::FitIntoArea(QMdiSubWindow* window) const {
-  const QRect area = MdiArea->viewport()->rect();
+void TWorkspace::AddChildWindow(TMDIChildZenolith* child) {
+  emit ChildAdded(child);
+  // A window deleted without closing (a cancelled New) activates nothing in its place.
+  connect(child, &QObject::destroyed, this, [this] {
+    if (!ActiveChild()) emit NoneActive();
+  });
+  addSubWindow(child);
+  child->show();
+  if (!child->isMaximized()) FitIntoArea(child);
+  setActiveSubWindow(child);
+}
+
+void TWorkspace::FitIntoArea(QMdiSubWindow* window) const {
+  const QRect area = viewport()->rect();
   if (area.isEmpty()) return;
   QRect frame = window->geometry();
   frame.setSize(frame.size().boundedTo(area.size()));
@@ -59,13 +92,25 @@ void TMainForm::FitIntoArea(QMdiSubWindow* window) const {
   window->setGeometry(frame);
 }
 
-void TMainForm::ChildActivated(TMDIChildZenolith*) { UpdateActions(); }
+std::string TWorkspace::NextNoName() {
+  ++NoNameCounter;
+  return "NONAME" + std::to_string(NoNameCounter);
+}
 
-bool TMainForm::RegisterName(const std::string& name, const TUnit* unit) {
+std::string TWorkspace::NextFreeNoName() {
+  // A window the user named "NONAME3" must not get a twin: such numbers are skipped.
+  std::string name;
+  do {
+    name = NextNoName();
+  } while (FindWindowByName(name) != nullptr);
+  return name;
+}
+
+bool TWorkspace::RegisterName(const std::string& name, const TUnit* unit) {
   return CheckUniqueName(name, unit);
 }
 
-bool TMainForm::CheckUniqueName(const std::string& name, const TUnit* unit) {
+bool TWorkspace::CheckUniqueName(const std::string& name, const TUnit* unit) {
   if (name.empty()) return true;
   // Names are stored as element text in project files, where angle brackets cannot stand.
   if (name.find_first_of("<>") != std::string::npos) {
@@ -80,7 +125,7 @@ bool TMainForm::CheckUniqueName(const std::string& name, const TUnit* unit) {
   return true;
 }
 
-TUnit* TMainForm::FindWindowByName(const std::string& name) const {
+TUnit* TWorkspace::FindWindowByName(const std::string& name) const {
   const std::vector<TMDIChildZenolith*> children = ChildWindows();
   for (auto it = children.rbegin(); it != children.rend(); ++it) {
     TUnit* unit = (*it)->GetDocument();
@@ -89,66 +134,7 @@ TUnit* TMainForm::FindWindowByName(const std::string& name) const {
   return nullptr;
 }
 
-void TMainForm::SetEditName(const std::string& name) {
-  EditName->setText(QString::fromStdString(name));
-}
-
-void TMainForm::EndNameEdit() {
-  // The name field takes no busy cursor (the line edit shows its own I-beam), so a command's
-  // busy cursor is left alone here.
-  NameEditing = false;
-}
-
-void TMainForm::CommitEditName() {
-  TUnit* unit = ActiveUnit();
-  if (!unit) return;
-  const std::string name = WindowNameFromText(EditName->text().toStdString());
-  if (CheckUniqueName(name, unit)) {
-    unit->SetName(name);
-    SetEditName(name);
-  }
-}
-
-TScreenRect TMainForm::MainFormRect() const {
-  const QRect frame = frameGeometry();
-  return {frame.left(), frame.top(), frame.left() + frame.width(),
-          frame.top() + frame.height()};
-}
-
-void TMainForm::RegisterExecute() {
-  TMDIChildZenolith* child = ActiveChild();
-  TUnit* unit = child ? child->GetDocument() : nullptr;
-  if (!unit) return;
-  TDlgRegisterWave dialog(this, unit->GetName());
-  if (dialog.exec() == QDialog::Accepted) {
-    unit->SetName(dialog.GetResultName());
-    SetEditName(dialog.GetResultName());
-  }
-}
-
-void TMainForm::HelpAboutExecute() {
-  if (AboutBox) {
-    AboutBox->exec();
-    return;
-  }
-  TAboutBox box(this);
-  box.exec();
-}
-
-void TMainForm::HelpContentsExecute() { THelpViewer::ShowTopic(HelpContext::MainWindow); }
-
-void TMainForm::FileCloseExecute() {
-  if (TMDIChildZenolith* child = ActiveChild()) child->close();
-}
-
-void TMainForm::FileExitExecute() { close(); }
-
-void TMainForm::keyDExecute() {
-  if (ActiveFractalWindow() && DuplicateWave->isEnabled()) DuplicateWave->trigger();
-}
-
-bool TMainForm::CloseQuery() {
-  if (!ProjectFile.empty() && ProjectCloseQueryHook) return ProjectCloseQueryHook();
+bool TWorkspace::CloseQueryAll() {
   const std::vector<TMDIChildZenolith*> children = ChildWindows();
   for (auto it = children.rbegin(); it != children.rend(); ++it) {
     if (!(*it)->CloseQuery()) return false;
@@ -158,15 +144,24 @@ bool TMainForm::CloseQuery() {
   return true;
 }
 
-void TMainForm::WindowCascadeExecute() {
+bool TWorkspace::CloseWindowsAsking() {
+  const std::vector<TMDIChildZenolith*> children = ChildWindows();
+  for (auto it = children.rbegin(); it != children.rend(); ++it) {
+    if (!(*it)->CloseQuery()) return false;
+    (*it)->CloseWithoutQuery();
+  }
+  return true;
+}
+
+void TWorkspace::Cascade() {
   // Back to front, so that the active window ends up in front and last.
   std::vector<QMdiSubWindow*> windows;
-  for (QMdiSubWindow* w : MdiArea->subWindowList(QMdiArea::StackingOrder)) {
+  for (QMdiSubWindow* w : subWindowList(QMdiArea::StackingOrder)) {
     auto* child = qobject_cast<TMDIChildZenolith*>(w);
     if (child && !child->IsClosing() && child->isVisible() && !child->isMinimized())
       windows.push_back(w);
   }
-  const QRect area = MdiArea->viewport()->rect().adjusted(0, 0, 0, -IconRowHeight());
+  const QRect area = viewport()->rect().adjusted(0, 0, 0, -IconRowHeight());
   if (windows.empty() || area.isEmpty()) return;
   for (QMdiSubWindow* w : windows) {
     if (w->isMaximized()) w->showNormal();
@@ -188,7 +183,7 @@ void TMainForm::WindowCascadeExecute() {
   }
 }
 
-std::vector<QMdiSubWindow*> TMainForm::TileCandidates() const {
+std::vector<QMdiSubWindow*> TWorkspace::TileCandidates() const {
   std::vector<QMdiSubWindow*> windows;
   for (TMDIChildZenolith* child : ChildWindows()) {
     if (child->isVisible() && !child->isMinimized()) windows.push_back(child);
@@ -196,7 +191,7 @@ std::vector<QMdiSubWindow*> TMainForm::TileCandidates() const {
   return windows;
 }
 
-int TMainForm::IconRowHeight() const {
+int TWorkspace::IconRowHeight() const {
   int height = 0;
   for (TMDIChildZenolith* child : ChildWindows()) {
     if (child->isMinimized()) height = std::max(height, child->height());
@@ -204,9 +199,9 @@ int TMainForm::IconRowHeight() const {
   return height;
 }
 
-void TMainForm::Tile(bool horizontal) {
+void TWorkspace::Tile(bool horizontal) {
   const std::vector<QMdiSubWindow*> windows = TileCandidates();
-  const QRect area = MdiArea->viewport()->rect().adjusted(0, 0, 0, -IconRowHeight());
+  const QRect area = viewport()->rect().adjusted(0, 0, 0, -IconRowHeight());
   if (windows.empty() || area.isEmpty()) return;
   for (QMdiSubWindow* w : windows) {
     if (w->isMaximized()) w->showNormal();
@@ -225,16 +220,12 @@ void TMainForm::Tile(bool horizontal) {
   }
 }
 
-void TMainForm::WindowTileHorizontalExecute() { Tile(true); }
-
-void TMainForm::WindowTileVerticalExecute() { Tile(false); }
-
-void TMainForm::WindowMinimizeAllExecute() {
+void TWorkspace::MinimizeAll() {
   for (TMDIChildZenolith* child : ChildWindows()) child->showMinimized();
 }
 
-void TMainForm::WindowArrangeAllExecute() {
-  const QRect area = MdiArea->viewport()->rect();
+void TWorkspace::ArrangeAll() {
+  const QRect area = viewport()->rect();
   int x = area.left();
   int rowBottom = area.bottom() + 1;
   for (TMDIChildZenolith* child : ChildWindows()) {

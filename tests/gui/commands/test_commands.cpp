@@ -13,7 +13,7 @@ const std::string SaveFractalDialog = "Save Fractal [zlf] " + FractalFilter + " 
 
 std::vector<std::string> WindowNames(const TMainForm& form) {
   std::vector<std::string> names;
-  for (TMDIChildZenolith* child : form.ChildWindows())
+  for (TMDIChildZenolith* child : form.Workspace->ChildWindows())
     names.push_back(child->GetDocument()->GetName());
   return names;
 }
@@ -31,13 +31,13 @@ protected:
 
   TMDIChildWave* Open(const std::string& path) {
     Form->OpenCommandLine({QString::fromStdString(path)});
-    return Form->ActiveWaveWindow();
+    return Form->Workspace->ActiveWaveWindow();
   }
 };
 
 TEST_F(Commands, NewWindowTakesTheDialogsParametersAndStarts) {
-  Form->DefaultFractal.XResolution.SetInt(50);
-  Form->DefaultFractal.YResolution.SetInt(30);
+  Form->Fractal->DefaultFractal.XResolution.SetInt(50);
+  Form->Fractal->DefaultFractal.YResolution.SetInt(30);
   QString windowWidth, windowHeight;
   RunNew([&](TDlgFractal* dialog) {
     // The "< Window" buttons give the new view's size in pixels.
@@ -48,7 +48,7 @@ TEST_F(Commands, NewWindowTakesTheDialogsParametersAndStarts) {
     dialog->editMaxDepth->setText("77");
     dialog->OKBtn->click();
   });
-  TMDIChildWave* child = Form->ActiveWaveWindow();
+  TMDIChildWave* child = Form->Workspace->ActiveWaveWindow();
   ASSERT_NE(child, nullptr);
   TViewWave* view = child->GetView();
   EXPECT_EQ(windowWidth.toInt(), view->width());
@@ -67,9 +67,9 @@ TEST_F(Commands, NewWindowTakesTheDialogsParametersAndStarts) {
 TEST_F(Commands, CancelledNewLeavesNoWindowButUsesItsNumber) {
   RunNew([](TDlgFractal* dialog) { dialog->CancelBtn->click(); });
   QApplication::processEvents();
-  EXPECT_TRUE(Form->ChildWindows().empty());
-  EXPECT_EQ(Form->ActiveWaveWindow(), nullptr);
-  EXPECT_EQ(Form->NoNameCounter, 1);
+  EXPECT_TRUE(Form->Workspace->ChildWindows().empty());
+  EXPECT_EQ(Form->Workspace->ActiveWaveWindow(), nullptr);
+  EXPECT_EQ(Form->Workspace->NoNameCounter, 1);
   RunNew([](TDlgFractal* dialog) { dialog->OKBtn->click(); });
   EXPECT_EQ(WindowNames(*Form), std::vector<std::string>{"NONAME2"});
 }
@@ -80,8 +80,8 @@ TEST_F(Commands, CancelledNewGivesBackTheMaximizedWindow) {
   QApplication::processEvents();
   RunNew([](TDlgFractal* dialog) { dialog->CancelBtn->click(); });
   QApplication::processEvents();
-  EXPECT_EQ(Form->ChildWindows().size(), 1u);
-  EXPECT_EQ(Form->ActiveWaveWindow(), child);
+  EXPECT_EQ(Form->Workspace->ChildWindows().size(), 1u);
+  EXPECT_EQ(Form->Workspace->ActiveWaveWindow(), child);
   EXPECT_TRUE(child->isMaximized());
   EXPECT_EQ(Form->EditName->text(), "Big");
 }
@@ -89,7 +89,7 @@ TEST_F(Commands, CancelledNewGivesBackTheMaximizedWindow) {
 TEST_F(Commands, UnnamedWindowsAreNumberedAcrossNewDuplicateAndJulia) {
   RunNew([](TDlgFractal* dialog) { dialog->OKBtn->click(); });
   Form->DuplicateWave->trigger();
-  TMDIChildWave* duplicate = Form->ActiveWaveWindow();
+  TMDIChildWave* duplicate = Form->Workspace->ActiveWaveWindow();
   duplicate->SetMouseMode(mmCreateJulia);
   Click(duplicate->GetView(), QPoint(10, 10));
   RunNew([](TDlgFractal* dialog) { dialog->OKBtn->click(); });
@@ -108,7 +108,7 @@ TEST_F(Commands, UnnamedWindowsSkipNamesAlreadyInUse) {
   Form->EditName->setText("NONAME1");
   Form->CommitEditName();
   EXPECT_TRUE(Prompter.ShowedOnly("A window with name \"NONAME1\" already exists."));
-  EXPECT_EQ(Form->ActiveWaveWindow()->GetUnitFract()->GetName(), "NONAME4");
+  EXPECT_EQ(Form->Workspace->ActiveWaveWindow()->GetUnitFract()->GetName(), "NONAME4");
 }
 
 TEST_F(Commands, DuplicateCopiesBothRecordsAndStarts) {
@@ -119,7 +119,7 @@ TEST_F(Commands, DuplicateCopiesBothRecordsAndStarts) {
   original->SetMouseMode(mmDrawPoints);
   Click(original->GetView(), QPoint(40, 40));
   Form->DuplicateWave->trigger();
-  TMDIChildWave* copy = Form->ActiveWaveWindow();
+  TMDIChildWave* copy = Form->Workspace->ActiveWaveWindow();
   ASSERT_NE(copy, original);
   EXPECT_EQ(Xml(copy->GetParams()), Xml(params));
   EXPECT_EQ(Xml(copy->GetViewProps()), Xml(colours));
@@ -140,7 +140,7 @@ TEST_F(Commands, JuliaWindowFromAMandelbrotTakesTheClickedPoint) {
   SetViewSize(source, 400, 400);
   source->SetMouseMode(mmCreateJulia);
   Click(source->GetView(), QPoint(200, 100));
-  TMDIChildWave* julia = Form->ActiveWaveWindow();
+  TMDIChildWave* julia = Form->Workspace->ActiveWaveWindow();
   ASSERT_NE(julia, source);
   const TFractProps p = julia->GetParams();
   // Pixel (200, 100) of -2.2 .. 0.8 by 1.2 .. -1.2.
@@ -182,7 +182,7 @@ TEST_F(Commands, JuliaWindowFromOtherMapsKeepsTheConstantsItDoesNotMap) {
     SetViewSize(source, 400, 400);
     source->SetMouseMode(mmCreateJulia);
     Click(source->GetView(), QPoint(300, 100));
-    const TFractProps p = Form->ActiveWaveWindow()->GetParams();
+    const TFractProps p = Form->Workspace->ActiveWaveWindow()->GetParams();
     EXPECT_DOUBLE_EQ(p.CR.GetDouble(), c.CR);
     EXPECT_DOUBLE_EQ(p.CI.GetDouble(), c.CI);
     EXPECT_DOUBLE_EQ(p.DR.GetDouble(), c.DR);
@@ -200,7 +200,7 @@ TEST_F(Commands, OpenAsksForFractalsAndOpensEveryReadableOne) {
   EXPECT_EQ(Prompter.OnlyFileDialog(),
             "Open Fractal [zlf] " + FractalFilter + " multi exist");
 
-  const std::vector<TMDIChildZenolith*> windows = Form->ChildWindows();
+  const std::vector<TMDIChildZenolith*> windows = Form->Workspace->ChildWindows();
   ASSERT_EQ(windows.size(), 2u);
   for (TMDIChildZenolith* w : windows) {
     EXPECT_EQ(w->GetDocument()->GetFileName(), good);
@@ -216,7 +216,7 @@ TEST_F(Commands, OpenAsksForFractalsAndOpensEveryReadableOne) {
   EXPECT_EQ(Prompter.Messages[0].Title, "File Error");
   EXPECT_EQ(Prompter.Messages[0].Icon, TMsgIcon::Error);
   EXPECT_EQ(Prompter.Messages[1].Text, "Cannot read the file: \"" + missing + "\", ");
-  EXPECT_EQ(Form->BusyDepth(), 0);
+  EXPECT_EQ(BusyDepth(), 0);
   EXPECT_TRUE(WaitForPicture(static_cast<TMDIChildWave*>(windows[1])->GetView()));
 }
 
@@ -242,7 +242,6 @@ TEST_F(Commands, SaveAsThenOpenGivesTheSameFractal) {
   child->SetMouseMode(mmZoomIn);
   Click(child->GetView(), QPoint(120, 170));
   ASSERT_TRUE(child->GetUnitFract()->Modified());
-  Form->UpdateActions();
   EXPECT_TRUE(Form->FileSave->isEnabled());
 
   const std::string path = dir.File("zoomed.zlf");
@@ -252,7 +251,6 @@ TEST_F(Commands, SaveAsThenOpenGivesTheSameFractal) {
   EXPECT_EQ(child->GetUnitFract()->GetFileName(), path);
   EXPECT_FALSE(child->GetUnitFract()->Modified());
   EXPECT_EQ(child->windowTitle().toStdString(), path);
-  Form->UpdateActions();
   EXPECT_FALSE(Form->FileSave->isEnabled());
 
   TMDIChildWave* reopened = Open(path);
@@ -271,7 +269,6 @@ TEST_F(Commands, SaveWritesAChangedFileAndAsksForANameOnlyWhenThereIsNone) {
   changed.MaxDepth.SetInt(33);
   child->SetParams(changed);
   child->MarkModified();
-  Form->UpdateActions();
   Form->FileSave->trigger();
   EXPECT_TRUE(Prompter.FileDialogs.empty());
   EXPECT_FALSE(child->GetUnitFract()->Modified());
@@ -284,7 +281,7 @@ TEST_F(Commands, SaveWritesAChangedFileAndAsksForANameOnlyWhenThereIsNone) {
   AddWave(TFractProps(), {}, "Fresh");
   Form->FileSave->trigger();
   EXPECT_EQ(Prompter.OnlyFileDialog(), SaveFractalDialog);
-  EXPECT_TRUE(Form->ActiveWaveWindow()->GetUnitFract()->HasNoFile());
+  EXPECT_TRUE(Form->Workspace->ActiveWaveWindow()->GetUnitFract()->HasNoFile());
 }
 
 TEST_F(Commands, RevertReadsTheFileAgainAndRecomputes) {
@@ -300,7 +297,6 @@ TEST_F(Commands, RevertReadsTheFileAgainAndRecomputes) {
   colours.MaxDepthColor = 0x00FF00;
   child->SetViewProps(colours);
   ASSERT_NE(Xml(child->GetParams()), fileParams);
-  Form->UpdateActions();
   ASSERT_TRUE(Form->FileRevert->isEnabled());
 
   Form->FileRevert->trigger();
@@ -323,7 +319,6 @@ TEST_F(Commands, RevertOfAnUnreadableFileChangesNothingAndSaysWhy) {
   child->MarkModified();
 
   CopyFixture(dir, "m.zlf", "gui/unknown_formula.zlf");
-  Form->UpdateActions();
   Form->FileRevert->trigger();
   EXPECT_TRUE(Prompter.ShowedOnly(
       "Cannot revert the file: \"" + path + "\", Unknown Formula: 'z^9+q'...", "File Error",
@@ -336,7 +331,7 @@ TEST_F(Commands, RevertOfAnUnreadableFileChangesNothingAndSaysWhy) {
   ASSERT_EQ(Prompter.Messages.size(), 2u);
   EXPECT_EQ(Prompter.Messages[1].Text,
             "Cannot revert the file: \"" + path + "\", the file cannot be opened.");
-  EXPECT_EQ(Form->BusyDepth(), 0);
+  EXPECT_EQ(BusyDepth(), 0);
 }
 
 TEST_F(Commands, FractalPropertiesOkRecomputesAndMarksTheWindowChanged) {
@@ -447,9 +442,9 @@ TEST_F(Commands, FractalCommandsNeedAFractalWindow) {
     a->setEnabled(true);
     a->trigger();
   }
-  Form->CreateJuliaWindow(TFractProps(), TVoldViewProps(), 0.1, 0.2, 0.3, 0.4);
-  EXPECT_TRUE(Form->ChildWindows().empty());
+  Form->Fractal->CreateJuliaWindow(TFractProps(), TVoldViewProps(), 0.1, 0.2, 0.3, 0.4);
+  EXPECT_TRUE(Form->Workspace->ChildWindows().empty());
   EXPECT_TRUE(Prompter.Messages.empty());
   EXPECT_TRUE(Prompter.FileDialogs.empty());
-  EXPECT_EQ(Form->NoNameCounter, 0);
+  EXPECT_EQ(Form->Workspace->NoNameCounter, 0);
 }

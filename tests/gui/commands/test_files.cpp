@@ -13,6 +13,7 @@
 #include "gui/dialogs/TDlgVoldViewProps.h"
 #include "gui/view/viewstatus.h"
 #include "render/TStoredFractal.h"
+#include "gui/common/filekinds.h"
 #include "gui/support/wavetestsupport.h"
 
 namespace {
@@ -32,39 +33,40 @@ TEST_F(RecentFiles, OpenedAndSavedFilesAreListedNewestFirstAfterARestart) {
   const std::string a = CopyFixture(dir, "a.zlf");
   const std::string b = CopyFixture(dir, "b.zlf");
   const std::string c = dir.File("c.zlf");
-  EXPECT_TRUE(Form->RecentFiles().empty());
+  EXPECT_TRUE(Form->Recent->Files().empty());
   EXPECT_FALSE(Form->MenuRecentFiles->menuAction()->isEnabled());
-  ASSERT_NE(Form->OpenFractalFileAndRemember(a), nullptr);
-  ASSERT_NE(Form->OpenFractalFileAndRemember(b), nullptr);
+  ASSERT_NE(Form->Fractal->OpenFractalFileAndRemember(a), nullptr);
+  ASSERT_NE(Form->Fractal->OpenFractalFileAndRemember(b), nullptr);
   Prompter.SaveAnswers = {c};
   Form->FileSaveAs->trigger();
   // Opened again: it moves to the top instead of appearing twice.
-  ASSERT_NE(Form->OpenFractalFileAndRemember(a), nullptr);
+  ASSERT_NE(Form->Fractal->OpenFractalFileAndRemember(a), nullptr);
   const std::vector<std::string> expected{a, c, b};
-  EXPECT_EQ(Form->RecentFiles(), expected);
+  EXPECT_EQ(Form->Recent->Files(), expected);
 
   Restart();
-  EXPECT_EQ(Form->RecentFiles(), expected);
+  EXPECT_EQ(Form->Recent->Files(), expected);
   EXPECT_TRUE(Form->MenuRecentFiles->menuAction()->isEnabled());
   EXPECT_EQ(MenuTexts(Form->MenuRecentFiles),
             QStringList({QString::fromStdString("&1 " + a), QString::fromStdString("&2 " + c),
                          QString::fromStdString("&3 " + b)}));
   // Kept in the private settings file.
-  const QSettings stored(TMainForm::SettingsFile, QSettings::IniFormat);
+  const QSettings stored(TRecentFiles::SettingsFile, QSettings::IniFormat);
   EXPECT_EQ(stored.value("RecentFiles").toStringList().size(), 3);
 
   Form->MenuRecentFiles->actions()[1]->trigger();
-  ASSERT_TRUE(WaitUntil([this] { return Form->ActiveWaveWindow() != nullptr; }, 5000));
-  EXPECT_EQ(Form->ActiveWaveWindow()->GetUnitFract()->GetFileName(), c);
-  EXPECT_EQ(Form->RecentFiles().front(), c);
-  EXPECT_TRUE(WaitForPicture(Form->ActiveWaveWindow()->GetView()));
+  ASSERT_TRUE(WaitUntil([this] { return Form->Workspace->ActiveWaveWindow() != nullptr; }, 5000));
+  EXPECT_EQ(Form->Workspace->ActiveWaveWindow()->GetUnitFract()->GetFileName(), c);
+  EXPECT_EQ(Form->Recent->Files().front(), c);
+  EXPECT_TRUE(WaitForPicture(Form->Workspace->ActiveWaveWindow()->GetView()));
 }
 
 TEST_F(RecentFiles, KeepsTheTenNewestAndTakesInProjects) {
-  for (int i = 1; i <= 12; ++i) Form->AddRecentFile("/fractals/f" + std::to_string(i) + ".zlf");
-  ASSERT_EQ(Form->RecentFiles().size(), 10u);
-  EXPECT_EQ(Form->RecentFiles().front(), "/fractals/f12.zlf");
-  EXPECT_EQ(Form->RecentFiles().back(), "/fractals/f3.zlf");
+  for (int i = 1; i <= 12; ++i)
+    Form->Recent->AddRecentFile("/fractals/f" + std::to_string(i) + ".zlf");
+  ASSERT_EQ(Form->Recent->Files().size(), 10u);
+  EXPECT_EQ(Form->Recent->Files().front(), "/fractals/f12.zlf");
+  EXPECT_EQ(Form->Recent->Files().back(), "/fractals/f3.zlf");
   EXPECT_EQ(Form->MenuRecentFiles->actions().size(), 10);
   EXPECT_EQ(Form->MenuRecentFiles->actions()[9]->text(), "1&0 /fractals/f3.zlf");
 
@@ -73,19 +75,19 @@ TEST_F(RecentFiles, KeepsTheTenNewestAndTakesInProjects) {
   const std::string project = dir.File("p.kvp");
   Prompter.SaveAnswers = {project};
   Form->ProjectNew->trigger();
-  EXPECT_EQ(Form->RecentFiles().front(), "/fractals/f12.zlf");
+  EXPECT_EQ(Form->Recent->Files().front(), "/fractals/f12.zlf");
   AddWave(SmallMandelbrot(), {}, "Fresh");
   Form->ProjectSave->trigger();
   Form->ProjectSave->trigger();
-  EXPECT_EQ(Form->RecentFiles()[0], project);
-  EXPECT_EQ(Form->RecentFiles()[1], "/fractals/f12.zlf");
+  EXPECT_EQ(Form->Recent->Files()[0], project);
+  EXPECT_EQ(Form->Recent->Files()[1], "/fractals/f12.zlf");
 
   // Opened again, its window comes from a copy in the project's folder: the copy stays out.
   Form->ProjectClose->trigger();
-  Form->OpenRecentFile(project);
-  ASSERT_EQ(Form->ChildWindows().size(), 1u);
-  EXPECT_EQ(Form->RecentFiles()[0], project);
-  EXPECT_EQ(Form->RecentFiles()[1], "/fractals/f12.zlf");
+  Form->Recent->OpenRecentFile(project);
+  ASSERT_EQ(Form->Workspace->ChildWindows().size(), 1u);
+  EXPECT_EQ(Form->Recent->Files()[0], project);
+  EXPECT_EQ(Form->Recent->Files()[1], "/fractals/f12.zlf");
   EXPECT_TRUE(Prompter.Messages.empty());
 }
 
@@ -93,15 +95,15 @@ TEST_F(RecentFiles, MissingFileIsReportedAndLeavesTheList) {
   TScratchDir dir("extras_recent_missing");
   const std::string kept = CopyFixture(dir, "kept.zlf");
   const std::string gone = dir.File("gone.zlf");
-  Form->AddRecentFile(kept);
-  Form->AddRecentFile(gone);
-  Form->OpenRecentFile(gone);
+  Form->Recent->AddRecentFile(kept);
+  Form->Recent->AddRecentFile(gone);
+  Form->Recent->OpenRecentFile(gone);
   EXPECT_TRUE(Prompter.ShowedOnly(
       "Cannot read the file: \"" + gone + "\", the file does not exist.", "File Error"));
-  EXPECT_TRUE(Form->ChildWindows().empty());
-  EXPECT_EQ(Form->RecentFiles(), std::vector<std::string>{kept});
+  EXPECT_TRUE(Form->Workspace->ChildWindows().empty());
+  EXPECT_EQ(Form->Recent->Files(), std::vector<std::string>{kept});
   Restart();
-  EXPECT_EQ(Form->RecentFiles(), std::vector<std::string>{kept});
+  EXPECT_EQ(Form->Recent->Files(), std::vector<std::string>{kept});
 }
 
 class Drops : public ExtrasFixture {
@@ -131,10 +133,10 @@ TEST_F(Drops, DroppedFractalFileOpensAWindow) {
   EXPECT_TRUE(Form->acceptDrops());
   const std::string path = TestData("gui/mandelbrot.zlf");
   ASSERT_TRUE(Drop({path}));
-  ASSERT_EQ(Form->ChildWindows().size(), 1u);
-  EXPECT_EQ(Form->ActiveWaveWindow()->GetUnitFract()->GetFileName(), path);
+  ASSERT_EQ(Form->Workspace->ChildWindows().size(), 1u);
+  EXPECT_EQ(Form->Workspace->ActiveWaveWindow()->GetUnitFract()->GetFileName(), path);
   EXPECT_TRUE(Prompter.Messages.empty());
-  EXPECT_TRUE(WaitForPicture(Form->ActiveWaveWindow()->GetView()));
+  EXPECT_TRUE(WaitForPicture(Form->Workspace->ActiveWaveWindow()->GetView()));
 }
 
 TEST_F(Drops, DroppedPaletteOpensTheColourDialogAsTheOutsidePalette) {
@@ -167,7 +169,6 @@ TEST_F(Drops, DroppedPaletteOpensTheColourDialogAsTheOutsidePalette) {
   EXPECT_EQ(Xml(child->GetViewProps().PalOutside), Xml(palette));
   EXPECT_TRUE(child->GetUnitFract()->Modified());
   // Like any colouring change it can be undone.
-  Form->UpdateActions();
   Form->Undo->trigger();
   EXPECT_EQ(Xml(child->GetViewProps()), before);
   EXPECT_TRUE(Prompter.Messages.empty());
@@ -191,7 +192,7 @@ TEST_F(Drops, FilesThatCannotBeUsedGetAMessageEach) {
                 "Cannot use the palette \"" + palette +
                     "\": open a fractal window first, then drop the palette on it."}));
   for (const auto& m : Prompter.Messages) EXPECT_EQ(m.Title, "File Error");
-  EXPECT_TRUE(Form->ChildWindows().empty());
+  EXPECT_TRUE(Form->Workspace->ChildWindows().empty());
 
   // A palette file that does not read.
   AddWave(SmallMandelbrot());
@@ -205,15 +206,16 @@ TEST_F(Drops, FilesThatCannotBeUsedGetAMessageEach) {
   EXPECT_FALSE(DropData(words));
 }
 
-TEST_F(Drops, DroppedOrRecentProjectsGoToTheProjectHook) {
+TEST_F(Drops, DroppedOrRecentProjectsGoToTheProjectOpener) {
   TScratchDir dir("extras_recent_project");
   const std::string project = dir.File("p.kvp");
   WriteFileBytes(project, "x");
   std::vector<std::string> opened;
-  Form->OpenProjectFileHook = [&opened](const std::string& path) { opened.push_back(path); };
+  Form->Opener.SetOpener(FileKind::Project,
+                         [&opened](const std::string& path) { opened.push_back(path); });
   ASSERT_TRUE(Drop({"/somewhere/p.KVP"}));
-  Form->AddRecentFile(project);
-  Form->OpenRecentFile(project);
+  Form->Recent->AddRecentFile(project);
+  Form->Recent->OpenRecentFile(project);
   EXPECT_EQ(opened, (std::vector<std::string>{"/somewhere/p.KVP", project}));
   EXPECT_TRUE(Prompter.Messages.empty());
 }
@@ -266,18 +268,16 @@ TEST_F(Status, MousePointProgressAndTimeShowInTheirPanels) {
   EXPECT_EQ(Form->StatusPanel(1)->text(), "");
 
   // Before any computation there is neither progress nor time.
-  Form->UpdateActions();
   EXPECT_EQ(PanelTexts(2, 3), QStringList({"", ""}));
   child->StartComputation();
   const QRegularExpression percent(QStringLiteral("^\\d{1,3}%$"));
   const QRegularExpression seconds(QStringLiteral("^\\d+\\.\\d\\d s$"));
-  // The main window's timer keeps the panels, without a command.
+  // The view's progress keeps the panels, without a command.
   ASSERT_TRUE(WaitUntil([&] { return percent.match(Form->StatusPanel(2)->text()).hasMatch(); },
                         5000));
   EXPECT_TRUE(seconds.match(Form->StatusPanel(3)->text()).hasMatch())
       << Form->StatusPanel(3)->text().toStdString();
   view->StopComputation();
-  Form->UpdateActions();
   EXPECT_EQ(PanelTexts(2, 3), QStringList({"", ""}));
 
   // A finished computation shows the time it took.
@@ -285,7 +285,6 @@ TEST_F(Status, MousePointProgressAndTimeShowInTheirPanels) {
   child->SetParams(quick);
   child->StartComputation();
   ASSERT_TRUE(WaitForPicture(view));
-  Form->UpdateActions();
   EXPECT_EQ(Form->StatusPanel(2)->text(), "");
   EXPECT_TRUE(seconds.match(Form->StatusPanel(3)->text()).hasMatch())
       << Form->StatusPanel(3)->text().toStdString();

@@ -219,7 +219,6 @@ TEST_F(Undo, UndoAfterZoomRestoresTheExactAreaAndTheSavedState) {
   ASSERT_FALSE(first == opened);
   ASSERT_FALSE(second == first);
   ASSERT_TRUE(child->GetUnitFract()->Modified());
-  Form->UpdateActions();
   EXPECT_TRUE(Form->Undo->isEnabled());
   EXPECT_FALSE(Form->Redo->isEnabled());
   EXPECT_TRUE(Form->DeleteUndo->isEnabled());
@@ -232,7 +231,6 @@ TEST_F(Undo, UndoAfterZoomRestoresTheExactAreaAndTheSavedState) {
   EXPECT_EQ(Xml(child->GetViewProps()), openedColours);
   // Back to what the file holds: nothing to save.
   EXPECT_FALSE(child->GetUnitFract()->Modified());
-  Form->UpdateActions();
   EXPECT_FALSE(Form->Undo->isEnabled());
   EXPECT_TRUE(Form->Redo->isEnabled());
   ASSERT_TRUE(WaitForPicture(view));
@@ -257,7 +255,6 @@ TEST_F(Undo, SavingMovesTheSavedStateAndAChangeForgetsRedo) {
   child->SetMouseMode(mmZoomOut);
   Click(view, QPoint(100, 80));
   const TArea zoomed = AreaOf(child);
-  Form->UpdateActions();
   Form->FileSave->trigger();
   ASSERT_FALSE(child->GetUnitFract()->Modified());
 
@@ -271,7 +268,6 @@ TEST_F(Undo, SavingMovesTheSavedStateAndAChangeForgetsRedo) {
   Form->Undo->trigger();
   child->SetMouseMode(mmZoomIn);
   Click(view, QPoint(30, 30));
-  Form->UpdateActions();
   EXPECT_FALSE(Form->Redo->isEnabled());
   EXPECT_TRUE(Form->Undo->isEnabled());
 
@@ -329,7 +325,6 @@ TEST_F(Undo, OrbitCommandsAreUndoneOneByOne) {
   const TPixelBuffer withOrbits = view->GetSurface();
   Form->RemovePoints->trigger();
   ASSERT_TRUE(view->GetDrawPoints().Empty());
-  Form->UpdateActions();
 
   struct TExpect {
     int Orbits;
@@ -383,17 +378,15 @@ TEST_F(Undo, PropertiesAndRevertAreUndoneAndEachWindowHasItsOwnHistory) {
 
   // Another window knows nothing of these steps.
   Form->DuplicateWave->trigger();
-  TMDIChildWave* copy = Form->ActiveWaveWindow();
+  TMDIChildWave* copy = Form->Workspace->ActiveWaveWindow();
   ASSERT_NE(copy, child);
-  Form->UpdateActions();
   EXPECT_FALSE(Form->Undo->isEnabled());
   Form->Undo->trigger();
   EXPECT_EQ(copy->GetParams().MaxDepth.GetInt(), depth);
 
-  Form->MdiArea->setActiveSubWindow(child);
+  Form->Workspace->setActiveSubWindow(child);
   QApplication::processEvents();
-  ASSERT_EQ(Form->ActiveWaveWindow(), child);
-  Form->UpdateActions();
+  ASSERT_EQ(Form->Workspace->ActiveWaveWindow(), child);
   Form->Undo->trigger();
   EXPECT_EQ(child->GetParams().MaxDepth.GetInt(), 31);
   EXPECT_TRUE(child->GetUnitFract()->Modified());

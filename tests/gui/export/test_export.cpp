@@ -128,12 +128,12 @@ TEST_F(Export, JpegExtensionsWriteJpegPictures) {
   TScratchDir dir("extras_export_jpeg");
   AddWave(SmallMandelbrot(), PaletteColours(), "J", "/f/j.zlf");
   const std::string png = dir.File("a.png");
-  ASSERT_TRUE(Form->ExportImageFile(png, 120, 80, false));
+  ASSERT_TRUE(Form->Export->ExportImageFile(png, 120, 80, false));
   const QImage exact(QString::fromStdString(png));
   for (const char* name : {"a.jpg", "b.JPEG"}) {
     SCOPED_TRACE(name);
     const std::string path = dir.File(name);
-    ASSERT_TRUE(Form->ExportImageFile(path, 120, 80, false));
+    ASSERT_TRUE(Form->Export->ExportImageFile(path, 120, 80, false));
     QImageReader reader(QString::fromStdString(path));
     EXPECT_EQ(reader.format(), "jpeg");
     const QImage jpeg = reader.read();
@@ -196,7 +196,7 @@ TEST_F(Export, CancelStopsTheComputationAtOnceAndWritesNothing) {
   });
   QElapsedTimer clock;
   clock.start();
-  EXPECT_FALSE(Form->ExportImageFile(path, 1500, 1500, false));
+  EXPECT_FALSE(Form->Export->ExportImageFile(path, 1500, 1500, false));
   EXPECT_TRUE(*ran);
   EXPECT_TRUE(sawProgress);
   // Computing this picture takes minutes; the cancel ends it within moments.
@@ -211,7 +211,7 @@ TEST_F(Export, SizeTooLargeForMemoryGetsTheMemoryMessage) {
   for (const int side : {2000000000, 1000000}) {  // beyond any machine's memory
     SCOPED_TRACE(side);
     Prompter.Messages.clear();
-    EXPECT_FALSE(Form->ExportImageFile(dir.File("huge.png"), side, side, false));
+    EXPECT_FALSE(Form->Export->ExportImageFile(dir.File("huge.png"), side, side, false));
     EXPECT_TRUE(Prompter.ShowedOnly("There is not enough memmory for this operation."));
   }
   EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
@@ -231,7 +231,7 @@ TEST_F(Export, FilesThatCannotBeWrittenAreReportedAndKeepWhatWasThere) {
   for (const auto& [path, reason] : cases) {
     SCOPED_TRACE(path);
     Prompter.Messages.clear();
-    EXPECT_FALSE(Form->ExportImageFile(path, 40, 30, false));
+    EXPECT_FALSE(Form->Export->ExportImageFile(path, 40, 30, false));
     ASSERT_TRUE(Prompter.ShowedOnly("Cannot save Image File: " + reason + "...", "FileError"));
     EXPECT_GT(Prompter.Messages[0].Text.size(), std::string("Cannot save Image File: ").size());
   }
@@ -245,7 +245,6 @@ TEST_F(Export, FilesThatCannotBeWrittenAreReportedAndKeepWhatWasThere) {
 TEST_F(Export, OnlyAFractalWindowCanBeExported) {
   // Disabled without a window: checked with the other commands.
   AddWave(SmallMandelbrot());
-  Form->UpdateActions();
   EXPECT_TRUE(Form->ExportImage->isEnabled());
 }
 

@@ -10,8 +10,8 @@ using BadFilesGui = WaveFixture;
 TEST_F(BadFilesGui, FilesOfAnotherVersionOpenAfterTheirFailedChecks) {
   Prompter.OpenAnswers = {{TestData("bad/wrong_version.zlf")}};
   Form->FileOpenWave->trigger();
-  EXPECT_EQ(Form->ChildWindows().size(), 1u);
-  EXPECT_EQ(Form->BusyDepth(), 0);
+  EXPECT_EQ(Form->Workspace->ChildWindows().size(), 1u);
+  EXPECT_EQ(BusyDepth(), 0);
 
   TColorPalette1DItem held(0x111111, 0x222222);
   held.AddItem(unitFactorPosMoreLess1(0.6, ukPercent), 0x333333);
@@ -52,9 +52,9 @@ TEST_F(BadFilesGui, ProjectOpenReportsABrokenProjectOnceAndOpensNothing) {
     expected.back() = "Cannot read the file: \"" + path + "\"" + expected.back();
     EXPECT_EQ(Prompter.Texts(), expected);
     EXPECT_EQ(Prompter.Messages.back().Title, "File Error");
-    EXPECT_TRUE(Form->ChildWindows().empty());
-    EXPECT_EQ(Form->ProjectFile, "");
+    EXPECT_TRUE(Form->Workspace->ChildWindows().empty());
+    EXPECT_EQ(Form->Project->ProjectFile(), "");
     EXPECT_EQ(Form->windowTitle(), "Zenolith 1.0");
-    EXPECT_EQ(Form->BusyDepth(), 0);
+    EXPECT_EQ(BusyDepth(), 0);
   }
 }

@@ -23,9 +23,9 @@ protected:
 
   // Closes every window and opens the project again.
   void Reopen(const std::string& project) {
-    for (TMDIChildZenolith* child : Form->ChildWindows()) child->CloseWithoutQuery();
+    for (TMDIChildZenolith* child : Form->Workspace->ChildWindows()) child->CloseWithoutQuery();
     QApplication::processEvents();
-    Form->OpenProjectFile(project);
+    Form->Project->OpenProjectFile(project);
   }
 
   TScratchDir Dir{"hostile_faults"};
@@ -50,10 +50,10 @@ TEST_F(HostileFaults, SaveWhereNothingCanBeWrittenKeepsThePreviousFileAndSaysSo)
       {"kvp", "Cannot save Project File: ",
        [&] {
          // Without windows New asks nothing; the save writes the project file alone.
-         for (TMDIChildZenolith* w : Form->ChildWindows()) w->CloseWithoutQuery();
+         for (TMDIChildZenolith* w : Form->Workspace->ChildWindows()) w->CloseWithoutQuery();
          Form->ProjectNew->trigger();
          Form->ProjectSave->trigger();
-         Form->ProjectFile.clear();
+         Form->Project->SetProjectFile("");
        }},
   };
   for (const auto& saver : savers) {
@@ -71,7 +71,7 @@ TEST_F(HostileFaults, SaveWhereNothingCanBeWrittenKeepsThePreviousFileAndSaysSo)
       EXPECT_TRUE(Prompter.ShowedOnly(
           saver.Prefix + CannotOpen + (std::string(saver.Kind) == "kvp" ? "" : "."),
           "FileError"));
-      EXPECT_EQ(Form->BusyDepth(), 0);
+      EXPECT_EQ(BusyDepth(), 0);
     }
     EXPECT_EQ(FileBytes(readOnly), Previous);
     if (std::string(saver.Kind) == "zlf") {
@@ -92,7 +92,7 @@ TEST_F(HostileFaults, ProjectSaveFailingAtEachStepLeavesThePreviousProjectReadab
   const std::string folder = Dir.File("pTempSaveFiles");
   Prompter.SaveAnswers = {project};
   Form->ProjectNew->trigger();
-  ASSERT_EQ(Form->ProjectFile, project);
+  ASSERT_EQ(Form->Project->ProjectFile(), project);
 
   // Step 1, the folder of copies: a file stands where it must be created. The previous
   // project has no copies and so no folder.
@@ -115,7 +115,7 @@ TEST_F(HostileFaults, ProjectSaveFailingAtEachStepLeavesThePreviousProjectReadab
 
   // A project with copies: a changed window and a new one.
   const auto changeActiveWindow = [this] {
-    TMDIChildWave* active = Form->ActiveWaveWindow();
+    TMDIChildWave* active = Form->Workspace->ActiveWaveWindow();
     TFractProps params = active->GetParams();
     params.MaxDepth.SetInt(params.MaxDepth.GetInt() + 1);
     active->SetParams(params);
@@ -169,7 +169,7 @@ TEST_F(HostileFaults, ProjectSaveFailingAtEachStepLeavesThePreviousProjectReadab
               (std::vector<std::string>{"kept.zlf", "p.kvp", "pTempSaveFiles"}));
     Reopen(project);
     EXPECT_EQ(Windows(), saved);
-    EXPECT_EQ(Form->ProjectFile, project);
+    EXPECT_EQ(Form->Project->ProjectFile(), project);
   }
-  Form->ProjectFile.clear();
+  Form->Project->SetProjectFile("");
 }

@@ -170,7 +170,7 @@ TEST_F(HostileDialogs, MegabyteInEveryEditIsRefusedOrTakenAtOnce) {
 
   // Names: the register dialog and the name field take the same length, so both show the
   // whole name the window then has.
-  TUnitFract* unit = Form->ActiveWaveWindow()->GetUnitFract();
+  TUnitFract* unit = Form->Workspace->ActiveWaveWindow()->GetUnitFract();
   Prompter.Messages.clear();
   WithDialog<TDlgRegisterWave>(Form->Register, [&](TDlgRegisterWave* dialog) {
     PasteOver(dialog->EditName, Megabyte);

@@ -99,7 +99,7 @@ TEST_F(GuiLoad, DeepestComputationKeepsTheGuiTickingAndClosesAtOnce) {
   Form->FileClose->trigger();
   DeleteClosedWindows();
   EXPECT_LT(clock.elapsed(), 2000);
-  EXPECT_TRUE(Form->ChildWindows().empty());
+  EXPECT_TRUE(Form->Workspace->ChildWindows().empty());
   EXPECT_EQ(Prompter.Messages.size(), 1u);
 }
 
@@ -112,15 +112,15 @@ TEST_F(GuiLoad, TwentyWindowsComputingCloseAtOnce) {
       AddWave(Endless(16, 12), {}, name, "/f/" + name + ".zlf")->StartComputation();
     }
     QTest::qWait(100);
-    for (TMDIChildZenolith* child : Form->ChildWindows())
+    for (TMDIChildZenolith* child : Form->Workspace->ChildWindows())
       EXPECT_TRUE(static_cast<TMDIChildWave*>(child)->GetView()->Computing());
 
     QElapsedTimer clock;
     clock.start();
-    EXPECT_TRUE(Form->CloseAllWindows());
+    EXPECT_TRUE(Form->Project->CloseAllWindows());
     DeleteClosedWindows();
     EXPECT_LT(clock.elapsed(), 2000);
-    EXPECT_TRUE(Form->ChildWindows().empty());
+    EXPECT_TRUE(Form->Workspace->ChildWindows().empty());
     EXPECT_TRUE(Prompter.Messages.empty());
     // The first round warms up what Qt keeps for the run.
     if (round == 0) heap = HeapInUse();
@@ -173,7 +173,7 @@ TEST_F(GuiLoad, ThousandWindowsOpenedAndClosedLeaveNothingBehind) {
   ASSERT_TRUE(TStoredFractal::SaveFile(path, TStoredFractal(SmallMandelbrot(12, 8), {})));
   const auto openAndClose = [&](int times) {
     for (int i = 0; i < times; ++i) {
-      ASSERT_NE(Form->OpenFractalFile(path), nullptr);
+      ASSERT_NE(Form->Fractal->OpenFractalFile(path), nullptr);
       // Closed at once, while it computes.
       Form->FileClose->trigger();
       DeleteClosedWindows();
@@ -185,7 +185,7 @@ TEST_F(GuiLoad, ThousandWindowsOpenedAndClosedLeaveNothingBehind) {
   clock.start();
   openAndClose(1000);
   // Gone for good, not only hidden.
-  EXPECT_EQ(Form->MdiArea->findChildren<QMdiSubWindow*>().size(), 0);
+  EXPECT_EQ(Form->Workspace->findChildren<QMdiSubWindow*>().size(), 0);
   EXPECT_TRUE(Prompter.Messages.empty());
   ExpectHeapBack(heap, 1 << 20);
   RecordProperty("milliseconds", static_cast<int>(clock.elapsed()));

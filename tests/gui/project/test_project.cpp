@@ -48,17 +48,17 @@ protected:
     return CopyFixture(Dir, name + ".kvp", "project/" + name + ".kvp");
   }
   TMDIChildWave* WindowNamed(const std::string& name) const {
-    for (TMDIChildZenolith* child : Form->ChildWindows())
+    for (TMDIChildZenolith* child : Form->Workspace->ChildWindows())
       if (child->GetDocument()->GetName() == name) return qobject_cast<TMDIChildWave*>(child);
     return nullptr;
   }
   std::map<std::string, std::string> Windows() const { return ProjectState(true); }
   // Closes every window without a question and opens `project` (no project open before).
   void Reopen(const std::string& project) {
-    for (TMDIChildZenolith* child : Form->ChildWindows()) child->CloseWithoutQuery();
+    for (TMDIChildZenolith* child : Form->Workspace->ChildWindows()) child->CloseWithoutQuery();
     QApplication::processEvents();
-    Form->ProjectFile.clear();
-    Form->OpenProjectFile(project);
+    Form->Project->SetProjectFile("");
+    Form->Project->OpenProjectFile(project);
   }
   // Changes the parameters of `child` as an edit would.
   static void Change(TMDIChildWave* child) {
@@ -76,11 +76,11 @@ protected:
 TEST_F(Project, ProjectWithoutWindowsRoundTrips) {
   Prompter.SaveAnswers = {ProjectPath};
   Form->ProjectNew->trigger();
-  EXPECT_EQ(Form->ProjectFile, ProjectPath);
+  EXPECT_EQ(Form->Project->ProjectFile(), ProjectPath);
   EXPECT_EQ(Form->windowTitle().toStdString(), "Zenolith 1.0 - " + ProjectPath);
   EXPECT_FALSE(fs::exists(ProjectPath)) << "nothing is written before a save";
 
-  Form->NoNameCounter = 7;
+  Form->Workspace->NoNameCounter = 7;
   Form->setGeometry(60, 70, 640, 480);
   Form->ProjectSave->trigger();
   const std::string text = FileBytes(ProjectPath);
@@ -89,13 +89,13 @@ TEST_F(Project, ProjectWithoutWindowsRoundTrips) {
   EXPECT_FALSE(fs::exists(Folder)) << "no copies, no folder";
 
   Form->ProjectClose->trigger();
-  EXPECT_EQ(Form->ProjectFile, "");
+  EXPECT_EQ(Form->Project->ProjectFile(), "");
   EXPECT_EQ(Form->windowTitle(), "Zenolith 1.0");
-  Form->NoNameCounter = 0;
+  Form->Workspace->NoNameCounter = 0;
   Form->setGeometry(10, 10, 500, 400);
-  Form->OpenProjectFile(ProjectPath);
-  EXPECT_EQ(Form->ProjectFile, ProjectPath);
-  EXPECT_EQ(Form->NoNameCounter, 7);
+  Form->Project->OpenProjectFile(ProjectPath);
+  EXPECT_EQ(Form->Project->ProjectFile(), ProjectPath);
+  EXPECT_EQ(Form->Workspace->NoNameCounter, 7);
   EXPECT_EQ(Form->geometry(), QRect(60, 70, 640, 480));
   EXPECT_TRUE(Prompter.Messages.empty());
 }
@@ -109,7 +109,7 @@ TEST_F(Project, SaveCopiesOnlyTheWindowsWithUnsavedWork) {
   fs::create_directory(Folder);
   WriteFileBytes(Folder + "/newProjectWindowFile2.wav", "stale");
 
-  ASSERT_TRUE(Form->SaveProject(ProjectPath, false));
+  ASSERT_TRUE(Form->Project->SaveProject(ProjectPath, false));
   EXPECT_EQ(StoredDocuments(ProjectPath),
             std::vector<std::string>({"File=" + Dir.File("kept.zlf"),
                                       "File=" + Dir.File("changed.zlf") + ",TempFile=0",
@@ -128,14 +128,13 @@ TEST_F(Project, SaveCopiesOnlyTheWindowsWithUnsavedWork) {
 TEST_F(Project, ExportCopiesEveryWindowAndKeepsTheProject) {
   OpenCopy(Dir, "kept.zlf");
   AddWave(SmallMandelbrot(), {}, "Fresh");
-  Form->ProjectFile = ProjectPath;
-  Form->UpdateActions();
+  Form->Project->SetProjectFile(ProjectPath);
   const std::string exportPath = Dir.File("out.kvp");
   Prompter.SaveAnswers = {exportPath};
   Form->ProjectExport->trigger();
   EXPECT_EQ(StoredDocuments(exportPath), std::vector<std::string>({"TempFile=0", "TempFile=1"}));
   EXPECT_TRUE(fs::exists(Dir.File("outTempSaveFiles/savedProjectWindowFile1.wav")));
-  EXPECT_EQ(Form->ProjectFile, ProjectPath);
+  EXPECT_EQ(Form->Project->ProjectFile(), ProjectPath);
   EXPECT_FALSE(fs::exists(ProjectPath));
 }
 
@@ -146,8 +145,7 @@ TEST_F(Project, ProjectDialogsAskForProjectFiles) {
     int Help;
     bool Overwrite;
   };
-  Form->ProjectFile = ProjectPath;
-  Form->UpdateActions();
+  Form->Project->SetProjectFile(ProjectPath);
   const TCase cases[] = {{Form->ProjectOpen, "Open Project", 53, false},
                          {Form->ProjectNew, "New Project", 54, true},
                          {Form->ProjectExport, "Export Project", 56, true}};
@@ -159,36 +157,36 @@ TEST_F(Project, ProjectDialogsAskForProjectFiles) {
               std::string(c.Title) +
                   " [kvp] Project Files (*.kvp)|*.kvp|XML Files (*.xml)|*.xml|All files (*.*)|*.*"
                   " exist" + (c.Overwrite ? " overwrite" : "") + " help=" + std::to_string(c.Help));
-    EXPECT_EQ(Form->ProjectFile, ProjectPath);
+    EXPECT_EQ(Form->Project->ProjectFile(), ProjectPath);
   }
   EXPECT_FALSE(fs::exists(ProjectPath));
 }
 
 TEST_F(Project, BrokenProjectIsReportedOnceAndKeepsTheWindowsOpened) {
   const std::string path = FixtureProject("broken");
-  Form->OpenProjectFile(path);
+  Form->Project->OpenProjectFile(path);
   EXPECT_TRUE(Prompter.ShowedOnly(
       "Cannot read the file: \"" + path +
           "\"In Width: Value must be between 0 and 16384. At line 32, column 12.",
       "File Error"));
-  EXPECT_EQ(Form->ProjectFile, "");
+  EXPECT_EQ(Form->Project->ProjectFile(), "");
   EXPECT_EQ(Form->windowTitle(), "Zenolith 1.0");
-  ASSERT_EQ(Form->ChildWindows().size(), 1u);
+  ASSERT_EQ(Form->Workspace->ChildWindows().size(), 1u);
   EXPECT_NE(WindowNamed("First"), nullptr);
 }
 
 TEST_F(Project, NameTakenWhileReadingIsDroppedAndTheReadGoesOn) {
   AddWave(SmallMandelbrot(), {}, "Twin");
   const std::string path = FixtureProject("twins");
-  Form->OpenProjectFile(path);
+  Form->Project->OpenProjectFile(path);
   EXPECT_TRUE(Prompter.ShowedOnly("When opening file \"/nonexistent/zenolith/twin.zlf\" from "
                                   "project, a window with name \"Twin\" already exists",
                                   "Error"));
-  EXPECT_EQ(Form->ProjectFile, path);
-  ASSERT_EQ(Form->ChildWindows().size(), 3u);
-  EXPECT_EQ(Form->ChildWindows()[1]->GetDocument()->GetName(), "");
+  EXPECT_EQ(Form->Project->ProjectFile(), path);
+  ASSERT_EQ(Form->Workspace->ChildWindows().size(), 3u);
+  EXPECT_EQ(Form->Workspace->ChildWindows()[1]->GetDocument()->GetName(), "");
   // Its own file is not there: the window forgets it.
-  EXPECT_EQ(Form->ChildWindows()[1]->GetDocument()->GetFileName(), "");
+  EXPECT_EQ(Form->Workspace->ChildWindows()[1]->GetDocument()->GetFileName(), "");
   EXPECT_NE(WindowNamed("Other"), nullptr);
 }
 
@@ -199,14 +197,14 @@ TEST_F(Project, WithoutAProjectEachWindowIsAskedBeforeAnotherIsOpened) {
   Prompter.OpenAnswers = {{path}};
   Form->ProjectOpen->trigger();
   EXPECT_EQ(child->Questions, 1);
-  EXPECT_EQ(Form->ProjectFile, "");
-  EXPECT_EQ(Form->ChildWindows().size(), 1u);
+  EXPECT_EQ(Form->Project->ProjectFile(), "");
+  EXPECT_EQ(Form->Workspace->ChildWindows().size(), 1u);
 
   child->AllowClose = true;
   Prompter.OpenAnswers = {{path}};
   Form->ProjectOpen->trigger();
-  EXPECT_EQ(Form->ProjectFile, path);
-  EXPECT_EQ(Form->ChildWindows().size(), 2u);
+  EXPECT_EQ(Form->Project->ProjectFile(), path);
+  EXPECT_EQ(Form->Workspace->ChildWindows().size(), 2u);
 }
 
 TEST_F(Project, ProjectDroppedOrRecentIsOpenedOnlyAfterTheOpenOneIsSavedAndClosed) {
@@ -214,8 +212,8 @@ TEST_F(Project, ProjectDroppedOrRecentIsOpenedOnlyAfterTheOpenOneIsSavedAndClose
   Form->ProjectNew->trigger();
   AddWave(SmallMandelbrot(), {}, "Fresh");
   const std::string other = FixtureProject("twins");
-  Form->OpenRecentFile(other);
-  EXPECT_EQ(Form->ProjectFile, other);
+  Form->Recent->OpenRecentFile(other);
+  EXPECT_EQ(Form->Project->ProjectFile(), other);
   EXPECT_EQ(WindowNamed("Fresh"), nullptr);
   EXPECT_EQ(StoredDocuments(ProjectPath), std::vector<std::string>{"TempFile=0"});
 
@@ -223,10 +221,10 @@ TEST_F(Project, ProjectDroppedOrRecentIsOpenedOnlyAfterTheOpenOneIsSavedAndClose
   Form->ProjectClose->trigger();
   TTestChild* child = AddChild("Asked");
   child->AllowClose = false;
-  Form->OpenRecentFile(other);
+  Form->Recent->OpenRecentFile(other);
   EXPECT_EQ(child->Questions, 1);
-  EXPECT_EQ(Form->ProjectFile, "");
-  EXPECT_EQ(Form->ChildWindows().size(), 1u);
+  EXPECT_EQ(Form->Project->ProjectFile(), "");
+  EXPECT_EQ(Form->Workspace->ChildWindows().size(), 1u);
 }
 
 // Saved, changed and never-saved windows survive closing the program and starting it again
@@ -234,7 +232,7 @@ TEST_F(Project, ProjectDroppedOrRecentIsOpenedOnlyAfterTheOpenOneIsSavedAndClose
 TEST_F(Project, WindowsComeBackWhenTheProgramStartsWithTheProject) {
   Prompter.SaveAnswers = {ProjectPath};
   Form->ProjectNew->trigger();
-  ASSERT_EQ(Form->ProjectFile, ProjectPath);
+  ASSERT_EQ(Form->Project->ProjectFile(), ProjectPath);
 
   TMDIChildWave* kept = OpenCopy(Dir, "kept.zlf");
   kept->GetUnitFract()->SetName("Kept");
@@ -251,9 +249,9 @@ TEST_F(Project, WindowsComeBackWhenTheProgramStartsWithTheProject) {
   kept->setGeometry(0, 0, 300, 250);
   changed->setGeometry(310, 0, 320, 260);
   WindowNamed("Fresh")->setGeometry(20, 270, 280, 200);
-  Form->MdiArea->setActiveSubWindow(kept);
+  Form->Workspace->setActiveSubWindow(kept);
   Form->setGeometry(40, 50, 1000, 700);
-  Form->NoNameCounter = 4;
+  Form->Workspace->NoNameCounter = 4;
   const std::map<std::string, std::string> before = Windows();
   ASSERT_EQ(before.size(), 3u);
 
@@ -271,16 +269,16 @@ TEST_F(Project, WindowsComeBackWhenTheProgramStartsWithTheProject) {
   Form->OpenCommandLine({QString::fromStdString(ProjectPath)});
   EXPECT_TRUE(Prompter.Messages.empty());
   EXPECT_EQ(Form->windowTitle().toStdString(), "Zenolith 1.0 - " + ProjectPath);
-  EXPECT_EQ(Form->NoNameCounter, 4);
+  EXPECT_EQ(Form->Workspace->NoNameCounter, 4);
   EXPECT_EQ(Form->geometry(), QRect(40, 50, 1000, 700));
   EXPECT_EQ(Windows(), before);
-  ASSERT_NE(Form->ActiveUnit(), nullptr);
-  EXPECT_EQ(Form->ActiveUnit()->GetName(), "Kept");
+  ASSERT_NE(Form->Workspace->ActiveUnit(), nullptr);
+  EXPECT_EQ(Form->Workspace->ActiveUnit()->GetName(), "Kept");
 
   // The never-saved window has no file: Save asks for one.
   TMDIChildWave* fresh = WindowNamed("Fresh");
   ASSERT_NE(fresh, nullptr);
-  Form->MdiArea->setActiveSubWindow(fresh);
+  Form->Workspace->setActiveSubWindow(fresh);
   Prompter.SaveAnswers = {Dir.File("fresh.zlf")};
   Form->FileSave->trigger();
   ASSERT_FALSE(Prompter.FileDialogs.empty());
@@ -315,8 +313,8 @@ TEST_F(Project, FolderOfCopiesOfAnotherProjectIsRefusedAndEachProjectKeepsItsWin
       Prompter.SaveAnswers = {target};
       command->trigger();
       EXPECT_TRUE(refused(target, Folder, ProjectPath));
-      EXPECT_EQ(Form->ProjectFile, ProjectPath);
-      EXPECT_EQ(Form->ChildWindows().size(), 2u);
+      EXPECT_EQ(Form->Project->ProjectFile(), ProjectPath);
+      EXPECT_EQ(Form->Workspace->ChildWindows().size(), 2u);
     }
   }
   EXPECT_FALSE(fs::exists(beside));
@@ -340,11 +338,11 @@ TEST_F(Project, FolderOfCopiesOfAnotherProjectIsRefusedAndEachProjectKeepsItsWin
   EXPECT_TRUE(Prompter.Messages.empty());
 
   // Beside a project file that is not open.
-  Form->ProjectFile.clear();
+  Form->Project->SetProjectFile("");
   Prompter.SaveAnswers = {Dir.File("other.xml")};
   Form->ProjectNew->trigger();
   EXPECT_TRUE(refused(Dir.File("other.xml"), Dir.File("otherTempSaveFiles"), other));
-  EXPECT_EQ(Form->ProjectFile, "");
+  EXPECT_EQ(Form->Project->ProjectFile(), "");
 }
 
 TEST_F(Project, ProjectThatCannotBeSavedCanStillBeLeftAsItIsOnDisk) {
@@ -354,8 +352,7 @@ TEST_F(Project, ProjectThatCannotBeSavedCanStillBeLeftAsItIsOnDisk) {
   } rows[] = {{Form->ProjectClose, false}, {Form->FileExit, true}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.Command->objectName().toStdString());
-    Form->ProjectFile = ProjectPath;
-    Form->UpdateActions();
+    Form->Project->SetProjectFile(ProjectPath);
     OpenCopy(Dir, "kept.zlf");
     AddWave(SmallMandelbrot(), {}, "Fresh");
     WriteFileBytes(Folder, "in the way");
@@ -369,8 +366,8 @@ TEST_F(Project, ProjectThatCannotBeSavedCanStillBeLeftAsItIsOnDisk) {
     row.Command->trigger();
     EXPECT_TRUE(Prompter.ShowedOnly(question, "FileError"));
     EXPECT_TRUE(Form->isVisible());
-    EXPECT_EQ(Form->ProjectFile, ProjectPath);
-    EXPECT_EQ(Form->ChildWindows().size(), 2u);
+    EXPECT_EQ(Form->Project->ProjectFile(), ProjectPath);
+    EXPECT_EQ(Form->Workspace->ChildWindows().size(), 2u);
 
     // Only the window with unsaved work asks; No leaves it unsaved.
     Prompter.Messages.clear();
@@ -380,9 +377,9 @@ TEST_F(Project, ProjectThatCannotBeSavedCanStillBeLeftAsItIsOnDisk) {
               (std::vector<std::string>{
                   question, "Do you want to save the Wave with name \"Fresh\" to a new file?"}));
     EXPECT_EQ(Form->isVisible(), !row.ProgramEnds);
-    EXPECT_TRUE(Form->ChildWindows().empty());
+    EXPECT_TRUE(Form->Workspace->ChildWindows().empty());
     if (!row.ProgramEnds) {
-      EXPECT_EQ(Form->ProjectFile, "");
+      EXPECT_EQ(Form->Project->ProjectFile(), "");
     }
     EXPECT_EQ(FileBytes(Folder), "in the way");
     EXPECT_FALSE(fs::exists(ProjectPath));
@@ -406,7 +403,7 @@ TEST_F(Project, RestoredWindowSavesOnlyIntoAFractalFileOfItsOwn) {
     Reopen(path);
     TMDIChildWave* twin = WindowNamed("Twin");
     ASSERT_NE(twin, nullptr);
-    Form->MdiArea->setActiveSubWindow(twin);
+    Form->Workspace->setActiveSubWindow(twin);
     Change(twin);
     Prompter.FileDialogs.clear();
     Form->FileSave->trigger();  // the save dialog, if any, is cancelled
@@ -444,7 +441,7 @@ TEST_F(Project, WindowPastTheMemoryBudgetOpensEmptyAndKeepsItsPlace) {
   Prompter.Messages.clear();
   Reopen(ProjectPath);
   EXPECT_TRUE(Prompter.ShowedOnly(memory, "System Error"));
-  ASSERT_EQ(Form->ChildWindows().size(), 3u);
+  ASSERT_EQ(Form->Workspace->ChildWindows().size(), 3u);
   huge = WindowNamed("Huge");
   EXPECT_EQ(huge->geometry().size(), QSize(MaxProjectWindowSize, MaxProjectWindowSize));
   EXPECT_EQ(huge->GetView()->GetSurface().Width(), 0);
@@ -488,7 +485,7 @@ TEST_F(Project, NamesLoseTheirBlanksAndABlankNameIsNoName) {
   EXPECT_TRUE(Prompter.Messages.empty());
   std::vector<std::string> names;
   Reopen(ProjectPath);
-  for (TMDIChildZenolith* child : Form->ChildWindows())
+  for (TMDIChildZenolith* child : Form->Workspace->ChildWindows())
     names.push_back(child->GetDocument()->GetName());
   EXPECT_EQ(names, (std::vector<std::string>{"", "Spaced", "", "Field"}));
 }

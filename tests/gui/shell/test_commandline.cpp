@@ -1,4 +1,5 @@
 // The file named on the command line: opened by its extension, once, on the first show.
+#include "gui/common/filekinds.h"
 #include "gui/support/MainFormFixture.h"
 
 namespace {
@@ -33,11 +34,10 @@ class CommandLine : public MainFormFixture {
 protected:
   void SetUp() override {
     MainFormFixture::SetUp();
-    Form->OpenFractalFileHook = [this](const std::string& path) {
-      Fractals.push_back(path);
-      return nullptr;
-    };
-    Form->OpenProjectFileHook = [this](const std::string& path) { Projects.push_back(path); };
+    Form->Opener.SetOpener(FileKind::Fractal,
+                           [this](const std::string& path) { Fractals.push_back(path); });
+    Form->Opener.SetOpener(FileKind::Project,
+                           [this](const std::string& path) { Projects.push_back(path); });
   }
   std::vector<std::string> Fractals;
   std::vector<std::string> Projects;
@@ -49,7 +49,7 @@ TEST_F(CommandLine, TheExtensionOfTheFileNameDecides) {
     Prompter.Messages.clear();
     Fractals.clear();
     Projects.clear();
-    Form->ProjectFile = "/old/project.kvp";
+    Form->Project->SetProjectFile("/old/project.kvp");
     Form->OpenCommandLine(c.Arguments);
     if (c.Message) {
       EXPECT_TRUE(Prompter.ShowedOnly(c.Message, "File Error", TMsgIcon::Information));
@@ -62,18 +62,18 @@ TEST_F(CommandLine, TheExtensionOfTheFileNameDecides) {
                                         : std::vector<std::string>{});
     // Only a project argument may leave a project open (its opener decides).
     if (!c.ProjectOpened) {
-      EXPECT_EQ(Form->ProjectFile, "");
+      EXPECT_EQ(Form->Project->ProjectFile(), "");
     }
   }
 }
 
 TEST_F(CommandLine, WithoutOpenersNothingHappensAndNothingIsReported) {
-  Form->OpenFractalFileHook = nullptr;
-  Form->OpenProjectFileHook = nullptr;
+  Form->Opener.SetOpener(FileKind::Fractal, nullptr);
+  Form->Opener.SetOpener(FileKind::Project, nullptr);
   Form->OpenCommandLine({"a.zlf"});
   Form->OpenCommandLine({"a.kvp"});
   EXPECT_TRUE(Prompter.Messages.empty());
-  EXPECT_TRUE(Form->ChildWindows().empty());
+  EXPECT_TRUE(Form->Workspace->ChildWindows().empty());
 }
 
 TEST(CommandLineAtStart, IsReadOnTheFirstShowOnly) {
@@ -81,10 +81,8 @@ TEST(CommandLineAtStart, IsReadOnTheFirstShowOnly) {
   TMainForm form;
   form.CommandLine = {"/data/first.zlf"};
   std::vector<std::string> opened;
-  form.OpenFractalFileHook = [&](const std::string& path) {
-    opened.push_back(path);
-    return nullptr;
-  };
+  form.Opener.SetOpener(FileKind::Fractal,
+                        [&](const std::string& path) { opened.push_back(path); });
   form.show();
   QApplication::processEvents();
   form.hide();

@@ -128,14 +128,12 @@ TEST_F(MainFormActions, ProjectCommandsNeedAProjectAndTheirMenuEntriesFollow) {
   ASSERT_NE(close, nullptr);
   EXPECT_FALSE(close->isEnabled());
   for (const bool open : {true, false}) {
-    Form->ProjectFile = open ? "/p/a.kvp" : "";
-    Form->UpdateActions();
+    Form->Project->SetProjectFile(open ? "/p/a.kvp" : "");
     for (QAction* a : {close, Form->ProjectClose, Form->ProjectSave, Form->ProjectExport})
       EXPECT_EQ(a->isEnabled(), open) << a->objectName().toStdString();
   }
   QSignalSpy spy(Form->ProjectClose, &QAction::triggered);
-  Form->ProjectFile = "/p/a.kvp";
-  Form->UpdateActions();
+  Form->Project->SetProjectFile("/p/a.kvp");
   close->trigger();
   EXPECT_EQ(spy.count(), 1);
 }
@@ -161,13 +159,12 @@ TEST_F(MainFormActions, WithoutWindowTheFractalMenusAndCommandsAreOff) {
 
 TEST_F(MainFormActions, AFractalWindowShowsTheMenusAndClosingItHidesThemAgain) {
   TTestChild* child = AddChild("Alpha");
-  EXPECT_EQ(Form->ActiveChild(), child);
+  EXPECT_EQ(Form->Workspace->ActiveChild(), child);
   EXPECT_EQ(Form->ActiveChildKind, 1);
   ExpectFractalCommands(true);
   EXPECT_TRUE(Form->EditName->isEnabled());
   EXPECT_EQ(Form->EditName->text(), "Alpha");
   const QColor normalBase = Form->EditName->palette().color(QPalette::Base);
-  EXPECT_GT(child->Updates, 0);
 
   child->close();
   QApplication::processEvents();
@@ -179,6 +176,29 @@ TEST_F(MainFormActions, AFractalWindowShowsTheMenusAndClosingItHidesThemAgain) {
   EXPECT_NE(Form->EditName->palette().color(QPalette::Base), normalBase);
   EXPECT_EQ(Form->EditName->palette().color(QPalette::Base),
             Form->palette().color(QPalette::Button));
+}
+
+TEST_F(MainFormActions, OnlyTheActiveWindowSpeaksToTheActionsAndThePanels) {
+  const auto panels = [this] {
+    std::string texts;
+    for (int i = 1; i <= 6; ++i) texts += Form->StatusPanel(i)->text().toStdString() + "|";
+    return texts;
+  };
+  TTestChild* a = AddChild("A", "/f/a.zlf");
+  TTestChild* b = AddChild("B", "/f/b.zlf");
+  a->SetStatus({"a1", "a2", "a3", "", "", "Changed"});
+  a->SetDirty(true);
+  EXPECT_EQ(panels(), "||||||");
+  EXPECT_FALSE(Form->FileSave->isEnabled());
+
+  b->SetStatus({"b1", "b2", "b3", "", "", ""});
+  EXPECT_EQ(panels(), "b1|b2|b3||||");
+  Form->Workspace->setActiveSubWindow(a);
+  EXPECT_EQ(panels(), "a1|a2|a3|||Changed|");
+  EXPECT_TRUE(Form->FileSave->isEnabled());
+  b->SetDirty(true);
+  b->SetStatus({"b", "", "", "", "", ""});
+  EXPECT_EQ(panels(), "a1|a2|a3|||Changed|");
 }
 
 TEST_F(MainFormActions, SaveAndRevertFollowTheDocument) {
@@ -195,8 +215,7 @@ TEST_F(MainFormActions, SaveAndRevertFollowTheDocument) {
   TTestChild* child = AddChild("A");
   for (const auto& c : cases) {
     child->Unit->SetFileName(c.File);
-    child->Unit->Dirty = c.Dirty;
-    Form->UpdateActions();
+    child->SetDirty(c.Dirty);
     EXPECT_EQ(Form->FileSave->isEnabled(), c.Save) << c.File << c.Dirty;
     EXPECT_EQ(Form->FileRevert->isEnabled(), c.Revert) << c.File << c.Dirty;
     EXPECT_TRUE(Form->FileSaveAs->isEnabled());
@@ -288,8 +307,7 @@ TEST_F(MainFormActions, CapturedKeysAreTypedInsteadOfRunningShortcuts) {
 
 TEST_F(MainFormActions, EditingTheNameKeepsKeysFromTheShortcuts) {
   TTestChild* child = AddChild("Edit");
-  child->Unit->Dirty = true;
-  Form->UpdateActions();
+  child->SetDirty(true);
   ASSERT_TRUE(Form->FileSave->isEnabled());
   QSignalSpy save(Form->FileSave, &QAction::triggered);
   Form->EditName->setFocus();
@@ -328,18 +346,18 @@ TEST_F(MainFormActions, KeyDRunsDuplicateOnlyWithAFractalWindow) {
 
 TEST_F(MainFormActions, BusyCursorsNest) {
   ASSERT_EQ(QApplication::overrideCursor(), nullptr);
-  Form->BeginBusy(Qt::WaitCursor);
-  Form->BeginBusy(Qt::IBeamCursor);
+  BeginBusy(Qt::WaitCursor);
+  BeginBusy(Qt::IBeamCursor);
   EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::IBeamCursor);
   // Ending a name edit leaves a command's busy cursor alone.
   Form->EndNameEdit();
-  EXPECT_EQ(Form->BusyDepth(), 2);
-  Form->EndBusy();
+  EXPECT_EQ(BusyDepth(), 2);
+  EndBusy();
   EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
-  Form->EndBusy();
+  EndBusy();
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-  Form->EndBusy();
-  EXPECT_EQ(Form->BusyDepth(), 0);
+  EndBusy();
+  EXPECT_EQ(BusyDepth(), 0);
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
@@ -393,7 +411,7 @@ TEST_F(MainFormActions, AnAutoHintGoesWithTheMouseAndWithItsMenu) {
   QLabel* panel = Form->StatusPanel(0);
   QTest::mouseMove(Form->EditName, QPoint(5, 5));
   EXPECT_EQ(panel->text(), "a unique name of the window");
-  QTest::mouseMove(Form->MdiArea, QPoint(100, 100));
+  QTest::mouseMove(Form->Workspace, QPoint(100, 100));
   EXPECT_EQ(panel->text(), "");
 
   // Opened by the mouse and closed by Escape, the menu leaves its title highlighted.
@@ -408,7 +426,7 @@ TEST_F(MainFormActions, AnAutoHintGoesWithTheMouseAndWithItsMenu) {
   // Another text in the panel is not a hint of the control and stays.
   QTest::mouseMove(Form->EditName, QPoint(5, 5));
   Form->SetStatusText(0, "something else");
-  QTest::mouseMove(Form->MdiArea, QPoint(100, 100));
+  QTest::mouseMove(Form->Workspace, QPoint(100, 100));
   EXPECT_EQ(panel->text(), "something else");
 }
 

@@ -7,7 +7,7 @@
 
 namespace {
 
-QRect Viewport(const TMainForm& form) { return form.MdiArea->viewport()->rect(); }
+QRect Viewport(const TMainForm& form) { return form.Workspace->viewport()->rect(); }
 
 }  // namespace
 
@@ -79,8 +79,8 @@ TEST_F(MainFormWindows, CascadeKeepsEachWindowsSizeCutToTheArea) {
                                              area.bottom() + 1 - g.top())));
     EXPECT_TRUE(area.contains(g));
   }
-  EXPECT_EQ(Form->ActiveChild(), maximized);
-  EXPECT_EQ(Form->MdiArea->subWindowList(QMdiArea::StackingOrder).back(), maximized);
+  EXPECT_EQ(Form->Workspace->ActiveChild(), maximized);
+  EXPECT_EQ(Form->Workspace->subWindowList(QMdiArea::StackingOrder).back(), maximized);
 }
 
 TEST_F(MainFormWindows, NewWindowsOpenInsideTheVisibleArea) {
@@ -93,13 +93,13 @@ TEST_F(MainFormWindows, NewWindowsOpenInsideTheVisibleArea) {
   for (const char* name : {"A", "B", "C", "D", "E"}) {
     auto* child = new TTestChild(name);
     child->resize(size);
-    Form->AddChildWindow(child);
+    Form->Workspace->AddChildWindow(child);
     QApplication::processEvents();
     EXPECT_TRUE(area.contains(child->geometry())) << name;
     EXPECT_EQ(child->width(), std::min(size.width(), area.width())) << name;
   }
-  EXPECT_FALSE(Form->MdiArea->horizontalScrollBar()->isVisible());
-  EXPECT_FALSE(Form->MdiArea->verticalScrollBar()->isVisible());
+  EXPECT_FALSE(Form->Workspace->horizontalScrollBar()->isVisible());
+  EXPECT_FALSE(Form->Workspace->verticalScrollBar()->isVisible());
 }
 
 TEST_F(MainFormWindows, MinimizeAllAndArrangeLinesIconsAlongTheBottom) {
@@ -126,10 +126,10 @@ TEST_F(MainFormWindows, ActivationShowsTheNameAndEndsEditingAndCapture) {
   EXPECT_EQ(Form->EditName->text(), "Second");
   Form->NameEditing = true;
   Form->SetKeyCapture(true);
-  Form->MdiArea->setActiveSubWindow(a);
+  Form->Workspace->setActiveSubWindow(a);
   QApplication::processEvents();
-  EXPECT_EQ(Form->ActiveChild(), a);
-  EXPECT_EQ(Form->ActiveUnit(), a->GetDocument());
+  EXPECT_EQ(Form->Workspace->ActiveChild(), a);
+  EXPECT_EQ(Form->Workspace->ActiveUnit(), a->GetDocument());
   EXPECT_EQ(Form->EditName->text(), "First");
   EXPECT_FALSE(Form->NameEditing);
   EXPECT_FALSE(Form->KeyCapture);
@@ -139,10 +139,10 @@ TEST_F(MainFormWindows, FindWindowByNameSearchesLastToFirstAndMatchesExactly) {
   TTestChild* first = AddChild("Twin");
   TTestChild* last = AddChild("Twin");
   AddChild("Other");
-  EXPECT_EQ(Form->FindWindowByName("Twin"), last->GetDocument());
-  EXPECT_NE(Form->FindWindowByName("Twin"), first->GetDocument());
-  EXPECT_EQ(Form->FindWindowByName("twin"), nullptr);
-  EXPECT_EQ(Form->FindWindowByName("Nobody"), nullptr);
+  EXPECT_EQ(Form->Workspace->FindWindowByName("Twin"), last->GetDocument());
+  EXPECT_NE(Form->Workspace->FindWindowByName("Twin"), first->GetDocument());
+  EXPECT_EQ(Form->Workspace->FindWindowByName("twin"), nullptr);
+  EXPECT_EQ(Form->Workspace->FindWindowByName("Nobody"), nullptr);
 }
 
 TEST_F(MainFormWindows, CheckUniqueNameAcceptsFreeNamesAndReportsTheOthers) {
@@ -164,8 +164,8 @@ TEST_F(MainFormWindows, CheckUniqueNameAcceptsFreeNamesAndReportsTheOthers) {
   };
   for (const auto& c : cases) {
     Prompter.Messages.clear();
-    EXPECT_EQ(Form->CheckUniqueName(c.Name, a->GetDocument()), c.Accepted) << c.Name;
-    EXPECT_EQ(Form->RegisterName(c.Name, a->GetDocument()), c.Accepted) << c.Name;
+    EXPECT_EQ(Form->Workspace->CheckUniqueName(c.Name, a->GetDocument()), c.Accepted) << c.Name;
+    EXPECT_EQ(Form->Workspace->RegisterName(c.Name, a->GetDocument()), c.Accepted) << c.Name;
     if (c.Message) {
       ASSERT_EQ(Prompter.Messages.size(), 2u) << c.Name;
       EXPECT_EQ(Prompter.Messages[0].Text, c.Message);
@@ -215,12 +215,12 @@ TEST_F(MainFormWindows, FileCloseAsksTheWindow) {
   Form->FileClose->trigger();
   QApplication::processEvents();
   EXPECT_EQ(child->Questions, 1);
-  EXPECT_EQ(Form->ChildWindows().size(), 1u);
+  EXPECT_EQ(Form->Workspace->ChildWindows().size(), 1u);
   EXPECT_EQ(child->Closes, 0);
   child->AllowClose = true;
   Form->FileClose->trigger();
   QApplication::processEvents();
-  EXPECT_TRUE(Form->ChildWindows().empty());
+  EXPECT_TRUE(Form->Workspace->ChildWindows().empty());
   EXPECT_EQ(Form->ActiveChildKind, 0);
 }
 
@@ -235,35 +235,30 @@ TEST_F(MainFormWindows, ExitAsksLastToFirstAndOneRefusalKeepsEverything) {
   EXPECT_EQ(c->Questions, 1);
   EXPECT_EQ(b->Questions, 1);
   EXPECT_EQ(a->Questions, 0);
-  EXPECT_EQ(Form->ChildWindows().size(), 3u);
+  EXPECT_EQ(Form->Workspace->ChildWindows().size(), 3u);
 
   b->AllowClose = true;
   QPointer<TTestChild> gone = a;
   Form->FileExit->trigger();
   QApplication::processEvents();
   EXPECT_FALSE(Form->isVisible());
-  EXPECT_TRUE(Form->ChildWindows().empty());
+  EXPECT_TRUE(Form->Workspace->ChildWindows().empty());
   EXPECT_TRUE(gone.isNull());
 }
 
-TEST_F(MainFormWindows, ExitWithAProjectLetsTheProjectDecide) {
+TEST_F(MainFormWindows, ExitWithAProjectSavesItAndClosesTheWindowsWithoutAsking) {
+  TScratchDir dir("mainform_exit_project");
   TTestChild* a = AddChild("A");
   a->AllowClose = false;
-  Form->ProjectFile = "/p/set.kvp";
-  int asked = 0;
-  bool answer = false;
-  Form->ProjectCloseQueryHook = [&] {
-    ++asked;
-    return answer;
-  };
+  Form->Project->SetProjectFile(dir.File("set.kvp"));
+  QPointer<TTestChild> gone = a;
   Form->FileExit->trigger();
-  EXPECT_EQ(asked, 1);
-  EXPECT_TRUE(Form->isVisible());
-  answer = true;
-  Form->FileExit->trigger();
-  EXPECT_EQ(asked, 2);
+  QApplication::processEvents();
+  // Asked, the window would have refused.
+  EXPECT_TRUE(gone.isNull());
   EXPECT_FALSE(Form->isVisible());
-  EXPECT_EQ(a->Questions, 0);
+  EXPECT_TRUE(std::filesystem::exists(dir.File("set.kvp")));
+  EXPECT_TRUE(Prompter.Messages.empty());
 }
 
 // ---- The register dialog, run through the Register command.

@@ -106,9 +106,9 @@ protected:
   /// A shown, active fractal window for a new document with the given records.
   TMDIChildWave* AddWave(const TFractProps& params, const TVoldViewProps& viewProps = {},
                          const std::string& name = "", const std::string& file = "") {
-    TMDIChildWave* child = Form->CreateChildWindow(
+    TMDIChildWave* child = Form->Fractal->CreateChildWindow(
         std::make_unique<TUnitFract>(name, file), params, viewProps);
-    Form->AddChildWindow(child);
+    Form->Workspace->AddChildWindow(child);
     QApplication::processEvents();
     return child;
   }
@@ -126,8 +126,8 @@ protected:
 
   /// Opens a copy of the fixture fractal made at `name` in `dir`; the new active window.
   TMDIChildWave* OpenCopy(const TScratchDir& dir, const std::string& name) {
-    EXPECT_NE(Form->OpenFractalFile(CopyFixture(dir, name)), nullptr);
-    return Form->ActiveWaveWindow();
+    EXPECT_NE(Form->Fractal->OpenFractalFile(CopyFixture(dir, name)), nullptr);
+    return Form->Workspace->ActiveWaveWindow();
   }
 
   /// Resizes the window so that its view is width x height pixels.
@@ -142,7 +142,7 @@ protected:
   /// `withState` whether it is changed and needs saving.
   std::map<std::string, std::string> ProjectState(bool withState) const {
     std::map<std::string, std::string> windows;
-    for (TMDIChildWave* child : Form->ProjectWindows()) {
+    for (TMDIChildWave* child : Form->Workspace->ProjectWindows()) {
       const TUnitFract* unit = child->GetUnitFract();
       const QRect g = child->geometry();
       std::string& w = windows[unit->GetName()];
@@ -181,12 +181,12 @@ class ExtrasFixture : public WaveFixture {
 protected:
   void SetUp() override {
     QStandardPaths::setTestModeEnabled(true);
-    TMainForm::SettingsFile = QString::fromStdString(Settings.File("settings.ini"));
+    TRecentFiles::SettingsFile = QString::fromStdString(Settings.File("settings.ini"));
     WaveFixture::SetUp();
   }
   void TearDown() override {
     WaveFixture::TearDown();
-    TMainForm::SettingsFile.clear();
+    TRecentFiles::SettingsFile.clear();
   }
 
   /// Destroys the main window and makes a new one, as a new run of the program would.

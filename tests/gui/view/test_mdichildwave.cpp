@@ -30,7 +30,7 @@ TEST_F(ChildWave, NewWindowLooksAndStartsAsDescribed) {
   TMDIChildWave* child = AddWave(TFractProps(), TVoldViewProps(), "A", "/f/a.zlf");
   EXPECT_EQ(child->size(), QSize(328, 418));
   EXPECT_EQ(child->GetMouseMode(), mmNone);
-  EXPECT_EQ(child->SelectionSize, 0.5);
+  EXPECT_EQ(child->GetView()->SelectionSize, 0.5);
   EXPECT_FALSE(child->windowIcon().isNull());
   EXPECT_EQ(child->windowTitle(), "A - /f/a.zlf");
   // The document knows its window, the view fills it and has nothing computed yet.
@@ -38,7 +38,7 @@ TEST_F(ChildWave, NewWindowLooksAndStartsAsDescribed) {
   EXPECT_EQ(child->widget(), child->GetView());
   EXPECT_EQ(child->GetView()->GetFractArray(), nullptr);
   EXPECT_EQ(child->GetKind(), 1);
-  EXPECT_EQ(Form->ActiveWaveWindow(), child);
+  EXPECT_EQ(Form->Workspace->ActiveWaveWindow(), child);
 }
 
 TEST_F(ChildWave, CloseQuestionNamesTheWindowAndItsFile) {
@@ -67,7 +67,7 @@ TEST_F(ChildWave, CloseQuestionNamesTheWindowAndItsFile) {
     EXPECT_TRUE(child->close());
     QApplication::processEvents();
   }
-  EXPECT_TRUE(Form->ChildWindows().empty());
+  EXPECT_TRUE(Form->Workspace->ChildWindows().empty());
 }
 
 TEST_F(ChildWave, OnlyUnsavedWorkIsAskedAbout) {
@@ -89,7 +89,7 @@ TEST_F(ChildWave, CancelKeepsTheWindowAndItsComputationGoing) {
   ASSERT_TRUE(WaitUntil([view] { return view->GetFractArray()->ColumnsDone.load() >= 4; }));
   Prompter.Answers = {TMsgResult::Cancel};
   EXPECT_FALSE(child->close());
-  EXPECT_EQ(Form->ChildWindows().size(), 1u);
+  EXPECT_EQ(Form->Workspace->ChildWindows().size(), 1u);
   EXPECT_TRUE(view->Computing());
   const int done = view->GetFractArray()->ColumnsDone.load();
   EXPECT_TRUE(WaitUntil([&] { return view->GetFractArray()->ColumnsDone.load() > done + 8; }));
@@ -101,7 +101,7 @@ TEST_F(ChildWave, CancelKeepsTheWindowAndItsComputationGoing) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
   EXPECT_FALSE(view->Computing());
   QApplication::processEvents();
-  EXPECT_TRUE(Form->ChildWindows().empty());
+  EXPECT_TRUE(Form->Workspace->ChildWindows().empty());
 }
 
 TEST_F(ChildWave, YesSavesThroughTheMainWindowAndClosesOnlyWhenSaved) {
@@ -113,14 +113,14 @@ TEST_F(ChildWave, YesSavesThroughTheMainWindowAndClosesOnlyWhenSaved) {
   EXPECT_FALSE(child->close());
   EXPECT_EQ(Prompter.OnlyFileDialog(),
             "Save Fractal [zlf] Fractals (*.zlf)|*.zlf|All files (*.*)|*.* exist overwrite");
-  EXPECT_EQ(Form->ChildWindows().size(), 1u);
+  EXPECT_EQ(Form->Workspace->ChildWindows().size(), 1u);
 
   // A file that cannot be written keeps the window too.
   Prompter.Answers = {TMsgResult::Yes};
   Prompter.SaveAnswers = {dir.File("missing/folder/a.zlf")};
   EXPECT_FALSE(child->close());
   EXPECT_EQ(Prompter.Messages.back().Title, "FileError");
-  EXPECT_EQ(Form->ChildWindows().size(), 1u);
+  EXPECT_EQ(Form->Workspace->ChildWindows().size(), 1u);
 
   const std::string path = dir.File("keep.zlf");
   Prompter.Answers = {TMsgResult::Yes};
@@ -128,7 +128,7 @@ TEST_F(ChildWave, YesSavesThroughTheMainWindowAndClosesOnlyWhenSaved) {
   EXPECT_TRUE(child->close());
   EXPECT_TRUE(std::filesystem::exists(path));
   QApplication::processEvents();
-  EXPECT_TRUE(Form->ChildWindows().empty());
+  EXPECT_TRUE(Form->Workspace->ChildWindows().empty());
 }
 
 TEST_F(ChildWave, ClosingTheMainWindowAsksAndStopsEveryWindow) {
@@ -139,7 +139,7 @@ TEST_F(ChildWave, ClosingTheMainWindowAsksAndStopsEveryWindow) {
   // B asks (never saved) and is refused: nothing closes.
   Prompter.Answers = {TMsgResult::Cancel};
   EXPECT_FALSE(Form->close());
-  EXPECT_EQ(Form->ChildWindows().size(), 2u);
+  EXPECT_EQ(Form->Workspace->ChildWindows().size(), 2u);
   EXPECT_TRUE(a->GetView()->Computing());
   Prompter.Answers = {TMsgResult::No};
   const auto start = std::chrono::steady_clock::now();
@@ -158,23 +158,19 @@ TEST_F(ChildWave, ActionStatesFollowTheModeTheGroupingAndTheDocument) {
       {mmCreateJulia, Form->CreateJuliaFromMandelbrot}};
   for (const auto& [mode, action] : modes) {
     child->SetMouseMode(mode);
-    Form->UpdateActions();
     for (const auto& [other, otherAction] : modes)
       EXPECT_EQ(otherAction->isChecked(), other == mode) << otherAction->objectName().toStdString();
   }
   EXPECT_FALSE(Form->GroupAsPolynoom->isChecked());
   child->GetView()->SetGroupPoints(true);
-  Form->UpdateActions();
   EXPECT_TRUE(Form->GroupAsPolynoom->isChecked());
 
   for (int panel = 1; panel <= 6; ++panel) EXPECT_EQ(Form->StatusPanel(panel)->text(), "");
   child->MarkModified();
-  Form->UpdateActions();
   EXPECT_EQ(Form->StatusPanel(6)->text(), "Changed");
   EXPECT_TRUE(Form->FileSave->isEnabled());
   EXPECT_TRUE(Form->FileRevert->isEnabled());
   AddWave(TFractProps(), {}, "New one");
-  Form->UpdateActions();
   EXPECT_EQ(Form->StatusPanel(6)->text(), "New");
   EXPECT_FALSE(Form->GroupAsPolynoom->isChecked());
   EXPECT_FALSE(Form->ZoomIn->isChecked());
@@ -185,7 +181,7 @@ TEST_F(ChildWave, WheelOverTheFrameReachesTheView) {
   child->SetMouseMode(mmZoomIn);
   // Over the title bar, above the view.
   SendWheel(child, QPoint(20, 5), -120);
-  EXPECT_DOUBLE_EQ(child->SelectionSize, 0.4455);
+  EXPECT_DOUBLE_EQ(child->GetView()->SelectionSize, 0.4455);
   const QPoint inView = child->GetView()->mapFrom(child, QPoint(20, 5));
   EXPECT_EQ(child->GetView()->GetSelection(),
             child->GetView()->SelectionAt(inView.x(), inView.y(), 0.4455));
@@ -280,8 +276,8 @@ TEST_F(ChildWave, ViewPartOfAFractalFileReadsBackIntoAnotherWindow) {
   ASSERT_TRUE(file.SaveToFile(dir.File("v.zlf"), errorText)) << errorText;
   auto document = std::make_unique<TUnitFract>("", dir.File("v.zlf"));
   TUnitFract* unit = document.get();
-  TMDIChildWave* target = Form->CreateChildWindow(std::move(document), TFractProps(), {});
-  Form->AddChildWindow(target);
+  TMDIChildWave* target = Form->Fractal->CreateChildWindow(std::move(document), TFractProps(), {});
+  Form->Workspace->AddChildWindow(target);
   ASSERT_TRUE(unit->Load(errorText)) << errorText;
   EXPECT_EQ(Xml(target->GetParams()), Xml(params));
   EXPECT_EQ(Xml(target->GetViewProps()), Xml(colours));

@@ -38,7 +38,7 @@ using ViewWave = WaveFixture;
 
 TEST_F(ViewWave, CommandLineFileIsPaintedExactlyAsTheEngineDoes) {
   Form->OpenCommandLine({QString::fromStdString(TestData("gui/mandelbrot.zlf"))});
-  TMDIChildWave* child = Form->ActiveWaveWindow();
+  TMDIChildWave* child = Form->Workspace->ActiveWaveWindow();
   ASSERT_NE(child, nullptr);
   EXPECT_TRUE(Prompter.Messages.empty());
   EXPECT_EQ(child->GetParams().XResolution.GetInt(), 90);
@@ -113,7 +113,7 @@ TEST_F(ViewWave, ZoomThatWouldCollapseOrOverflowTheAreaIsIgnored) {
     TMDIChildWave* child = AddWave(p, {}, "Z", "/tmp/z.zlf");
     SetViewSize(child, 400, 400);
     child->SetMouseMode(c.Mode);
-    child->SelectionSize = c.SelectionSize;
+    child->GetView()->SelectionSize = c.SelectionSize;
     // QTest takes the point (0, 0) for the widget's centre: the click is sent directly.
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(c.At),
                       QPointF(child->GetView()->mapToGlobal(c.At)), Qt::LeftButton,
@@ -136,13 +136,13 @@ TEST_F(ViewWave, WheelChangesTheSelectionSize) {
 
   // Without a mode the wheel does nothing.
   SendWheel(view, at, -120);
-  EXPECT_EQ(child->SelectionSize, 0.5);
+  EXPECT_EQ(child->GetView()->SelectionSize, 0.5);
   EXPECT_FALSE(view->SelectionIsDrawn());
 
   child->SetMouseMode(mmZoomIn);
   SendWheel(view, at, -120);
   EXPECT_TRUE(view->SelectionIsDrawn());
-  EXPECT_DOUBLE_EQ(child->SelectionSize, 0.4455);
+  EXPECT_DOUBLE_EQ(child->GetView()->SelectionSize, 0.4455);
   // Size before (< 0 = as the row before left it), wheel turn, size after. Small steps add up
   // to one notch.
   const struct {
@@ -152,15 +152,16 @@ TEST_F(ViewWave, WheelChangesTheSelectionSize) {
   } turns[] = {{-1, -120, 0.40095}, {0.4, 120, 0.45},  {-1, 120, 0.45 * 1.1 + 0.01},
                {0.5, 120, 0.55},    {0.5, -60, 0.5},   {-1, -60, 0.4455}};
   for (const auto& t : turns) {
-    if (t.Before >= 0) child->SelectionSize = t.Before;
+    if (t.Before >= 0) child->GetView()->SelectionSize = t.Before;
     SendWheel(view, at, t.Delta);
-    EXPECT_DOUBLE_EQ(child->SelectionSize, t.After) << t.Before << " turned by " << t.Delta;
+    EXPECT_DOUBLE_EQ(child->GetView()->SelectionSize, t.After)
+        << t.Before << " turned by " << t.Delta;
   }
   // Any mode but none draws the selection where the wheel turned.
   child->SetMouseMode(mmDrawPoints);
   SendWheel(view, QPoint(50, 60), 120);
   EXPECT_TRUE(view->SelectionIsDrawn());
-  EXPECT_EQ(view->GetSelection(), view->SelectionAt(50, 60, child->SelectionSize));
+  EXPECT_EQ(view->GetSelection(), view->SelectionAt(50, 60, child->GetView()->SelectionSize));
 }
 
 TEST_F(ViewWave, FirstMoveRecordsSecondDrawsTheDottedSelectionNextErasesIt) {
@@ -207,12 +208,15 @@ TEST_F(ViewWave, RightClickSwitchesTheZoomDirectionOnlyAndTheCursorFollows) {
     child->SetMouseMode(before);
     Click(child->GetView(), QPoint(30, 30), Qt::RightButton);
     EXPECT_EQ(child->GetMouseMode(), after);
+    // The main window's check marks follow the view's request.
+    EXPECT_EQ(Form->ZoomIn->isChecked(), after == mmZoomIn);
+    EXPECT_EQ(Form->ZoomOut->isChecked(), after == mmZoomOut);
     const int cursorId = after == mmZoomIn    ? 4
                          : after == mmZoomOut  ? 5
                          : after == mmDrawPoints ? 1
                          : after == mmCreateJulia ? 6
                                                   : 0;
-    EXPECT_EQ(TMDIChildWave::CursorOfMode(after), cursorId);
+    EXPECT_EQ(TViewWave::CursorOfMode(after), cursorId);
     if (cursorId == 0) {
       EXPECT_EQ(child->GetView()->cursor().shape(), Qt::ArrowCursor);
     } else {
