@@ -1,5 +1,7 @@
 #include "gui/common/filekinds.h"
 
+#include "core/pathsplit.h"
+
 namespace FileKind {
 const TFileKind Fractal{"zlf", "Fractals (*.zlf)|*.zlf|All files (*.*)|*.*", true, false};
 const TFileKind Project{
@@ -23,6 +25,12 @@ const TFileKind* FileKindOfExtension(const std::string& extension) {
     if (extension == kind->Extension) return kind;
   }
   return nullptr;
+}
+
+const TFileKind* FileKindOf(const std::string& path) {
+  std::string extension;
+  if (!LowerFileExtension(path, extension)) return nullptr;
+  return FileKindOfExtension(extension);
 }
 
 TFileDialogRequest OpenFileRequest(const TFileKind& kind, const std::string& title) {

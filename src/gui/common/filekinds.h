@@ -33,6 +33,8 @@ extern const TFileKind Image;
 const std::vector<const TFileKind*>& FileKinds();
 /// The kind whose extension `extension` (lower case, without the dot) is, or null.
 const TFileKind* FileKindOfExtension(const std::string& extension);
+/// The kind of the file `path` names by its extension (any case), or null.
+const TFileKind* FileKindOf(const std::string& path);
 /// An open dialog for files of `kind` titled `title`; the chosen file must exist.
 TFileDialogRequest OpenFileRequest(const TFileKind& kind, const std::string& title);
 /// A save dialog for files of `kind` titled `title`; replacing a file asks first.

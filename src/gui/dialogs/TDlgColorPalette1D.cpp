@@ -18,6 +18,7 @@
 #include "gui/dialogs/TColorBox.h"
 #include "gui/dialogs/TPaintBox.h"
 #include "gui/common/TPrompter.h"
+#include "gui/common/filekinds.h"
 #include "gui/dialogs/dialogwidgets.h"
 #include "gui/help/helpcontexts.h"
 #include "gui/common/icons.h"
@@ -391,12 +392,8 @@ void TDlgColorPalette1D::btnColorNextClick() {
 }
 
 void TDlgColorPalette1D::btnOpenClick() {
-  TFileDialogRequest request;
-  request.Title = OpenTitle;
-  request.DefaultExt = FileExtension;
-  request.Filter = FileFilter;
-  request.MustExist = true;
-  const std::string fileName = TPrompter::Current().OpenFileName(request);
+  const std::string fileName =
+      TPrompter::Current().OpenFileName(OpenFileRequest(FileKind::Palette, OpenTitle));
   if (fileName.empty()) return;
   std::string errorText;
   if (!PaletteCopy->LoadFromFile(fileName, errorText)) {
@@ -410,14 +407,8 @@ void TDlgColorPalette1D::btnOpenClick() {
 }
 
 void TDlgColorPalette1D::btnSaveClick() {
-  TFileDialogRequest request;
-  request.Title = SaveTitle;
-  request.DefaultExt = FileExtension;
-  request.Filter = FileFilter;
-  request.MustExist = true;
-  request.OverwritePrompt = true;
-  request.FileName.clear();
-  const std::string fileName = TPrompter::Current().SaveFileName(request);
+  const std::string fileName =
+      TPrompter::Current().SaveFileName(SaveFileRequest(FileKind::Palette, SaveTitle));
   if (fileName.empty()) return;
   PaletteCopy->SaveToFile(fileName);
 }

@@ -28,12 +28,9 @@ public:
   /// The current stop, a stop of Palette().
   const TColorPalette1DItem* Current() const { return CurrentItem; }
 
-  /// Texts of the file dialogs.
+  /// Titles of the file dialogs (of the palette file kind, common/filekinds.h).
   static constexpr const char* OpenTitle = "Open Color Palette 1D";
   static constexpr const char* SaveTitle = "Save Color Palette 1D";
-  static constexpr const char* FileExtension = "cp1";
-  static constexpr const char* FileFilter =
-      "Color Palette 1D (*.cp1)|*.cp1|XML Files (*.xml)|*.xml|All files (*.*)|*.*";
   static constexpr const char* DuplicateText = "This Position already exists in the pallette.";
 
   QLabel* lblPosition = nullptr;

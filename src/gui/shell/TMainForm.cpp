@@ -20,7 +20,6 @@
 #include <QToolButton>
 #include <QToolTip>
 
-#include "core/pathsplit.h"
 #include "core/tracelog.h"
 #include "engine/TUnit.h"
 #include "gui/commands/TFractalCommands.h"
@@ -656,9 +655,7 @@ void TMainForm::OpenCommandLine(const QStringList& arguments) {
     return;
   }
   const std::string path = arguments.front().toStdString();
-  std::string extension;
-  LowerFileExtension(path, extension);
-  if (FileKindOfExtension(extension) != &FileKind::Project) Project->SetProjectFile("");
+  if (FileKindOf(path) != &FileKind::Project) Project->SetProjectFile("");
   OpenFileByExtension(path, false);
 }
 

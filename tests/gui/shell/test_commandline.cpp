@@ -20,6 +20,9 @@ const TCommandLineCase Cases[] = {
      nullptr},
     {{"pic.txt"}, "Invalid extension \"txt\" used.", nullptr, nullptr},
     {{"archive.tar.gz"}, "Invalid extension \"gz\" used.", nullptr, nullptr},
+    // Palettes open only when dropped on a window; pictures are only written.
+    {{"warm.cp1"}, "Invalid extension \"cp1\" used.", nullptr, nullptr},
+    {{"export.png"}, "Invalid extension \"png\" used.", nullptr, nullptr},
     {{"/data/set.v2/pic.zlf"}, nullptr, "/data/set.v2/pic.zlf", nullptr},
     {{"D:\\a.b\\pic.zlf"}, nullptr, "D:\\a.b\\pic.zlf", nullptr},
     {{"PIC.ZLF"}, nullptr, "PIC.ZLF", nullptr},
