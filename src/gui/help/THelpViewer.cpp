@@ -9,7 +9,6 @@
 #include <QVBoxLayout>
 
 #include "gui/help/helpcontexts.h"
-#include "gui/common/icons.h"
 
 namespace {
 
@@ -65,7 +64,7 @@ const std::string& THelpViewer::HelpFile() { return TheHelpFile; }
 THelpViewer::THelpViewer() : QWidget(nullptr, Qt::Window) {
   setObjectName(QStringLiteral("HelpViewer"));
   setWindowTitle(QStringLiteral("Zenolith Help"));
-  setWindowIcon(ApplicationIcon());
+  // Without an icon of its own the window shows the application's, which the main window sets.
   resize(620, 520);
 
   auto* btnContents = new QPushButton(QStringLiteral("&Contents"), this);
