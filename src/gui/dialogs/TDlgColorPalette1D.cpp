@@ -60,17 +60,33 @@ QIcon ArrowGlyph(TGlyph glyph) {
   return QIcon(pixmap);
 }
 
-QPushButton* GlyphButton(QWidget* parent, const char* name, const QIcon& icon,
-                         const char* hint, int x, int y) {
-  auto* button = new QPushButton(parent);
-  button->setObjectName(QString::fromLatin1(name));
-  button->setIcon(icon);
-  button->setIconSize(QSize(16, 16));
-  button->setGeometry(x, y, 30, 30);
-  button->setToolTip(QString::fromLatin1(hint));
-  button->setAccessibleName(QString::fromLatin1(hint));
-  return button;
-}
+using K = TControlKind;
+using TRow = TControlRow<TDlgColorPalette1D>;
+using D = TDlgColorPalette1D;
+
+// Every control but the colour strip and its ruler, in the order it is made. The buttons
+// without a caption show pictures.
+const TRow Controls[] = {
+    {K::Label, "lblPosition", nullptr, {24, 16, 0, 0}, "Position", &D::lblPosition},
+    {K::Edit, "editPosition", nullptr, {128, 16, 121, 21}, nullptr, &D::editPosition},
+    {K::Label, "lblColor", nullptr, {24, 48, 0, 0}, "Color (Before)", &D::lblColor},
+    {K::ColorBox, "cboColorBefore", nullptr, {128, 48, 121, 22}, nullptr, &D::cboColorBefore},
+    {K::Button, "btnColorPrevious", nullptr, {256, 48, 65, 25}, "< Previous",
+     &D::btnColorPrevious},
+    {K::Check, "chkColorAfter", nullptr, {24, 80, 0, 0}, "Color After", &D::chkColorAfter},
+    {K::ColorBox, "cboColorAfter", nullptr, {128, 80, 121, 22}, nullptr, &D::cboColorAfter},
+    {K::Button, "btnColorNext", nullptr, {256, 80, 65, 25}, "< Next", &D::btnColorNext},
+    {K::Button, "btnPalItemFirst", nullptr, {16, 120, 30, 30}, nullptr, &D::btnPalItemFirst},
+    {K::Button, "btnPalItemPrevious", nullptr, {48, 120, 30, 30}, nullptr,
+     &D::btnPalItemPrevious},
+    {K::Button, "btnPalItemNext", nullptr, {80, 120, 30, 30}, nullptr, &D::btnPalItemNext},
+    {K::Button, "btnPalItemLast", nullptr, {112, 120, 30, 30}, nullptr, &D::btnPalItemLast},
+    {K::Button, "btnPalItemAdd", nullptr, {152, 124, 75, 25}, "Add", &D::btnPalItemAdd},
+    {K::Button, "btnPalItemDelete", nullptr, {240, 124, 75, 25}, "Delete",
+     &D::btnPalItemDelete},
+    {K::Button, "btnOpen", nullptr, {336, 120, 30, 30}, nullptr, &D::btnOpen},
+    {K::Button, "btnSave", nullptr, {368, 120, 30, 30}, nullptr, &D::btnSave},
+};
 
 }  // namespace
 
@@ -87,36 +103,28 @@ TDlgColorPalette1D::TDlgColorPalette1D(QWidget* parent, const TColorPalette1DIte
   setSizeGripEnabled(true);
   Bevel1->setGeometry(8, 8, 321, 105);
 
-  lblPosition = MakeLabel(this, "lblPosition", "Position", 24, 16);
-  editPosition = new QLineEdit(this);
-  editPosition->setObjectName(QStringLiteral("editPosition"));
-  editPosition->setGeometry(128, 16, 121, 21);
+  BuildControls(*this, Controls);
   editPosition->setMaxLength(PositionMaxLength);
   lblPosition->setBuddy(editPosition);
-  lblColor = MakeLabel(this, "lblColor", "Color (Before)", 24, 48);
-  cboColorBefore = new TColorBox(this);
-  cboColorBefore->setObjectName(QStringLiteral("cboColorBefore"));
-  cboColorBefore->setGeometry(128, 48, 121, 22);
-  btnColorPrevious = MakeTextButton(this, "btnColorPrevious", "< Previous", QRect(256, 48, 65, 25));
-  chkColorAfter = new QCheckBox(QStringLiteral("Color After"), this);
-  chkColorAfter->setObjectName(QStringLiteral("chkColorAfter"));
-  chkColorAfter->move(24, 80);
-  chkColorAfter->adjustSize();
-  cboColorAfter = new TColorBox(this);
-  cboColorAfter->setObjectName(QStringLiteral("cboColorAfter"));
-  cboColorAfter->setGeometry(128, 80, 121, 22);
-  btnColorNext = MakeTextButton(this, "btnColorNext", "< Next", QRect(256, 80, 65, 25));
-
-  btnPalItemFirst = GlyphButton(this, "btnPalItemFirst", ArrowGlyph(TGlyph::First), "First", 16, 120);
-  btnPalItemPrevious =
-      GlyphButton(this, "btnPalItemPrevious", ArrowGlyph(TGlyph::Previous), "Previous", 48, 120);
-  btnPalItemNext = GlyphButton(this, "btnPalItemNext", ArrowGlyph(TGlyph::Next), "Next", 80, 120);
-  btnPalItemLast = GlyphButton(this, "btnPalItemLast", ArrowGlyph(TGlyph::Last), "Last", 112, 120);
-  btnPalItemAdd = MakeTextButton(this, "btnPalItemAdd", "Add", QRect(152, 124, 75, 25));
-  btnPalItemDelete = MakeTextButton(this, "btnPalItemDelete", "Delete", QRect(240, 124, 75, 25));
-  // Tool-bar images 15 and 2 are the program's Open and Save pictures.
-  btnOpen = GlyphButton(this, "btnOpen", ToolBarIcon(15), "Open Color Palette", 336, 120);
-  btnSave = GlyphButton(this, "btnSave", ToolBarIcon(2), "Save Color Palette", 368, 120);
+  const struct {
+    QPushButton* Button;
+    QIcon Icon;
+    const char* Hint;
+  } glyphs[] = {
+      {btnPalItemFirst, ArrowGlyph(TGlyph::First), "First"},
+      {btnPalItemPrevious, ArrowGlyph(TGlyph::Previous), "Previous"},
+      {btnPalItemNext, ArrowGlyph(TGlyph::Next), "Next"},
+      {btnPalItemLast, ArrowGlyph(TGlyph::Last), "Last"},
+      // Tool-bar images 15 and 2 are the program's Open and Save pictures.
+      {btnOpen, ToolBarIcon(15), "Open Color Palette"},
+      {btnSave, ToolBarIcon(2), "Save Color Palette"},
+  };
+  for (const auto& glyph : glyphs) {
+    glyph.Button->setIcon(glyph.Icon);
+    glyph.Button->setIconSize(QSize(16, 16));
+    glyph.Button->setToolTip(QString::fromLatin1(glyph.Hint));
+    glyph.Button->setAccessibleName(QString::fromLatin1(glyph.Hint));
+  }
   btnOpen->setIconSize(QSize(22, 22));
   btnSave->setIconSize(QSize(22, 22));
 
@@ -128,22 +136,10 @@ TDlgColorPalette1D::TDlgColorPalette1D(QWidget* parent, const TColorPalette1DIte
   pboColor->OnPaint = [this](QPainter& p, const QRect& r) { pboColorPaint(p, r); };
   PlaceAnchored();
 
-  setTabOrder(editPosition, cboColorBefore);
-  setTabOrder(cboColorBefore, chkColorAfter);
-  setTabOrder(chkColorAfter, cboColorAfter);
-  setTabOrder(cboColorAfter, btnPalItemFirst);
-  setTabOrder(btnPalItemFirst, btnPalItemPrevious);
-  setTabOrder(btnPalItemPrevious, btnPalItemNext);
-  setTabOrder(btnPalItemNext, btnPalItemLast);
-  setTabOrder(btnPalItemLast, btnPalItemAdd);
-  setTabOrder(btnPalItemAdd, btnPalItemDelete);
-  setTabOrder(btnPalItemDelete, OKBtn);
-  setTabOrder(OKBtn, CancelBtn);
-  setTabOrder(CancelBtn, HelpBtn);
-  setTabOrder(HelpBtn, btnColorPrevious);
-  setTabOrder(btnColorPrevious, btnColorNext);
-  setTabOrder(btnColorNext, btnOpen);
-  setTabOrder(btnOpen, btnSave);
+  SetTabOrder({editPosition, cboColorBefore, chkColorAfter, cboColorAfter, btnPalItemFirst,
+               btnPalItemPrevious, btnPalItemNext, btnPalItemLast, btnPalItemAdd,
+               btnPalItemDelete, OKBtn, CancelBtn, HelpBtn, btnColorPrevious, btnColorNext,
+               btnOpen, btnSave});
 
   connect(editPosition, &QLineEdit::textChanged, this, [this] { editPositionChange(); });
   editPosition->installEventFilter(this);

@@ -18,6 +18,85 @@
 
 namespace {
 
+using K = TControlKind;
+using TRow = TControlRow<TDlgFractal>;
+
+// Every control, in the order it is made; the rows of a group follow the group.
+const TRow Controls[] = {
+    {K::Label, nullptr, nullptr, {16, 16, 0, 0}, "Formula"},
+    {K::List, "lstFormulas", nullptr, {16, 34, 232, 234}, nullptr, &TDlgFractal::lstFormulas},
+    {K::Group, "rgrCont", nullptr, {16, 278, 232, 84}, "Colors", &TDlgFractal::rgrCont},
+    {K::Radio, nullptr, "rgrCont", {12, 24, 0, 0}, "Continue"},
+    {K::Radio, nullptr, "rgrCont", {12, 50, 0, 0}, "Discontinue"},
+    {K::Edit, "editCont", "rgrCont", {120, 49, 100, 21}, nullptr, &TDlgFractal::editCont},
+
+    {K::Group, "grpSelection", nullptr, {256, 16, 395, 90}, "Map to Field",
+     &TDlgFractal::grpSelection},
+    {K::Label, nullptr, "grpSelection", {52, 18, 0, 0}, "Real"},
+    {K::Label, nullptr, "grpSelection", {240, 18, 0, 0}, "Imaginair"},
+    {K::Label, nullptr, "grpSelection", {10, 39, 0, 0}, "Left"},
+    {K::Edit, "editSelLeft", "grpSelection", {52, 36, 130, 21}, nullptr,
+     &TDlgFractal::editSelLeft},
+    {K::Label, nullptr, "grpSelection", {10, 63, 0, 0}, "Right"},
+    {K::Edit, "editSelRight", "grpSelection", {52, 60, 130, 21}, nullptr,
+     &TDlgFractal::editSelRight},
+    {K::Label, nullptr, "grpSelection", {190, 39, 0, 0}, "Top"},
+    {K::Edit, "editSelTop", "grpSelection", {240, 36, 140, 21}, nullptr,
+     &TDlgFractal::editSelTop},
+    {K::Label, nullptr, "grpSelection", {190, 63, 0, 0}, "Bottom"},
+    {K::Edit, "editSelBottom", "grpSelection", {240, 60, 140, 21}, nullptr,
+     &TDlgFractal::editSelBottom},
+
+    {K::Group, "grpResolution", nullptr, {256, 112, 395, 58}, "Resolution",
+     &TDlgFractal::grpResolution},
+    {K::Label, nullptr, "grpResolution", {10, 27, 0, 0}, "Horizontal"},
+    {K::Edit, "editHorizontal", "grpResolution", {76, 24, 56, 21}, nullptr,
+     &TDlgFractal::editHorizontal},
+    {K::Button, "btnXResWindow", "grpResolution", {136, 22, 66, 25}, "< Window",
+     &TDlgFractal::btnXResWindow},
+    {K::Label, nullptr, "grpResolution", {212, 27, 0, 0}, "Vertical"},
+    {K::Edit, "editVertical", "grpResolution", {262, 24, 56, 21}, nullptr,
+     &TDlgFractal::editVertical},
+    {K::Button, "btnYResWindow", "grpResolution", {322, 22, 66, 25}, "< Window",
+     &TDlgFractal::btnYResWindow},
+
+    {K::Group, "grpParameters", nullptr, {256, 176, 395, 146}, "Parameters",
+     &TDlgFractal::grpParameters},
+    {K::Label, nullptr, "grpParameters", {40, 18, 0, 0}, "Real"},
+    {K::Label, nullptr, "grpParameters", {180, 18, 0, 0}, "Imaginair"},
+    {K::Label, nullptr, "grpParameters", {318, 18, 0, 0}, "Map to Field"},
+    {K::Label, nullptr, "grpParameters", {14, 39, 0, 0}, "Z"},
+    {K::Edit, "editZR", "grpParameters", {40, 36, 130, 21}, nullptr, &TDlgFractal::editZR},
+    {K::Edit, "editZI", "grpParameters", {180, 36, 130, 21}, nullptr, &TDlgFractal::editZI},
+    {K::Radio, "optZ", "grpParameters", {342, 38, 0, 0}, nullptr, &TDlgFractal::optZ},
+    {K::Label, nullptr, "grpParameters", {14, 65, 0, 0}, "C"},
+    {K::Edit, "editCR", "grpParameters", {40, 62, 130, 21}, nullptr, &TDlgFractal::editCR},
+    {K::Edit, "editCI", "grpParameters", {180, 62, 130, 21}, nullptr, &TDlgFractal::editCI},
+    {K::Radio, "optC", "grpParameters", {342, 64, 0, 0}, nullptr, &TDlgFractal::optC},
+    {K::Label, nullptr, "grpParameters", {14, 91, 0, 0}, "D"},
+    {K::Edit, "editDR", "grpParameters", {40, 88, 130, 21}, nullptr, &TDlgFractal::editDR},
+    {K::Edit, "editDI", "grpParameters", {180, 88, 130, 21}, nullptr, &TDlgFractal::editDI},
+    {K::Radio, "optD", "grpParameters", {342, 90, 0, 0}, nullptr, &TDlgFractal::optD},
+    {K::Label, nullptr, "grpParameters", {14, 119, 0, 0}, "N"},
+    {K::Edit, "editN", "grpParameters", {40, 116, 60, 21}, nullptr, &TDlgFractal::editN},
+    {K::Label, nullptr, "grpParameters", {120, 119, 0, 0}, "M"},
+    {K::Edit, "editM", "grpParameters", {140, 116, 60, 21}, nullptr, &TDlgFractal::editM},
+
+    {K::Label, nullptr, nullptr, {264, 335, 0, 0}, "Max Depth"},
+    {K::Edit, "editMaxDepth", nullptr, {356, 332, 90, 21}, nullptr, &TDlgFractal::editMaxDepth},
+    {K::Label, nullptr, nullptr, {458, 335, 0, 0}, "Outer Circle"},
+    {K::Edit, "editOuterCircle", nullptr, {581, 332, 70, 21}, nullptr,
+     &TDlgFractal::editOuterCircle},
+    {K::Label, nullptr, nullptr, {264, 361, 0, 0}, "Inner Distance"},
+    {K::Edit, "editInnerDist", nullptr, {356, 358, 90, 21}, nullptr,
+     &TDlgFractal::editInnerDist},
+    {K::Label, nullptr, nullptr, {458, 361, 0, 0}, "Max Cycle to Detect"},
+    {K::Edit, "editMaxCycleDetect", nullptr, {581, 358, 70, 21}, nullptr,
+     &TDlgFractal::editMaxCycleDetect},
+    {K::Check, "chkDefault", nullptr, {264, 386, 0, 0}, "Use As Default",
+     &TDlgFractal::chkDefault},
+};
+
 QString Text(const unit& value) { return QString::fromStdString(value.GetText()); }
 
 std::string Text(const QLineEdit* edit) { return edit->text().toStdString(); }
@@ -40,127 +119,30 @@ TDlgFractal::TDlgFractal(QWidget* parent, int viewHeight, int viewWidth,
   CancelBtn->move(94, 420);
   HelpBtn->move(174, 420);
 
-  MakeLabel(this, nullptr, "Formula", 16, 16);
-  lstFormulas = new QListWidget(this);
-  lstFormulas->setObjectName(QStringLiteral("lstFormulas"));
-  lstFormulas->setGeometry(16, 34, 232, 234);
+  BuildControls(*this, Controls);
   for (const TFormulaName& formula : TFractProps::FormulaNames)
     lstFormulas->addItem(QString::fromLatin1(formula.DisplayText));
-
-  rgrCont = MakeGroup(this, "rgrCont", "Colors", QRect(16, 278, 232, 84));
   rgrContItems = new QButtonGroup(rgrCont);
-  const char* const contItems[] = {"Continue", "Discontinue"};
-  for (int i = 0; i < 2; ++i) {
-    auto* item = new QRadioButton(QString::fromLatin1(contItems[i]), rgrCont);
-    item->move(12, 24 + 26 * i);
-    item->adjustSize();
-    rgrContItems->addButton(item, i);
-  }
-  editCont = AddEdit(rgrCont, "editCont", QRect(120, 49, 100, 21));
-
-  grpSelection = MakeGroup(this, "grpSelection", "Map to Field", QRect(256, 16, 395, 90));
-  MakeLabel(grpSelection, nullptr, "Real", 52, 18);
-  MakeLabel(grpSelection, nullptr, "Imaginair", 240, 18);
-  MakeLabel(grpSelection, nullptr, "Left", 10, 39);
-  editSelLeft = AddEdit(grpSelection, "editSelLeft", QRect(52, 36, 130, 21));
-  MakeLabel(grpSelection, nullptr, "Right", 10, 63);
-  editSelRight = AddEdit(grpSelection, "editSelRight", QRect(52, 60, 130, 21));
-  MakeLabel(grpSelection, nullptr, "Top", 190, 39);
-  editSelTop = AddEdit(grpSelection, "editSelTop", QRect(240, 36, 140, 21));
-  MakeLabel(grpSelection, nullptr, "Bottom", 190, 63);
-  editSelBottom = AddEdit(grpSelection, "editSelBottom", QRect(240, 60, 140, 21));
-
-  grpResolution = MakeGroup(this, "grpResolution", "Resolution", QRect(256, 112, 395, 58));
-  MakeLabel(grpResolution, nullptr, "Horizontal", 10, 27);
-  editHorizontal = AddEdit(grpResolution, "editHorizontal", QRect(76, 24, 56, 21));
+  int id = 0;
+  for (QRadioButton* item : rgrCont->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly))
+    rgrContItems->addButton(item, id++);
   editHorizontal->setMaxLength(ResolutionMaxLength);
-  btnXResWindow = new QPushButton(QStringLiteral("< Window"), grpResolution);
-  btnXResWindow->setObjectName(QStringLiteral("btnXResWindow"));
-  btnXResWindow->setGeometry(136, 22, 66, 25);
-  MakeLabel(grpResolution, nullptr, "Vertical", 212, 27);
-  editVertical = AddEdit(grpResolution, "editVertical", QRect(262, 24, 56, 21));
   editVertical->setMaxLength(ResolutionMaxLength);
-  btnYResWindow = new QPushButton(QStringLiteral("< Window"), grpResolution);
-  btnYResWindow->setObjectName(QStringLiteral("btnYResWindow"));
-  btnYResWindow->setGeometry(322, 22, 66, 25);
-
-  grpParameters = MakeGroup(this, "grpParameters", "Parameters", QRect(256, 176, 395, 146));
-  MakeLabel(grpParameters, nullptr, "Real", 40, 18);
-  MakeLabel(grpParameters, nullptr, "Imaginair", 180, 18);
-  MakeLabel(grpParameters, nullptr, "Map to Field", 318, 18);
-  const char* const rows[] = {"Z", "C", "D"};
-  QLineEdit** realEdits[] = {&editZR, &editCR, &editDR};
-  QLineEdit** imagEdits[] = {&editZI, &editCI, &editDI};
-  QRadioButton** options[] = {&optZ, &optC, &optD};
-  const char* const realNames[] = {"editZR", "editCR", "editDR"};
-  const char* const imagNames[] = {"editZI", "editCI", "editDI"};
-  const char* const optionNames[] = {"optZ", "optC", "optD"};
   auto* mapGroup = new QButtonGroup(grpParameters);
-  for (int i = 0; i < 3; ++i) {
-    const int y = 36 + 26 * i;
-    MakeLabel(grpParameters, nullptr, rows[i], 14, y + 3);
-    *realEdits[i] = AddEdit(grpParameters, realNames[i], QRect(40, y, 130, 21));
-    *imagEdits[i] = AddEdit(grpParameters, imagNames[i], QRect(180, y, 130, 21));
-    auto* option = new QRadioButton(grpParameters);
-    option->setObjectName(QString::fromLatin1(optionNames[i]));
-    option->move(342, y + 2);
-    option->adjustSize();
-    mapGroup->addButton(option, i);
-    *options[i] = option;
+  id = 0;
+  for (QRadioButton* option : {optZ, optC, optD}) {
+    mapGroup->addButton(option, id++);
     connect(option, &QRadioButton::toggled, this, [this] { ApplyEnabling(); });
   }
-  MakeLabel(grpParameters, nullptr, "N", 14, 119);
-  editN = AddEdit(grpParameters, "editN", QRect(40, 116, 60, 21));
-  MakeLabel(grpParameters, nullptr, "M", 120, 119);
-  editM = AddEdit(grpParameters, "editM", QRect(140, 116, 60, 21));
-
-  MakeLabel(this, nullptr, "Max Depth", 264, 335);
-  editMaxDepth = AddEdit(this, "editMaxDepth", QRect(356, 332, 90, 21));
-  MakeLabel(this, nullptr, "Outer Circle", 458, 335);
-  editOuterCircle = AddEdit(this, "editOuterCircle", QRect(581, 332, 70, 21));
-  MakeLabel(this, nullptr, "Inner Distance", 264, 361);
-  editInnerDist = AddEdit(this, "editInnerDist", QRect(356, 358, 90, 21));
-  MakeLabel(this, nullptr, "Max Cycle to Detect", 458, 361);
-  editMaxCycleDetect = AddEdit(this, "editMaxCycleDetect", QRect(581, 358, 70, 21));
-
-  chkDefault = new QCheckBox(QStringLiteral("Use As Default"), this);
-  chkDefault->setObjectName(QStringLiteral("chkDefault"));
-  chkDefault->move(264, 386);
-  chkDefault->adjustSize();
 
   connect(lstFormulas, &QListWidget::currentRowChanged, this, [this] { ApplyEnabling(); });
   connect(btnXResWindow, &QPushButton::clicked, this, [this] { btnXResWindowClick(); });
   connect(btnYResWindow, &QPushButton::clicked, this, [this] { btnYResWindowClick(); });
 
-  setTabOrder(lstFormulas, editSelLeft);
-  setTabOrder(editSelLeft, editSelTop);
-  setTabOrder(editSelTop, editSelRight);
-  setTabOrder(editSelRight, editSelBottom);
-  setTabOrder(editSelBottom, editHorizontal);
-  setTabOrder(editHorizontal, btnXResWindow);
-  setTabOrder(btnXResWindow, editVertical);
-  setTabOrder(editVertical, btnYResWindow);
-  setTabOrder(btnYResWindow, editZR);
-  setTabOrder(editZR, editZI);
-  setTabOrder(editZI, optZ);
-  setTabOrder(optZ, editCR);
-  setTabOrder(editCR, editCI);
-  setTabOrder(editCI, editDR);
-  setTabOrder(editDR, editDI);
-  setTabOrder(editDI, editN);
-  setTabOrder(editN, editM);
-  setTabOrder(editM, editMaxDepth);
-  setTabOrder(editMaxDepth, editOuterCircle);
-  setTabOrder(editOuterCircle, editInnerDist);
-  setTabOrder(editInnerDist, editMaxCycleDetect);
-  setTabOrder(editMaxCycleDetect, chkDefault);
-}
-
-QLineEdit* TDlgFractal::AddEdit(QWidget* parent, const char* name, QRect at) {
-  auto* edit = new QLineEdit(parent);
-  edit->setObjectName(QString::fromLatin1(name));
-  edit->setGeometry(at);
-  return edit;
+  SetTabOrder({lstFormulas, editSelLeft, editSelTop, editSelRight, editSelBottom, editHorizontal,
+               btnXResWindow, editVertical, btnYResWindow, editZR, editZI, optZ, editCR, editCI,
+               editDR, editDI, editN, editM, editMaxDepth, editOuterCircle, editInnerDist,
+               editMaxCycleDetect, chkDefault});
 }
 
 void TDlgFractal::showEvent(QShowEvent* event) {
@@ -251,7 +233,8 @@ void TDlgFractal::OKBtnClick() {
   FractProps.MaxCycle.Check(ok, Text(editMaxCycleDetect), "Max Cycles to Detect");
 
   // These three cannot be wrong and are taken even after a bad field.
-  if (rgrContItems->checkedId() >= 0) FractProps.ColorMode = static_cast<uint8_t>(rgrContItems->checkedId());
+  if (rgrContItems->checkedId() >= 0)
+    FractProps.ColorMode = static_cast<uint8_t>(rgrContItems->checkedId());
   if (optC->isChecked()) {
     FractProps.MapField = TFractProps::MapC;
   } else if (optD->isChecked()) {

@@ -75,7 +75,6 @@ private:
   void FormShow();
   /// Enables the edits the selected formula and map mode use.
   void ApplyEnabling();
-  QLineEdit* AddEdit(QWidget* parent, const char* name, QRect at);
 
   TFractProps FractProps;
   TFractProps* DefaultRecord;

@@ -6,7 +6,20 @@
 #include <QPushButton>
 
 #include "engine/windowname.h"
+#include "gui/dialogs/dialogwidgets.h"
 #include "gui/help/helpcontexts.h"
+
+namespace {
+
+using K = TControlKind;
+using D = TDlgRegisterWave;
+
+const TControlRow<D> Controls[] = {
+    {K::Label, "lblName", nullptr, {16, 16, 0, 0}, "Name:", &D::lblName},
+    {K::Edit, "EditName", nullptr, {16, 40, 281, 21}, nullptr, &D::EditName},
+};
+
+}  // namespace
 
 TDlgRegisterWave::TDlgRegisterWave(QWidget* parent, const std::string& currentName,
                                    TNameCheck nameCheck)
@@ -16,20 +29,13 @@ TDlgRegisterWave::TDlgRegisterWave(QWidget* parent, const std::string& currentNa
   HelpContext = HelpContext::Register;
   SetClientSize(315, 121);
   Bevel1->setGeometry(8, 8, 297, 65);
-  lblName = new QLabel(QStringLiteral("Name:"), this);
-  lblName->setObjectName(QStringLiteral("lblName"));
-  lblName->move(16, 16);
-  EditName = new QLineEdit(this);
-  EditName->setObjectName(QStringLiteral("EditName"));
-  EditName->setGeometry(16, 40, 281, 21);
+  BuildControls(*this, Controls);
   EditName->setMaxLength(NameMaxLength);
   lblName->setBuddy(EditName);
   OKBtn->move(70, 84);
   CancelBtn->move(150, 84);
   HelpBtn->move(230, 84);
-  setTabOrder(EditName, OKBtn);
-  setTabOrder(OKBtn, CancelBtn);
-  setTabOrder(CancelBtn, HelpBtn);
+  SetTabOrder({EditName, OKBtn, CancelBtn, HelpBtn});
 }
 
 void TDlgRegisterWave::showEvent(QShowEvent* event) {

@@ -20,25 +20,92 @@
 
 namespace {
 
-const char* const SensitivityItems[] = {"Low (Kwadratic)", "Normal (Linear)",
-                                        "High (Square root)", "Very High (Fourth root)"};
+using K = TControlKind;
+using TRow = TControlRow<TDlgVoldViewProps>;
 
-QRadioButton* Option(QWidget* parent, QButtonGroup* pair, const char* name, const char* caption,
-                     int x, int y) {
-  auto* option = new QRadioButton(QString::fromLatin1(caption), parent);
-  option->setObjectName(QString::fromLatin1(name));
-  option->move(x, y);
-  option->adjustSize();
-  pair->addButton(option);
-  return option;
-}
+// Every control, in the order it is made; the rows of a group follow the group. The
+// sensitivity items are the TSensitivity values in order.
+const TRow Controls[] = {
+    {K::Label, "Label2", nullptr, {16, 14, 0, 0}, "Outside", &TDlgVoldViewProps::Label2},
+    {K::Group, "rgrSensitivityOutside", nullptr, {16, 32, 176, 114}, "Sensitivity",
+     &TDlgVoldViewProps::rgrSensitivityOutside},
+    {K::Radio, nullptr, "rgrSensitivityOutside", {10, 22, 0, 0}, "Low (Kwadratic)"},
+    {K::Radio, nullptr, "rgrSensitivityOutside", {10, 44, 0, 0}, "Normal (Linear)"},
+    {K::Radio, nullptr, "rgrSensitivityOutside", {10, 66, 0, 0}, "High (Square root)"},
+    {K::Radio, nullptr, "rgrSensitivityOutside", {10, 88, 0, 0}, "Very High (Fourth root)"},
+    {K::Label, "lblStrengthOutside", nullptr, {16, 155, 0, 0}, "Strength",
+     &TDlgVoldViewProps::lblStrengthOutside},
+    {K::Edit, "editStrengthOutside", nullptr, {72, 152, 100, 21}, nullptr,
+     &TDlgVoldViewProps::editStrengthOutside},
+    {K::Radio, "optDepthPaletteOutside", nullptr, {204, 36, 0, 0}, "Use Palette",
+     &TDlgVoldViewProps::optDepthPaletteOutside},
+    {K::Button, "btnDepthColorPaletteOutside", nullptr, {0, 32, 79, 25}, "Edit Palette...",
+     &TDlgVoldViewProps::btnDepthColorPaletteOutside},
+    {K::Radio, "optDepthMixOutside", nullptr, {204, 72, 0, 0}, "Mix Colors:",
+     &TDlgVoldViewProps::optDepthMixOutside},
+    {K::Label, "Label1", nullptr, {212, 103, 0, 0}, "Background", &TDlgVoldViewProps::Label1},
+    {K::ColorBox, "colbBackgroundOutside", nullptr, {284, 100, 105, 22}, nullptr,
+     &TDlgVoldViewProps::colbBackgroundOutside},
+    {K::Label, "Label3", nullptr, {212, 131, 0, 0}, "Foreground", &TDlgVoldViewProps::Label3},
+    {K::ColorBox, "colbForegroundOutside", nullptr, {284, 128, 105, 22}, nullptr,
+     &TDlgVoldViewProps::colbForegroundOutside},
 
-QPushButton* EditPaletteButton(QWidget* parent, const char* name, int y) {
-  auto* button = new QPushButton(QStringLiteral("Edit Palette..."), parent);
-  button->setObjectName(QString::fromLatin1(name));
+    {K::Group, "grpInside", nullptr, {8, 190, 389, 306}, "Inside", &TDlgVoldViewProps::grpInside},
+    {K::Group, "rgrSensitivityInside", "grpInside", {8, 20, 168, 114}, "Sensitivity",
+     &TDlgVoldViewProps::rgrSensitivityInside},
+    {K::Radio, nullptr, "rgrSensitivityInside", {10, 22, 0, 0}, "Low (Kwadratic)"},
+    {K::Radio, nullptr, "rgrSensitivityInside", {10, 44, 0, 0}, "Normal (Linear)"},
+    {K::Radio, nullptr, "rgrSensitivityInside", {10, 66, 0, 0}, "High (Square root)"},
+    {K::Radio, nullptr, "rgrSensitivityInside", {10, 88, 0, 0}, "Very High (Fourth root)"},
+    {K::Label, "lblStrengthInside", "grpInside", {8, 147, 0, 0}, "Strength",
+     &TDlgVoldViewProps::lblStrengthInside},
+    {K::Edit, "editStrengthInside", "grpInside", {64, 144, 100, 21}, nullptr,
+     &TDlgVoldViewProps::editStrengthInside},
+    {K::Group, "grpDepthColor", "grpInside", {182, 16, 199, 284}, "Depth Color",
+     &TDlgVoldViewProps::grpDepthColor},
+    {K::Radio, "optDepthPaletteInside", "grpDepthColor", {8, 24, 0, 0}, "Use Palette",
+     &TDlgVoldViewProps::optDepthPaletteInside},
+    {K::Button, "btnDepthPaletteInside", "grpDepthColor", {0, 20, 79, 25}, "Edit Palette...",
+     &TDlgVoldViewProps::btnDepthPaletteInside},
+    {K::Radio, "optDepthMixInside", "grpDepthColor", {8, 52, 0, 0}, "Mix Colors:",
+     &TDlgVoldViewProps::optDepthMixInside},
+    {K::Group, "grpBackgroundInsideColor", "grpDepthColor", {8, 74, 183, 100}, "Background Color",
+     &TDlgVoldViewProps::grpBackgroundInsideColor},
+    {K::Radio, "optBackgroundPaletteInside", "grpBackgroundInsideColor",
+     {8, 22, 0, 0}, "Use Palette", &TDlgVoldViewProps::optBackgroundPaletteInside},
+    {K::Button, "btnBackgroundPaletteInside", "grpBackgroundInsideColor",
+     {28, 44, 79, 25}, "Edit Palette...", &TDlgVoldViewProps::btnBackgroundPaletteInside},
+    {K::Radio, "optBackgroundInside", "grpBackgroundInsideColor", {8, 75, 0, 0}, "",
+     &TDlgVoldViewProps::optBackgroundInside},
+    {K::ColorBox, "colbBackgroundInside", "grpBackgroundInsideColor", {28, 72, 147, 22}, nullptr,
+     &TDlgVoldViewProps::colbBackgroundInside},
+    {K::Group, "grpForegroundInsideColor", "grpDepthColor", {8, 178, 183, 100}, "Foreground Color",
+     &TDlgVoldViewProps::grpForegroundInsideColor},
+    {K::Radio, "optForegroundPaletteInside", "grpForegroundInsideColor",
+     {8, 22, 0, 0}, "Use Palette", &TDlgVoldViewProps::optForegroundPaletteInside},
+    {K::Button, "btnForegroundPaletteInside", "grpForegroundInsideColor",
+     {28, 44, 79, 25}, "Edit Palette...", &TDlgVoldViewProps::btnForegroundPaletteInside},
+    {K::Radio, "optForegroundInside", "grpForegroundInsideColor", {8, 75, 0, 0}, "",
+     &TDlgVoldViewProps::optForegroundInside},
+    {K::ColorBox, "colbForegroundInside", "grpForegroundInsideColor", {28, 72, 147, 22}, nullptr,
+     &TDlgVoldViewProps::colbForegroundInside},
+
+    {K::Group, "grpColors", nullptr, {8, 498, 180, 45}, "Colors", &TDlgVoldViewProps::grpColors},
+    {K::Label, "lblBackground", "grpColors", {8, 22, 0, 0}, "Max Depth",
+     &TDlgVoldViewProps::lblBackground},
+    {K::ColorBox, "colbMaxDepth", "grpColors", {78, 18, 94, 22}, nullptr,
+     &TDlgVoldViewProps::colbMaxDepth},
+    {K::Label, "lblCursor", nullptr, {198, 519, 0, 0}, "Cursor", &TDlgVoldViewProps::lblCursor},
+    {K::ColorBox, "colbCursor", nullptr, {244, 516, 105, 22}, nullptr,
+     &TDlgVoldViewProps::colbCursor},
+    {K::Check, "chkDefault", nullptr, {362, 518, 0, 0}, "Use As Default",
+     &TDlgVoldViewProps::chkDefault},
+};
+
+// The "Edit Palette..." buttons do not press on Enter and grow with their caption.
+void FitPaletteButton(QPushButton* button) {
   button->setAutoDefault(false);
-  button->setGeometry(0, y, std::max(79, button->sizeHint().width()), 25);
-  return button;
+  button->resize(std::max(button->width(), button->sizeHint().width()), button->height());
 }
 
 // The button right of its "Use Palette" option, as far left as the option's text allows.
@@ -47,24 +114,20 @@ void PlaceBeside(const QRadioButton* option, QPushButton* button, int right) {
   button->move(x, button->y());
 }
 
-TColorBox* ColorBox(QWidget* parent, const char* name, QRect at) {
-  auto* box = new TColorBox(parent);
-  box->setObjectName(QString::fromLatin1(name));
-  box->setGeometry(at);
-  return box;
+// The radio items of a group, numbered in order.
+QButtonGroup* NumberedItems(QGroupBox* group) {
+  auto* items = new QButtonGroup(group);
+  int id = 0;
+  for (QRadioButton* item : group->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly))
+    items->addButton(item, id++);
+  return items;
 }
 
-// A radio group of the four sensitivity curves; the item id is the TSensitivity value.
-QGroupBox* SensitivityGroup(QWidget* parent, const char* name, QRect at, QButtonGroup*& items) {
-  QGroupBox* group = MakeGroup(parent, name, "Sensitivity", at);
-  items = new QButtonGroup(group);
-  for (int i = 0; i < 4; ++i) {
-    auto* item = new QRadioButton(QString::fromLatin1(SensitivityItems[i]), group);
-    item->move(10, 22 + 22 * i);
-    item->adjustSize();
-    items->addButton(item, i);
-  }
-  return group;
+// A pair of exclusive options.
+void Pair(QObject* owner, QRadioButton* first, QRadioButton* second) {
+  auto* pair = new QButtonGroup(owner);
+  pair->addButton(first);
+  pair->addButton(second);
 }
 
 void SelectItem(QButtonGroup* items, int id) {
@@ -93,91 +156,25 @@ TDlgVoldViewProps::TDlgVoldViewProps(QWidget* parent, TVoldViewProps* defaultRec
   OKBtn->move(405, 8);
   CancelBtn->move(405, 38);
   HelpBtn->move(405, 68);
-
   // Outside: the base dialog's bevel frames it.
   Bevel1->setGeometry(8, 8, 389, 176);
-  Label2 = MakeLabel(this, "Label2", "Outside", 16, 14);
-  rgrSensitivityOutside = SensitivityGroup(this, "rgrSensitivityOutside", QRect(16, 32, 176, 114),
-                                           rgrSensitivityOutsideItems);
-  lblStrengthOutside = MakeLabel(this, "lblStrengthOutside", "Strength", 16, 155);
-  editStrengthOutside = new QLineEdit(this);
-  editStrengthOutside->setObjectName(QStringLiteral("editStrengthOutside"));
-  editStrengthOutside->setGeometry(72, 152, 100, 21);
-  editStrengthOutside->setMaxLength(StrengthMaxLength);
+
+  BuildControls(*this, Controls);
+  rgrSensitivityOutsideItems = NumberedItems(rgrSensitivityOutside);
+  rgrSensitivityInsideItems = NumberedItems(rgrSensitivityInside);
+  for (QLineEdit* edit : {editStrengthOutside, editStrengthInside})
+    edit->setMaxLength(StrengthMaxLength);
   lblStrengthOutside->setBuddy(editStrengthOutside);
-  auto* outsidePair = new QButtonGroup(this);
-  optDepthPaletteOutside =
-      Option(this, outsidePair, "optDepthPaletteOutside", "Use Palette", 204, 36);
-  btnDepthColorPaletteOutside = EditPaletteButton(this, "btnDepthColorPaletteOutside", 32);
-  PlaceBeside(optDepthPaletteOutside, btnDepthColorPaletteOutside, 389);
-  optDepthMixOutside = Option(this, outsidePair, "optDepthMixOutside", "Mix Colors:", 204, 72);
-  Label1 = MakeLabel(this, "Label1", "Background", 212, 103);
-  colbBackgroundOutside = ColorBox(this, "colbBackgroundOutside", QRect(284, 100, 105, 22));
-  Label3 = MakeLabel(this, "Label3", "Foreground", 212, 131);
-  colbForegroundOutside = ColorBox(this, "colbForegroundOutside", QRect(284, 128, 105, 22));
-
-  grpInside = MakeGroup(this, "grpInside", "Inside", QRect(8, 190, 389, 306));
-  rgrSensitivityInside = SensitivityGroup(grpInside, "rgrSensitivityInside",
-                                          QRect(8, 20, 168, 114), rgrSensitivityInsideItems);
-  lblStrengthInside = MakeLabel(grpInside, "lblStrengthInside", "Strength", 8, 147);
-  editStrengthInside = new QLineEdit(grpInside);
-  editStrengthInside->setObjectName(QStringLiteral("editStrengthInside"));
-  editStrengthInside->setGeometry(64, 144, 100, 21);
-  editStrengthInside->setMaxLength(StrengthMaxLength);
   lblStrengthInside->setBuddy(editStrengthInside);
-
-  grpDepthColor = MakeGroup(grpInside, "grpDepthColor", "Depth Color", QRect(182, 16, 199, 284));
-  auto* depthPair = new QButtonGroup(grpDepthColor);
-  optDepthPaletteInside =
-      Option(grpDepthColor, depthPair, "optDepthPaletteInside", "Use Palette", 8, 24);
-  btnDepthPaletteInside = EditPaletteButton(grpDepthColor, "btnDepthPaletteInside", 20);
+  for (QPushButton* button : {btnDepthColorPaletteOutside, btnDepthPaletteInside,
+                              btnBackgroundPaletteInside, btnForegroundPaletteInside})
+    FitPaletteButton(button);
+  PlaceBeside(optDepthPaletteOutside, btnDepthColorPaletteOutside, 389);
   PlaceBeside(optDepthPaletteInside, btnDepthPaletteInside, 191);
-  optDepthMixInside = Option(grpDepthColor, depthPair, "optDepthMixInside", "Mix Colors:", 8, 52);
-
-  // The two inside mix colours: "Use Palette" with its button under it, then the plain colour.
-  struct TMixColor {
-    QGroupBox*& Group;
-    const char* GroupName;
-    const char* Caption;
-    int Top;
-    QRadioButton*& UsePalette;
-    const char* UsePaletteName;
-    QPushButton*& Button;
-    const char* ButtonName;
-    QRadioButton*& Plain;
-    const char* PlainName;
-    TColorBox*& Box;
-    const char* BoxName;
-  };
-  const TMixColor mixColors[] = {
-      {grpBackgroundInsideColor, "grpBackgroundInsideColor", "Background Color", 74,
-       optBackgroundPaletteInside, "optBackgroundPaletteInside", btnBackgroundPaletteInside,
-       "btnBackgroundPaletteInside", optBackgroundInside, "optBackgroundInside",
-       colbBackgroundInside, "colbBackgroundInside"},
-      {grpForegroundInsideColor, "grpForegroundInsideColor", "Foreground Color", 178,
-       optForegroundPaletteInside, "optForegroundPaletteInside", btnForegroundPaletteInside,
-       "btnForegroundPaletteInside", optForegroundInside, "optForegroundInside",
-       colbForegroundInside, "colbForegroundInside"},
-  };
-  for (const TMixColor& m : mixColors) {
-    m.Group = MakeGroup(grpDepthColor, m.GroupName, m.Caption, QRect(8, m.Top, 183, 100));
-    auto* pair = new QButtonGroup(m.Group);
-    m.UsePalette = Option(m.Group, pair, m.UsePaletteName, "Use Palette", 8, 22);
-    m.Button = EditPaletteButton(m.Group, m.ButtonName, 44);
-    m.Button->move(28, 44);
-    m.Plain = Option(m.Group, pair, m.PlainName, "", 8, 75);
-    m.Box = ColorBox(m.Group, m.BoxName, QRect(28, 72, 147, 22));
-  }
-
-  grpColors = MakeGroup(this, "grpColors", "Colors", QRect(8, 498, 180, 45));
-  lblBackground = MakeLabel(grpColors, "lblBackground", "Max Depth", 8, 22);
-  colbMaxDepth = ColorBox(grpColors, "colbMaxDepth", QRect(78, 18, 94, 22));
-  lblCursor = MakeLabel(this, "lblCursor", "Cursor", 198, 519);
-  colbCursor = ColorBox(this, "colbCursor", QRect(244, 516, 105, 22));
-  chkDefault = new QCheckBox(QStringLiteral("Use As Default"), this);
-  chkDefault->setObjectName(QStringLiteral("chkDefault"));
-  chkDefault->move(362, 518);
-  chkDefault->adjustSize();
+  Pair(this, optDepthPaletteOutside, optDepthMixOutside);
+  Pair(grpDepthColor, optDepthPaletteInside, optDepthMixInside);
+  Pair(grpBackgroundInsideColor, optBackgroundPaletteInside, optBackgroundInside);
+  Pair(grpForegroundInsideColor, optForegroundPaletteInside, optForegroundInside);
 
   connect(btnDepthColorPaletteOutside, &QPushButton::clicked, this,
           [this] { btnDepthColorPaletteOutsideClick(); });

@@ -1,35 +1,43 @@
 #include "gui/dialogs/dialogwidgets.h"
 
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 
-namespace {
+#include "gui/dialogs/TColorBox.h"
 
-void Name(QWidget* widget, const char* name) {
-  if (name) widget->setObjectName(QString::fromLatin1(name));
+QWidget* MakeControl(QWidget* parent, TControlKind kind, const char* name, QRect at,
+                     const char* caption) {
+  const QString text = caption ? QString::fromLatin1(caption) : QString();
+  QWidget* control = nullptr;
+  switch (kind) {
+    case TControlKind::Label: control = new QLabel(text, parent); break;
+    case TControlKind::Group: control = new QGroupBox(text, parent); break;
+    case TControlKind::Edit: control = new QLineEdit(parent); break;
+    case TControlKind::Button: control = new QPushButton(text, parent); break;
+    case TControlKind::Check: control = new QCheckBox(text, parent); break;
+    case TControlKind::Radio: control = new QRadioButton(text, parent); break;
+    case TControlKind::ColorBox: control = new TColorBox(parent); break;
+    case TControlKind::List: control = new QListWidget(parent); break;
+  }
+  if (name) control->setObjectName(QString::fromLatin1(name));
+  if (at.isEmpty()) {
+    control->move(at.topLeft());
+    control->adjustSize();
+  } else {
+    control->setGeometry(at);
+  }
+  return control;
 }
 
-}  // namespace
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption, int x, int y) {
-  auto* label = new QLabel(QString::fromLatin1(caption), parent);
-  Name(label, name);
-  label->move(x, y);
-  label->adjustSize();
-  return label;
-}
-
-QGroupBox* MakeGroup(QWidget* parent, const char* name, const char* caption, QRect at) {
-  auto* group = new QGroupBox(QString::fromLatin1(caption), parent);
-  Name(group, name);
-  group->setGeometry(at);
-  return group;
-}
-
-QPushButton* MakeTextButton(QWidget* parent, const char* name, const char* caption, QRect at) {
-  auto* button = new QPushButton(QString::fromLatin1(caption), parent);
-  Name(button, name);
-  button->setGeometry(at);
-  return button;
+void SetTabOrder(std::initializer_list<QWidget*> widgets) {
+  QWidget* previous = nullptr;
+  for (QWidget* widget : widgets) {
+    if (previous) QWidget::setTabOrder(previous, widget);
+    previous = widget;
+  }
 }

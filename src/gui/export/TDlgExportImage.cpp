@@ -11,6 +11,19 @@
 
 namespace {
 
+using K = TControlKind;
+using D = TDlgExportImage;
+
+const TControlRow<D> Controls[] = {
+    {K::Label, "lblWidth", nullptr, {20, 22, 0, 0}, "&Width:", &D::lblWidth},
+    {K::Edit, "editWidth", nullptr, {84, 20, 90, 21}, nullptr, &D::editWidth},
+    {K::Label, "lblHeight", nullptr, {20, 50, 0, 0}, "&Height:", &D::lblHeight},
+    {K::Edit, "editHeight", nullptr, {84, 48, 90, 21}, nullptr, &D::editHeight},
+    {K::Button, "btnWindowSize", nullptr, {186, 32, 80, 25}, "< Window", &D::btnWindowSize},
+    {K::Check, "chkOrbitPoints", nullptr, {20, 80, 270, 20}, "Include orbit points",
+     &D::chkOrbitPoints},
+};
+
 QString SizeText(int pixels) {
   return QString::fromStdString(unitIntegerPosMore(pixels).GetText());
 }
@@ -30,22 +43,9 @@ TDlgExportImage::TDlgExportImage(QWidget* parent, int viewWidth, int viewHeight,
   SetClientSize(313, 154);
   Bevel1->setGeometry(8, 8, 297, 101);
 
-  // A caption and the edit it names, in one row.
-  auto sizeRow = [this](const char* label, const char* caption, const char* edit, int y,
-                        QLabel*& lbl, QLineEdit*& field) {
-    lbl = MakeLabel(this, label, caption, 20, y + 2);
-    field = new QLineEdit(this);
-    field->setObjectName(QLatin1String(edit));
-    field->setGeometry(84, y, 90, 21);
-    lbl->setBuddy(field);
-  };
-  sizeRow("lblWidth", "&Width:", "editWidth", 20, lblWidth, editWidth);
-  sizeRow("lblHeight", "&Height:", "editHeight", 48, lblHeight, editHeight);
-  btnWindowSize = MakeTextButton(this, "btnWindowSize", "< Window", QRect(186, 32, 80, 25));
-
-  chkOrbitPoints = new QCheckBox(QStringLiteral("Include orbit points"), this);
-  chkOrbitPoints->setObjectName(QStringLiteral("chkOrbitPoints"));
-  chkOrbitPoints->setGeometry(20, 80, 270, 20);
+  BuildControls(*this, Controls);
+  lblWidth->setBuddy(editWidth);
+  lblHeight->setBuddy(editHeight);
   chkOrbitPoints->setChecked(hasOrbits);
   chkOrbitPoints->setEnabled(hasOrbits);
 
@@ -57,11 +57,7 @@ TDlgExportImage::TDlgExportImage(QWidget* parent, int viewWidth, int viewHeight,
   editWidth->selectAll();
   editWidth->setFocus();
   connect(btnWindowSize, &QPushButton::clicked, this, [this] { btnWindowSizeClick(); });
-  setTabOrder(editWidth, editHeight);
-  setTabOrder(editHeight, btnWindowSize);
-  setTabOrder(btnWindowSize, chkOrbitPoints);
-  setTabOrder(chkOrbitPoints, OKBtn);
-  setTabOrder(OKBtn, CancelBtn);
+  SetTabOrder({editWidth, editHeight, btnWindowSize, chkOrbitPoints, OKBtn, CancelBtn});
 }
 
 void TDlgExportImage::btnWindowSizeClick() {

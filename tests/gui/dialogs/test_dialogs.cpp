@@ -6,6 +6,7 @@
 #include "gui/help/THelpViewer.h"
 #include "gui/dialogs/TOKHelpBottomDlg.h"
 #include "gui/dialogs/TOKHelpRightDlg.h"
+#include "gui/dialogs/dialogwidgets.h"
 #include "gui/common/icons.h"
 #include "gui/support/guitest.h"
 
@@ -164,4 +165,45 @@ TEST(AboutBox, PaintsTheIconAndTheRedName) {
   // "Zenolith" in red 150 at (54.9X, 16.1Y) = (120, 32), and nothing red below the name.
   EXPECT_GT(RedPixels(image, QRect(120, 32, 110, 28)), 20);
   EXPECT_EQ(RedPixels(image, QRect(0, 70, image.width(), 80)), 0);
+}
+
+// ---- Dialogs built from a table of controls.
+
+namespace {
+
+struct TTableDialog : QDialog {
+  QGroupBox* Group = nullptr;
+  QLineEdit* Edit = nullptr;
+  QCheckBox* Check = nullptr;
+};
+
+}  // namespace
+
+TEST(ControlTable, RowsLandInTheirGroupsAtTheirPlacesAndInTheirSlots) {
+  using K = TControlKind;
+  const TControlRow<TTableDialog> rows[] = {
+      {K::Group, "grp", nullptr, {10, 10, 200, 100}, "Group", &TTableDialog::Group},
+      {K::Edit, "edit", "grp", {5, 20, 50, 21}, nullptr, &TTableDialog::Edit},
+      {K::Label, nullptr, "grp", {5, 50, 0, 0}, "A caption"},
+      {K::Check, "check", nullptr, {10, 120, 0, 0}, "Checked", &TTableDialog::Check},
+  };
+  TTableDialog dialog;
+  BuildControls(dialog, rows);
+  ASSERT_NE(dialog.Group, nullptr);
+  ASSERT_NE(dialog.Edit, nullptr);
+  ASSERT_NE(dialog.Check, nullptr);
+  EXPECT_EQ(dialog.Group->title(), "Group");
+  EXPECT_EQ(dialog.Edit->parentWidget(), dialog.Group);
+  EXPECT_EQ(dialog.Edit->objectName(), "edit");
+  EXPECT_EQ(dialog.Edit->geometry(), QRect(5, 20, 50, 21));
+  // A row without a size is sized to its caption.
+  auto* label = dialog.Group->findChild<QLabel*>();
+  ASSERT_NE(label, nullptr);
+  EXPECT_EQ(label->text(), "A caption");
+  EXPECT_EQ(label->geometry(), QRect(QPoint(5, 50), label->sizeHint()));
+  EXPECT_EQ(dialog.Check->parentWidget(), &dialog);
+  EXPECT_EQ(dialog.Check->geometry(), QRect(QPoint(10, 120), dialog.Check->sizeHint()));
+  // Made in table order: the focus chain follows it.
+  EXPECT_EQ(dialog.Edit->nextInFocusChain(), label);
+  EXPECT_EQ(label->nextInFocusChain(), dialog.Check);
 }
