@@ -1,5 +1,6 @@
 // The Qt prompter (message boxes, file dialogs), its filters, and the GUI-thread dispatcher.
 #include <algorithm>
+#include <atomic>
 #include <stdexcept>
 #include <thread>
 
@@ -81,11 +82,12 @@ TEST(QtPrompter, CoreMessagesFromAnotherThreadAreShownOnTheGuiThread) {
     shownOn = QThread::currentThread();
     qobject_cast<QMessageBox*>(w)->button(QMessageBox::Yes)->click();
   });
-  TMsgResult result = TMsgResult::Cancel;
+  std::atomic<TMsgResult> result{TMsgResult::Cancel};
   std::thread worker([&] {
     result = ShowMessage("Go on?", "Question", TMsgIcon::Question, TMsgButtons::YesNo);
   });
-  while (result == TMsgResult::Cancel) QTest::qWait(5);
+  // The message box runs on this thread's event loop; the worker waits for its answer.
+  EXPECT_TRUE(WaitUntil([&] { return result != TMsgResult::Cancel; }));
   worker.join();
   prompter.Uninstall();
   EXPECT_EQ(result, TMsgResult::Yes);

@@ -329,8 +329,26 @@ TEST_F(RegisterDialog, AngleBracketsAreRefusedAndCancelKeepsTheName) {
 }
 
 TEST_F(RegisterDialog, NothingOpensWithoutAWindow) {
-  auto ran = WhenModal([](QWidget* w) { qobject_cast<QDialog*>(w)->reject(); }, 300);
+  // Counts the dialogs shown and closes each at once, so that a dialog run by the command would
+  // let it return.
+  struct TDialogCounter : QObject {
+    int Shown = 0;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+      if (auto* dialog = qobject_cast<QDialog*>(watched); dialog && event->type() == QEvent::Show) {
+        ++Shown;
+        QMetaObject::invokeMethod(dialog, &QDialog::reject, Qt::QueuedConnection);
+      }
+      return false;
+    }
+  } counter;
+  qApp->installEventFilter(&counter);
   Form->RegisterExecute();
-  QTest::qWait(350);
-  EXPECT_FALSE(*ran);
+  qApp->removeEventFilter(&counter);
+  EXPECT_EQ(counter.Shown, 0);
+  // The counter sees a dialog when one opens.
+  AddChild("Named");
+  qApp->installEventFilter(&counter);
+  Form->RegisterExecute();
+  qApp->removeEventFilter(&counter);
+  EXPECT_EQ(counter.Shown, 1);
 }

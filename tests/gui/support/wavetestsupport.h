@@ -1,7 +1,6 @@
 #pragma once
 // Helpers of the fractal window tests: windows with chosen records, waiting for a picture, the
 // same picture painted by the engine alone, mouse input and projects.
-#include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
@@ -24,16 +23,6 @@
 #include "gui/support/modal.h"
 #include "render/TPixelBuffer.h"
 #include "render/painting.h"
-
-/// Runs the event loop until `done` holds or `timeoutMs` passed; returns whether it holds.
-inline bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 60000) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    QTest::qWait(2);
-  }
-  return true;
-}
 
 /// Waits until the view's computation has ended and its picture is complete on the surface.
 inline bool WaitForPicture(const TViewWave* view, int timeoutMs = 60000) {
