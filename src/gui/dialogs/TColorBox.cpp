@@ -55,14 +55,6 @@ TColorBox::TColorBox(QWidget* parent) : QComboBox(parent) {
   SetSelected(0);
 }
 
-const char* TColorBox::ColorName(int index) {
-  return index >= 0 && index < NamedCount ? NamedColors[index].Name : "";
-}
-
-uint32_t TColorBox::NamedColor(int index) {
-  return index >= 0 && index < NamedCount ? NamedColors[index].Color : 0;
-}
-
 QColor TColorBox::ToQColor(uint32_t colour) {
   return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
 }

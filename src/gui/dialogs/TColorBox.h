@@ -20,9 +20,6 @@ public:
 
   /// Number of named entries (standard and extended); they come first in the list.
   static constexpr int NamedCount = 20;
-  /// Name and colour of named entry `index` (0 .. NamedCount - 1).
-  static const char* ColorName(int index);
-  static uint32_t NamedColor(int index);
   /// Text of the entry that opens the colour picker.
   static constexpr const char* CustomText = "Custom...";
   /// Title of the colour picker.

@@ -89,8 +89,6 @@ public:
 
   /// Every action, in the order of the action table.
   const std::vector<QAction*>& ActionList1() const { return Actions; }
-  /// The action with the object name, or null.
-  QAction* FindAction(const QString& name) const;
 
   // ---- Menus, tool bar, name field, status bar.
   QMenu* MenuFile = nullptr;

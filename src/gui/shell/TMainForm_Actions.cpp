@@ -143,13 +143,6 @@ void TMainForm::CreateActions() {
   for (QAction* TMainForm::*member : InertActions) (this->*member)->setEnabled(false);
 }
 
-QAction* TMainForm::FindAction(const QString& name) const {
-  for (QAction* a : Actions) {
-    if (a->objectName() == name) return a;
-  }
-  return nullptr;
-}
-
 void TMainForm::UpdateActions() {
   TMDIChildZenolith* child = Workspace->ActiveChild();
   if (child && child->GetKind() == TUnit::KindFractal) {
