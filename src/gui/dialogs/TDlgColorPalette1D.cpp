@@ -411,15 +411,7 @@ void TDlgColorPalette1D::btnSaveClick() {
 
 void TDlgColorPalette1D::OKBtnClick() {
   // Enter in the position box presses OK without leaving the box.
-  if (PositionEdited && !editPositionExit()) RefuseClose = true;
-}
-
-bool TDlgColorPalette1D::CanClose(int) {
-  if (RefuseClose) {
-    RefuseClose = false;
-    return false;
-  }
-  return true;
+  if (PositionEdited && !editPositionExit()) RefuseCloseOnce();
 }
 
 void TDlgColorPalette1D::pboColorPaint(QPainter& painter, const QRect& client) {

@@ -72,8 +72,8 @@ public:
   static int MarkColumn(double position, int stripWidth);
 
 protected:
+  /// Takes a typed position first; a refused one keeps the dialog open.
   void OKBtnClick() override;
-  bool CanClose(int result) override;
   void showEvent(QShowEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -103,5 +103,4 @@ private:
   TColorPalette1DItem* CurrentItem = nullptr;
   int Updating = 0;
   bool PositionEdited = false;
-  bool RefuseClose = false;
 };

@@ -185,7 +185,6 @@ void TDlgFractal::FormShow() {
   }
   ApplyEnabling();
   editCont->setText(Text(FractProps.Cont));
-  Accepted = true;
 }
 
 void TDlgFractal::ApplyEnabling() {
@@ -212,7 +211,7 @@ void TDlgFractal::btnYResWindowClick() {
 }
 
 void TDlgFractal::OKBtnClick() {
-  bool& ok = Accepted;
+  bool ok = true;
   FractProps.Left.Check(ok, Text(editSelLeft), "Selection Left");
   FractProps.Right.Check(ok, Text(editSelRight), "Selection Right");
   FractProps.Top.Check(ok, Text(editSelTop), "Selection Top");
@@ -249,13 +248,9 @@ void TDlgFractal::OKBtnClick() {
 
   FractProps.Cont.Check(ok, Text(editCont), "Discontinue");
 
-  if (ok && chkDefault->isChecked() && DefaultRecord) *DefaultRecord = FractProps;
-}
-
-bool TDlgFractal::CanClose(int) {
-  if (!Accepted) {
-    Accepted = true;
-    return false;
+  if (!ok) {
+    RefuseCloseOnce();
+  } else if (chkDefault->isChecked() && DefaultRecord) {
+    *DefaultRecord = FractProps;
   }
-  return true;
 }

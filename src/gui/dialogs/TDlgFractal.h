@@ -65,10 +65,8 @@ public:
   void btnYResWindowClick();
 
 protected:
-  /// Reads the fields in order, stopping at the first bad one.
+  /// Reads the fields in order, stopping at the first bad one, which keeps the dialog open.
   void OKBtnClick() override;
-  /// Refuses the close once after a bad field.
-  bool CanClose(int result) override;
   void showEvent(QShowEvent* event) override;
 
 private:
@@ -80,5 +78,4 @@ private:
   TFractProps* DefaultRecord;
   int ViewHeight;
   int ViewWidth;
-  bool Accepted = true;
 };

@@ -47,19 +47,10 @@ void TDlgRegisterWave::EvOnShow() {
   EditName->setText(QString::fromStdString(ResultName));
   EditName->selectAll();
   EditName->setFocus();
-  Accepted = true;
 }
 
 void TDlgRegisterWave::OKBtnClick() {
   // The name field's rule: no blanks at either end; an empty name is no name.
   ResultName = WindowNameFromText(EditName->text().toStdString());
-  if (NameCheck && !NameCheck(ResultName)) Accepted = false;
-}
-
-bool TDlgRegisterWave::CanClose(int) {
-  if (!Accepted) {
-    Accepted = true;
-    return false;
-  }
-  return true;
+  if (NameCheck && !NameCheck(ResultName)) RefuseCloseOnce();
 }

@@ -31,16 +31,14 @@ public:
   QLineEdit* EditName = nullptr;
 
 protected:
-  /// Reads the name and asks the name check whether it may be taken.
+  /// Reads the name and asks the name check whether it may be taken; a refused name keeps
+  /// the dialog open.
   void OKBtnClick() override;
-  /// Refuses the close once after a refused name.
-  bool CanClose(int result) override;
   void showEvent(QShowEvent* event) override;
 
 private:
   void EvOnShow();
 
   TNameCheck NameCheck;
-  bool Accepted = true;
   std::string ResultName;
 };

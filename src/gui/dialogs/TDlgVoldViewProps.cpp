@@ -208,7 +208,6 @@ void TDlgVoldViewProps::EnOnShow() {
   editStrengthInside->setText(QString::fromStdString(ViewProps.StrengthInside.GetText()));
   SelectItem(rgrSensitivityOutsideItems, ViewProps.SensOutside);
   SelectItem(rgrSensitivityInsideItems, ViewProps.SensInside);
-  InputValid = true;
 }
 
 void TDlgVoldViewProps::OKBtnClick() {
@@ -225,9 +224,10 @@ void TDlgVoldViewProps::OKBtnClick() {
     ViewProps.SensInside = static_cast<TSensitivity>(id);
 
   // Check does nothing once the flag is clear: only the first bad strength is reported.
-  ViewProps.StrengthOutside.Check(InputValid, editStrengthOutside->text().toStdString(),
+  bool ok = true;
+  ViewProps.StrengthOutside.Check(ok, editStrengthOutside->text().toStdString(),
                                   "Strength Outside");
-  ViewProps.StrengthInside.Check(InputValid, editStrengthInside->text().toStdString(),
+  ViewProps.StrengthInside.Check(ok, editStrengthInside->text().toStdString(),
                                  "Strength Inside");
 
   ViewProps.PalOutside = PalOutside;
@@ -239,15 +239,11 @@ void TDlgVoldViewProps::OKBtnClick() {
   ViewProps.PalDepthForegroundInside = PalForegroundInside;
   ViewProps.UsePalDepthForegroundInside = optForegroundPaletteInside->isChecked();
 
-  if (InputValid && chkDefault->isChecked() && DefaultRecord) *DefaultRecord = ViewProps;
-}
-
-bool TDlgVoldViewProps::CanClose(int) {
-  if (!InputValid) {
-    InputValid = true;
-    return false;
+  if (!ok) {
+    RefuseCloseOnce();
+  } else if (chkDefault->isChecked() && DefaultRecord) {
+    *DefaultRecord = ViewProps;
   }
-  return true;
 }
 
 void TDlgVoldViewProps::EditPalette(TColorPalette1DItem& palette, QRadioButton* usePalette) {

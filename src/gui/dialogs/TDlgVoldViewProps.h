@@ -79,10 +79,8 @@ public:
   const TColorPalette1DItem& WorkPalForegroundInside() const { return PalForegroundInside; }
 
 protected:
-  /// Takes the controls into the record; a bad strength clears the input-valid flag.
+  /// Takes the controls into the record; a bad strength keeps the dialog open.
   void OKBtnClick() override;
-  /// EvOnClose: refuses the close once after a bad strength.
-  bool CanClose(int result) override;
   void showEvent(QShowEvent* event) override;
 
 private:
@@ -95,5 +93,4 @@ private:
   TColorPalette1DItem PalBackgroundInside;
   TColorPalette1DItem PalForegroundInside;
   TVoldViewProps* DefaultRecord;
-  bool InputValid = true;
 };

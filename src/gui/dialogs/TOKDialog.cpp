@@ -36,7 +36,11 @@ void TOKDialog::done(int result) {
   QDialog::done(result);
 }
 
-bool TOKDialog::CanClose(int) { return true; }
+bool TOKDialog::CanClose(int) {
+  if (!CloseRefused) return true;
+  CloseRefused = false;
+  return false;
+}
 
 void TOKDialog::SetClientSize(int width, int height) { setFixedSize(width, height); }
 

@@ -30,9 +30,16 @@ public:
 protected:
   /// Runs when OK is pressed, before the dialog tries to close with Accepted.
   virtual void OKBtnClick() {}
-  /// Whether the dialog may close now with `result`; false keeps it open.
+  /// Keeps the dialog open once: the close that comes next (the one OK starts after a field
+  /// was refused) does not happen.
+  void RefuseCloseOnce() { CloseRefused = true; }
+  /// Whether the dialog may close now with `result`; false keeps it open. The base refuses
+  /// once after RefuseCloseOnce.
   virtual bool CanClose(int result);
   /// Fixes the client area to `width` x `height` pixels (a dialog border cannot be resized).
   void SetClientSize(int width, int height);
   void showEvent(QShowEvent* event) override;
+
+private:
+  bool CloseRefused = false;
 };
