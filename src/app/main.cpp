@@ -6,15 +6,15 @@
 
 #include "core/tracelog.h"
 #include "gui/commands/TFractalCommands.h"
+#include "gui/common/TQtPrompter.h"
 #include "gui/dialogs/TAboutBox.h"
-#include "gui/shell/TApplication.h"
 #include "gui/dialogs/TDlgFractal.h"
 #include "gui/dialogs/TDlgRegisterWave.h"
 #include "gui/dialogs/TDlgSelZoom.h"
 #include "gui/dialogs/TDlgVoldViewProps.h"
 #include "gui/help/THelpViewer.h"
+#include "gui/shell/TApplication.h"
 #include "gui/shell/TMainForm.h"
-#include "gui/common/TQtPrompter.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <QPushButton>
 #include <QThread>
 
-#include "gui/help/THelpViewer.h"
 #include "gui/common/filefilter.h"
+#include "gui/help/THelpViewer.h"
 
 namespace {
 

@@ -15,13 +15,13 @@
 #include "core/TErrorReport.h"
 #include "core/TMessagePresenter.h"
 #include "core/assertions.h"
-#include "gui/dialogs/TColorBox.h"
-#include "gui/dialogs/TPaintBox.h"
 #include "gui/common/TPrompter.h"
 #include "gui/common/filekinds.h"
+#include "gui/common/icons.h"
+#include "gui/dialogs/TColorBox.h"
+#include "gui/dialogs/TPaintBox.h"
 #include "gui/dialogs/dialogwidgets.h"
 #include "gui/help/helpcontexts.h"
-#include "gui/common/icons.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -116,7 +116,8 @@ TMainForm::~TMainForm() {
   qApp->removeEventFilter(this);
   // The child windows go with the frame; their going must not run the activation rules.
   disconnect(Workspace, nullptr, this, nullptr);
-  for (QMdiSubWindow* child : Workspace->subWindowList()) disconnect(child, nullptr, this, nullptr);
+  for (QMdiSubWindow* child : Workspace->subWindowList())
+    disconnect(child, nullptr, this, nullptr);
   while (BusyDepth() > 0) EndBusy();
   LogWrite("---- END ----------------------------------------\n");
   LogClose();

@@ -4,7 +4,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QTimer>
 
 #include "engine/TUnit.h"
 #include "gui/common/icons.h"

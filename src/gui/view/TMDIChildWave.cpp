@@ -1,6 +1,5 @@
 #include "gui/view/TMDIChildWave.h"
 
-#include <QMdiArea>
 #include <QWheelEvent>
 
 #include "core/TErrorReport.h"

@@ -3,8 +3,8 @@
 #include "gui/dialogs/TDlgFractal.h"
 #include "gui/dialogs/TDlgVoldViewProps.h"
 #include "gui/dialogs/TOKDialog.h"
-#include "render/TStoredFractal.h"
 #include "gui/support/wavetestsupport.h"
+#include "render/TStoredFractal.h"
 
 namespace {
 

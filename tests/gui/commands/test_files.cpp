@@ -10,11 +10,11 @@
 #include <QSettings>
 #include <QUrl>
 
+#include "gui/common/filekinds.h"
 #include "gui/dialogs/TDlgVoldViewProps.h"
+#include "gui/support/wavetestsupport.h"
 #include "gui/view/viewstatus.h"
 #include "render/TStoredFractal.h"
-#include "gui/common/filekinds.h"
-#include "gui/support/wavetestsupport.h"
 
 namespace {
 

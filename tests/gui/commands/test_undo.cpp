@@ -3,10 +3,10 @@
 #include "engine/TKernelParams.h"
 #include "gui/dialogs/TDlgFractal.h"
 #include "gui/dialogs/TDlgVoldViewProps.h"
+#include "gui/support/wavetestsupport.h"
 #include "gui/view/TOrbitJournal.h"
 #include "gui/view/TUndoHistory.h"
 #include "render/TDrawPointsList.h"
-#include "gui/support/wavetestsupport.h"
 
 namespace {
 

@@ -12,9 +12,9 @@
 #include <QTimer>
 
 #include "gui/common/TGuiThreadDispatcher.h"
-#include "gui/help/THelpViewer.h"
 #include "gui/common/TQtPrompter.h"
 #include "gui/common/filefilter.h"
+#include "gui/help/THelpViewer.h"
 #include "gui/support/guitest.h"
 
 TEST(FileFilters, BecomeQtNameFilters) {

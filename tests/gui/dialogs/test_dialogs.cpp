@@ -1,13 +1,13 @@
 // The dialog bases, the selection dialog, the register dialog's form and the about box.
 
+#include "gui/common/icons.h"
 #include "gui/dialogs/TAboutBox.h"
 #include "gui/dialogs/TDlgRegisterWave.h"
 #include "gui/dialogs/TDlgSelZoom.h"
-#include "gui/help/THelpViewer.h"
 #include "gui/dialogs/TOKHelpBottomDlg.h"
 #include "gui/dialogs/TOKHelpRightDlg.h"
 #include "gui/dialogs/dialogwidgets.h"
-#include "gui/common/icons.h"
+#include "gui/help/THelpViewer.h"
 #include "gui/support/guitest.h"
 
 namespace {

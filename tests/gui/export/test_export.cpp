@@ -6,8 +6,8 @@
 #include <QProgressDialog>
 
 #include "gui/export/TDlgExportImage.h"
-#include "render/TStoredFractal.h"
 #include "gui/support/wavetestsupport.h"
+#include "render/TStoredFractal.h"
 
 namespace {
 

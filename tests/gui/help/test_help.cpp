@@ -5,10 +5,10 @@
 
 #include <QAction>
 
-#include "gui/help/THelpViewer.h"
-#include "gui/shell/TMainForm.h"
 #include "gui/dialogs/TOKHelpBottomDlg.h"
+#include "gui/help/THelpViewer.h"
 #include "gui/help/helpcontexts.h"
+#include "gui/shell/TMainForm.h"
 #include "gui/support/guitest.h"
 
 namespace {

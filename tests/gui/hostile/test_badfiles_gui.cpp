@@ -2,8 +2,8 @@
 // Project > Open.
 #include "core/TErrorReport.h"
 #include "gui/dialogs/TDlgColorPalette1D.h"
-#include "render/TColorPalette1DItem.h"
 #include "gui/support/wavetestsupport.h"
+#include "render/TColorPalette1DItem.h"
 
 using BadFilesGui = WaveFixture;
 

@@ -5,8 +5,8 @@
 
 #include "core/safefile.h"
 #include "gui/dialogs/TDlgColorPalette1D.h"
-#include "support/filesizelimit.h"
 #include "gui/support/wavetestsupport.h"
+#include "support/filesizelimit.h"
 
 namespace {
 

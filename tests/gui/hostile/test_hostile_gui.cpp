@@ -8,10 +8,10 @@
 
 #include "core/TErrorReport.h"
 #include "gui/dialogs/TDlgColorPalette1D.h"
-#include "gui/export/TDlgExportImage.h"
 #include "gui/dialogs/TDlgFractal.h"
 #include "gui/dialogs/TDlgRegisterWave.h"
 #include "gui/dialogs/TDlgVoldViewProps.h"
+#include "gui/export/TDlgExportImage.h"
 #include "gui/support/wavetestsupport.h"
 
 namespace {

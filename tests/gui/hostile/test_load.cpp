@@ -8,8 +8,8 @@
 
 #include "engine/TMemoryBudget.h"
 #include "gui/dialogs/TDlgFractal.h"
-#include "render/TStoredFractal.h"
 #include "gui/support/wavetestsupport.h"
+#include "render/TStoredFractal.h"
 
 namespace {
 

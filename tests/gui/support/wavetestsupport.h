@@ -16,11 +16,11 @@
 #include "engine/TFractArray.h"
 #include "engine/TUnitFract.h"
 #include "engine/kernels.h"
-#include "gui/view/TMDIChildWave.h"
-#include "gui/view/TViewWave.h"
 #include "gui/support/MainFormFixture.h"
 #include "gui/support/guitest.h"
 #include "gui/support/modal.h"
+#include "gui/view/TMDIChildWave.h"
+#include "gui/view/TViewWave.h"
 #include "render/TPixelBuffer.h"
 #include "render/painting.h"
 
