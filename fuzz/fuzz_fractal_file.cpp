@@ -2,8 +2,10 @@
 // readers, then a small computation and painting of what was read. A refusal names its reason
 // and keeps the records; records read save to a file that reads back the same.
 #include <algorithm>
+#include <cmath>
 #include <sstream>
 #include <string>
+#include <utility>
 
 #include "core/TXMLComplexElement.h"
 #include "engine/TFractArray.h"
@@ -47,6 +49,24 @@ void ComputeAndPaint(const TStoredFractal& f) {
   PaintRect(surface, {0, 0, 9, 7}, {0, 0, 9, 7}, &array, f.View, p.MaxCycle, false);
 }
 
+// Every area a file holds opens again as the same area: no bound moves by half a pixel.
+void CheckSameArea(const TFractProps& written, const TFractProps& read) {
+  const auto check = [](const unitFactor& a, const unitFactor& b, const unitFactor& readA,
+                        const unitFactor& readB, int resolution) {
+    const long double pixel =
+        std::fabs(static_cast<long double>(b.GetDouble()) - a.GetDouble()) / resolution;
+    if (!std::isfinite(a.GetDouble()) || !std::isfinite(b.GetDouble()) || !std::isfinite(pixel))
+      return;
+    for (const auto& [before, after] : {std::pair{&a, &readA}, std::pair{&b, &readB}}) {
+      const long double moved =
+          std::fabs(static_cast<long double>(after->GetDouble()) - before->GetDouble());
+      FUZZ_CHECK(moved == 0 || 2 * moved < pixel);
+    }
+  };
+  check(written.Left, written.Right, read.Left, read.Right, written.XResolution.GetInt());
+  check(written.Bottom, written.Top, read.Bottom, read.Top, written.YResolution.GetInt());
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size) {
@@ -54,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size) {
   TStoredFractal fractal;
   const std::string before = Text(fractal);
 
-  std::istringstream in(FuzzBytes(data, size));
+  TFuzzStream in(data, size);
   std::string error;
   if (!TStoredFractal::LoadFromStream(in, fractal, error)) {
     FUZZ_CHECK(!error.empty());
@@ -72,5 +92,6 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size) {
   std::istringstream back(saved);
   FUZZ_CHECK(TStoredFractal::LoadFromStream(back, again, error));
   FUZZ_CHECK(SameFileText(Text(again), Text(fractal)));
+  CheckSameArea(fractal.Params, again.Params);
   return 0;
 }

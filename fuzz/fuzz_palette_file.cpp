@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size) {
   palette.AddItem(unitFactorPosMoreLess1(0.5, ukPercent), 0x0000FF);
   const std::string before = palette.ToFileText();
 
-  std::istringstream in(FuzzBytes(data, size));
+  TFuzzStream in(data, size);
   std::string error;
   if (!palette.LoadFromStream(in, error)) {
     FUZZ_CHECK(!error.empty());

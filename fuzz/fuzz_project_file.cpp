@@ -1,7 +1,6 @@
 // The project file: bytes through the tokenizer, the grammar and the project walk, with a host
 // that opens no window. A refusal names its reason; a project read places every window within
 // the stored ranges and opens saved copies only inside the project's folder of copies.
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -35,8 +34,8 @@ bool IsCopyPath(const std::string& path) {
 
 // What each "Wave" window of a matched tree must open, in order: its copy when it names one
 // ("" stands for any copy path), else its own file; windows that open nothing are left out.
-std::vector<std::string> ExpectedOpens(const std::string& bytes) {
-  std::istringstream in(bytes);
+std::vector<std::string> ExpectedOpens(const unsigned char* data, size_t size) {
+  TFuzzStream in(data, size);
   const TXMLReadResult read = ReadXMLStream(in, ProjectGrammar());
   std::vector<std::string> opens;
   if (read.Outcome != TXMLReadOutcome::Read) return opens;
@@ -64,8 +63,7 @@ std::vector<std::string> ExpectedOpens(const std::string& bytes) {
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size) {
   static TFuzzPresenter presenter;
-  const std::string bytes = FuzzBytes(data, size);
-  std::istringstream in(bytes);
+  TFuzzStream in(data, size);
   TProjectWalker walker;
   std::string error;
   const TProjectReadOutcome outcome = ReadProjectStream(in, ProjectPath, walker, error);
@@ -78,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size) {
 
   FUZZ_CHECK(walker.NoNameCounter >= 0 && walker.NoNameCounter <= MaxProjectNoNameCounter);
   CheckPlace(walker.Frame);
-  const std::vector<std::string> expected = ExpectedOpens(bytes);
+  const std::vector<std::string> expected = ExpectedOpens(data, size);
   FUZZ_CHECK(walker.Windows.size() == expected.size());
   for (size_t i = 0; i < walker.Windows.size(); ++i) {
     const TProjectWalker::TWindow& window = walker.Windows[i];

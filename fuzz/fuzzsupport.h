@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <istream>
 #include <sstream>
 #include <string>
 
@@ -39,6 +40,21 @@ public:
 inline std::string FuzzBytes(const unsigned char* data, size_t size) {
   return std::string(reinterpret_cast<const char*>(data), size);
 }
+
+/// A stream over the bytes libFuzzer hands over, without a copy: the peak memory of a reader
+/// is then its own (tools/fuzz.sh checks it on a large input). Nothing writes through it.
+class TFuzzStream : public std::istream {
+public:
+  TFuzzStream(const unsigned char* data, size_t size) : std::istream(&Buffer), Buffer(data, size) {}
+
+private:
+  struct TBuffer : std::streambuf {
+    TBuffer(const unsigned char* data, size_t size) {
+      char* begin = const_cast<char*>(reinterpret_cast<const char*>(data));
+      setg(begin, begin, begin + size);
+    }
+  } Buffer;
+};
 
 /// Whether two numbers agree to 14 significant digits. Texts keep 15 digits, truncated, so a
 /// value that went through a file may come back one unit lower in the last digit.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets of fuzz/ with clang in build-fuzz and runs each for a bounded
 # time on a copy of its seed corpus. Exits non-zero on any crash, timeout, leak or memory blow-up
-# and prints the input that caused it.
+# and prints the input that caused it. Then feeds each file reader a file of 64 MB of tiny
+# tokens, which it must refuse within a bounded peak memory.
 # Usage: tools/fuzz.sh [seconds-per-target]      (default 60)
 #   FUZZ_TARGETS="fuzz_value_parser ..." limits the run to these targets.
 set -euo pipefail
@@ -77,6 +78,47 @@ for target in "${targets[@]}"; do
   wait "${pids[$target]}" || failed+=("$target")
   cat "$build/fuzz-run/$target/summary"
 done
+
+# Peak memory: a header, then "x<a>" to 64 MB. A reader refuses it at its first text but must
+# read it to the end; one that kept every token would need over 2 GB. libFuzzer itself holds two
+# copies of the input and the sanitizers add theirs, hence a limit well above the reader's own.
+memory_limit_mb=400
+hostile="$build/fuzz-run/tiny_tokens.xml"
+block=$(printf 'x<a>%.0s' {1..1024})
+{
+  printf '<?xml version="1.0" encoding="ISO-8859-1"?>\r\n<!DOCTYPE UnitFractal SYSTEM "UnitFractal.dtd">\r\n'
+  for (( i = 1; i < 16384; ++i )); do printf '%s' "$block"; done
+} >"$hostile"
+check_memory() {
+  local target=$1 log="$build/fuzz-run/$1/memory.log" peak
+  if "$build/fuzz/$target" -rss_limit_mb="$memory_limit_mb" -print_final_stats=1 -runs=1 \
+      "$hostile" >"$log" 2>&1; then
+    peak=$(sed -n 's/^stat::peak_rss_mb: *//p' "$log")
+    echo "== $target: 64 MB of tiny tokens refused, peak ${peak:-?} MB (limit $memory_limit_mb MB)" \
+      >"$build/fuzz-run/$target/memory"
+    return 0
+  fi
+  {
+    echo "== $target: 64 MB of tiny tokens FAILED (limit $memory_limit_mb MB), see $log:"
+    tail -n 20 "$log" | sed 's/^/   | /'
+  } >"$build/fuzz-run/$target/memory"
+  return 1
+}
+readers=()
+for target in "${targets[@]}"; do
+  [ "$target" != fuzz_value_parser ] && readers+=("$target")
+done
+declare -A memory_pids=()
+for target in "${readers[@]}"; do
+  while [ "$(jobs -rp | wc -l)" -ge "$jobs" ]; do wait -n || true; done
+  check_memory "$target" &
+  memory_pids[$target]=$!
+done
+for target in "${readers[@]}"; do
+  wait "${memory_pids[$target]}" || failed+=("$target (memory)")
+  cat "$build/fuzz-run/$target/memory"
+done
+rm -f "$hostile"
 
 if [ ${#failed[@]} -gt 0 ]; then
   echo "fuzzing failed: ${failed[*]}"

@@ -3,6 +3,8 @@
 #include <charconv>
 #include <string_view>
 
+#include "cli/TOutputTarget.h"
+
 namespace {
 
 // A positive decimal integer that fits an int, and nothing else.
@@ -26,16 +28,19 @@ const char* UsageText() {
          "Computes the fractal of a Zenolith fractal file and writes the picture that a fractal\n"
          "window of WxH pixels shows of it (default: the file's resolution), without orbits.\n"
          "\n"
-         "  -o, --output OUT.png  write the picture as PNG\n"
+         "  -o, --output OUT.png  write the picture as PNG (\"-\": to standard output)\n"
          "  --size WxH            size of the picture in pixels, e.g. 800x600\n"
          "  --dump OUT.tsv        write the depth and cycle period of every point as text\n"
+         "                        (\"-\": to standard output)\n"
          "  --threads N           compute on N threads (default: one per core)\n"
          "  --reference           compute with the plain reference kernel on one thread\n"
          "  --help                show this help\n"
          "  --version             show the version\n"
          "\n"
-         "At least one of -o and --dump is needed. Exit status: 0 done, 1 bad arguments,\n"
-         "2 the file cannot be read, the picture is too large, or an output cannot be written.\n";
+         "At least one of -o and --dump is needed. An output file is replaced only once it is\n"
+         "complete; pipes and devices are refused as outputs (use \"-\" and redirect).\n"
+         "Exit status: 0 done, 1 bad arguments, 2 the file cannot be read, the picture is too\n"
+         "large, or an output cannot be written.\n";
 }
 
 TCommand ParseArguments(int argc, const char* const* argv, TRenderOptions& options,
@@ -99,6 +104,11 @@ TCommand ParseArguments(int argc, const char* const* argv, TRenderOptions& optio
   }
   if (options.PngOutput.empty() && options.DumpOutput.empty()) {
     error = "nothing to write: give -o OUT.png or --dump OUT.tsv";
+    return TCommand::Bad;
+  }
+  if (options.PngOutput == TOutputTarget::StandardOutput &&
+      options.DumpOutput == TOutputTarget::StandardOutput) {
+    error = "-o and --dump cannot both write to standard output";
     return TCommand::Bad;
   }
   return TCommand::Render;

@@ -1,22 +1,15 @@
 #include "cli/dump.h"
 
-#include <cerrno>
 #include <charconv>
-#include <cstdio>
-#include <cstring>
 
+#include "cli/TOutputTarget.h"
 #include "engine/TFractArray.h"
 
-bool WriteDump(const TFractArray& array, const std::string& path, std::string& error) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) {
-    error = std::strerror(errno);
-    return false;
-  }
+bool WriteDump(const TFractArray& array, TOutputTarget& output, std::string& error) {
   bool ok = true;
   std::string block = "x\ty\tdepth\tcycle\n";
   const auto flush = [&] {
-    ok = ok && std::fwrite(block.data(), 1, block.size(), file) == block.size();
+    ok = ok && output.Write(block.data(), block.size());
     block.clear();
   };
   // Two ints, a float of 9 digits with its exponent, an int and the separators; each number
@@ -41,10 +34,6 @@ bool WriteDump(const TFractArray& array, const std::string& path, std::string& e
     if (block.size() >= (1u << 16)) flush();
   }
   flush();
-  if (std::fclose(file) != 0) ok = false;
-  if (!ok) {
-    error = std::strerror(errno != 0 ? errno : EIO);
-    return false;
-  }
-  return true;
+  if (!ok) error = output.Reason();
+  return ok;
 }

@@ -1,18 +1,22 @@
 // zenolith-render: computes a fractal file and writes the picture a fractal window shows.
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <new>
+#include <optional>
 #include <string>
 
 #include <unistd.h>
 
+#include "cli/TOutputTarget.h"
 #include "cli/cliargs.h"
 #include "cli/dump.h"
 #include "cli/pngwriter.h"
 #include "cli/renderjob.h"
 #include "core/TErrorReport.h"
+#include "engine/TComputePool.h"
 #include "engine/TFractArray.h"
-#include "render/TPixelBuffer.h"
 #include "render/TStoredFractal.h"
 
 namespace {
@@ -55,12 +59,33 @@ bool SurfaceAllowed(int width, int height) {
   return bytes <= limit;
 }
 
+int CannotWrite(const std::string& what, const std::string& reason) {
+  std::fprintf(stderr, "zenolith-render: cannot write %s: %s\n", what.c_str(), reason.c_str());
+  return ExitFailed;
+}
+
+// Writes one output through `write`; the target's previous file stays on any failure.
+int WriteOutput(const std::string& path,
+                const std::function<bool(TOutputTarget&, std::string&)>& write) {
+  TOutputTarget output;
+  std::string error;
+  if (!output.Open(path)) return CannotWrite(output.Describe(), output.Reason());
+  if (!write(output, error)) return CannotWrite(output.Describe(), error);
+  if (!output.Finish()) return CannotWrite(output.Describe(), output.Reason());
+  return 0;
+}
+
 int Render(const TRenderOptions& options) {
-  TStoredFractal fractal;
   std::string reason;
+  TStoredFractal fractal;
   if (!TStoredFractal::LoadFile(options.Input, fractal, reason)) {
     TErrorReport::CannotRead(options.Input, reason);
     return ExitFailed;
+  }
+  // Refused before the computation, which may take long: a pipe, a device or a folder.
+  for (const std::string& path : {options.DumpOutput, options.PngOutput}) {
+    if (!path.empty() && !TOutputTarget::Check(path, reason))
+      return CannotWrite("\"" + path + "\"", reason);
   }
   const TKernelParams params = fractal.Params.KernelParams();
   const int width = options.Width > 0 ? options.Width : params.XResolution;
@@ -68,19 +93,20 @@ int Render(const TRenderOptions& options) {
 
   std::unique_ptr<TFractArray> array =
       TFractArray::TryCreate(params.XResolution, params.YResolution);
-  TPixelBuffer surface;
-  try {
-    if (!array || !SurfaceAllowed(width, height)) throw std::bad_alloc();
-    surface.Reset(width, height, 0x000000);
-  } catch (const std::bad_alloc&) {
+  if (!array || (!options.PngOutput.empty() && !SurfaceAllowed(width, height))) {
     TErrorReport::NotEnoughMemory();
     return ExitFailed;
   }
 
+  // --threads N gets a pool of its own; the computation and the picture both run on it.
+  std::optional<TComputePool> ownPool;
+  if (options.Threads > 0) ownPool.emplace(options.Threads);
+  TComputePool& pool = ownPool ? *ownPool : TComputePool::Shared();
+
   TProgressBar bar;
-  const bool complete = ComputeAndPaint(params, *array, surface, fractal.View,
-                                        [&](int done, int total) { bar.Show(done, total); },
-                                        options.Threads, options.Reference);
+  const bool complete = ComputeArray(params, *array, pool,
+                                     [&](int done, int total) { bar.Show(done, total); },
+                                     options.Reference);
   bar.Finish();
   if (!complete) {
     std::fprintf(stderr, "zenolith-render: the computation of \"%s\" ended early\n",
@@ -88,16 +114,18 @@ int Render(const TRenderOptions& options) {
     return ExitFailed;
   }
 
-  std::string error;
-  if (!options.DumpOutput.empty() && !WriteDump(*array, options.DumpOutput, error)) {
-    std::fprintf(stderr, "zenolith-render: cannot write \"%s\": %s\n",
-                 options.DumpOutput.c_str(), error.c_str());
-    return ExitFailed;
+  if (!options.DumpOutput.empty()) {
+    const int status =
+        WriteOutput(options.DumpOutput, [&](TOutputTarget& output, std::string& error) {
+          return WriteDump(*array, output, error);
+        });
+    if (status != 0) return status;
   }
-  if (!options.PngOutput.empty() && !WritePng(surface, options.PngOutput, error)) {
-    std::fprintf(stderr, "zenolith-render: cannot write \"%s\": %s\n",
-                 options.PngOutput.c_str(), error.c_str());
-    return ExitFailed;
+  if (!options.PngOutput.empty()) {
+    return WriteOutput(options.PngOutput, [&](TOutputTarget& output, std::string& error) {
+      return WritePicturePng(*array, fractal.View, params.MaxCycle, width, height, pool, output,
+                             error);
+    });
   }
   return 0;
 }
@@ -105,6 +133,8 @@ int Render(const TRenderOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A reader that goes away is reported as a failed write, with its reason, not a silent end.
+  std::signal(SIGPIPE, SIG_IGN);
   TRenderOptions options;
   std::string error;
   switch (ParseArguments(argc - 1, argv + 1, options, error)) {

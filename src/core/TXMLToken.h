@@ -2,7 +2,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <iosfwd>
-#include <memory>
 #include <string>
 
 /// Kinds of tokens; the values are part of the token record.
@@ -16,20 +15,34 @@ enum TXMLTokenKind : uint8_t {
   xmlTokenStart   ///< the head of a chain read without error
 };
 
-/// One token of an XML file. The head token, made by one of the public constructors, reads the
-/// whole file and owns the chain of tokens behind it; its kind tells the outcome.
+/// One token of an XML file. The head token, made by one of the public constructors, reads
+/// the file and owns the chain of tokens behind it; its kind tells the outcome.
 class TXMLToken {
   struct TKey {
     explicit TKey() = default;
   };
 
 public:
-  /// Reads the stream to its end (CR LF or LF line ends). `version` receives the text of the
-  /// last <Version> element, empty when there is none. A read error gives an end-of-file head,
-  /// as a file that cannot be opened does (see OpenXMLFile).
+  /// Reads the stream to its end (CR LF or LF line ends) and keeps every token. `version`
+  /// receives the text of the last <Version> element, empty when there is none. A read error
+  /// gives an end-of-file head, as a file that cannot be opened does (see OpenXMLFile).
   TXMLToken(std::istream& in, std::string& version);
-  /// The largest file read, in bytes. Every token stays in memory until parsing is over, and a
-  /// file of tiny tokens needs some thirty times its size; a larger file gets TooLargeText.
+
+  /// Chooses the constructor that reads tokens only as they are asked for.
+  struct TOnDemand {
+    explicit TOnDemand() = default;
+  };
+  /// A head that reads its tokens one by one as GetNext asks for them, for one grammar match,
+  /// so that a match that fails early has read few. Its kind is xmlTokenStart until ReadToEnd.
+  /// The stream must outlive the reading.
+  TXMLToken(std::istream& in, TOnDemand);
+  /// Ends reading on demand: drops every token read (pointers to them become invalid), reads
+  /// the rest of the stream without keeping its tokens, then sets the kind and the error text
+  /// and fills `version` exactly as the reading constructor does.
+  void ReadToEnd(std::string& version);
+
+  /// The largest file read, in bytes; a larger file gets TooLargeText. A file that matches its
+  /// grammar keeps every token until parsing is over, a few dozen bytes for each byte read.
   static constexpr size_t MaxFileBytes = size_t(64) << 20;
   /// The error text of a file beyond MaxFileBytes.
   static constexpr const char* TooLargeText =
@@ -52,18 +65,22 @@ public:
   /// Line and column of the token's last character.
   int GetLine() const { return Line; }
   int GetColumn() const { return Column; }
-  /// The following token, nullptr at the end.
-  const TXMLToken* GetNext() const { return Next; }
+  /// The following token, nullptr at the end; on demand it is read now.
+  const TXMLToken* GetNext() const {
+    return Next != nullptr || Source == nullptr ? Next : ReadNext();
+  }
 
 private:
   struct TChain;
-  void RefuseAsTooLarge();
-  void Tokenize(const std::string& bytes, std::string& version);
+  const TXMLToken* ReadNext() const;
+  void Finish(std::string& version, bool keepTokens);
 
   // The element name, the text or the error text, by kind (a token holds only one of them).
   std::string Content;
   int Line = 0;
   int Column = 0;
-  const TXMLToken* Next = nullptr;
-  std::unique_ptr<TChain> Chain;  // only in the head
+  // Read on demand behind the last token read so far.
+  mutable const TXMLToken* Next = nullptr;
+  // The chain that reads on demand, owned by the head; null once reading is over.
+  TChain* Source = nullptr;
 };

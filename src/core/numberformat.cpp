@@ -1,6 +1,7 @@
 #include "core/numberformat.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 
 #include "core/assertions.h"
@@ -89,4 +90,12 @@ std::string FormatPrecision(double x, int precisie, bool trimZeros) {
   if (std::isfinite(x) && x != 0) d = static_cast<int>(std::trunc(std::log10(std::fabs(x))));
   const int digitsAfter = d < precisie ? precisie - d - 1 : 0;
   return FormatFixed(x, std::max(d, 1), trimZeros ? 0 : digitsAfter, digitsAfter);
+}
+
+std::string FormatRoundTrip(double x) {
+  // Room for any double: at most 309 integer digits, or some 330 characters below one.
+  char buffer[1100];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::fixed);
+  ZASSERT(result.ec == std::errc());
+  return std::string(buffer, result.ptr);
 }

@@ -11,3 +11,7 @@ std::string FormatFixed(double x, int minDigBefore, int minDigAfter, int maxDigA
 /// `x` with `precisie` (>= 1) significant digits through FormatFixed; with `trimZeros` the
 /// trailing zeros of the decimals are dropped.
 std::string FormatPrecision(double x, int precisie, bool trimZeros = true);
+
+/// The shortest plain decimal (no exponent, which the value parser does not know) that reads
+/// back as exactly `x`; finite `x` only.
+std::string FormatRoundTrip(double x);

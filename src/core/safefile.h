@@ -8,10 +8,10 @@ inline constexpr const char* CannotOpenForWritingText =
 inline constexpr const char* CouldNotWriteText =
     "Operating System could not write the file, maybe the disk is full.";
 
-/// Replaces the file `fileName` by `bytes` so that the previous contents survive any failure:
-/// writes a temporary file in the same folder, checks every write, flushes and closes it, then
-/// renames it over the target. A target that is not a regular file (a device, a pipe) is written
-/// directly. A read-only target fails even where the user could replace it.
-/// Returns false with one of the two texts above in `errorText`.
+/// Replaces the file `fileName` by `bytes` through a TSafeFile, so that the previous contents
+/// survive any failure. A read-only target fails even where the user could replace it.
+/// Returns false with one of the two texts above in `errorText`, or with NotRegularFileText
+/// (core/systemerror.h) for a target that is a pipe, a device or a socket (refused at once:
+/// writing there could block for ever).
 bool WriteFileSafely(const std::string& fileName, const std::string& bytes,
                      std::string& errorText);

@@ -1,20 +1,11 @@
 #include "core/unitFactor.h"
 
-#include <charconv>
 #include <cmath>
 
 #include "core/numberformat.h"
 #include "core/numberparse.h"
 
 namespace {
-
-// The shortest plain decimal that reads back as exactly `x` (no exponent, which the parser
-// does not know).
-std::string ExactText(double x) {
-  char buffer[400];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::fixed);
-  return std::string(buffer, result.ptr);
-}
 
 // A percentage as a factor, rounded once.
 double FromPercent(double percent) {
@@ -44,7 +35,7 @@ std::string unitFactor::GetText() const {
     uint8_t kind = ukNone;
     if (!ParseNumberWithUnit(text, read, kind, message) ||
         !CheckRestriction(Restriction, percent ? FromPercent(read) : read, message))
-      text = ExactText(shown);
+      text = FormatRoundTrip(shown);
   }
   return percent ? text + " %" : text;
 }

@@ -1,6 +1,9 @@
 # The XML dialect: tree, writer, tokenizer, grammar, reading sequence.
 target_sources(zcore PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/safefile.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TSafeFile.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/systemerror.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TFileReadBuffer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TXMLItem.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TXMLComplexElement.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TXMLStringElement.cpp

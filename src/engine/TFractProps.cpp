@@ -1,5 +1,7 @@
 #include "engine/TFractProps.h"
 
+#include <algorithm>
+#include <cmath>
 #include <iterator>
 
 #include "core/TDTDAttribute.h"
@@ -10,6 +12,7 @@
 #include "core/TDTDGrammar.h"
 #include "core/TXMLComplexElement.h"
 #include "core/assertions.h"
+#include "core/numberformat.h"
 
 // Formula 8's identifier does not match its display text; files store the identifier.
 const std::array<TFormulaName, TFractProps::FormulaCount> TFractProps::FormulaNames = {{
@@ -51,6 +54,30 @@ bool ReadValue(const TXMLItem*& item, const std::string& name, unit& value,
   return true;
 }
 
+// Writes a bound of the area. Fifteen digits cannot tell apart the bounds of a deep zoom,
+// which may differ in their last bits only; a bound whose text would read back half a pixel
+// (`pixel`, plane units) or more away is written with all the digits it needs.
+void WriteBound(TXMLComplexElement& xml, const char* name, const unitFactor& bound,
+                long double pixel) {
+  const double value = bound.GetDouble();
+  unitFactor read = bound;
+  std::string errorText;
+  if (!std::isfinite(value) || !read.SetText(bound.GetText(), name, errorText) ||
+      read.GetDouble() == value ||
+      2 * std::fabs(static_cast<long double>(read.GetDouble()) - value) < pixel) {
+    bound.WriteXML(xml, name);
+    return;
+  }
+  xml.AddText(name, FormatRoundTrip(value));
+}
+
+// The size of a pixel along one side of `resolution` pixels from `a` to `b`.
+long double PixelSize(const unitFactor& a, const unitFactor& b,
+                      const unitIntegerPosMore& resolution) {
+  const long double side = std::fabs(static_cast<long double>(b.GetDouble()) - a.GetDouble());
+  return side / std::max(resolution.GetInt(), 1);
+}
+
 }  // namespace
 
 const char* TFractProps::MapName(uint8_t mapField) {
@@ -61,10 +88,12 @@ std::unique_ptr<TXMLComplexElement> TFractProps::WriteXML() const {
   auto xml = std::make_unique<TXMLComplexElement>("Fractal");
   XResolution.WriteXML(*xml, "XResolution");
   YResolution.WriteXML(*xml, "YResolution");
-  Left.WriteXML(*xml, "Left");
-  Right.WriteXML(*xml, "Right");
-  Top.WriteXML(*xml, "Top");
-  Bottom.WriteXML(*xml, "Bottom");
+  const long double pixelWidth = PixelSize(Left, Right, XResolution);
+  const long double pixelHeight = PixelSize(Bottom, Top, YResolution);
+  WriteBound(*xml, "Left", Left, pixelWidth);
+  WriteBound(*xml, "Right", Right, pixelWidth);
+  WriteBound(*xml, "Top", Top, pixelHeight);
+  WriteBound(*xml, "Bottom", Bottom, pixelHeight);
   MaxDepth.WriteXML(*xml, "MaxDepth");
   OuterCircle.WriteXML(*xml, "OuterCircle");
   InnerDist.WriteXML(*xml, "InnerDist");

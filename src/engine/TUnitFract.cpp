@@ -79,7 +79,8 @@ bool TUnitFract::Load(std::string& errorText) {
   errorText.clear();
   if (!ReadyToLoad()) return false;
   std::ifstream in;
-  if (!OpenXMLFile(GetFileName(), in)) return false;
+  // A file that cannot be opened has no message; a pipe or a device is named as such.
+  if (!OpenXMLFile(GetFileName(), in, errorText)) return false;
   return LoadFromStream(in, errorText);
 }
 

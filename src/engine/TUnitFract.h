@@ -47,7 +47,8 @@ public:
   /// window's records hold texts that could not be read back.
   bool ToFileText(std::string& bytes, std::string& errorText) const;
   /// Reads the document's file into the window. On failure returns false with the message in
-  /// `errorText`; the text stays empty when the file cannot be opened at all. A wrong version
+  /// `errorText`; the text is empty when the file cannot be opened at all and "not a regular
+  /// file" for a pipe, a device or a folder, which is never waited for. A wrong version
   /// is reported as a failed check and reading goes on.
   bool Load(std::string& errorText);
   /// Reads the bytes of a fractal file from `in` (to its end) into the window, as Load does.

@@ -191,7 +191,13 @@ TProjectReadOutcome ReadProjectFile(const std::string& projectFile, TProjectHost
                                     std::string& errorText) {
   errorText.clear();
   std::ifstream in;
-  if (!OpenXMLFile(projectFile, in)) return TProjectReadOutcome::NotOpened;
+  std::string reason;
+  if (!OpenXMLFile(projectFile, in, reason)) {
+    if (reason.empty()) return TProjectReadOutcome::NotOpened;
+    // A pipe or a device is reported like any file that cannot be read, with its reason.
+    errorText = ", " + reason;
+    return TProjectReadOutcome::Failed;
+  }
   return ReadProjectStream(in, projectFile, host, errorText);
 }
 

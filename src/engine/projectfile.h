@@ -46,7 +46,8 @@ const TDTDCompound& ProjectGrammar();
 /// How reading a project ended.
 enum class TProjectReadOutcome {
   NotOpened,  ///< the file could not be opened; nothing is reported
-  Failed,     ///< the message is in errorText (with " At line L, column C." for the walk)
+  Failed,     ///< the message is in errorText (with " At line L, column C." for the walk;
+              ///< ", not a regular file" for a pipe, a device or a folder)
   Read        ///< every window was opened
 };
 

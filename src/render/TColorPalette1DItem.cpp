@@ -300,7 +300,12 @@ std::string TColorPalette1DItem::ToFileText() const {
 
 bool TColorPalette1DItem::LoadFromFile(const std::string& fileName, std::string& errorText) {
   std::ifstream in;
-  if (!OpenXMLFile(fileName, in)) return false;
+  std::string reason;
+  if (!OpenXMLFile(fileName, in, reason)) {
+    // A file that cannot be opened leaves the text as it was; a pipe or a device is named.
+    if (!reason.empty()) errorText = reason;
+    return false;
+  }
   return LoadFromStream(in, errorText);
 }
 

@@ -73,7 +73,8 @@ public:
   /// Writes a palette file; shows a message and returns false on failure.
   bool SaveToFile(const std::string& fileName) const;
   /// Reads a palette file. Returns false with the message in `errorText` (unchanged when the
-  /// file cannot be opened); the palette then stays as it was.
+  /// file cannot be opened, "not a regular file" for a pipe, a device or a folder, which is
+  /// never waited for); the palette then stays as it was.
   bool LoadFromFile(const std::string& fileName, std::string& errorText);
   /// The same for the bytes of a palette file read from `in` to its end.
   bool LoadFromStream(std::istream& in, std::string& errorText);

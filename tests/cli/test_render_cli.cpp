@@ -2,8 +2,9 @@
 
 #include <QImage>
 
-#include <chrono>
+#include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <sstream>
@@ -13,6 +14,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -21,8 +23,10 @@
 #include "render/TPixelBuffer.h"
 #include "render/TStoredFractal.h"
 #include "render/painting.h"
+#include "support/childprocess.h"
 #include "support/files.h"
 #include "support/fractarrays.h"
+#include "support/smalldisk.h"
 #include "support/testdata.h"
 
 extern char** environ;
@@ -37,24 +41,38 @@ struct TRun {
   std::string Out, Err;
 };
 
-// Runs the renderer with `args`, its output and errors caught in files of `dir`.
-TRun RunRenderer(const TScratchDir& dir, const std::vector<std::string>& args) {
+// Runs the renderer with `args`, its output and errors caught in files of `dir`. A renderer
+// still running after `seconds` is killed (status -1): a read or a write that blocks fails
+// its test instead of hanging the run. The wait is on a pipe that the renderer inherits and
+// that closes when it ends.
+TRun RunRenderer(const TScratchDir& dir, const std::vector<std::string>& args,
+                 int seconds = 120) {
   const std::string out = dir.File("stdout.txt"), err = dir.File("stderr.txt");
+  int ended[2];
+  if (::pipe(ended) != 0) return {};
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addclose(&actions, ended[0]);
   std::vector<char*> argv{const_cast<char*>(Program.c_str())};
   for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
   TRun run;
   pid_t pid = 0;
-  if (posix_spawn(&pid, Program.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
+  const bool started =
+      posix_spawn(&pid, Program.c_str(), &actions, nullptr, argv.data(), environ) == 0;
+  posix_spawn_file_actions_destroy(&actions);
+  ::close(ended[1]);
+  if (started) {
+    pollfd end{ended[0], POLLIN, 0};
+    const bool finished = ::poll(&end, 1, seconds * 1000) > 0;
+    if (!finished) ::kill(pid, SIGKILL);
     int status = 0;
     waitpid(pid, &status, 0);
-    run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    if (finished) run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   }
-  posix_spawn_file_actions_destroy(&actions);
+  ::close(ended[0]);
   run.Out = FileBytes(out);
   run.Err = FileBytes(err);
   return run;
@@ -76,29 +94,35 @@ struct TExpected {
 
 const std::string Mandelbrot = TestData("cli/mandelbrot.zlf");  // 30 x 20 cells
 
-TEST(RenderCli, WritesThePictureAViewOfTheGivenSizeShows) {
-  TScratchDir dir("cli-png");
-  const std::string png = dir.File("out.png");
-  const TRun run = RunRenderer(dir, {Mandelbrot, "-o", png, "--size", "300x200"});
-  ASSERT_EQ(run.Status, 0) << run.Err;
-  EXPECT_EQ(run.Err, "");  // no progress bar when stderr is not a terminal
+// The picture of `png` equals a view of its size painting the whole array at once.
+void ExpectTheViewsPicture(const std::string& png, const TExpected& expected, int width,
+                           int height) {
   const QImage image(QString::fromStdString(png));
-  ASSERT_EQ(image.width(), 300);
-  ASSERT_EQ(image.height(), 200);
+  ASSERT_EQ(image.width(), width);
+  ASSERT_EQ(image.height(), height);
   EXPECT_FALSE(image.hasAlphaChannel());
-
-  const TExpected expected(Mandelbrot);
-  TPixelBuffer surface(300, 200, 0x123456);
-  PaintRect(surface, {0, 0, 300, 200}, {0, 0, 300, 200}, expected.Array.get(),
+  TPixelBuffer surface(width, height, 0x123456);
+  PaintRect(surface, {0, 0, width, height}, {0, 0, width, height}, expected.Array.get(),
             expected.Fractal.View, expected.Params.MaxCycle, false);
-  int limitCells = 0;
-  for (int y = 0; y < 200; ++y)
-    for (int x = 0; x < 300; ++x) {
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
       const uint32_t c = surface.Get(x, y);
       ASSERT_EQ(image.pixel(x, y) & 0xFFFFFF, (c & 0xFF) << 16 | (c & 0xFF00) | c >> 16)
           << "pixel " << x << "," << y;
     }
+}
+
+TEST(RenderCli, WritesThePictureAViewOfTheGivenSizeShows) {
+  TScratchDir dir("cli-png");
+  const TExpected expected(Mandelbrot);
+  const std::string png = dir.File("out.png");
+  const TRun run = RunRenderer(dir, {Mandelbrot, "-o", png, "--size", "300x200"});
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  EXPECT_EQ(run.Err, "");  // no progress bar when stderr is not a terminal
+  ExpectTheViewsPicture(png, expected, 300, 200);
   // Each cell is a 10 x 10 block; the undecided ones show the file's MaxDepthColor, red.
+  const QImage image(QString::fromStdString(png));
+  int limitCells = 0;
   for (int i = 0; i < 30; ++i)
     for (int j = 0; j < 20; ++j)
       if (expected.Array->GetDepth(i, j) == 0) {
@@ -115,6 +139,13 @@ TEST(RenderCli, WritesThePictureAViewOfTheGivenSizeShows) {
   for (int i = 0; i < 30; ++i)
     for (int j = 0; j < 20; ++j)
       ASSERT_EQ(cells.pixel(i, j), image.pixel(10 * i + 5, 10 * j + 5)) << i << "," << j;
+
+  // Fewer pixels than cells, and rows that do not share out evenly over the workers' stripes.
+  const std::string shrunk = dir.File("shrunk.png");
+  ASSERT_EQ(RunRenderer(dir, {"-o", shrunk, Mandelbrot, "--size", "7x13", "--threads", "3"})
+                .Status,
+            0);
+  ExpectTheViewsPicture(shrunk, expected, 7, 13);
 }
 
 TEST(RenderCli, DumpsEveryCellColumnByColumnSoThatTheFloatsReadBackExactly) {
@@ -310,14 +341,115 @@ TEST(RenderCli, ShowsAProgressBarWhenErrorsGoToATerminal) {
       << shown;
 }
 
-TEST(RenderCli, ReportsAnOutputThatCannotBeWritten) {
+TEST(RenderCli, OutputsThatCannotBeWrittenAreRefusedWithTheirReasonAndKeepWhatWasThere) {
   TScratchDir dir("cli-unwritable");
-  const std::string nowhere = dir.File("no/such/folder/out");
+  const std::string readOnly = dir.File("read_only.png");
+  WriteFileBytes(readOnly, "previous");
+  ::chmod(readOnly.c_str(), 0444);
+  const std::string fifo = dir.File("fifo.png");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+  std::filesystem::create_directory(dir.File("folder.png"));
+  const struct {
+    std::string Path, Reason;
+  } rows[] = {
+      {dir.File("no/such/folder/out"), std::strerror(ENOENT)},
+      {dir.File("folder.png"), std::strerror(EISDIR)},
+      // A pipe or a device would take the bytes, or wait for a reader for ever.
+      {fifo, "not a regular file"},
+      {"/dev/null", "not a regular file"},
+  };
   for (const std::string option : {"-o", "--dump"}) {
-    const TRun run = RunRenderer(dir, {Mandelbrot, option, nowhere});
-    EXPECT_EQ(run.Status, 2) << option;
-    EXPECT_NE(run.Err.find("cannot write \"" + nowhere + "\""), std::string::npos) << run.Err;
+    for (const auto& row : rows) {
+      SCOPED_TRACE(option + " " + row.Path);
+      const TRun run = RunRenderer(dir, {Mandelbrot, option, row.Path}, 60);
+      EXPECT_EQ(run.Status, 2);
+      EXPECT_EQ(run.Err,
+                "zenolith-render: cannot write \"" + row.Path + "\": " + row.Reason + "\n");
+    }
   }
+  // Root may replace a read-only file; the renderer keeps it all the same.
+  const TRun run = RunRenderer(dir, {Mandelbrot, "-o", readOnly});
+  EXPECT_EQ(run.Status, 2);
+  EXPECT_EQ(run.Err, "zenolith-render: cannot write \"" + readOnly + "\": " +
+                         std::strerror(EACCES) + "\n");
+  EXPECT_EQ(FileBytes(readOnly), "previous");
+  EXPECT_EQ(FolderListing(dir.Path()),
+            (std::vector<std::string>{"fifo.png", "folder.png", "read_only.png", "stderr.txt",
+                                      "stdout.txt"}));
+}
+
+TEST(RenderCli, ADashWritesToStandardOutput) {
+  TScratchDir dir("cli-stdout");
+  const std::string png = dir.File("out.png");
+  const std::string tsv = dir.File("out.tsv");
+  ASSERT_EQ(RunRenderer(dir, {Mandelbrot, "-o", png, "--dump", tsv}).Status, 0);
+
+  const TRun picture = RunRenderer(dir, {Mandelbrot, "-o", "-", "--dump", dir.File("b.tsv")});
+  ASSERT_EQ(picture.Status, 0) << picture.Err;
+  const QImage fromOutput =
+      QImage::fromData(reinterpret_cast<const uchar*>(picture.Out.data()),
+                       static_cast<int>(picture.Out.size()), "PNG");
+  const QImage fromFile(QString::fromStdString(png));
+  ASSERT_EQ(fromOutput.size(), QSize(30, 20));
+  EXPECT_EQ(fromOutput.convertToFormat(QImage::Format_RGB32),
+            fromFile.convertToFormat(QImage::Format_RGB32));
+  const TRun dump = RunRenderer(dir, {Mandelbrot, "--dump", "-"});
+  ASSERT_EQ(dump.Status, 0) << dump.Err;
+  EXPECT_EQ(dump.Out, FileBytes(tsv));
+  EXPECT_EQ(FileBytes(dir.File("b.tsv")), FileBytes(tsv));
+
+  // Only one output can go there.
+  const TRun both = RunRenderer(dir, {Mandelbrot, "-o", "-", "--dump", "-"});
+  EXPECT_EQ(both.Status, 1);
+  EXPECT_EQ(
+      both.Err.rfind("zenolith-render: -o and --dump cannot both write to standard output\n", 0),
+      0u)
+      << both.Err;
+  EXPECT_EQ(both.Out, "");
+}
+
+TEST(RenderCli, APipeAsTheFractalFileIsRefusedAtOnce) {
+  TScratchDir dir("cli-pipe-in");
+  const std::string fifo = dir.File("fifo.zlf");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+  for (const std::string& input : {fifo, std::string("/dev/zero"), dir.Path().string()}) {
+    SCOPED_TRACE(input);
+    const TRun run = RunRenderer(dir, {input, "-o", dir.File("x.png")}, 60);
+    EXPECT_EQ(run.Status, 2);
+    EXPECT_EQ(run.Err, "File Error: Cannot read the file: \"" + input + "\", not a regular file\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("x.png")));
+  }
+}
+
+TEST(RenderCli, AFullDiskKeepsThePreviousOutputAndSaysWhy) {
+  TScratchDir dir("cli-full");
+  const std::string disk = dir.File("disk");
+  std::filesystem::create_directory(disk);
+  // In a child of its own, which may mount a small disk of its own there.
+  const std::string report = RunInChild(
+      [&] {
+        // Two pages: one for the previous output, one for a part of the new.
+        const std::string diskFull = MakeSmallDisk(disk, 8 * 1024);
+        std::string out = diskFull + "\n";
+        for (const std::string option : {"-o", "--dump"}) {
+          const std::string path = disk + "/output";
+          WriteFileBytes(path, "previous");
+          const TRun run =
+              RunRenderer(dir, {Mandelbrot, option, path, "--size", "600x600"});
+          out += std::to_string(run.Status) + " " + run.Err +
+                 (FileBytes(path) == "previous" ? "previous" : "changed") + "\n";
+          for (const std::string& name : FolderListing(disk)) out += name + " ";
+          out += "\n";
+          std::filesystem::remove(path);
+        }
+        return out;
+      },
+      200);
+  const std::string diskFull = report.substr(0, report.find('\n'));
+  EXPECT_TRUE(diskFull == std::strerror(ENOSPC) || diskFull == std::strerror(EFBIG)) << report;
+  const std::string message = "2 zenolith-render: cannot write \"" + disk + "/output\": " +
+                              diskFull + "\nprevious\noutput \n";
+  EXPECT_EQ(report, diskFull + "\n" + message + message);
 }
 
 // Parameters at the edges of their ranges: a normal picture or the program's own refusal,
@@ -368,10 +500,9 @@ TEST(RenderHostile, EdgeParametersGiveAPictureOrTheProgramsRefusal) {
     const std::string png = dir.File("edge.png");
     std::filesystem::remove(png);
     ASSERT_TRUE(TStoredFractal::SaveFile(file, fractal));
-    const auto start = std::chrono::steady_clock::now();
-    const TRun run = RunRenderer(dir, {file, "-o", png});
+    // Each of them takes moments; a run that does not end within the bound is killed.
+    const TRun run = RunRenderer(dir, {file, "-o", png}, 60);
     EXPECT_EQ(run.Status, row.Status) << run.Err;
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
     if (row.Error.empty()) {
       EXPECT_EQ(run.Err, "");
       const QImage image(QString::fromStdString(png));

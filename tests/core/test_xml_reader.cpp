@@ -337,6 +337,71 @@ TEST(XmlParser, WhatFollowsTheRootIsNotExaminedButMustTokenize) {
   EXPECT_EQ(Parse(*s, "<S><A>x</A></S>>"), "ERR: unexpected '>' found in line 3, column 16.");
 }
 
+TEST(XmlParser, TheRestOfAFileIsReadAfterTheGrammarHasDecided) {
+  TDTDGrammar g;
+  auto* s = g.Make<TDTDCompound>("S", g.Make<TDTDAttribute>("A"));
+  const std::string early = "<S><B>x</B></S>\n";  // refused at its second token
+  const std::string many = [] {
+    std::string text;
+    for (int i = 0; i < 20000; ++i) text += "<X><Version>" + std::to_string(i) + "</Version></X>\n";
+    return text;
+  }();
+  const struct {
+    std::string Content, Result, Version;
+  } rows[] = {
+      // A character the tokenizer refuses, far behind the grammar's refusal, wins.
+      {early + many + "<X_>", "ERR: unexpected '_' found in line 20004, column 3.", "19999"},
+      {early + many + "</S", "ERR: unexpected end-of-file  found in line 20004, column 3.",
+       "19999"},
+      // Without one, the grammar's message stands and the last Version is still the file's.
+      {early + many, "ERR: unexpected begin of element \"B\", expect begin of element \"A\". at "
+                     "line 3, column 6.", "19999"},
+      // After a match as well.
+      {"<S><A>x</A></S>\n" + many, "S@3:3{A@3:6=x;}", "19999"},
+      {"<S><A>x</A></S>\n" + many + "<", "ERR: unexpected end-of-file  found in line 20004, "
+                                        "column 1.", "19999"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Result);
+    std::istringstream in(Head + row.Content);
+    TXMLReadResult r = ReadXMLStream(in, *s);
+    EXPECT_EQ(r.Outcome == TXMLReadOutcome::Read ? Dump(r.Root->GetFirst()) : "ERR: " + r.ErrorText,
+              row.Result);
+    EXPECT_EQ(r.Version, row.Version);
+  }
+  // A file too large is refused as such, whatever its grammar says of the beginning.
+  std::istringstream large(Head + early + std::string(TXMLToken::MaxFileBytes, ' '));
+  const TXMLReadResult refused = ReadXMLStream(large, *s);
+  EXPECT_EQ(refused.ErrorText, TXMLToken::TooLargeText);
+  EXPECT_EQ(refused.Version, "");
+}
+
+TEST(XmlParser, AStreamThatFailsMidwayIsNotAFile) {
+  // A stream buffer that gives some bytes, then fails as a disk would.
+  struct TBrokenBuffer : std::streambuf {
+    std::string Bytes;
+    bool Given = false;
+    int_type underflow() override {
+      if (Given) throw std::ios_base::failure("Input/output error");
+      Given = true;
+      setg(Bytes.data(), Bytes.data(), Bytes.data() + Bytes.size());
+      return traits_type::to_int_type(Bytes[0]);
+    }
+  };
+  TDTDGrammar g;
+  auto* s = g.Make<TDTDCompound>("S", g.Make<TDTDAttribute>("Version"));
+  for (const std::string content : {"<S><Version>1.0</Version></S>", "<Q>", "<_"}) {
+    SCOPED_TRACE(content);
+    TBrokenBuffer buffer;
+    buffer.Bytes = Head + content;
+    std::istream in(&buffer);
+    const TXMLReadResult r = ReadXMLStream(in, *s);
+    EXPECT_EQ(r.Outcome, TXMLReadOutcome::NotOpened);
+    EXPECT_EQ(r.ErrorText, "");
+    EXPECT_EQ(r.Version, "");
+  }
+}
+
 TEST(XmlRoundTrip, EveryElementKindReadsBackAsWritten) {
   TXMLComplexElement root("Doc");
   root.AddText("Version", "1.0");
@@ -385,12 +450,12 @@ TEST(XmlRoundTrip, CrLfAndLfFilesReadAlike) {
     EXPECT_EQ(r.Version, "1.0");
     EXPECT_EQ(Dump(r.Root->GetFirst()), expected);
   }
-  // A missing file and a folder are not opened, without a message.
+  // A missing file is not opened, without a message; a folder is no file.
   TScratchDir dir("xml-missing");
   for (const std::string& name : {dir.File("none.xml"), dir.Path().string()}) {
     const TXMLReadResult missing = ReadXMLFile(name, *sample);
     EXPECT_EQ(missing.Outcome, TXMLReadOutcome::NotOpened);
-    EXPECT_EQ(missing.ErrorText, "");
+    EXPECT_EQ(missing.ErrorText, name == dir.Path().string() ? "not a regular file" : "");
     EXPECT_EQ(missing.Version, "");
     EXPECT_EQ(missing.Root, nullptr);
   }

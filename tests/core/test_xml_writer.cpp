@@ -8,6 +8,7 @@
 #include "core/TXMLComplexElement.h"
 #include "core/TXMLStringElement.h"
 #include "core/safefile.h"
+#include "core/systemerror.h"
 #include "support/files.h"
 #include "support/testdata.h"
 
@@ -134,7 +135,7 @@ TEST(XmlWriter, UnwritablePlacesFailWithTheirReasonAndKeepThePreviousFile) {
       {dir.Path().string(), cannotOpen},          // a folder is no file
       {dir.File("locked/x.xml"), cannotOpen},
       {"/proc/zenolith.xml", cannotOpen},  // not even root may create a file here
-      {"/dev/full", CouldNotWriteText},
+      {"/dev/full", NotRegularFileText},  // a device is never written
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.Path);

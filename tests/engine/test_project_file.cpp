@@ -3,11 +3,14 @@
 #include <set>
 #include <sstream>
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include "core/TXMLItem.h"
 #include "engine/projectfile.h"
 #include "support/TProjectWalker.h"
+#include "support/testdata.h"
 
 namespace {
 
@@ -156,6 +159,12 @@ TEST(ProjectReader, BrokenProjectsFailWithOneMessageAndPosition) {
   EXPECT_EQ(ReadProjectFile("/nonexistent/zenolith/p.kvp", host, errorText),
             TProjectReadOutcome::NotOpened);
   EXPECT_EQ(errorText, "");
+  // A pipe is refused at once, not waited on, and says why.
+  TScratchDir dir("project-pipe");
+  ASSERT_EQ(::mkfifo(dir.File("pipe.kvp").c_str(), 0600), 0);
+  EXPECT_EQ(ReadProjectFile(dir.File("pipe.kvp"), host, errorText), TProjectReadOutcome::Failed);
+  EXPECT_EQ(errorText, ", not a regular file");
+  EXPECT_TRUE(host.Windows.empty());
 }
 
 TEST(ProjectFolder, CopiesLiveInAFolderNamedAfterTheProject) {

@@ -1,14 +1,20 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "render/TColorPalette1DItem.h"
 #include "render/TStoredFractal.h"
 #include "support/TRecordingPresenter.h"
+#include "support/childprocess.h"
 #include "support/files.h"
 #include "support/testdata.h"
 #include "support/xmltext.h"
@@ -165,18 +171,46 @@ TEST_F(BadFiles, WrongVersionIsReportedTwiceAndTheFileIsStillRead) {
   }
 }
 
-TEST_F(BadFiles, FolderOrMissingFileFailsWithoutAMessageOfItsOwn) {
-  for (const std::string& path : {Dir.Path().string(), Dir.File("missing.zlf")}) {
-    TStoredFractal window;
-    std::string error = "stale";
-    EXPECT_FALSE(TStoredFractal::LoadFile(path, window, error)) << path;
-    EXPECT_EQ(error, "") << path;
-    TColorPalette1DItem palette(0, 0);
-    error = "kept";
-    EXPECT_FALSE(palette.LoadFromFile(path, error)) << path;
-    EXPECT_EQ(error, "kept") << path;
+TEST_F(BadFiles, OnlyRegularFilesAreReadAndAPipeIsNeverWaitedFor) {
+  const std::string fifo = Dir.File("fifo.zlf");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+  const std::string busyFifo = Dir.File("busy.zlf");
+  ASSERT_EQ(::mkfifo(busyFifo.c_str(), 0644), 0);
+  const std::string link = Dir.File("link.cp1");
+  std::filesystem::create_symlink(fifo, link);
+  const std::string notRegular = "not a regular file";
+  const struct {
+    std::string Path, Fractal, Palette;
+  } rows[] = {
+      {fifo, notRegular, notRegular},
+      // A writer that never writes: reading would wait for ever.
+      {busyFifo, notRegular, notRegular},
+      {link, notRegular, notRegular},
+      {Dir.Path().string(), notRegular, notRegular},
+      {"/dev/null", notRegular, notRegular},
+      {"/dev/zero", notRegular, notRegular},  // endless bytes
+      // A file that cannot be opened has no message of its own; the palette's stays.
+      {Dir.File("missing.zlf"), "", "kept"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Path);
+    const std::string report = RunInChild([&] {
+      const int writer = ::open(busyFifo.c_str(), O_RDWR | O_NONBLOCK);
+      TStoredFractal window = Held();
+      std::string fractalError = "stale";
+      const bool fractalRead = TStoredFractal::LoadFile(row.Path, window, fractalError);
+      TColorPalette1DItem palette = HeldPalette();
+      std::string paletteError = "kept";
+      const bool paletteRead = palette.LoadFromFile(row.Path, paletteError);
+      ::close(writer);
+      const bool kept = StoredText(window) == StoredText(Held()) &&
+                        palette.GetNext()->GetColorBefore() == 0x333333u;
+      return fractalError + "|" + paletteError + "|" +
+             (fractalRead || paletteRead ? "read" : "refused") + "|" +
+             (kept ? "kept" : "changed") + "|" + std::to_string(Presenter.Messages.size());
+    });
+    EXPECT_EQ(report, row.Fractal + "|" + row.Palette + "|refused|kept|0");
   }
-  EXPECT_TRUE(Presenter.Messages.empty());
 }
 
 TEST_F(BadFiles, HugeFilesAreReadOrRefusedWithTheirMessage) {
@@ -239,6 +273,66 @@ TEST_F(BadFiles, HugeFilesAreReadOrRefusedWithTheirMessage) {
   EXPECT_EQ(error, tooLargeMessage);
   std::filesystem::remove(tooLarge);
   EXPECT_TRUE(Presenter.Messages.empty());
+}
+
+TEST_F(BadFiles, AFileOfTinyTokensIsRefusedWithinLittleMemory) {
+  // 64 MB, some 33 million tokens: kept until the end, as they once were, they took over 2 GB.
+  // A quarter of it under AddressSanitizer, which makes every step many times slower.
+#if defined(__SANITIZE_ADDRESS__)
+  constexpr int Megabytes = 16;
+#else
+  constexpr int Megabytes = 64;
+#endif
+  const std::string path = Dir.File("tiny_tokens.zlf");
+  {
+    std::ofstream out(path, std::ios::binary);
+    out << "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n"
+           "<!DOCTYPE UnitFractal SYSTEM \"UnitFractal.dtd\">\r\n";
+    std::string block;
+    for (int i = 0; i < (1 << 18); ++i) block += "x<a>";
+    for (int i = 0; i < Megabytes - 1; ++i) out << block;
+  }
+  const struct {
+    const char* Reader;
+    std::string Message;
+  } rows[] = {
+      {"fractal", "unexpected text \"x\", expect begin of element \"UnitFractal\", at line 3, "
+                  "column 2."},
+      {"palette", "unexpected text \"x\", expect begin of element \"UnitColorPalette1D\", at "
+                  "line 3, column 2."},
+  };
+  // What reading may add to the program's resident memory: the whole program stays within
+  // 200 MB, and reading a file should not take half of it.
+  constexpr long LimitKB = 100 * 1024;
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Reader);
+    const std::string report = RunInChild(
+        [&] {
+          const auto memoryKB = [](const char* field) {
+            std::ifstream status("/proc/self/status");
+            for (std::string line; std::getline(status, line);)
+              if (line.rfind(field, 0) == 0) return std::stol(line.substr(std::strlen(field)));
+            return -1L;
+          };
+          // The peak from here on, not the forked test's.
+          std::ofstream("/proc/self/clear_refs") << "5";
+          const long before = memoryKB("VmRSS:");
+          std::string error;
+          if (std::string(row.Reader) == "fractal") {
+            TStoredFractal window;
+            TStoredFractal::LoadFile(path, window, error);
+          } else {
+            TColorPalette1DItem palette(0, 0);
+            palette.LoadFromFile(path, error);
+          }
+          const long added = memoryKB("VmHWM:") - before;
+          return error + "|" +
+                 (before > 0 && added < LimitKB ? "small" : std::to_string(added) + " KB");
+        },
+        300);
+    EXPECT_EQ(report, row.Message + "|small");
+  }
+  std::filesystem::remove(path);
 }
 
 TEST_F(BadFiles, ValuesAtTheEdgeOfTheirRangeAreSavedSoThatTheFileOpensAgain) {

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/TXMLComplexElement.h"
+#include "core/linearmap.h"
 #include "engine/TUnitFract.h"
 #include "render/TStoredFractal.h"
 #include "render/fractalfile.h"
@@ -95,6 +99,85 @@ TEST_F(FractalFile, SavedFractalReadsBackTheSameRecords) {
   EXPECT_EQ(read.View.StrengthOutside.GetText(), "40 %");
   EXPECT_EQ(read.Params.MapField, TFractProps::MapD);
   EXPECT_TRUE(read.View.UsePalDepthBackgroundInside);
+}
+
+// The text between <name> and </name> in a file.
+std::string ElementText(const std::string& file, const std::string& name) {
+  const size_t begin = file.find("<" + name + ">") + name.size() + 2;
+  return file.substr(begin, file.find("</" + name + ">") - begin);
+}
+
+TEST_F(FractalFile, TheDeepestZoomIsSavedSoThatItOpensAsTheSameArea) {
+  // Zooms in at a point by a fifth of the view at a time, as the view does, until the numbers
+  // cannot tell the bounds apart any more.
+  for (const auto& [x, y] : {std::pair{0.3, -0.5}, {-1.7497591451303665, 0.0}, {1e-7, 2e-9}}) {
+    SCOPED_TRACE(x);
+    TStoredFractal zoomed;
+    TFractProps& p = zoomed.Params;
+    int zooms = 0;
+    for (;;) {
+      const long double l = p.Left.GetDouble(), r = p.Right.GetDouble();
+      const long double t = p.Top.GetDouble(), b = p.Bottom.GetDouble();
+      const long double cx = 250 * (x - l) / (r - l), cy = 250 * (y - t) / (b - t);
+      const double left = static_cast<double>(LinearMap(cx - 25, 0, 250, l, r));
+      const double right = static_cast<double>(LinearMap(cx + 25, 0, 250, l, r));
+      const double top = static_cast<double>(LinearMap(cy - 25, 0, 250, t, b));
+      const double bottom = static_cast<double>(LinearMap(cy + 25, 0, 250, t, b));
+      if (left == right || top == bottom) break;
+      p.Left.SetDouble(left);
+      p.Right.SetDouble(right);
+      p.Top.SetDouble(top);
+      p.Bottom.SetDouble(bottom);
+      ++zooms;
+    }
+    ASSERT_GT(zooms, 15);
+    const std::string path = Dir.File("deep.zlf");
+    ASSERT_TRUE(TStoredFractal::SaveFile(path, zoomed));
+    TStoredFractal read;
+    std::string error;
+    ASSERT_TRUE(TStoredFractal::LoadFile(path, read, error)) << error;
+    const double pixelWidth = (p.Right.GetDouble() - p.Left.GetDouble()) / 250;
+    const double pixelHeight = (p.Top.GetDouble() - p.Bottom.GetDouble()) / 250;
+    ASSERT_GT(pixelWidth, 0);
+    ASSERT_GT(pixelHeight, 0);
+    EXPECT_LT(std::fabs(read.Params.Left.GetDouble() - p.Left.GetDouble()), pixelWidth / 2);
+    EXPECT_LT(std::fabs(read.Params.Right.GetDouble() - p.Right.GetDouble()), pixelWidth / 2);
+    EXPECT_LT(std::fabs(read.Params.Top.GetDouble() - p.Top.GetDouble()), pixelHeight / 2);
+    EXPECT_LT(std::fabs(read.Params.Bottom.GetDouble() - p.Bottom.GetDouble()), pixelHeight / 2);
+    // The same area is the same file again.
+    ASSERT_TRUE(TStoredFractal::SaveFile(Dir.File("again.zlf"), read));
+    EXPECT_EQ(FileBytes(Dir.File("again.zlf")), FileBytes(path));
+  }
+}
+
+TEST_F(FractalFile, BoundsThatFifteenDigitsHoldKeepTheirText) {
+  // A zoom to some 1e-10 across: fifteen digits move a bound by far less than half a pixel.
+  TStoredFractal f;
+  f.Params.Left.SetDouble(-0.7436438870371587);
+  f.Params.Right.SetDouble(-0.7436438869371587);
+  f.Params.Top.SetDouble(0.1318259042550000);
+  f.Params.Bottom.SetDouble(0.1318259041550000);
+  // Left and Right equal: a bound that moves at all is written in full.
+  TStoredFractal flat;
+  flat.Params.Left.SetDouble(0.30000000000000004);
+  flat.Params.Right.SetDouble(0.30000000000000004);
+  const struct {
+    TStoredFractal Fractal;
+    std::vector<std::string> Texts;  // Left, Right, Top, Bottom
+  } rows[] = {
+      {f, {"-0.743643887037158", "-0.743643886937158", "0.131825904255", "0.131825904155"}},
+      {flat, {"0.30000000000000004", "0.30000000000000004", "1.5", "-1.5"}},
+      {TStoredFractal(), {"-1.5", "1.5", "1.5", "-1.5"}},
+  };
+  for (const auto& row : rows) {
+    const std::string path = Dir.File("text.zlf");
+    ASSERT_TRUE(TStoredFractal::SaveFile(path, row.Fractal));
+    const std::string bytes = FileBytes(path);
+    const std::vector<std::string> texts = {ElementText(bytes, "Left"),
+                                            ElementText(bytes, "Right"), ElementText(bytes, "Top"),
+                                            ElementText(bytes, "Bottom")};
+    EXPECT_EQ(texts, row.Texts);
+  }
 }
 
 TEST_F(FractalFile, ReaderMessagesNameTheElementAndItsPosition) {

@@ -1,10 +1,11 @@
 #include "gui/common/imagefile.h"
 
+#include <QIODevice>
 #include <QImage>
 #include <QImageWriter>
-#include <QSaveFile>
 #include <QString>
 
+#include "core/TSafeFile.h"
 #include "core/pathsplit.h"
 #include "render/TPixelBuffer.h"
 
@@ -12,6 +13,23 @@ namespace {
 
 // Good enough that the colour bands of a fractal show no blocks.
 constexpr int JpegQuality = 95;
+
+// The encoder writes through this device onto a TSafeFile, which checks every write and keeps
+// the system's words for a failure.
+class TSafeFileDevice : public QIODevice {
+public:
+  explicit TSafeFileDevice(TSafeFile& file) : File(file) { open(QIODevice::WriteOnly); }
+  bool isSequential() const override { return true; }
+
+protected:
+  qint64 readData(char*, qint64) override { return -1; }
+  qint64 writeData(const char* data, qint64 size) override {
+    return File.Write(data, static_cast<size_t>(size)) ? size : -1;
+  }
+
+private:
+  TSafeFile& File;
+};
 
 }  // namespace
 
@@ -48,25 +66,25 @@ bool WriteImageFile(const TPixelBuffer& picture, const std::string& path, std::s
     error = "the picture is empty";
     return false;
   }
-  QSaveFile file(QString::fromStdString(path));
-  if (!file.open(QIODevice::WriteOnly)) {
-    error = file.errorString().toStdString();
+  TSafeFile file;
+  if (!file.Open(path)) {
+    error = file.Reason();
     return false;
   }
-  QImageWriter writer(&file, QByteArray::fromStdString(format));
+  TSafeFileDevice device(file);
+  QImageWriter writer(&device, QByteArray::fromStdString(format));
   if (format == "JPEG") writer.setQuality(JpegQuality);
   if (!writer.write(image)) {
-    error = writer.errorString().toStdString();
-    file.cancelWriting();
+    // A failed write has the system's reason; otherwise the encoder's own.
+    error = !file.Reason().empty() ? file.Reason() : writer.errorString().toStdString();
     return false;
   }
   if (cancel != nullptr && cancel->load()) {
-    file.cancelWriting();
     error.clear();
     return false;
   }
-  if (!file.commit()) {
-    error = file.errorString().toStdString();
+  if (!file.Commit()) {
+    error = file.Reason();
     return false;
   }
   return true;

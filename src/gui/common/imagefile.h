@@ -17,9 +17,10 @@ std::string ImageFormatOf(const std::string& path);
 QImage PixelBufferImage(const TPixelBuffer& picture);
 QImage PixelBufferImage(TPixelBuffer& picture);
 
-/// Writes `picture` to `path` in the format of its extension, through a temporary file that
-/// replaces `path` only once it is complete. False with the reason in `error` when it cannot
-/// be written; false without a reason when `cancel` (may be null) was set before the file was
-/// put in place. Safe to call on any thread.
+/// Writes `picture` to `path` in the format of its extension, through a TSafeFile that
+/// replaces `path` only once it is complete and synced. False with the reason in `error` when
+/// it cannot be written (the system's words, e.g. "No space left on device", or "not a regular
+/// file" for a pipe or a device, which is never waited for); false without a reason when
+/// `cancel` (may be null) was set before the file was put in place. Safe on any thread.
 bool WriteImageFile(const TPixelBuffer& picture, const std::string& path, std::string& error,
                     const std::atomic<bool>* cancel = nullptr);

@@ -5,9 +5,14 @@
 #include <QProcess>
 #include <QProgressDialog>
 
+#include <cstring>
+
+#include <sys/stat.h>
+
 #include "gui/export/TDlgExportImage.h"
 #include "gui/support/wavetestsupport.h"
 #include "render/TStoredFractal.h"
+#include "support/filesizelimit.h"
 
 namespace {
 
@@ -213,29 +218,52 @@ TEST_F(Export, SizeTooLargeForMemoryGetsTheMemoryMessage) {
   EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
 }
 
-TEST_F(Export, FilesThatCannotBeWrittenAreReportedAndKeepWhatWasThere) {
+TEST_F(Export, FilesThatCannotBeWrittenAreReportedWithTheSystemsReasonAndKeepWhatWasThere) {
   TScratchDir dir("extras_export_fail");
   AddWave(SmallMandelbrot());
   // A folder where the picture should go cannot be replaced by it.
   std::filesystem::create_directory(dir.File("taken.png"));
-  const std::pair<std::string, std::string> cases[] = {  // path, start of the reason
-      {dir.File("missing/a.png"), ""},
-      {dir.File("taken.png"), ""},
-      {dir.File("a.bmp"), "\"" + dir.File("a.bmp") + "\" is not a .png, .jpg or .jpeg file"},
-      {dir.File("noextension"), "\"" + dir.File("noextension") + "\" is not a .png"},
+  const std::string readOnly = dir.File("read_only.png");
+  WriteFileBytes(readOnly, "previous");
+  ::chmod(readOnly.c_str(), 0444);
+  const std::string previous = dir.File("previous.png");
+  WriteFileBytes(previous, "previous");
+  // A pipe would wait for a reader for ever.
+  const std::string fifo = dir.File("fifo.png");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+  const struct {
+    std::string Path, Reason;
+    bool DiskFull;
+  } rows[] = {
+      {dir.File("missing/a.png"), std::strerror(ENOENT), false},
+      {dir.File("taken.png"), std::strerror(EISDIR), false},
+      {readOnly, std::strerror(EACCES), false},
+      {fifo, "not a regular file", false},
+      {dir.File("a.jpg"), "not a regular file", false},
+      // Room for the old file, not for the new picture.
+      {previous, std::strerror(EFBIG), true},
+      {dir.File("a.bmp"), "\"" + dir.File("a.bmp") + "\" is not a .png, .jpg or .jpeg file", false},
+      {dir.File("noextension"),
+       "\"" + dir.File("noextension") + "\" is not a .png, .jpg or .jpeg file", false},
   };
-  for (const auto& [path, reason] : cases) {
-    SCOPED_TRACE(path);
+  // A device under a picture's name.
+  std::filesystem::create_symlink("/dev/null", dir.File("a.jpg"));
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Path);
     Prompter.Messages.clear();
-    EXPECT_FALSE(Form->Export->ExportImageFile(path, 40, 30, false));
-    ASSERT_TRUE(Prompter.ShowedOnly("Cannot save Image File: " + reason + "...", "FileError"));
-    EXPECT_GT(Prompter.Messages[0].Text.size(), std::string("Cannot save Image File: ").size());
+    std::unique_ptr<TFileSizeLimit> full;
+    if (row.DiskFull) full = std::make_unique<TFileSizeLimit>(64);
+    EXPECT_FALSE(Form->Export->ExportImageFile(row.Path, 40, 30, false));
+    full.reset();
+    EXPECT_TRUE(Prompter.ShowedOnly("Cannot save Image File: " + row.Reason, "FileError"));
   }
   EXPECT_TRUE(std::filesystem::is_directory(dir.File("taken.png")));
-  EXPECT_FALSE(std::filesystem::exists(dir.File("missing")));
-  EXPECT_FALSE(std::filesystem::exists(dir.File("a.bmp")));
+  EXPECT_EQ(FileBytes(readOnly), "previous");
+  EXPECT_EQ(FileBytes(previous), "previous");
   // Nothing else appeared: no temporary files.
-  EXPECT_EQ(FolderListing(dir.Path()), std::vector<std::string>{"taken.png"});
+  EXPECT_EQ(FolderListing(dir.Path()),
+            (std::vector<std::string>{"a.jpg", "fifo.png", "previous.png", "read_only.png",
+                                      "taken.png"}));
 }
 
 TEST_F(Export, OnlyAFractalWindowCanBeExported) {

@@ -1,0 +1,131 @@
+#include "core/TSafeFile.h"
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "core/systemerror.h"
+
+namespace {
+
+std::string FolderOf(const std::string& path) {
+  const auto slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+}  // namespace
+
+TSafeFile::~TSafeFile() { Abandon(); }
+
+bool TSafeFile::Fail(TFailure failure, int error) {
+  FailureKind = failure;
+  FailureReason = failure == TFailure::NotRegular ? std::string(NotRegularFileText)
+                                                  : SystemErrorText(error);
+  return false;
+}
+
+bool TSafeFile::CheckTarget(const std::string& target) {
+  FailureKind = TFailure::None;
+  FailureReason.clear();
+  Target = target;
+  Existed = false;
+  struct stat info {};
+  if (::lstat(target.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+    // Replace the file the link points to, not the link itself.
+    char resolved[PATH_MAX];
+    if (::realpath(target.c_str(), resolved)) Target = resolved;
+  }
+  // stat never opens: a pipe or a device is recognised without waiting for its other end.
+  if (::stat(Target.c_str(), &info) != 0) return true;
+  Existed = true;
+  Mode = info.st_mode & 07777;
+  if (S_ISDIR(info.st_mode)) return Fail(TFailure::CannotCreate, EISDIR);
+  if (!S_ISREG(info.st_mode)) return Fail(TFailure::NotRegular, 0);
+  // The mode bits count even for a user who may write anything: read-only means keep it.
+  if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+    return Fail(TFailure::CannotCreate, EACCES);
+  if (::access(Target.c_str(), W_OK) != 0) return Fail(TFailure::CannotCreate, errno);
+  return true;
+}
+
+bool TSafeFile::Open(const std::string& target) {
+  Abandon();
+  if (!CheckTarget(target)) return false;
+  static std::atomic<unsigned> counter{0};
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    // A short name of its own: the target's name plus a suffix could exceed the name limit.
+    Temp = FolderOf(Target) + "/.zenolith-" + std::to_string(::getpid()) + "-" +
+           std::to_string(counter++) + ".tmp";
+    Fd = ::open(Temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (Fd >= 0) return true;
+    if (errno != EEXIST) break;
+  }
+  const int error = errno;
+  Temp.clear();
+  return Fail(TFailure::CannotCreate, error);
+}
+
+bool TSafeFile::Write(const void* data, size_t size) {
+  if (Fd < 0 || FailureKind != TFailure::None) {
+    if (FailureKind == TFailure::None) Fail(TFailure::CannotWrite, EBADF);
+    return false;
+  }
+  const char* p = static_cast<const char*>(data);
+  while (size > 0) {
+    const ssize_t n = ::write(Fd, p, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return Fail(TFailure::CannotWrite, errno);
+    }
+    // A regular file that takes nothing has no room left.
+    if (n == 0) return Fail(TFailure::CannotWrite, ENOSPC);
+    p += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+bool TSafeFile::Commit() {
+  if (Fd < 0 || FailureKind != TFailure::None) {
+    if (FailureKind == TFailure::None) Fail(TFailure::CannotWrite, EBADF);
+    Abandon();
+    return false;
+  }
+  bool ok = true;
+  if (Existed && ::fchmod(Fd, Mode) != 0) ok = Fail(TFailure::CannotWrite, errno);
+  if (ok && ::fsync(Fd) != 0) ok = Fail(TFailure::CannotWrite, errno);
+  const int closed = ::close(Fd);
+  const int closeError = errno;
+  Fd = -1;
+  if (ok && closed != 0) ok = Fail(TFailure::CannotWrite, closeError);
+  if (ok && ::rename(Temp.c_str(), Target.c_str()) != 0) ok = Fail(TFailure::CannotReplace, errno);
+  if (!ok) {
+    Abandon();
+    return false;
+  }
+  Temp.clear();
+  // Make the rename itself durable; a folder that cannot be synced is no reason to fail.
+  const int dir = ::open(FolderOf(Target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
+  return true;
+}
+
+void TSafeFile::Abandon() {
+  if (Fd >= 0) {
+    ::close(Fd);
+    Fd = -1;
+  }
+  if (!Temp.empty()) {
+    ::unlink(Temp.c_str());
+    Temp.clear();
+  }
+}
