@@ -7,10 +7,10 @@
 #include <string>
 
 #include "core/xmlread.h"
-#include "engine/TUnitFract.h"
+#include "document/TUnitFract.h"
 #include "render/TColorPalette1DItem.h"
-#include "render/TStoredFractal.h"
-#include "render/fractalfile.h"
+#include "document/TStoredFractal.h"
+#include "document/fractalfile.h"
 
 namespace {
 

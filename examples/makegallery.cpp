@@ -7,7 +7,7 @@
 
 #include "core/unitFactorPosMoreLess1.h"
 #include "render/TColorPalette1DItem.h"
-#include "render/TStoredFractal.h"
+#include "document/TStoredFractal.h"
 
 namespace {
 

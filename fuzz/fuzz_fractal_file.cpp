@@ -9,11 +9,11 @@
 
 #include "core/TXMLComplexElement.h"
 #include "engine/TFractArray.h"
-#include "engine/TUnitFract.h"
+#include "document/TUnitFract.h"
 #include "engine/kernels.h"
 #include "fuzzsupport.h"
 #include "render/TPixelBuffer.h"
-#include "render/TStoredFractal.h"
+#include "document/TStoredFractal.h"
 #include "render/painting.h"
 
 namespace {

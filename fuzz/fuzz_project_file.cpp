@@ -7,7 +7,7 @@
 #include "core/TXMLItem.h"
 #include "core/xmlread.h"
 #include "fuzzsupport.h"
-#include "engine/projectfile.h"
+#include "document/projectfile.h"
 #include "support/TProjectWalker.h"
 
 namespace {

@@ -16,7 +16,7 @@
 #include "core/TErrorReport.h"
 #include "engine/TFractArray.h"
 #include "render/TPixelBuffer.h"
-#include "render/TStoredFractal.h"
+#include "document/TStoredFractal.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <QPushButton>
 
 #include "core/assertions.h"
-#include "engine/TUnit.h"
-#include "engine/windowname.h"
+#include "document/TUnit.h"
+#include "document/windowname.h"
 #include "gui/TMainForm.h"
 #include "gui/helpcontexts.h"
 

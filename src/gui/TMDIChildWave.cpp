@@ -7,7 +7,7 @@
 
 #include "core/assertions.h"
 #include "engine/TFractProps.h"
-#include "engine/TUnitFract.h"
+#include "document/TUnitFract.h"
 #include "gui/TMainForm.h"
 #include "gui/TPrompter.h"
 #include "gui/cursors.h"

@@ -4,7 +4,7 @@
 
 #include <QRect>
 
-#include "engine/TFractWindowLink.h"
+#include "document/TFractWindowLink.h"
 #include "gui/TMDIChildZenolith.h"
 #include "gui/TViewWave.h"
 

@@ -3,10 +3,10 @@
 #include "core/assertions.h"
 #include "core/unitInteger.h"
 #include "engine/TFractProps.h"
-#include "engine/TUnitFract.h"
+#include "document/TUnitFract.h"
 #include "gui/TMDIChildWave.h"
 #include "render/TVoldViewProps.h"
-#include "render/fractalfile.h"
+#include "document/fractalfile.h"
 
 void TMDIChildWave::AddWindowXML(TXMLComplexElement& parent) const {
   const std::string& name = UnitFract->GetName();

@@ -3,7 +3,7 @@
 #include <QCloseEvent>
 #include <QMdiArea>
 
-#include "engine/TUnit.h"
+#include "document/TUnit.h"
 #include "gui/TMainForm.h"
 #include "gui/icons.h"
 

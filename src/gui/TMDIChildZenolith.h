@@ -4,7 +4,7 @@
 
 #include <QMdiSubWindow>
 
-#include "engine/TUnitWindow.h"
+#include "document/TUnitWindow.h"
 
 class TMainForm;
 class TUnit;

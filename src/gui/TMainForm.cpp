@@ -22,13 +22,13 @@
 
 #include "core/pathsplit.h"
 #include "core/tracelog.h"
-#include "engine/TUnit.h"
+#include "document/TUnit.h"
 #include "gui/TDlgRegisterWave.h"
 #include "gui/TMDIChildZenolith.h"
 #include "gui/TPrompter.h"
 #include "gui/cursors.h"
 #include "gui/icons.h"
-#include "render/fractalfile.h"
+#include "document/fractalfile.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <QMenu>
 #include <QTimer>
 
-#include "engine/TUnit.h"
+#include "document/TUnit.h"
 #include "gui/TMDIChildZenolith.h"
 #include "gui/TMainForm.h"
 #include "gui/icons.h"

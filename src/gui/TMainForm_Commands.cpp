@@ -7,14 +7,14 @@
 
 #include "core/TErrorReport.h"
 #include "core/assertions.h"
-#include "engine/TUnitFract.h"
+#include "document/TUnitFract.h"
 #include "gui/TDlgFractal.h"
 #include "gui/TDlgVoldViewProps.h"
 #include "gui/TMDIChildWave.h"
 #include "gui/TMainForm.h"
 #include "gui/TPrompter.h"
 #include "gui/TViewWave.h"
-#include "render/TStoredFractal.h"
+#include "document/TStoredFractal.h"
 
 namespace {
 

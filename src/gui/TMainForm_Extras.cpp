@@ -19,7 +19,7 @@
 
 #include "core/TErrorReport.h"
 #include "core/pathsplit.h"
-#include "engine/TUnitFract.h"
+#include "document/TUnitFract.h"
 #include "gui/TDlgExportImage.h"
 #include "gui/TImageExporter.h"
 #include "gui/TMDIChildWave.h"

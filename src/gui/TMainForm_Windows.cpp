@@ -8,8 +8,8 @@
 #include <QStyle>
 
 #include "core/TErrorReport.h"
-#include "engine/TUnit.h"
-#include "engine/windowname.h"
+#include "document/TUnit.h"
+#include "document/windowname.h"
 #include "gui/TAboutBox.h"
 #include "gui/TDlgRegisterWave.h"
 #include "gui/THelpViewer.h"

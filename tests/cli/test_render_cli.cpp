@@ -21,7 +21,7 @@
 #include "engine/TFractArray.h"
 #include "engine/kernels.h"
 #include "render/TPixelBuffer.h"
-#include "render/TStoredFractal.h"
+#include "document/TStoredFractal.h"
 #include "render/painting.h"
 #include "support/childprocess.h"
 #include "support/files.h"

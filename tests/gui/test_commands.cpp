@@ -3,7 +3,7 @@
 #include "gui/TDlgFractal.h"
 #include "gui/TDlgVoldViewProps.h"
 #include "gui/TOKDialog.h"
-#include "render/TStoredFractal.h"
+#include "document/TStoredFractal.h"
 #include "wavetestsupport.h"
 
 namespace {

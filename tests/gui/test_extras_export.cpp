@@ -12,7 +12,7 @@
 #include <sys/stat.h>
 
 #include "gui/TDlgExportImage.h"
-#include "render/TStoredFractal.h"
+#include "document/TStoredFractal.h"
 #include "support/filesizelimit.h"
 #include "wavetestsupport.h"
 

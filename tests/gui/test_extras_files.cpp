@@ -12,7 +12,7 @@
 
 #include "gui/TDlgVoldViewProps.h"
 #include "gui/viewstatus.h"
-#include "render/TStoredFractal.h"
+#include "document/TStoredFractal.h"
 #include "wavetestsupport.h"
 
 namespace {

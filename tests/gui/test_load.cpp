@@ -12,7 +12,7 @@
 #include <QTimer>
 
 #include "gui/TDlgFractal.h"
-#include "render/TStoredFractal.h"
+#include "document/TStoredFractal.h"
 #include "wavetestsupport.h"
 
 namespace {

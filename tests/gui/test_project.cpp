@@ -6,7 +6,7 @@
 #include "core/TXMLItem.h"
 #include "core/xmlread.h"
 #include "engine/TMemoryBudget.h"
-#include "engine/projectfile.h"
+#include "document/projectfile.h"
 #include "gui/TDlgRegisterWave.h"
 #include "wavetestsupport.h"
 

@@ -15,7 +15,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/TFractArray.h"
-#include "engine/TUnitFract.h"
+#include "document/TUnitFract.h"
 #include "engine/kernels.h"
 #include "gui/TMDIChildWave.h"
 #include "gui/TViewWave.h"

@@ -4,9 +4,9 @@
 #include <utility>
 #include <vector>
 
-#include "engine/TUnitFract.h"
-#include "engine/TUnitWindow.h"
-#include "engine/TProjectHost.h"
+#include "document/TUnitFract.h"
+#include "document/TUnitWindow.h"
+#include "document/TProjectHost.h"
 
 /// A project host that opens no file and no window: each window's document is made empty, as
 /// if its file had been read, and the walker keeps what the project holds for inspection. Lets

@@ -1,4 +1,4 @@
-#include "render/fractalfile.h"
+#include "document/fractalfile.h"
 
 #include "core/TDTDCompound.h"
 #include "core/TDTDConcat.h"
@@ -7,7 +7,7 @@
 #include "core/TXMLComplexElement.h"
 #include "core/assertions.h"
 #include "engine/TFractProps.h"
-#include "engine/TUnitFract.h"
+#include "document/TUnitFract.h"
 #include "render/TVoldViewProps.h"
 
 const TDTDCompound& FractalFileGrammar() {

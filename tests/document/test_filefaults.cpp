@@ -12,7 +12,7 @@
 
 #include "core/safefile.h"
 #include "render/TColorPalette1DItem.h"
-#include "render/TStoredFractal.h"
+#include "document/TStoredFractal.h"
 #include "support/TRecordingPresenter.h"
 #include "support/files.h"
 #include "support/filesizelimit.h"

@@ -1,6 +1,6 @@
-#include "engine/TUnit.h"
+#include "document/TUnit.h"
 
-#include "engine/TUnitWindow.h"
+#include "document/TUnitWindow.h"
 
 TUnit::TUnit(uint8_t kind, std::string name, std::string fileName)
     : Name(std::move(name)), Kind(kind), FileName(std::move(fileName)) {}

@@ -3,7 +3,7 @@
 #include <iosfwd>
 #include <string>
 
-#include "engine/TUnit.h"
+#include "document/TUnit.h"
 
 class TDTDCompound;
 class TDTDGrammar;

@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "core/TXMLItem.h"
-#include "engine/projectfile.h"
+#include "document/projectfile.h"
 #include "support/TProjectWalker.h"
 #include "support/testdata.h"
 

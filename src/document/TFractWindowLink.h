@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "engine/TUnitWindow.h"
+#include "document/TUnitWindow.h"
 
 class TXMLComplexElement;
 class TXMLItem;

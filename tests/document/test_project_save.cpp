@@ -16,9 +16,9 @@
 
 #include "core/TXMLItem.h"
 #include "core/xmlread.h"
-#include "engine/TProjectSave.h"
-#include "engine/projectfile.h"
-#include "render/TStoredFractal.h"
+#include "document/TProjectSave.h"
+#include "document/projectfile.h"
+#include "document/TStoredFractal.h"
 #include "support/TProjectWalker.h"
 #include "support/files.h"
 #include "support/projectsavestates.h"

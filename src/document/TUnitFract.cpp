@@ -1,4 +1,4 @@
-#include "engine/TUnitFract.h"
+#include "document/TUnitFract.h"
 
 #include <atomic>
 #include <fstream>
@@ -14,7 +14,7 @@
 #include "core/assertions.h"
 #include "core/safefile.h"
 #include "core/xmlread.h"
-#include "engine/TFractWindowLink.h"
+#include "document/TFractWindowLink.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "engine/projectfile.h"
+#include "document/projectfile.h"
 
 class TUnit;
 class TXMLItem;

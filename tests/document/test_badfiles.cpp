@@ -12,7 +12,7 @@
 #include <unistd.h>
 
 #include "render/TColorPalette1DItem.h"
-#include "render/TStoredFractal.h"
+#include "document/TStoredFractal.h"
 #include "support/TRecordingPresenter.h"
 #include "support/childprocess.h"
 #include "support/files.h"

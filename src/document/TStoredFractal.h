@@ -3,7 +3,7 @@
 #include <string>
 
 #include "engine/TFractProps.h"
-#include "engine/TFractWindowLink.h"
+#include "document/TFractWindowLink.h"
 #include "render/TVoldViewProps.h"
 
 /// A fractal window without a screen: the two records a fractal file stores, for the

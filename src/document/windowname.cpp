@@ -1,4 +1,4 @@
-#include "engine/windowname.h"
+#include "document/windowname.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 
 #include "core/TXMLComplexElement.h"
 #include "core/linearmap.h"
-#include "engine/TUnitFract.h"
-#include "render/TStoredFractal.h"
-#include "render/fractalfile.h"
+#include "document/TUnitFract.h"
+#include "document/TStoredFractal.h"
+#include "document/fractalfile.h"
 #include "support/TRecordingPresenter.h"
 #include "support/files.h"
 #include "support/testdata.h"

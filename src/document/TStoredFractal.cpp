@@ -1,7 +1,7 @@
-#include "render/TStoredFractal.h"
+#include "document/TStoredFractal.h"
 
-#include "engine/TUnitFract.h"
-#include "render/fractalfile.h"
+#include "document/TUnitFract.h"
+#include "document/fractalfile.h"
 
 TStoredFractal::TStoredFractal() { FractalFileGrammar(); }
 

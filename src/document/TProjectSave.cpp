@@ -1,4 +1,4 @@
-#include "engine/TProjectSave.h"
+#include "document/TProjectSave.h"
 
 #include <cerrno>
 #include <climits>
@@ -14,7 +14,7 @@
 #include "core/pathsplit.h"
 #include "core/safefile.h"
 #include "core/xmlread.h"
-#include "engine/projectfile.h"
+#include "document/projectfile.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "engine/projectfile.h"
+#include "document/projectfile.h"
 
 #include <filesystem>
 #include <fstream>
@@ -18,10 +18,10 @@
 #include "core/pathsplit.h"
 #include "core/unitInteger.h"
 #include "core/xmlread.h"
-#include "engine/TProjectHost.h"
-#include "engine/TUnit.h"
-#include "engine/TUnitFract.h"
-#include "engine/windowname.h"
+#include "document/TProjectHost.h"
+#include "document/TUnit.h"
+#include "document/TUnitFract.h"
+#include "document/windowname.h"
 
 namespace fs = std::filesystem;
 

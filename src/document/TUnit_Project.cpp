@@ -1,7 +1,7 @@
 #include <string>
 
 #include "core/TXMLStringElement.h"
-#include "engine/TUnit.h"
+#include "document/TUnit.h"
 
 std::unique_ptr<TXMLItem> TUnit::FileElement() const {
   if (HasNoFile()) return nullptr;

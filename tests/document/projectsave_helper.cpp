@@ -11,10 +11,10 @@
 #include <dlfcn.h>
 
 #include "core/TXMLComplexElement.h"
-#include "engine/TProjectSave.h"
-#include "engine/TUnitFract.h"
+#include "document/TProjectSave.h"
+#include "document/TUnitFract.h"
 #include "support/projectsavestates.h"
-#include "render/TStoredFractal.h"
+#include "document/TStoredFractal.h"
 
 int main(int argc, char** argv) {
   if (argc != 3) return 2;
