@@ -7,7 +7,6 @@
 #include <string>
 
 #include "core/xmlread.h"
-#include "document/TUnitFract.h"
 #include "render/TColorPalette1DItem.h"
 #include "document/TStoredFractal.h"
 #include "document/fractalfile.h"
@@ -15,12 +14,9 @@
 namespace {
 
 std::string DefaultFractalFile() {
-  TStoredFractal fractal;
-  TUnitFract unit;
-  unit.SetWindow(&fractal);
   std::string bytes;
   std::string error;
-  unit.ToFileText(bytes, error);
+  FractalFileText(TStoredFractal(), bytes, error);
   return bytes;
 }
 

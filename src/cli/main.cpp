@@ -17,6 +17,7 @@
 #include "engine/TFractArray.h"
 #include "render/TPixelBuffer.h"
 #include "document/TStoredFractal.h"
+#include "document/fractalfile.h"
 
 namespace {
 
@@ -77,7 +78,7 @@ int WriteOutput(const std::string& path,
 int Render(const TRenderOptions& options) {
   std::string reason;
   TStoredFractal fractal;
-  if (!TStoredFractal::LoadFile(options.Input, fractal, reason)) {
+  if (!ReadFractalFile(options.Input, fractal, reason)) {
     TErrorReport::CannotRead(options.Input, reason);
     return ExitFailed;
   }

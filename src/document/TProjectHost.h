@@ -1,10 +1,9 @@
 #pragma once
 #include <string>
 
-#include "document/projectfile.h"
+#include "document/TProjectGeometry.h"
 
 class TUnit;
-class TXMLItem;
 
 /// What the project reader needs of the program: the main window's fields and the opening of
 /// windows. The main window implements it; a test or a fuzzer can supply one that opens nothing.
@@ -15,17 +14,17 @@ public:
   virtual void SetNoNameCounter(int counter) = 0;
   /// Takes the main window's place and state.
   virtual void SetFrame(const TProjectGeometry& frame) = 0;
-  /// Opens a fractal file in a new window (a failure is reported by the host); returns its
-  /// document, whose window link is set, or null.
+  /// Opens a fractal file in a new window (a failure is reported by the host); returns the
+  /// window's document, or null.
   virtual TUnit* OpenFractalFile(const std::string& path) = 0;
   /// The document of an open window with exactly this name, or null.
   virtual TUnit* FindWindowByName(const std::string& name) const = 0;
   /// Tells the user that a window read from `file` cannot take `name`.
   virtual void ProjectNameExists(const std::string& file, const std::string& name) = 0;
-  /// The window part of "Window" from `first` ("Left") on, for the window of `unit`: names the
-  /// document `name` and places the window. False with the message and position.
-  virtual bool ReadWindowXML(TUnit& unit, const TXMLItem* first, const std::string& name,
-                             std::string& errorText, int& line, int& column) = 0;
+  /// Names the document `unit` (opened by OpenFractalFile) `name` and gives its window the
+  /// place read for it.
+  virtual void PlaceWindow(TUnit& unit, const std::string& name,
+                           const TProjectGeometry& place) = 0;
   /// Shows the name in the main window's name field.
   virtual void SetEditName(const std::string& name) = 0;
 };

@@ -1,10 +1,10 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
 class TXMLItem;
-class TUnitWindow;
 
 /// A document ("unit"): name, file name, change tracking and its elements in a project file.
 /// The base of every document kind; a fractal document is a `TUnitFract` (kind 1).
@@ -20,10 +20,10 @@ public:
   TUnit& operator=(const TUnit&) = delete;
 
   const std::string& GetName() const { return Name; }
-  /// Stores the name and tells the window the previous one, so that it retitles itself.
+  /// Stores the name and tells NameChanged the previous one.
   void SetName(const std::string& name);
   const std::string& GetFileName() const { return FileName; }
-  /// Stores the path (empty: never saved) and has the window update its caption.
+  /// Stores the path (empty: never saved) and tells FileNameChanged.
   void SetFileName(const std::string& path);
   /// True when the document has never been saved to a file.
   bool HasNoFile() const { return FileName.empty(); }
@@ -39,9 +39,11 @@ public:
   /// A new "TempFile" element holding `TempFileNumber`, or null when it is -1.
   std::unique_ptr<TXMLItem> TempFileElement() const;
 
-  /// The window showing the document (not owned), or null.
-  TUnitWindow* GetWindowLink() const { return WindowLink; }
-  void SetWindowLink(TUnitWindow* window) { WindowLink = window; }
+  /// Told the previous name after each SetName, so that the window showing the document
+  /// retitles itself; may be empty.
+  std::function<void(const std::string& oldName)> NameChanged;
+  /// Told after each SetFileName; may be empty.
+  std::function<void()> FileNameChanged;
 
   /// While false, marking the document modified or saved has no effect (the main window clears
   /// it while it sets up a new or loading document).
@@ -53,5 +55,4 @@ private:
   std::string Name;
   const uint8_t Kind;
   std::string FileName;
-  TUnitWindow* WindowLink = nullptr;
 };

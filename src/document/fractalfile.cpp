@@ -1,60 +1,77 @@
 #include "document/fractalfile.h"
 
-#include "core/TDTDCompound.h"
-#include "core/TDTDConcat.h"
-#include "core/TDTDEmpty.h"
-#include "core/TDTDGrammar.h"
-#include "core/TXMLComplexElement.h"
+#include <fstream>
+
+#include "core/TReadError.h"
+#include "core/TXMLLayout.h"
 #include "core/assertions.h"
-#include "engine/TFractProps.h"
-#include "document/TUnitFract.h"
-#include "render/TVoldViewProps.h"
+#include "core/safefile.h"
+#include "core/xmlread.h"
+#include "document/TStoredFractal.h"
+
+namespace {
+
+using TLayout = TXMLLayout<TStoredFractal>;
+
+const TLayout& FileLayout() {
+  static const TLayout layout = TLayout::Compound(
+      "UnitFractal",
+      {TLayout::Text(
+           "Version", [](const TStoredFractal&) { return std::string(FractalFileVersion); },
+           [](TStoredFractal&, const TXMLItem& element, TReadError&) {
+             ZCHECK_TEXT(element.GetText() == FractalFileVersion, "version == \"1.0\"");
+             return true;
+           }),
+       // An empty marker where the view's part begins.
+       TLayout::Compound("View", {}),
+       TLayout::Part(TVoldViewProps::Layout(), &TStoredFractal::View),
+       TLayout::Part(TFractProps::Layout(), &TStoredFractal::Params)});
+  return layout;
+}
+
+}  // namespace
 
 const TDTDCompound& FractalFileGrammar() {
   static TDTDGrammar grammar;
-  static const TDTDCompound* root = [] {
-    TDTDCompound* built =
-        TUnitFract::BuildDTD(grammar, BuildViewDTD(grammar), TFractProps::BuildDTD(grammar));
-    TUnitFract::SetFileGrammar(built);
-    return built;
-  }();
+  static const TDTDCompound* root = FileLayout().ElementGrammar(grammar);
   return *root;
 }
 
-const TDTDItem* BuildViewDTD(TDTDGrammar& g) {
-  return g.Make<TDTDConcat>(g.Make<TDTDCompound>("View", g.Make<TDTDEmpty>()),
-                            TVoldViewProps::BuildDTD(g));
+bool FractalFileText(const TStoredFractal& fractal, std::string& bytes, std::string& errorText) {
+  return FileLayout().WriteElement(fractal)->ToFileText(bytes, errorText);
 }
 
-void AddViewXML(TXMLComplexElement& parent, const TVoldViewProps& view) {
-  parent.AddComplex("View");
-  parent.Add(view.WriteXML());
+bool WriteFractalFile(const std::string& path, const TStoredFractal& fractal,
+                      std::string& errorText) {
+  std::string bytes;
+  // The file is replaced only once the whole text is written.
+  return FractalFileText(fractal, bytes, errorText) && WriteFileSafely(path, bytes, errorText);
 }
 
-void AddFractalXML(TXMLComplexElement& parent, const TFractProps& params) {
-  parent.Add(params.WriteXML());
+bool ReadFractalFile(const std::string& path, TStoredFractal& fractal, std::string& errorText) {
+  errorText.clear();
+  std::ifstream in;
+  // A file that cannot be opened has no message; a pipe or a device is named as such.
+  if (!OpenXMLFile(path, in, errorText)) return false;
+  return ReadFractalStream(in, fractal, errorText);
 }
 
-bool ReadViewXML(const TXMLItem* view, TVoldViewProps& viewProps, TFractProps& params,
-                 std::string& errorText, int& line, int& column) {
-  const TXMLItem* xmlView = view;
-  ZASSERT_TEXT(xmlView != nullptr, "xmlView != NULL");
-  ZASSERT_TEXT(xmlView->GetElement() == "View", "xmlView->GetElement() == \"View\"");
-  const TXMLItem* xmlFractalView = xmlView->GetNext();
-  ZASSERT_TEXT(xmlFractalView != nullptr, "xmlFractalView != NULL");
-  ZASSERT_TEXT(xmlFractalView->GetElement() == "FractalView",
-               "xmlFractalView->GetElement() == \"FractalView\"");
-
-  // Read into copies: a file that fails half-way must not leave a window half replaced.
-  TVoldViewProps newView(viewProps);
-  if (!newView.ReadXML(xmlFractalView, errorText, line, column)) return false;
-  const TXMLItem* xmlFractal = xmlFractalView->GetNext();
-  ZASSERT_TEXT(xmlFractal != nullptr, "xmlFractal != NULL");
-  ZASSERT_TEXT(xmlFractal->GetElement() == "Fractal", "xmlFractal->GetElement() == \"Fractal\"");
-  TFractProps newParams(params);
-  if (!newParams.ReadXML(xmlFractal, errorText, line, column)) return false;
-
-  viewProps = newView;
-  params = newParams;
+bool ReadFractalStream(std::istream& in, TStoredFractal& fractal, std::string& errorText) {
+  errorText.clear();
+  const TXMLReadResult read = ReadXMLStream(in, FractalFileGrammar());
+  if (read.Outcome != TXMLReadOutcome::Read) {
+    errorText = read.ErrorText;
+    return false;
+  }
+  // Checked once the file is known to be one: a file that is refused anyway gets one message.
+  ZCHECK_TEXT(read.Version == FractalFileVersion, "version == \"1.0\"");
+  // Read into a copy: a file that fails half-way must not leave a window half replaced.
+  TStoredFractal result(fractal);
+  TReadError error;
+  if (!FileLayout().Read(result, read.Root->GetFirst(), error)) {
+    errorText = error.WithPosition(0);
+    return false;
+  }
+  fractal = result;
   return true;
 }

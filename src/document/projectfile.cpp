@@ -3,38 +3,28 @@
 #include <filesystem>
 #include <fstream>
 #include <system_error>
-#include <vector>
 
-#include "core/TDTDAttribute.h"
-#include "core/TDTDChoice.h"
-#include "core/TDTDCompound.h"
-#include "core/TDTDConcat.h"
-#include "core/TDTDEmpty.h"
-#include "core/TDTDGrammar.h"
-#include "core/TDTDOptional.h"
-#include "core/TDTDRepeatMin0.h"
+#include "core/TReadError.h"
 #include "core/TXMLItem.h"
+#include "core/TXMLLayout.h"
 #include "core/assertions.h"
 #include "core/pathsplit.h"
 #include "core/unitInteger.h"
 #include "core/xmlread.h"
 #include "document/TProjectHost.h"
+#include "document/TProjectRecord.h"
 #include "document/TUnit.h"
 #include "document/TUnitFract.h"
+#include "document/fractalfile.h"
 #include "document/windowname.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// The copies of other document kinds (".kvm", ".kvw") share the base names; the cleaning
-// steps handle them too.
-const char* const CopyExtensions[3] = {".wav", ".kvm", ".kvw"};
-
-void SetPosition(const TXMLItem* item, int& line, int& column) {
-  line = item->GetLine();
-  column = item->GetColumn();
-}
+using TProject = TXMLLayout<TProjectRecord>;
+using TWindow = TXMLLayout<TProjectWindow>;
+using TPlace = TXMLLayout<TProjectGeometry>;
 
 bool OutOfRange(const std::string& name, int value, int low, int high, std::string& errorText) {
   if (value >= low && value <= high) return false;
@@ -53,72 +43,146 @@ bool IsCopyNumber(const std::string& text) {
   return true;
 }
 
-// Reads one "Window" element: opens its document, names it and places its window.
-bool ReadWindow(const TXMLItem* window, const std::string& projectFile, TProjectHost& host,
-                std::string& lastName, std::string& errorText, int& line, int& column) {
-  const TXMLItem* document = window->GetFirst();
-  ZASSERT_TEXT(document != nullptr && (document->GetElement() == "Wave" ||
-                                       document->GetElement() == "Music"),
-               "xmlWave != NULL");
-  SetPosition(document, line, column);
-  std::string file;
+// A whole number in pixels from `low` to `high`; a hostile size would make a window's picture
+// huge, so it is refused before any window opens.
+template <class R>
+TXMLLayout<R> Integer(const char* name, int R::*member, int low, int high) {
+  return TXMLLayout<R>::Text(
+      name, [member](const R& r) { return unitInteger(r.*member, ukNone).GetText(); },
+      [=](R& r, const TXMLItem& element, TReadError& error) {
+        unitInteger value(0, ukNone);
+        if (!value.ReadXML(&element, error) ||
+            OutOfRange(name, value.GetInt(), low, high, error.Text))
+          return false;
+        r.*member = value.GetInt();
+        return true;
+      });
+}
+
+// "Left", "Top", "Width", "Height" and the state element; the frame and the windows share it.
+TPlace Place() {
+  using G = TProjectGeometry;
+  // Order of the alternatives as the grammar tries them.
+  static const TProjectWindowState States[3] = {
+      TProjectWindowState::Minimized, TProjectWindowState::Maximized, TProjectWindowState::Normal};
+  return TPlace::Sequence(
+      {Integer("Left", &G::Left, MinProjectWindowPos, MaxProjectWindowPos),
+       Integer("Top", &G::Top, MinProjectWindowPos, MaxProjectWindowPos),
+       Integer("Width", &G::Width, 0, MaxProjectWindowSize),
+       Integer("Height", &G::Height, 0, MaxProjectWindowSize),
+       TPlace::Choice(
+           "xmlWindowState",
+           {TPlace::Compound("Minimized", {}), TPlace::Compound("Maximized", {}),
+            TPlace::Compound("Normal", {})},
+           [](const G& g) {
+             for (int i = 0; i < 3; ++i)
+               if (States[i] == g.State) return i;
+             return -1;
+           },
+           [](G& g, int state) { g.State = States[state]; })});
+}
+
+// An optional text element kept as its text (empty: absent).
+TWindow OptionalText(const char* name, std::string TProjectWindow::*member,
+                     bool (*accept)(const std::string&) = nullptr, const char* refusal = "") {
+  return TWindow::Optional(
+      TWindow::Text(
+          name, [member](const TProjectWindow& w) { return w.*member; },
+          [=](TProjectWindow& w, const TXMLItem& element, TReadError& error) {
+            const std::string text = element.GetText();
+            if (accept && !accept(text)) {
+              error.Text = refusal;
+              return false;
+            }
+            w.*member = text;
+            return true;
+          }),
+      [member](const TProjectWindow& w) { return !(w.*member).empty(); });
+}
+
+// "Wave" or "Music", with the document's own file and its copy.
+TWindow Document(const char* name) {
+  return TWindow::Compound(
+      name, {OptionalText("File", &TProjectWindow::File),
+             OptionalText("TempFile", &TProjectWindow::TempFile, IsCopyNumber,
+                          "In TempFile: Value must be a number from 0 to 999999999.")});
+}
+
+const TProject& ProjectLayout() {
+  static const TProject layout = TProject::Compound(
+      "Project",
+      {TProject::Text(
+           "Version", [](const TProjectRecord&) { return std::string(ProjectVersion); },
+           [](TProjectRecord&, const TXMLItem& element, TReadError& error) {
+             if (element.GetText() == ProjectVersion) return true;
+             error.Text = "Project version \"" + element.GetText() +
+                          "\" cannot be read; expect version \"" + ProjectVersion + "\".";
+             return false;
+           }),
+       Integer("NoNameCounter", &TProjectRecord::NoNameCounter, 0, MaxProjectNoNameCounter),
+       TProject::Part(TPlace::Compound("Frame", {Place()}), &TProjectRecord::Frame),
+       TProject::Repeat<TProjectWindow>(
+           TWindow::Compound(
+               "Window",
+               {TWindow::Choice(
+                    "xmlWave", {Document("Wave"), Document("Music")},
+                    [](const TProjectWindow& w) { return w.Music ? 1 : 0; },
+                    [](TProjectWindow& w, int kind) { w.Music = kind == 1; }),
+                OptionalText("Name", &TProjectWindow::Name),
+                TWindow::Part(Place(), &TProjectWindow::Place)}),
+           [](const TProjectRecord& project,
+              const std::function<void(const TProjectWindow&)>& visit) {
+             for (const TProjectWindow& window : project.Windows) visit(window);
+           },
+           [](const TProjectRecord&) { return TProjectWindow(); },
+           [](TProjectRecord& project, TProjectWindow&& window) {
+             project.Windows.push_back(std::move(window));
+           })});
+  return layout;
+}
+
+// Opens the document of a window just read (`element`), names it and places its window.
+bool OpenWindow(const TProjectWindow& window, const TXMLItem& element,
+                const std::string& projectFile, TProjectHost& host, std::string& lastName,
+                TReadError& error) {
+  const TXMLItem& document = *element.GetFirst();
   std::string copyPath;
-  for (const TXMLItem* item = document->GetFirst(); item; item = item->GetNext()) {
-    if (item->GetElement() == "File") {
-      file = item->GetText();
-    } else if (item->GetElement() == "TempFile") {
-      SetPosition(item, line, column);
-      const std::string number = item->GetText();
-      if (!IsCopyNumber(number)) {
-        errorText = "In TempFile: Value must be a number from 0 to 999999999.";
-        return false;
-      }
-      std::string folder;
-      if (!ProjectTempFolder(projectFile, folder, errorText)) return false;
-      copyPath = folder + "/" + SavedCopyPrefix + number + CopyExtension;
+  if (!window.TempFile.empty()) {
+    std::string folder;
+    if (!ProjectTempFolder(projectFile, folder, error.Text)) {
+      for (const TXMLItem* item = document.GetFirst(); item; item = item->GetNext())
+        if (item->GetElement() == "TempFile") error.At(*item);
+      return false;
     }
+    copyPath = folder + "/" + SavedCopyPrefix + window.TempFile + CopyExtension;
   }
 
-  const TXMLItem* nameElement = document->GetNext();
-  ZASSERT_TEXT(nameElement != nullptr, "xmlLeft != NULL");
-  const TXMLItem* place = nameElement->GetElement() == "Name" ? nameElement->GetNext()
-                                                               : nameElement;
-  // A hostile size would make the window's picture huge: it is refused before any window
-  // opens.
-  TProjectGeometry geometry;
-  if (!ReadProjectGeometry(place, geometry, errorText, line, column)) return false;
-  SetPosition(document, line, column);
-
+  // A document that does not open has shown its message; the project adds where it stopped.
+  error.Text.clear();
+  error.At(document);
   TUnit* unit = nullptr;
-  if (document->GetElement() == "Wave") {
+  if (!window.Music) {
     if (!copyPath.empty()) {
       unit = host.OpenFractalFile(copyPath);
       if (!unit) return false;
       // The copy stands in for the document's own file, which a later Save writes. That file
       // was never read here, so a project could name any file at all: it stays the document's
       // only while it is a fractal file; otherwise Save asks for a name.
-      unit->SetFileName(ReadsAsFractalFile(file) ? file : "");
-    } else if (!file.empty()) {
-      unit = host.OpenFractalFile(file);
+      unit->SetFileName(ReadsAsFractalFile(window.File) ? window.File : "");
+    } else if (!window.File.empty()) {
+      unit = host.OpenFractalFile(window.File);
       if (!unit) return false;
     }
   }
-  if (unit && unit->GetWindowLink() == nullptr) {
-    errorText = "The window of \"" + (file.empty() ? copyPath : file) + "\" was not created.";
-    return false;
-  }
 
-  std::string name;
-  if (nameElement->GetElement() == "Name") {
-    name = WindowNameFromText(nameElement->GetText());
-    if (!name.empty() && host.FindWindowByName(name) != nullptr) {
-      host.ProjectNameExists(file, name);
-      name.clear();
-    }
+  std::string name = WindowNameFromText(window.Name);
+  if (!name.empty() && host.FindWindowByName(name) != nullptr) {
+    host.ProjectNameExists(window.File, name);
+    name.clear();
   }
   lastName = name;
   if (!unit) return true;
-  if (!host.ReadWindowXML(*unit, place, name, errorText, line, column)) return false;
+  host.PlaceWindow(*unit, name, window.Place);
   unit->Loaded = true;
   // A copy of a document with a file of its own holds changes that the file lacks: closing
   // it outside a project must still ask. A document without a file needs saving anyway.
@@ -152,39 +216,12 @@ bool ReadsAsProject(const std::string& path) {
 
 const TDTDCompound& ProjectGrammar() {
   static TDTDGrammar grammar;
-  static const TDTDCompound* root = [] {
-    TDTDGrammar& g = grammar;
-    const auto text = [&](const char* name) { return g.Make<TDTDAttribute>(name); };
-    const auto flag = [&](const char* name) {
-      return g.Make<TDTDCompound>(name, g.Make<TDTDEmpty>());
-    };
-    const TDTDItem* file = text("File");
-    const TDTDItem* tempFile = text("TempFile");
-    const auto document = [&](const char* name) {
-      return g.Make<TDTDCompound>(
-          name, g.Make<TDTDConcat>(g.Make<TDTDOptional>(file), g.Make<TDTDOptional>(tempFile)));
-    };
-    // The same element objects serve the frame and the windows.
-    const TDTDItem* state = g.Make<TDTDChoice>(
-        flag("Minimized"), g.Make<TDTDChoice>(flag("Maximized"), flag("Normal")));
-    const TDTDItem* geometry = g.Make<TDTDConcat>(
-        text("Left"),
-        g.Make<TDTDConcat>(
-            text("Top"),
-            g.Make<TDTDConcat>(text("Width"), g.Make<TDTDConcat>(text("Height"), state))));
-    const TDTDItem* frame = g.Make<TDTDCompound>("Frame", geometry);
-    const TDTDItem* window = g.Make<TDTDCompound>(
-        "Window",
-        g.Make<TDTDConcat>(g.Make<TDTDChoice>(document("Wave"), document("Music")),
-                           g.Make<TDTDConcat>(g.Make<TDTDOptional>(text("Name")), geometry)));
-    return g.Make<TDTDCompound>(
-        "Project",
-        g.Make<TDTDConcat>(
-            text("Version"),
-            g.Make<TDTDConcat>(text("NoNameCounter"),
-                               g.Make<TDTDConcat>(frame, g.Make<TDTDRepeatMin0>(window)))));
-  }();
+  static const TDTDCompound* root = ProjectLayout().ElementGrammar(grammar);
   return *root;
+}
+
+bool ProjectFileText(const TProjectRecord& project, std::string& bytes, std::string& errorText) {
+  return ProjectLayout().WriteElement(project)->ToFileText(bytes, errorText);
 }
 
 TProjectReadOutcome ReadProjectFile(const std::string& projectFile, TProjectHost& host,
@@ -210,91 +247,32 @@ TProjectReadOutcome ReadProjectStream(std::istream& in, const std::string& proje
     errorText = read.ErrorText;
     return TProjectReadOutcome::Failed;
   }
-  int line = 0;
-  int column = 0;
-  if (!ReadProject(read.Root->GetFirst(), projectFile, host, errorText, line, column)) {
-    errorText += " At line " + std::to_string(line) + ", column " + std::to_string(column + 1) +
-                 ".";
+  TReadError error;
+  if (!ReadProject(read.Root->GetFirst(), projectFile, host, error)) {
+    errorText = error.WithPosition(1);
     return TProjectReadOutcome::Failed;
   }
   return TProjectReadOutcome::Read;
 }
 
 bool ReadProject(const TXMLItem* project, const std::string& projectFile, TProjectHost& host,
-                 std::string& errorText, int& line, int& column) {
-  ZASSERT_TEXT(project != nullptr && project->GetElement() == "Project", "xmlProject != NULL");
-  const TXMLItem* item = project->GetFirst();
-  ZASSERT_TEXT(item != nullptr && item->GetElement() == "Version", "xmlVersion != NULL");
-  SetPosition(item, line, column);
-  if (item->GetText() != ProjectVersion) {
-    errorText = "Project version \"" + item->GetText() + "\" cannot be read; expect version \"" +
-                ProjectVersion + "\".";
-    return false;
-  }
-
-  item = item->GetNext();
-  ZASSERT_TEXT(item != nullptr && item->GetElement() == "NoNameCounter",
-               "xmlNoNameCounter != NULL");
-  unitInteger counter(0, ukNone);
-  if (!counter.ReadXML(item, errorText, line, column)) return false;
-  if (OutOfRange("NoNameCounter", counter.GetInt(), 0, MaxProjectNoNameCounter, errorText))
-    return false;
-  host.SetNoNameCounter(counter.GetInt());
-
-  item = item->GetNext();
-  ZASSERT_TEXT(item != nullptr && item->GetElement() == "Frame", "xmlFrame != NULL");
-  TProjectGeometry frame;
-  if (!ReadProjectGeometry(item->GetFirst(), frame, errorText, line, column)) return false;
-  host.SetFrame(frame);
-
+                 TReadError& error) {
+  TProjectRecord record;
   std::string lastName;
-  for (item = item->GetNext(); item; item = item->GetNext()) {
-    ZASSERT_TEXT(item->GetElement() == "Window", "xmlWindow->GetElement() == \"Window\"");
-    if (!ReadWindow(item, projectFile, host, lastName, errorText, line, column)) return false;
-  }
+  // Each part goes to the host as soon as it is read: a later failure keeps what went before.
+  const TProject::TThen then = [&](const TXMLItem& element, TProjectRecord& read,
+                                   TReadError& e) {
+    if (element.GetElement() == "NoNameCounter") {
+      host.SetNoNameCounter(read.NoNameCounter);
+    } else if (element.GetElement() == "Frame") {
+      host.SetFrame(read.Frame);
+    } else if (element.GetElement() == "Window") {
+      return OpenWindow(read.Windows.back(), element, projectFile, host, lastName, e);
+    }
+    return true;
+  };
+  if (!ProjectLayout().Read(record, project, error, TXMLStructureCheck::Fatal, then)) return false;
   host.SetEditName(lastName);
-  return true;
-}
-
-bool ReadProjectGeometry(const TXMLItem* first, TProjectGeometry& geometry,
-                         std::string& errorText, int& line, int& column) {
-  struct TField {
-    const char* Element;
-    const char* Condition;
-    int TProjectGeometry::*Value;
-    int Low;
-    int High;
-  };
-  static const TField Fields[4] = {
-      {"Left", "xmlLeft->GetElement() == \"Left\"", &TProjectGeometry::Left,
-       MinProjectWindowPos, MaxProjectWindowPos},
-      {"Top", "xmlTop->GetElement() == \"Top\"", &TProjectGeometry::Top, MinProjectWindowPos,
-       MaxProjectWindowPos},
-      {"Width", "xmlWidth->GetElement() == \"Width\"", &TProjectGeometry::Width, 0,
-       MaxProjectWindowSize},
-      {"Height", "xmlHeight->GetElement() == \"Height\"", &TProjectGeometry::Height, 0,
-       MaxProjectWindowSize},
-  };
-  TProjectGeometry read;
-  const TXMLItem* item = first;
-  for (const TField& field : Fields) {
-    ZASSERT_TEXT(item != nullptr && item->GetElement() == field.Element, field.Condition);
-    unitInteger value(0, ukNone);
-    if (!value.ReadXML(item, errorText, line, column)) return false;
-    if (OutOfRange(field.Element, value.GetInt(), field.Low, field.High, errorText)) return false;
-    read.*field.Value = value.GetInt();
-    item = item->GetNext();
-  }
-  ZASSERT_TEXT(item != nullptr, "xmlWindowState != NULL");
-  if (item->GetElement() == "Minimized") {
-    read.State = TProjectWindowState::Minimized;
-  } else if (item->GetElement() == "Maximized") {
-    read.State = TProjectWindowState::Maximized;
-  } else {
-    ZASSERT_TEXT(item->GetElement() == "Normal", "xmlWindowState != NULL");
-    read.State = TProjectWindowState::Normal;
-  }
-  geometry = read;
   return true;
 }
 
@@ -329,9 +307,8 @@ std::set<std::string> ProjectCopyNumbers(const TXMLItem* project) {
 }
 
 bool ReadsAsFractalFile(const std::string& path) {
-  const TDTDCompound* grammar = TUnitFract::FileGrammar();
-  return grammar && IsRegularFile(path) &&
-         ReadXMLFile(path, *grammar).Outcome == TXMLReadOutcome::Read;
+  return IsRegularFile(path) &&
+         ReadXMLFile(path, FractalFileGrammar()).Outcome == TXMLReadOutcome::Read;
 }
 
 std::string ProjectSharingCopies(const std::string& target, const std::string& openProject,

@@ -1,13 +1,17 @@
 #pragma once
 // The project file (root "Project", extension ".kvp") and its folder of temporary copies,
-// without any window: the grammar, the walk over a parsed file and the folder rule. The file
-// steps of a save are TProjectSave's.
+// without any window: the file as a function of its record, the walk over a parsed file and
+// the folder rule. The file steps of a save are TProjectSave's.
 #include <iosfwd>
 #include <set>
 #include <string>
 
+#include "document/TProjectGeometry.h"
+
 class TDTDCompound;
 class TProjectHost;
+class TProjectRecord;
+class TReadError;
 class TXMLItem;
 
 /// Version of the project file.
@@ -27,21 +31,11 @@ inline constexpr const char* SavedCopyPrefix = "savedProjectWindowFile";
 /// Extension of the copies of fractal documents.
 inline constexpr const char* CopyExtension = ".wav";
 
-/// State of a window as the project file stores it.
-enum class TProjectWindowState { Normal, Minimized, Maximized };
-
-/// Place and state of a window as a project stores them ("Left", "Top", "Width", "Height" in
-/// pixels and the state element).
-struct TProjectGeometry {
-  int Left = 0;
-  int Top = 0;
-  int Width = 0;
-  int Height = 0;
-  TProjectWindowState State = TProjectWindowState::Normal;
-};
-
 /// The grammar of the project file, built on the first call and kept for the whole run.
 const TDTDCompound& ProjectGrammar();
+/// The bytes of the project file of `project`. False with the reason in `errorText` when a
+/// text could not be read back (a name of blanks only, a '<' or '>' in a path).
+bool ProjectFileText(const TProjectRecord& project, std::string& bytes, std::string& errorText);
 
 /// How reading a project ended.
 enum class TProjectReadOutcome {
@@ -60,14 +54,10 @@ TProjectReadOutcome ReadProjectFile(const std::string& projectFile, TProjectHost
 TProjectReadOutcome ReadProjectStream(std::istream& in, const std::string& projectFile,
                                       TProjectHost& host, std::string& errorText);
 /// The walk over a "Project" element that the grammar has matched: version, counter, frame and
-/// windows in order. False with the message and the position of the element being read.
+/// windows in order, each handed to `host` as soon as it is read (values out of the ranges
+/// above are refused). False with the message and the position of the element being read.
 bool ReadProject(const TXMLItem* project, const std::string& projectFile, TProjectHost& host,
-                 std::string& errorText, int& line, int& column);
-/// Reads "Left", "Top", "Width", "Height" from `first` on and then the state element; values
-/// outside the ranges above are refused. False with "In <element>: <reason>" and the element's
-/// position.
-bool ReadProjectGeometry(const TXMLItem* first, TProjectGeometry& geometry,
-                         std::string& errorText, int& line, int& column);
+                 TReadError& error);
 
 /// The folder of temporary copies of the project `projectFile`: its folder + "/" + its file
 /// name without extension + "TempSaveFiles". False with the path splitter's message when the
@@ -82,8 +72,8 @@ std::string ProjectCopyPath(const std::string& folder, const char* prefix, int n
 /// names.
 std::set<std::string> ProjectCopyNumbers(const TXMLItem* project);
 
-/// Whether `path` is a regular file that the fractal file's grammar matches (false while no
-/// grammar is registered). A window restored from a copy keeps its own file name only then.
+/// Whether `path` is a regular file that the fractal file's grammar matches. A window restored
+/// from a copy keeps its own file name only then.
 bool ReadsAsFractalFile(const std::string& path);
 
 /// The project whose folder of copies the project file `target` would share: `openProject`

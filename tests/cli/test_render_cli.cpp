@@ -22,6 +22,8 @@
 #include "engine/kernels.h"
 #include "render/TPixelBuffer.h"
 #include "document/TStoredFractal.h"
+#include "document/TUnitFract.h"
+#include "document/fractalfile.h"
 #include "render/painting.h"
 #include "support/childprocess.h"
 #include "support/files.h"
@@ -86,7 +88,7 @@ struct TExpected {
 
   explicit TExpected(const std::string& file) {
     std::string error;
-    EXPECT_TRUE(TStoredFractal::LoadFile(file, Fractal, error)) << error;
+    EXPECT_TRUE(ReadFractalFile(file, Fractal, error)) << error;
     Params = Fractal.Params.KernelParams();
     Array = ComputeWhole(Params);
   }
@@ -486,7 +488,7 @@ TEST(RenderHostile, EdgeParametersGiveAPictureOrTheProgramsRefusal) {
     const std::string file = dir.File("edge.zlf");
     const std::string png = dir.File("edge.png");
     std::filesystem::remove(png);
-    ASSERT_TRUE(TStoredFractal::SaveFile(file, fractal));
+    ASSERT_TRUE(TUnitFract().SaveAs(file, fractal));
     // Each of them takes moments; a run that does not end within the bound is killed.
     const TRun run = RunRenderer(dir, {file, "-o", png}, 60);
     EXPECT_EQ(run.Status, row.Status) << run.Err;

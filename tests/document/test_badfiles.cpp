@@ -13,6 +13,8 @@
 
 #include "render/TColorPalette1DItem.h"
 #include "document/TStoredFractal.h"
+#include "document/TUnitFract.h"
+#include "document/fractalfile.h"
 #include "support/TRecordingPresenter.h"
 #include "support/childprocess.h"
 #include "support/files.h"
@@ -114,7 +116,7 @@ TEST_F(BadFiles, EachBrokenFractalFileGivesItsMessageAndKeepsTheWindow) {
   for (const auto& file : BadFractalFiles) {
     TStoredFractal window = Held();
     std::string error;
-    EXPECT_FALSE(TStoredFractal::LoadFile(TestData(std::string("bad/") + file.Name), window, error))
+    EXPECT_FALSE(ReadFractalFile(TestData(std::string("bad/") + file.Name), window, error))
         << file.Name;
     EXPECT_EQ(error, file.Message) << file.Name;
     EXPECT_EQ(StoredText(window), StoredText(Held())) << file.Name;
@@ -140,7 +142,7 @@ TEST_F(BadFiles, StreamAndFileGiveTheSameVerdict) {
     std::istringstream in(FileBytes(TestData(std::string("bad/") + file.Name)));
     TStoredFractal window;
     std::string error;
-    EXPECT_FALSE(TStoredFractal::LoadFromStream(in, window, error)) << file.Name;
+    EXPECT_FALSE(ReadFractalStream(in, window, error)) << file.Name;
     EXPECT_EQ(error, file.Message) << file.Name;
   }
   for (const auto& file : BadPaletteFiles) {
@@ -156,7 +158,7 @@ TEST_F(BadFiles, WrongVersionIsReportedTwiceAndTheFileIsStillRead) {
   // Once for the version the tokenizer found, once for the "Version" element itself.
   TStoredFractal window = Held();
   std::string error;
-  ASSERT_TRUE(TStoredFractal::LoadFile(TestData("bad/wrong_version.zlf"), window, error)) << error;
+  ASSERT_TRUE(ReadFractalFile(TestData("bad/wrong_version.zlf"), window, error)) << error;
   EXPECT_EQ(StoredText(window), StoredText(TStoredFractal()));
 
   TColorPalette1DItem palette = HeldPalette();
@@ -198,7 +200,7 @@ TEST_F(BadFiles, OnlyRegularFilesAreReadAndAPipeIsNeverWaitedFor) {
       const int writer = ::open(busyFifo.c_str(), O_RDWR | O_NONBLOCK);
       TStoredFractal window = Held();
       std::string fractalError = "stale";
-      const bool fractalRead = TStoredFractal::LoadFile(row.Path, window, fractalError);
+      const bool fractalRead = ReadFractalFile(row.Path, window, fractalError);
       TColorPalette1DItem palette = HeldPalette();
       std::string paletteError = "kept";
       const bool paletteRead = palette.LoadFromFile(row.Path, paletteError);
@@ -231,7 +233,7 @@ TEST_F(BadFiles, HugeFilesAreReadOrRefusedWithTheirMessage) {
   ASSERT_GT(FileBytes(manyStops).size(), 4u << 20);
   TStoredFractal window;
   std::string error;
-  ASSERT_TRUE(TStoredFractal::LoadFile(manyStops, window, error)) << error;
+  ASSERT_TRUE(ReadFractalFile(manyStops, window, error)) << error;
   int count = 0;
   for (const auto* s = window.View.PalOutside.GetNext(); s->GetNext(); s = s->GetNext()) ++count;
   EXPECT_EQ(count, stops);
@@ -250,7 +252,7 @@ TEST_F(BadFiles, HugeFilesAreReadOrRefusedWithTheirMessage) {
     const std::string path = Dir.File("huge.zlf");
     WriteFileBytes(path, row.Bytes);
     TStoredFractal held = Held();
-    EXPECT_FALSE(TStoredFractal::LoadFile(path, held, error));
+    EXPECT_FALSE(ReadFractalFile(path, held, error));
     EXPECT_EQ(error, row.Message);
     EXPECT_EQ(StoredText(held), StoredText(Held()));
   }
@@ -265,7 +267,7 @@ TEST_F(BadFiles, HugeFilesAreReadOrRefusedWithTheirMessage) {
   }
   const std::string tooLargeMessage = "The file is larger than 64 MB, it cannot be read.";
   TStoredFractal held = Held();
-  EXPECT_FALSE(TStoredFractal::LoadFile(tooLarge, held, error));
+  EXPECT_FALSE(ReadFractalFile(tooLarge, held, error));
   EXPECT_EQ(error, tooLargeMessage);
   EXPECT_EQ(StoredText(held), StoredText(Held()));
   TColorPalette1DItem kept = HeldPalette();
@@ -320,7 +322,7 @@ TEST_F(BadFiles, AFileOfTinyTokensIsRefusedWithinLittleMemory) {
           std::string error;
           if (std::string(row.Reader) == "fractal") {
             TStoredFractal window;
-            TStoredFractal::LoadFile(path, window, error);
+            ReadFractalFile(path, window, error);
           } else {
             TColorPalette1DItem palette(0, 0);
             palette.LoadFromFile(path, error);
@@ -344,10 +346,10 @@ TEST_F(BadFiles, ValuesAtTheEdgeOfTheirRangeAreSavedSoThatTheFileOpensAgain) {
   written.View.PalOutside.AddItem(unitFactorPosMoreLess1(std::nextafter(1.0, 0.0), ukPercent),
                                   0x0000FF);
   const std::string path = Dir.File("edges.zlf");
-  ASSERT_TRUE(TStoredFractal::SaveFile(path, written));
+  ASSERT_TRUE(TUnitFract().SaveAs(path, written));
   TStoredFractal read;
   std::string error;
-  ASSERT_TRUE(TStoredFractal::LoadFile(path, read, error)) << error;
+  ASSERT_TRUE(ReadFractalFile(path, read, error)) << error;
   EXPECT_EQ(read.Params.OuterCircle.GetDouble(), std::nextafter(1.0, 2.0));
   EXPECT_LT(read.Params.InnerDist.GetDouble(), 1.0);
   EXPECT_GT(read.View.PalOutside.GetNext()->GetDPosition(), 0.0);

@@ -13,6 +13,8 @@
 #include "core/safefile.h"
 #include "render/TColorPalette1DItem.h"
 #include "document/TStoredFractal.h"
+#include "document/TUnitFract.h"
+#include "document/fractalfile.h"
 #include "support/TRecordingPresenter.h"
 #include "support/files.h"
 #include "support/filesizelimit.h"
@@ -43,7 +45,7 @@ TColorPalette1DItem SomePalette() {
 
 const TSaver Savers[] = {
     {"fractal", "Cannot save Fractal File: ",
-     [](const std::string& path) { return TStoredFractal::SaveFile(path, TStoredFractal()); }},
+     [](const std::string& path) { return TUnitFract().SaveAs(path, TStoredFractal()); }},
     {"palette", "Cannot save Color Palette File: ",
      [](const std::string& path) { return SomePalette().SaveToFile(path); }},
 };

@@ -5,10 +5,9 @@
 #include <utility>
 #include <vector>
 
-#include "core/TXMLComplexElement.h"
 #include "core/linearmap.h"
-#include "document/TUnitFract.h"
 #include "document/TStoredFractal.h"
+#include "document/TUnitFract.h"
 #include "document/fractalfile.h"
 #include "support/TRecordingPresenter.h"
 #include "support/files.h"
@@ -41,9 +40,7 @@ protected:
   bool LoadBytes(const std::string& bytes, std::string& errorText) {
     const std::string path = Dir.File("load.zlf");
     WriteFileBytes(path, bytes);
-    TUnitFract unit("", path);
-    unit.SetWindow(&Window);
-    return unit.Load(errorText);
+    return TUnitFract("", path).Load(Window, errorText);
   }
 
   TScratchDir Dir{"fractalfile"};
@@ -56,14 +53,14 @@ protected:
 
 TEST_F(FractalFile, DefaultFractalIsWrittenByteForByte) {
   const std::string path = Dir.File("new.zlf");
-  ASSERT_TRUE(TStoredFractal::SaveFile(path, TStoredFractal()));
+  ASSERT_TRUE(TUnitFract().SaveAs(path, TStoredFractal()));
   EXPECT_EQ(FileBytes(path), Default);
   EXPECT_TRUE(Presenter.Messages.empty());
 }
 
 TEST_F(FractalFile, DefaultFileReadsBackAsTheDefaults) {
   std::string error;
-  ASSERT_TRUE(TStoredFractal::LoadFile(TestData("zlf/default.zlf"), Window, error)) << error;
+  ASSERT_TRUE(ReadFractalFile(TestData("zlf/default.zlf"), Window, error)) << error;
   EXPECT_EQ(StoredText(Window), StoredText(TStoredFractal()));
 }
 
@@ -72,7 +69,7 @@ TEST_F(FractalFile, HandWrittenFileWithBareLineFeedsIsReadInFull) {
   f.Params.ColorMode = TFractProps::ColorDiscontinue;
   std::string error;
   const std::string lf = FileBytes(TestData("zlf/palettes_lf.zlf"));
-  ASSERT_TRUE(TStoredFractal::LoadFile(TestData("zlf/palettes_lf.zlf"), f, error)) << error;
+  ASSERT_TRUE(ReadFractalFile(TestData("zlf/palettes_lf.zlf"), f, error)) << error;
   EXPECT_TRUE(f.View.UsePalOutside);
   EXPECT_EQ(f.View.PalOutside.GetColor(0.25), 0x0000FFu);
   EXPECT_EQ(f.View.PalOutside.GetNext()->GetColorAfter(), 0xFF0000u);
@@ -83,17 +80,17 @@ TEST_F(FractalFile, HandWrittenFileWithBareLineFeedsIsReadInFull) {
 
   // Written again it is the same file with CR LF line ends: every field was taken.
   const std::string path = Dir.File("again.zlf");
-  ASSERT_TRUE(TStoredFractal::SaveFile(path, f));
+  ASSERT_TRUE(TUnitFract().SaveAs(path, f));
   EXPECT_EQ(FileBytes(path), WithCrLf(lf));
 }
 
 TEST_F(FractalFile, SavedFractalReadsBackTheSameRecords) {
   const std::string path = Dir.File("unusual.zlf");
   const TStoredFractal written = Unusual();
-  ASSERT_TRUE(TStoredFractal::SaveFile(path, written));
+  ASSERT_TRUE(TUnitFract().SaveAs(path, written));
   TStoredFractal read;
   std::string error;
-  ASSERT_TRUE(TStoredFractal::LoadFile(path, read, error)) << error;
+  ASSERT_TRUE(ReadFractalFile(path, read, error)) << error;
   EXPECT_EQ(StoredText(read), StoredText(written));
   EXPECT_EQ(read.Params.Left.GetText(), "-250 %");
   EXPECT_EQ(read.View.StrengthOutside.GetText(), "40 %");
@@ -132,10 +129,10 @@ TEST_F(FractalFile, TheDeepestZoomIsSavedSoThatItOpensAsTheSameArea) {
     }
     ASSERT_GT(zooms, 15);
     const std::string path = Dir.File("deep.zlf");
-    ASSERT_TRUE(TStoredFractal::SaveFile(path, zoomed));
+    ASSERT_TRUE(TUnitFract().SaveAs(path, zoomed));
     TStoredFractal read;
     std::string error;
-    ASSERT_TRUE(TStoredFractal::LoadFile(path, read, error)) << error;
+    ASSERT_TRUE(ReadFractalFile(path, read, error)) << error;
     const double pixelWidth = (p.Right.GetDouble() - p.Left.GetDouble()) / 250;
     const double pixelHeight = (p.Top.GetDouble() - p.Bottom.GetDouble()) / 250;
     ASSERT_GT(pixelWidth, 0);
@@ -145,7 +142,7 @@ TEST_F(FractalFile, TheDeepestZoomIsSavedSoThatItOpensAsTheSameArea) {
     EXPECT_LT(std::fabs(read.Params.Top.GetDouble() - p.Top.GetDouble()), pixelHeight / 2);
     EXPECT_LT(std::fabs(read.Params.Bottom.GetDouble() - p.Bottom.GetDouble()), pixelHeight / 2);
     // The same area is the same file again.
-    ASSERT_TRUE(TStoredFractal::SaveFile(Dir.File("again.zlf"), read));
+    ASSERT_TRUE(TUnitFract().SaveAs(Dir.File("again.zlf"), read));
     EXPECT_EQ(FileBytes(Dir.File("again.zlf")), FileBytes(path));
   }
 }
@@ -171,7 +168,7 @@ TEST_F(FractalFile, BoundsThatFifteenDigitsHoldKeepTheirText) {
   };
   for (const auto& row : rows) {
     const std::string path = Dir.File("text.zlf");
-    ASSERT_TRUE(TStoredFractal::SaveFile(path, row.Fractal));
+    ASSERT_TRUE(TUnitFract().SaveAs(path, row.Fractal));
     const std::string bytes = FileBytes(path);
     const std::vector<std::string> texts = {ElementText(bytes, "Left"),
                                             ElementText(bytes, "Right"), ElementText(bytes, "Top"),
@@ -229,41 +226,12 @@ TEST_F(FractalFile, LoadFileKeepsTheRecordsOnFailure) {
   WriteFileBytes(path, ReplaceFirst(Default, "<M>3</M>", "<M>0</M>"));
   const std::string before = StoredText(Window);
   std::string error;
-  EXPECT_FALSE(TStoredFractal::LoadFile(path, Window, error));
+  EXPECT_FALSE(ReadFractalFile(path, Window, error));
   EXPECT_EQ(error, "In M: Value must be positive and more than 0. At line 65, column 7.");
   EXPECT_EQ(StoredText(Window), before);
 
   error = "stale";
-  EXPECT_FALSE(TStoredFractal::LoadFile(Dir.File("missing.zlf"), Window, error));
+  EXPECT_FALSE(ReadFractalFile(Dir.File("missing.zlf"), Window, error));
   EXPECT_EQ(error, "");
   EXPECT_TRUE(Presenter.Messages.empty());
-}
-
-TEST_F(FractalFile, ViewPartIsAMarkerThenTheColouringThenTheParameters) {
-  TXMLComplexElement root("UnitFractal");
-  AddViewXML(root, Window.View);
-  AddFractalXML(root, Window.Params);
-  const TXMLItem* view = root.GetFirst();
-  ASSERT_NE(view, nullptr);
-  EXPECT_EQ(view->GetElement(), "View");
-  EXPECT_EQ(view->GetFirst(), nullptr);
-  ASSERT_NE(view->GetNext(), nullptr);
-  EXPECT_EQ(view->GetNext()->GetElement(), "FractalView");
-  ASSERT_NE(view->GetNext()->GetNext(), nullptr);
-  EXPECT_EQ(view->GetNext()->GetNext()->GetElement(), "Fractal");
-  EXPECT_EQ(view->GetNext()->GetNext()->GetNext(), nullptr);
-
-  // Read straight from the tree built in memory.
-  TStoredFractal read;
-  std::string error;
-  int line = 0;
-  int column = 0;
-  ASSERT_TRUE(ReadViewXML(view, read.View, read.Params, error, line, column)) << error;
-  EXPECT_EQ(StoredText(read), StoredText(Window));
-}
-
-TEST_F(FractalFile, GrammarIsRegisteredForDocuments) {
-  const TDTDCompound& grammar = FractalFileGrammar();
-  EXPECT_EQ(TUnitFract::FileGrammar(), &grammar);
-  EXPECT_EQ(&FractalFileGrammar(), &grammar);
 }

@@ -8,8 +8,10 @@
 #include <gtest/gtest.h>
 
 #include "core/TXMLItem.h"
+#include "document/TProjectRecord.h"
 #include "document/projectfile.h"
 #include "support/TProjectWalker.h"
+#include "support/files.h"
 #include "support/testdata.h"
 
 namespace {
@@ -165,6 +167,47 @@ TEST(ProjectReader, BrokenProjectsFailWithOneMessageAndPosition) {
   EXPECT_EQ(ReadProjectFile(dir.File("pipe.kvp"), host, errorText), TProjectReadOutcome::Failed);
   EXPECT_EQ(errorText, ", not a regular file");
   EXPECT_TRUE(host.Windows.empty());
+}
+
+TEST(ProjectWriter, TheRecordIsWrittenAsTheReaderReadsIt) {
+  TProjectRecord project;
+  project.NoNameCounter = 3;
+  project.Frame = {10, 20, 700, 500, TProjectWindowState::Maximized};
+  TProjectWindow a;
+  a.File = "/data/a.zlf";
+  a.Name = "A";
+  a.Place = {5, 6, 300, 200, TProjectWindowState::Normal};
+  TProjectWindow fresh;
+  fresh.TempFile = "1";
+  fresh.Place = {-7, 0, 0, 16384, TProjectWindowState::Minimized};
+  project.Windows = {a, fresh};
+
+  std::string text;
+  std::string errorText;
+  ASSERT_TRUE(ProjectFileText(project, text, errorText)) << errorText;
+  const std::string window =
+      "  <Window>\n    <Wave>\n      <TempFile>1</TempFile>\n    </Wave>\n    <Left>-7</Left>\n"
+      "    <Top>0</Top>\n    <Width>0</Width>\n    <Height>16384</Height>\n    <Minimized />\n"
+      "  </Window>\n";
+  EXPECT_EQ(text, WithCrLf(ReplaceFirst(
+                      Project(Window("<Wave><File>/data/a.zlf</File></Wave>", "A") + window),
+                      "<Wave><File>/data/a.zlf</File></Wave>",
+                      "<Wave>\n      <File>/data/a.zlf</File>\n    </Wave>")));
+
+  TRecordingHost host;
+  std::istringstream in(text);
+  ASSERT_EQ(ReadProjectStream(in, "/home/u/p/my.kvp", host, errorText), TProjectReadOutcome::Read)
+      << errorText;
+  EXPECT_EQ(host.NoNameCounter, 3);
+  EXPECT_EQ(host.Frame.State, TProjectWindowState::Maximized);
+  EXPECT_EQ(host.Opened,
+            std::vector<std::string>(
+                {"/data/a.zlf", "/home/u/p/myTempSaveFiles/savedProjectWindowFile1.wav"}));
+  ASSERT_EQ(host.Windows.size(), 2u);
+  EXPECT_EQ(host.Windows[1].Place.Left, -7);
+  EXPECT_EQ(host.Windows[1].Place.Height, 16384);
+  EXPECT_EQ(host.Windows[1].Place.State, TProjectWindowState::Minimized);
+  EXPECT_EQ(host.EditName, "");
 }
 
 TEST(ProjectFolder, CopiesLiveInAFolderNamedAfterTheProject) {

@@ -19,6 +19,8 @@
 #include "document/TProjectSave.h"
 #include "document/projectfile.h"
 #include "document/TStoredFractal.h"
+#include "document/TUnitFract.h"
+#include "document/fractalfile.h"
 #include "support/TProjectWalker.h"
 #include "support/files.h"
 #include "support/projectsavestates.h"
@@ -65,7 +67,7 @@ public:
   TUnit* OpenFractalFile(const std::string& path) override {
     TStoredFractal fractal;
     std::string errorText;
-    if (!TStoredFractal::LoadFile(path, fractal, errorText)) return nullptr;
+    if (!ReadFractalFile(path, fractal, errorText)) return nullptr;
     Depths.push_back(fractal.Params.MaxDepth.GetInt());
     return TProjectWalker::OpenFractalFile(path);
   }
@@ -192,7 +194,7 @@ TEST(ProjectSave, CopiesTakeFreeNumbersAndWhatNoProjectNamesGoesAfterTheSwitch) 
 TEST(ProjectReader, RestoredWindowKeepsItsOwnFileOnlyWhenThatIsAFractalFile) {
   TScratchDir dir("project-files");
   const std::string fractal = dir.File("mine.zlf");
-  ASSERT_TRUE(TStoredFractal::SaveFile(fractal, TStoredFractal()));
+  ASSERT_TRUE(TUnitFract().SaveAs(fractal, TStoredFractal()));
   const std::string important = dir.File("important.txt");
   WriteFileBytes(important, "not a fractal");
   fs::create_directory(dir.File("folder.zlf"));
