@@ -3,7 +3,7 @@
 # Usage: tools/deps.sh [extra-package ...]
 set -euo pipefail
 pkgs=(cmake g++ make pkg-config libgtest-dev libgmock-dev googletest libbenchmark-dev
-      qt6-base-dev qt6-base-dev-tools libgl-dev libpng-dev "$@")
+      qt6-base-dev qt6-base-dev-tools libgl-dev zlib1g-dev libmpfr-dev libgmp-dev "$@")
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <functional>
 #include <new>
+#include <optional>
 #include <string>
 
 #include <unistd.h>
@@ -14,8 +15,8 @@
 #include "cli/pngwriter.h"
 #include "cli/renderjob.h"
 #include "core/TErrorReport.h"
+#include "engine/TComputePool.h"
 #include "engine/TFractArray.h"
-#include "render/TPixelBuffer.h"
 #include "document/TStoredFractal.h"
 #include "document/fractalfile.h"
 
@@ -93,19 +94,20 @@ int Render(const TRenderOptions& options) {
 
   std::unique_ptr<TFractArray> array =
       TFractArray::TryCreate(params.XResolution, params.YResolution);
-  TPixelBuffer surface;
-  try {
-    if (!array || !SurfaceAllowed(width, height)) throw std::bad_alloc();
-    surface.Reset(width, height, 0x000000);
-  } catch (const std::bad_alloc&) {
+  if (!array || (!options.PngOutput.empty() && !SurfaceAllowed(width, height))) {
     TErrorReport::NotEnoughMemory();
     return ExitFailed;
   }
 
+  // --threads N gets a pool of its own; the computation and the picture both run on it.
+  std::optional<TComputePool> ownPool;
+  if (options.Threads > 0) ownPool.emplace(options.Threads);
+  TComputePool& pool = ownPool ? *ownPool : TComputePool::Shared();
+
   TProgressBar bar;
-  const bool complete = ComputeAndPaint(params, *array, surface, fractal.View,
-                                        [&](int done, int total) { bar.Show(done, total); },
-                                        options.Threads, options.Reference);
+  const bool complete = ComputeArray(params, *array, pool,
+                                     [&](int done, int total) { bar.Show(done, total); },
+                                     options.Reference);
   bar.Finish();
   if (!complete) {
     std::fprintf(stderr, "zenolith-render: the computation of \"%s\" ended early\n",
@@ -122,7 +124,8 @@ int Render(const TRenderOptions& options) {
   }
   if (!options.PngOutput.empty()) {
     return WriteOutput(options.PngOutput, [&](TOutputTarget& output, std::string& error) {
-      return WritePng(surface, output, error);
+      return WritePicturePng(*array, fractal.View, params.MaxCycle, width, height, pool, output,
+                             error);
     });
   }
   return 0;

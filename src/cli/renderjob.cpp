@@ -1,29 +1,23 @@
 #include "cli/renderjob.h"
 
 #include <chrono>
-#include <optional>
 
 #include "engine/TCallQueue.h"
-#include "engine/TComputePool.h"
 #include "engine/TFractArray.h"
 #include "engine/TThreadVolumeWriter.h"
 #include "engine/TVolumeClient.h"
-#include "render/TPixelBuffer.h"
-#include "render/TVoldViewProps.h"
-#include "render/painting.h"
 
 namespace {
 
-// The view's side of the computation, without a window.
-class TSurfaceView : public TVolumeClient {
+// The view's side of the computation without a window: nothing is shown until the array is
+// complete, so a progress call only moves the count on.
+class TProgressClient : public TVolumeClient {
 public:
-  TSurfaceView(TFractArray& array, TPixelBuffer& surface, const TVoldViewProps& view,
-               int maxCycle, const TProgressReport& progress)
-      : Array(array), Surface(surface), View(view), MaxCycle(maxCycle), Progress(progress) {}
+  TProgressClient(TFractArray& array, const TProgressReport& progress)
+      : Array(array), Progress(progress) {}
 
   void PaintProgress() override {
-    ::PaintProgress(Surface, {0, 0, Surface.Width(), Surface.Height()}, &Array, View, MaxCycle,
-                    false);
+    Array.ColumnsShown = Array.ColumnsDone.load(std::memory_order_acquire);
     if (Progress) Progress(Array.ColumnsShown, Array.Width);
   }
   void ComputationEnded() override { Ended = true; }
@@ -32,28 +26,18 @@ public:
 
 private:
   TFractArray& Array;
-  TPixelBuffer& Surface;
-  const TVoldViewProps& View;
-  const int MaxCycle;
   const TProgressReport& Progress;
 };
 
 }  // namespace
 
-bool ComputeAndPaint(const TKernelParams& params, TFractArray& array, TPixelBuffer& surface,
-                     const TVoldViewProps& view, const TProgressReport& progress, int threads,
-                     bool reference) {
+bool ComputeArray(const TKernelParams& params, TFractArray& array, TComputePool& pool,
+                  const TProgressReport& progress, bool reference) {
   TCallQueue gui;
   TThreadVolumeWriter::TOptions options = TThreadVolumeWriter::TOptions::Fastest();
-  // Declared before the writer, which must stop using it first.
-  std::optional<TComputePool> pool;
-  if (reference) {
-    options = TThreadVolumeWriter::TOptions();
-  } else if (threads > 0) {
-    pool.emplace(threads);
-    options.Pool = &*pool;
-  }
-  TSurfaceView client(array, surface, view, params.MaxCycle, progress);
+  options.Pool = &pool;
+  if (reference) options = TThreadVolumeWriter::TOptions();
+  TProgressClient client(array, progress);
   {
     TThreadVolumeWriter writer(client, array, params, gui, options);
     writer.Resume();
@@ -61,7 +45,6 @@ bool ComputeAndPaint(const TKernelParams& params, TFractArray& array, TPixelBuff
     }
     writer.WaitFor();
   }
-  // Columns finished after the last progress call, should a worker report them only at its end.
   client.PaintProgress();
   return array.ColumnsDone.load(std::memory_order_acquire) == array.Width;
 }

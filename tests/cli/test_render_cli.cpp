@@ -96,29 +96,35 @@ struct TExpected {
 
 const std::string Mandelbrot = TestData("cli/mandelbrot.zlf");  // 30 x 20 cells
 
-TEST(RenderCli, WritesThePictureAViewOfTheGivenSizeShows) {
-  TScratchDir dir("cli-png");
-  const std::string png = dir.File("out.png");
-  const TRun run = RunRenderer(dir, {Mandelbrot, "-o", png, "--size", "300x200"});
-  ASSERT_EQ(run.Status, 0) << run.Err;
-  EXPECT_EQ(run.Err, "");  // no progress bar when stderr is not a terminal
+// The picture of `png` equals a view of its size painting the whole array at once.
+void ExpectTheViewsPicture(const std::string& png, const TExpected& expected, int width,
+                           int height) {
   const QImage image(QString::fromStdString(png));
-  ASSERT_EQ(image.width(), 300);
-  ASSERT_EQ(image.height(), 200);
+  ASSERT_EQ(image.width(), width);
+  ASSERT_EQ(image.height(), height);
   EXPECT_FALSE(image.hasAlphaChannel());
-
-  const TExpected expected(Mandelbrot);
-  TPixelBuffer surface(300, 200, 0x123456);
-  PaintRect(surface, {0, 0, 300, 200}, {0, 0, 300, 200}, expected.Array.get(),
+  TPixelBuffer surface(width, height, 0x123456);
+  PaintRect(surface, {0, 0, width, height}, {0, 0, width, height}, expected.Array.get(),
             expected.Fractal.View, expected.Params.MaxCycle, false);
-  int limitCells = 0;
-  for (int y = 0; y < 200; ++y)
-    for (int x = 0; x < 300; ++x) {
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
       const uint32_t c = surface.Get(x, y);
       ASSERT_EQ(image.pixel(x, y) & 0xFFFFFF, (c & 0xFF) << 16 | (c & 0xFF00) | c >> 16)
           << "pixel " << x << "," << y;
     }
+}
+
+TEST(RenderCli, WritesThePictureAViewOfTheGivenSizeShows) {
+  TScratchDir dir("cli-png");
+  const TExpected expected(Mandelbrot);
+  const std::string png = dir.File("out.png");
+  const TRun run = RunRenderer(dir, {Mandelbrot, "-o", png, "--size", "300x200"});
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  EXPECT_EQ(run.Err, "");  // no progress bar when stderr is not a terminal
+  ExpectTheViewsPicture(png, expected, 300, 200);
   // Each cell is a 10 x 10 block; the undecided ones show the file's MaxDepthColor, red.
+  const QImage image(QString::fromStdString(png));
+  int limitCells = 0;
   for (int i = 0; i < 30; ++i)
     for (int j = 0; j < 20; ++j)
       if (expected.Array->GetDepth(i, j) == 0) {
@@ -135,6 +141,13 @@ TEST(RenderCli, WritesThePictureAViewOfTheGivenSizeShows) {
   for (int i = 0; i < 30; ++i)
     for (int j = 0; j < 20; ++j)
       ASSERT_EQ(cells.pixel(i, j), image.pixel(10 * i + 5, 10 * j + 5)) << i << "," << j;
+
+  // Fewer pixels than cells, and rows that do not share out evenly over the workers' stripes.
+  const std::string shrunk = dir.File("shrunk.png");
+  ASSERT_EQ(RunRenderer(dir, {"-o", shrunk, Mandelbrot, "--size", "7x13", "--threads", "3"})
+                .Status,
+            0);
+  ExpectTheViewsPicture(shrunk, expected, 7, 13);
 }
 
 TEST(RenderCli, DumpsEveryCellColumnByColumnSoThatTheFloatsReadBackExactly) {

@@ -1,8 +1,12 @@
 # Fails when an object of the fast kernel contains a fused multiply-add: its results would no
-# longer be the reference kernel's. OBJDUMP is the tool, OBJECTS the objects of the library.
+# longer be the reference kernel's. OBJDUMP is the tool, OBJECTS the objects of the library;
+# PATTERN (default "fastkernel") picks the objects checked.
+if(NOT DEFINED PATTERN)
+  set(PATTERN "fastkernel")
+endif()
 set(_checked 0)
 foreach(_object IN LISTS OBJECTS)
-  if(NOT _object MATCHES "fastkernel")
+  if(NOT _object MATCHES "${PATTERN}")
     continue()
   endif()
   execute_process(COMMAND ${OBJDUMP} -d ${_object} OUTPUT_VARIABLE _code RESULT_VARIABLE _result)
@@ -16,6 +20,6 @@ foreach(_object IN LISTS OBJECTS)
   math(EXPR _checked "${_checked} + 1")
 endforeach()
 if(_checked EQUAL 0)
-  message(FATAL_ERROR "no fast kernel object among: ${OBJECTS}")
+  message(FATAL_ERROR "no object matching ${PATTERN} among: ${OBJECTS}")
 endif()
-message(STATUS "${_checked} fast kernel objects without fused multiply-add")
+message(STATUS "${_checked} objects matching ${PATTERN} without fused multiply-add")

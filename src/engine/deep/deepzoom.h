@@ -1,0 +1,67 @@
+#pragma once
+#include <string>
+
+#include "engine/TKernelParams.h"
+#include "engine/deep/TDeepParams.h"
+#include "engine/deep/TMpfr.h"
+#include "engine/deep/floatexp.h"
+
+// Where double precision ends and the deep kernel takes over, and the decimal texts of deep
+// bounds.
+//
+// The measure is the view's relative resolution: the pixel spacing (the smaller one of the two
+// axes, leaving out an axis of zero extent) divided by the largest magnitude of the four
+// bounds. Below 2^-40 (about 9.1e-13) a pixel spans fewer than 2^12 units in the last place of
+// its coordinates: its point is rounded by 1/8192 of a pixel, and the roundings of a double
+// orbit, which grow like the pixel differences, reach a tenth of a pixel within typical depths.
+// That is where double pictures start to turn to noise and blocks, so views below it go deep.
+// With the pixel as z (a Julia set) the first step also counts: z0^k + c keeps only the
+// differences 2^-40 above the rounding of |z0^k + c|, which fails near z0 = 0 long before the
+// bounds run out of digits; the measure is then the smaller of the two.
+
+/// Relative resolution below which a view needs the deep kernel (log2).
+constexpr double DeepThresholdLog2 = -40.0;
+
+/// Longest decimal text (digits) a deep bound may have.
+constexpr int MaxDecimalDigits = 10000;
+
+/// Whether the deep kernel computes this formula (0, 1 and 2: z^2 + c, z^3 + c, z^4 + c).
+bool DeepKernelSupports(int formula);
+
+/// log2 of the relative resolution described above, from the pixel spacings of the two axes
+/// (either may be 0), the largest magnitude of the bounds, the map mode, the formula (0 .. 2;
+/// others count as 0) and |c|. +infinity when both spacings are 0.
+double RelativeResolutionLog2(TFloatExp spacingX, TFloatExp spacingY, TFloatExp magnitude,
+                              int mapField, int formula, double cAbs);
+
+/// Whether a view of double bounds lies below the threshold. Only the area, resolution, map
+/// mode, formula and c are read.
+bool NeedsDeepKernel(const TKernelParams& params);
+
+/// The same for decimal bounds; false when a bound is not a plain decimal number.
+bool NeedsDeepKernel(const TDeepParams& params);
+
+/// Reads a plain decimal number ([blanks] [sign] [blanks] digits ["." or "," digits] [blanks],
+/// no exponent) into `value`, whose precision is first set to hold every digit given (up to
+/// MaxDecimalDigits). False with "Input has no value.", "Value is out of range." (too many
+/// digits) or "Value is not a plain decimal number." otherwise; `value` is then unchanged.
+bool ParseDecimal(const std::string& text, TMpfr& value, std::string& message);
+
+/// The exact decimal text of a finite double, without exponent ("-0.1000000000000000055511...").
+std::string ExactDecimal(double x);
+
+/// The deep parameters of a double view: its bounds as exact decimal texts.
+TDeepParams DeepParamsFrom(const TKernelParams& params);
+
+/// `value` as a plain decimal text (no exponent) rounded to `digits` significant digits,
+/// trailing zeros of the decimals dropped ("0.000000000000000000000000123", "-1.5", "0").
+std::string DecimalText(const TMpfr& value, int digits);
+
+/// Sets the bounds of `params` to the view of width `width` centred on (centreRe, centreIm),
+/// as tall as the resolution's aspect makes it (Top above Bottom); all four are decimal texts
+/// read as ParseDecimal does, the bounds are written with enough digits to place every pixel
+/// within 1/10000 of its spacing. False with the reason when a text is not a plain decimal
+/// or the width is not positive; `params` is then unchanged.
+bool SetDeepViewAround(TDeepParams& params, const std::string& centreRe,
+                       const std::string& centreIm, const std::string& width,
+                       std::string& errorText);

@@ -1,0 +1,26 @@
+#pragma once
+#include <atomic>
+#include <cstdint>
+
+#include "engine/deep/TDeepArea.h"
+#include "engine/deep/TDeepParams.h"
+
+// The per-pixel iteration of a deep view entirely in MPFR: slow (microseconds a step) and
+// independent of every shortcut of the deep kernel, so tests and benchmarks measure the deep
+// kernel against it.
+
+/// What the iteration of one pixel stores.
+struct TMpfrPointResult {
+  float Depth = 0.0f;  ///< depth value as the kernels store it (fraction of MaxDepth)
+  int32_t Period = 0;  ///< cycle period, 0 without a cycle
+  int64_t Steps = 0;   ///< formula steps taken
+};
+
+/// Iterates pixel (x, y) of the view (formula 0 .. 2, `area` read from `params`) at
+/// `precision` bits with the tests of the double kernel: escape when |z|^2 > OuterCircle^2,
+/// the continuous correction, cycle tests against the MaxCycle previous iterates within
+/// InnerDist, a fault when a part or |z|^2 leaves the double range. Stops early (result
+/// unspecified) when `stop` becomes true.
+TMpfrPointResult IterateDeepPointMpfr(const TDeepParams& params, const TDeepArea& area, int x,
+                                      int y, mpfr_prec_t precision,
+                                      const std::atomic<bool>* stop = nullptr);
