@@ -23,7 +23,6 @@ TMDIChildWave::TMDIChildWave(QWidget* parent, const TFractProps& params,
   ZASSERT_TEXT(document != nullptr, "unitWave != NULL");
   UnitFract = document.get();
   SetDocument(std::move(document));
-  UnitFract->SetWindow(this);
   MouseMode = mmNone;
   SelectionSize = 0.5;
   View = new TViewWave(*this, viewProps, params);

@@ -13,13 +13,22 @@ TMDIChildZenolith::TMDIChildZenolith(QWidget* parent) : QMdiSubWindow(parent) {
 }
 
 TMDIChildZenolith::~TMDIChildZenolith() {
-  if (Document) Document->SetWindowLink(nullptr);
+  if (Document) {
+    Document->NameChanged = nullptr;
+    Document->FileNameChanged = nullptr;
+  }
 }
 
 void TMDIChildZenolith::SetDocument(std::unique_ptr<TUnit> unit) {
-  if (Document) Document->SetWindowLink(nullptr);
+  if (Document) {
+    Document->NameChanged = nullptr;
+    Document->FileNameChanged = nullptr;
+  }
   Document = std::move(unit);
-  if (Document) Document->SetWindowLink(this);
+  if (Document) {
+    Document->NameChanged = [this](const std::string& oldName) { NameChanged(oldName); };
+    Document->FileNameChanged = [this] { UpdateCaption(); };
+  }
   UpdateCaption();
 }
 

@@ -4,22 +4,20 @@
 
 #include <QMdiSubWindow>
 
-#include "document/TUnitWindow.h"
-
 class TMainForm;
 class TUnit;
 
 /// A child window of the main window bound to its document (`TUnit`). The window owns the
-/// document. Derived windows add their view, their close question and their part of the main
-/// window's action states. TUnitWindow is a virtual base, so that a derived window can also
-/// implement a document-specific window interface built on it.
-class TMDIChildZenolith : public QMdiSubWindow, public virtual TUnitWindow {
+/// document and retitles itself when the document's name or file name changes. Derived
+/// windows add their view, their close question and their part of the main window's action
+/// states.
+class TMDIChildZenolith : public QMdiSubWindow {
   Q_OBJECT
 public:
   explicit TMDIChildZenolith(QWidget* parent = nullptr);
   ~TMDIChildZenolith() override;
 
-  /// Takes the document and makes this window its window link; the caption follows it.
+  /// Takes the document; the caption follows its name and file name from now on.
   void SetDocument(std::unique_ptr<TUnit> unit);
   /// The document (owned by this window), or null before SetDocument.
   TUnit* GetDocument() const { return Document.get(); }
@@ -27,11 +25,11 @@ public:
   /// Shows the cursor with the id of cursors.h over the window's view.
   virtual void SetViewCursor(int cursor) = 0;
   /// The document's name changed; the caption follows.
-  void NameChanged(const std::string& oldName) override;
+  void NameChanged(const std::string& oldName);
   /// Kind of the document (1 = fractal window); 0 without a document.
   virtual int GetKind() const;
   /// Caption from the document's name N and file name F: "N - F", "F" or "N".
-  void UpdateCaption() override;
+  void UpdateCaption();
   /// The caption rule on its own.
   static std::string CaptionFor(const std::string& name, const std::string& fileName);
 

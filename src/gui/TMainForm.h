@@ -26,10 +26,10 @@ class QToolBar;
 class TAboutBox;
 class TMDIChildWave;
 class TMDIChildZenolith;
+class TProjectRecord;
 class TProjectSave;
 class TUnit;
 class TUnitFract;
-class TXMLComplexElement;
 
 /// A rectangle in screen pixels: right = left + width, bottom = top + height.
 struct TScreenRect {
@@ -260,9 +260,9 @@ public:
   /// `save`, and sets the documents' TempFileNumber to their copies' numbers (-1 for none).
   /// False with the reason in `errorText`.
   bool SaveTempFiles(TProjectSave& save, bool exportProject, std::string& errorText);
-  /// The "Project" element of the main window and its fractal windows (as ProjectWindows
-  /// orders them), after SaveTempFiles; an export has no "File" elements. Owned by the caller.
-  std::unique_ptr<TXMLComplexElement> BuildProjectXML(bool exportProject) const;
+  /// What the project file stores of the main window and its fractal windows (as
+  /// ProjectWindows orders them), after SaveTempFiles; an export names no windows' own files.
+  TProjectRecord BuildProjectRecord(bool exportProject) const;
   /// The close of the open project (Exit, Close Project): saves it and closes every window.
   /// When the save fails, asks whether to close without saving, naming what failed; on Yes
   /// each window with unsaved changes asks its own close question. False when the user
@@ -280,6 +280,8 @@ public:
   bool CloseWindowsAsking();
   /// The fractal windows in the order a project stores them: the bottom of the stack first.
   std::vector<TMDIChildWave*> ProjectWindows() const;
+  /// The fractal window that shows `unit`, or null.
+  TMDIChildWave* WaveWindowOf(const TUnit* unit) const;
 
   /// The about box created at start (not owned); null = a temporary one is shown.
   TAboutBox* AboutBox = nullptr;

@@ -7,6 +7,7 @@
 
 #include "core/TErrorReport.h"
 #include "core/assertions.h"
+#include "document/TStoredFractal.h"
 #include "document/TUnitFract.h"
 #include "gui/TDlgFractal.h"
 #include "gui/TDlgVoldViewProps.h"
@@ -14,7 +15,6 @@
 #include "gui/TMainForm.h"
 #include "gui/TPrompter.h"
 #include "gui/TViewWave.h"
-#include "document/TStoredFractal.h"
 
 namespace {
 
@@ -132,12 +132,14 @@ TUnitFract* TMainForm::OpenFractalFile(const std::string& path) {
   std::unique_ptr<TMDIChildWave> child(
       CreateChildWindow(std::move(document), DefaultFractal, DefaultView));
   std::string errorText;
-  if (!unit->Load(errorText)) {
+  TStoredFractal fractal = child->GetStoredFractal();
+  if (!unit->Load(fractal, errorText)) {
     child.reset();
     EndBusy();
     TErrorReport::CannotRead(path, errorText);
     return nullptr;
   }
+  child->SetStoredFractal(fractal);
   TMDIChildWave* window = child.release();
   AddChildWindow(window);
   SetEditName(unit->GetName());
@@ -171,8 +173,10 @@ bool TMainForm::SaveUnit(TUnitFract* unit) {
   ZASSERT_TEXT(unit != nullptr, "unitWave != NULL");
   ZASSERT_TEXT(unit->CanSaveFract(), "unitWave->CanSaveFract()");
   if (unit->HasNoFile()) return SaveUnitAs(unit);
+  const TMDIChildWave* child = WaveWindowOf(unit);
+  ZASSERT_TEXT(child != nullptr, "childWave != NULL");
   BeginBusy();
-  const bool saved = unit->Save();
+  const bool saved = unit->Save(child->GetStoredFractal());
   if (saved) {
     unit->ClearModified();
     AddRecentFile(unit->GetFileName());
@@ -185,6 +189,8 @@ bool TMainForm::SaveUnit(TUnitFract* unit) {
 bool TMainForm::SaveUnitAs(TUnitFract* unit) {
   ZASSERT_TEXT(unit != nullptr, "unitWave != NULL");
   ZASSERT_TEXT(unit->CanSaveFract(), "unitWave->CanSaveFract()");
+  const TMDIChildWave* child = WaveWindowOf(unit);
+  ZASSERT_TEXT(child != nullptr, "childWave != NULL");
   TFileDialogRequest request;
   request.Title = "Save Fractal";
   request.DefaultExt = FractalExtension;
@@ -195,7 +201,7 @@ bool TMainForm::SaveUnitAs(TUnitFract* unit) {
   const std::string path = TPrompter::Current().SaveFileName(request);
   if (path.empty()) return false;
   BeginBusy();
-  const bool saved = unit->SaveAs(path);
+  const bool saved = unit->SaveAs(path, child->GetStoredFractal());
   if (saved) {
     unit->SetFileName(path);
     unit->ClearModified();
@@ -210,13 +216,13 @@ bool TMainForm::RevertUnit(TUnitFract* unit) {
   ZASSERT_TEXT(unit != nullptr, "unitWave != NULL");
   const std::string waveFile = unit->GetFileName();
   ZASSERT_TEXT(!waveFile.empty(), "waveFile != \"\"");
-  auto* child = dynamic_cast<TMDIChildWave*>(unit->GetWindow());
+  TMDIChildWave* child = WaveWindowOf(unit);
   ZASSERT_TEXT(child != nullptr, "childWave != NULL");
   BeginBusy();
   // Read beside the window: a file that fails leaves the window as it was.
-  TStoredFractal stored(child->GetParams(), child->GetViewProps());
+  TStoredFractal stored = child->GetStoredFractal();
   std::string errorText;
-  if (!TStoredFractal::LoadFile(waveFile, stored, errorText)) {
+  if (!unit->Load(stored, errorText)) {
     EndBusy();
     const std::string reason =
         errorText.empty() ? std::string(", the file cannot be opened.") : ", " + errorText;
@@ -226,8 +232,7 @@ bool TMainForm::RevertUnit(TUnitFract* unit) {
     return false;
   }
   const TViewState before = child->GetView()->CaptureState();
-  child->SetViewProps(stored.View);
-  child->SetParams(stored.Params);
+  child->SetStoredFractal(stored);
   unit->ClearModified();
   child->StartComputation();
   child->GetView()->CommitChange(before);

@@ -8,12 +8,13 @@
 #include <QMdiSubWindow>
 
 #include "core/TErrorReport.h"
-#include "core/TXMLComplexElement.h"
 #include "core/assertions.h"
-#include "core/unitInteger.h"
 #include "document/TProjectHost.h"
+#include "document/TProjectRecord.h"
 #include "document/TProjectSave.h"
+#include "document/TStoredFractal.h"
 #include "document/TUnitFract.h"
+#include "document/fractalfile.h"
 #include "document/projectfile.h"
 #include "gui/TMDIChildWave.h"
 #include "gui/TMainForm.h"
@@ -83,11 +84,11 @@ public:
     TErrorReport::ProjectNameExists(file, name);
   }
 
-  bool ReadWindowXML(TUnit& unit, const TXMLItem* first, const std::string& name,
-                     std::string& errorText, int& line, int& column) override {
-    auto* child = dynamic_cast<TMDIChildWave*>(unit.GetWindowLink());
+  void PlaceWindow(TUnit& unit, const std::string& name,
+                   const TProjectGeometry& place) override {
+    TMDIChildWave* child = Form.WaveWindowOf(&unit);
     ZASSERT_TEXT(child != nullptr, "childWave != NULL");
-    return child->ReadWindowXML(first, name, errorText, line, column);
+    child->SetProjectPlace(name, place);
   }
 
   void SetEditName(const std::string& name) override { Form.SetEditName(name); }
@@ -111,6 +112,14 @@ void TMainForm::ConnectProject() {
   };
   // Everything goes into the project without asking; only then may the windows go.
   ProjectCloseQueryHook = [this] { return SaveAndCloseProjectWindows(); };
+}
+
+TMDIChildWave* TMainForm::WaveWindowOf(const TUnit* unit) const {
+  for (QMdiSubWindow* w : MdiArea->subWindowList()) {
+    auto* child = qobject_cast<TMDIChildWave*>(w);
+    if (child && child->GetDocument() == unit) return child;
+  }
+  return nullptr;
 }
 
 std::vector<TMDIChildWave*> TMainForm::ProjectWindows() const {
@@ -192,7 +201,7 @@ bool TMainForm::TrySaveProject(const std::string& path, bool exportProject,
     TProjectSave save(path);
     if (save.Begin(errorText) && SaveTempFiles(save, exportProject, errorText)) {
       std::string text;
-      saved = BuildProjectXML(exportProject)->ToFileText(text, errorText) &&
+      saved = ProjectFileText(BuildProjectRecord(exportProject), text, errorText) &&
               save.Commit(text, errorText);
     }
   }
@@ -208,7 +217,7 @@ bool TMainForm::SaveTempFiles(TProjectSave& save, bool exportProject, std::strin
     unit->TempFileNumber = -1;
     if (!exportProject && !unit->NeedsSave()) continue;
     std::string bytes;
-    if (!unit->ToFileText(bytes, errorText)) {
+    if (!FractalFileText(child->GetStoredFractal(), bytes, errorText)) {
       errorText = "In window \"" + child->windowTitle().toStdString() + "\": " + errorText;
       return false;
     }
@@ -233,31 +242,24 @@ bool TMainForm::SaveAndCloseProjectWindows() {
   return CloseWindowsAsking();
 }
 
-std::unique_ptr<TXMLComplexElement> TMainForm::BuildProjectXML(bool exportProject) const {
-  auto project = std::make_unique<TXMLComplexElement>("Project");
-  project->AddText("Version", ProjectVersion);
-  unitInteger(NoNameCounter, ukNone).WriteXML(*project, "NoNameCounter");
-
-  TXMLComplexElement* frame = project->AddComplex("Frame");
+TProjectRecord TMainForm::BuildProjectRecord(bool exportProject) const {
+  TProjectRecord project;
+  project.NoNameCounter = NoNameCounter;
   // A minimized or maximized main window is stored with the place it returns to.
   const QRect g = isMinimized() || isMaximized() ? normalGeometry() : geometry();
-  unitInteger(g.x()).WriteXML(*frame, "Left");
-  unitInteger(g.y()).WriteXML(*frame, "Top");
-  unitInteger(g.width()).WriteXML(*frame, "Width");
-  unitInteger(g.height()).WriteXML(*frame, "Height");
-  frame->AddComplex(isMinimized() ? "Minimized" : isMaximized() ? "Maximized" : "Normal");
-
+  project.Frame = {g.x(), g.y(), g.width(), g.height(),
+                   isMinimized()   ? TProjectWindowState::Minimized
+                   : isMaximized() ? TProjectWindowState::Maximized
+                                   : TProjectWindowState::Normal};
   for (TMDIChildWave* child : ProjectWindows()) {
     const TUnitFract* unit = child->GetUnitFract();
-    auto window = std::make_unique<TXMLComplexElement>("Window");
-    TXMLComplexElement* wave = window->AddComplex("Wave");
+    TProjectWindow window;
     // An export refers only to its own copies.
-    if (!exportProject) {
-      if (std::unique_ptr<TXMLItem> file = unit->FileElement()) wave->Add(std::move(file));
-    }
-    if (std::unique_ptr<TXMLItem> copy = unit->TempFileElement()) wave->Add(std::move(copy));
-    child->AddWindowXML(*window);
-    project->Add(std::move(window));
+    if (!exportProject) window.File = unit->GetFileName();
+    if (unit->TempFileNumber != -1) window.TempFile = std::to_string(unit->TempFileNumber);
+    window.Name = unit->GetName();
+    window.Place = child->GetProjectPlace();
+    project.Windows.push_back(window);
   }
   return project;
 }

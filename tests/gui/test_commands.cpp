@@ -4,6 +4,7 @@
 #include "gui/TDlgVoldViewProps.h"
 #include "gui/TOKDialog.h"
 #include "document/TStoredFractal.h"
+#include "document/fractalfile.h"
 #include "wavetestsupport.h"
 
 namespace {
@@ -277,7 +278,7 @@ TEST_F(Commands, SaveWritesAChangedFileAndAsksForANameOnlyWhenThereIsNone) {
   EXPECT_FALSE(child->GetUnitFract()->Modified());
   TStoredFractal stored;
   std::string errorText;
-  ASSERT_TRUE(TStoredFractal::LoadFile(path, stored, errorText)) << errorText;
+  ASSERT_TRUE(ReadFractalFile(path, stored, errorText)) << errorText;
   EXPECT_EQ(stored.Params.MaxDepth.GetInt(), 33);
 
   // A new window goes through Save As; cancelling it saves nothing.

@@ -13,6 +13,7 @@
 
 #include "gui/TDlgExportImage.h"
 #include "document/TStoredFractal.h"
+#include "document/TUnitFract.h"
 #include "support/filesizelimit.h"
 #include "wavetestsupport.h"
 
@@ -89,7 +90,7 @@ protected:
     sized.YResolution.SetInt(height);
     const std::string file = dir.File("reference.zlf");
     const std::string picture = dir.File("reference.png");
-    EXPECT_TRUE(TStoredFractal::SaveFile(file, TStoredFractal(sized, colours)));
+    EXPECT_TRUE(TUnitFract().SaveAs(file, TStoredFractal(sized, colours)));
     QProcess render;
     render.start(QStringLiteral(ZENOLITH_BINARY_DIR "/src/cli/zenolith-render"),
                  {QString::fromStdString(file), QStringLiteral("-o"),

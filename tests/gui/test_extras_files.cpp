@@ -13,6 +13,7 @@
 #include "gui/TDlgVoldViewProps.h"
 #include "gui/viewstatus.h"
 #include "document/TStoredFractal.h"
+#include "document/fractalfile.h"
 #include "wavetestsupport.h"
 
 namespace {
@@ -304,7 +305,7 @@ TEST(Examples, EveryGalleryFileReadsAndHasItsPicture) {
     ++fractals;
     TStoredFractal fractal;
     std::string errorText;
-    ASSERT_TRUE(TStoredFractal::LoadFile(entry.path().string(), fractal, errorText)) << errorText;
+    ASSERT_TRUE(ReadFractalFile(entry.path().string(), fractal, errorText)) << errorText;
     const QImage picture(QString::fromStdString(
         (examples / "images" / entry.path().stem()).string() + ".png"));
     EXPECT_EQ(picture.size(), QSize(fractal.Params.XResolution.GetInt(),

@@ -13,6 +13,7 @@
 
 #include "gui/TDlgFractal.h"
 #include "document/TStoredFractal.h"
+#include "document/TUnitFract.h"
 #include "wavetestsupport.h"
 
 namespace {
@@ -170,7 +171,7 @@ TEST_F(GuiLoad, ThousandZoomClicksDuringAComputationEndInTheRightPicture) {
 TEST_F(GuiLoad, ThousandWindowsOpenedAndClosedLeaveNothingBehind) {
   TScratchDir dir("gui_load");
   const std::string path = dir.File("small.zlf");
-  ASSERT_TRUE(TStoredFractal::SaveFile(path, TStoredFractal(SmallMandelbrot(12, 8), {})));
+  ASSERT_TRUE(TUnitFract().SaveAs(path, TStoredFractal(SmallMandelbrot(12, 8), {})));
   const auto openAndClose = [&](int times) {
     for (int i = 0; i < times; ++i) {
       ASSERT_NE(Form->OpenFractalFile(path), nullptr);

@@ -6,6 +6,8 @@
 #include "core/TXMLItem.h"
 #include "core/xmlread.h"
 #include "engine/TMemoryBudget.h"
+#include "document/TStoredFractal.h"
+#include "document/fractalfile.h"
 #include "document/projectfile.h"
 #include "gui/TDlgRegisterWave.h"
 #include "wavetestsupport.h"
@@ -33,7 +35,7 @@ std::vector<std::string> StoredDocuments(const std::string& projectPath) {
 std::string FileText(const TMDIChildWave* child) {
   std::string bytes;
   std::string errorText;
-  EXPECT_TRUE(child->GetUnitFract()->ToFileText(bytes, errorText)) << errorText;
+  EXPECT_TRUE(FractalFileText(child->GetStoredFractal(), bytes, errorText)) << errorText;
   return bytes;
 }
 
