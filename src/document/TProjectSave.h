@@ -35,9 +35,6 @@ public:
   /// cannot be written; the previous project file and its copies are then as they were.
   bool Commit(const std::string& projectText, std::string& errorText);
 
-  /// The folder of copies (known after Begin).
-  const std::string& CopiesFolder() const { return Folder; }
-
 private:
   // Creates the folder of copies unless it is there.
   bool MakeFolder(std::string& errorText);

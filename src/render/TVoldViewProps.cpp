@@ -15,7 +15,8 @@ const char* const SensNames[] = {"SensLow", "SensNormal", "SensHigh", "SensVeryH
 // One empty element named after the sensitivity `member`.
 TLayout Sens(TSensitivity TVoldViewProps::*member, const char* var) {
   TLayout::TItems names;
-  for (const char* name : SensNames) names.push_back(TLayout::Compound(name, {}));
+  for (int sens = SensLow; sens <= SensVeryHigh; ++sens)
+    names.push_back(TLayout::Compound(SensitivityName(static_cast<TSensitivity>(sens)), {}));
   return TLayout::Choice(
       var, std::move(names), [member](const P& p) { return int{p.*member}; },
       [member](P& p, int sens) { p.*member = static_cast<TSensitivity>(sens); });
