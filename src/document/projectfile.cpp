@@ -255,6 +255,23 @@ TProjectReadOutcome ReadProjectStream(std::istream& in, const std::string& proje
   return TProjectReadOutcome::Read;
 }
 
+bool ReadProjectRecord(std::istream& in, TProjectRecord& project, std::string& errorText) {
+  errorText.clear();
+  const TXMLReadResult read = ReadXMLStream(in, ProjectGrammar());
+  if (read.Outcome != TXMLReadOutcome::Read) {
+    errorText = read.ErrorText;
+    return false;
+  }
+  TProjectRecord record;
+  TReadError error;
+  if (!ProjectLayout().Read(record, read.Root->GetFirst(), error)) {
+    errorText = error.WithPosition(1);
+    return false;
+  }
+  project = std::move(record);
+  return true;
+}
+
 bool ReadProject(const TXMLItem* project, const std::string& projectFile, TProjectHost& host,
                  TReadError& error) {
   TProjectRecord record;

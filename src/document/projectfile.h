@@ -53,6 +53,9 @@ TProjectReadOutcome ReadProjectFile(const std::string& projectFile, TProjectHost
 /// temporary copies. An empty stream fails.
 TProjectReadOutcome ReadProjectStream(std::istream& in, const std::string& projectFile,
                                       TProjectHost& host, std::string& errorText);
+/// Reads the bytes of a project file from `in` (to its end) into `project` without opening
+/// anything. False with the message in `errorText` (as ReadProjectStream gives it).
+bool ReadProjectRecord(std::istream& in, TProjectRecord& project, std::string& errorText);
 /// The walk over a "Project" element that the grammar has matched: version, counter, frame and
 /// windows in order, each handed to `host` as soon as it is read (values out of the ranges
 /// above are refused). False with the message and the position of the element being read.
