@@ -7,9 +7,9 @@
 #include <string>
 
 #include "core/xmlread.h"
-#include "render/TColorPalette1DItem.h"
 #include "document/TStoredFractal.h"
 #include "document/fractalfile.h"
+#include "render/TColorPalette1DItem.h"
 
 namespace {
 

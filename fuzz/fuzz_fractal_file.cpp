@@ -8,12 +8,12 @@
 #include <utility>
 
 #include "core/TXMLComplexElement.h"
+#include "document/TStoredFractal.h"
+#include "document/fractalfile.h"
 #include "engine/TFractArray.h"
 #include "engine/kernels.h"
 #include "fuzzsupport.h"
 #include "render/TPixelBuffer.h"
-#include "document/TStoredFractal.h"
-#include "document/fractalfile.h"
 #include "render/painting.h"
 
 namespace {

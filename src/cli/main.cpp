@@ -15,10 +15,10 @@
 #include "cli/pngwriter.h"
 #include "cli/renderjob.h"
 #include "core/TErrorReport.h"
-#include "engine/TComputePool.h"
-#include "engine/TFractArray.h"
 #include "document/TStoredFractal.h"
 #include "document/fractalfile.h"
+#include "engine/TComputePool.h"
+#include "engine/TFractArray.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <QWheelEvent>
 
 #include "core/assertions.h"
-#include "engine/TFractProps.h"
 #include "document/TUnitFract.h"
+#include "engine/TFractProps.h"
 #include "gui/TMainForm.h"
 #include "gui/TPrompter.h"
 #include "gui/cursors.h"

@@ -23,12 +23,12 @@
 #include "core/pathsplit.h"
 #include "core/tracelog.h"
 #include "document/TUnit.h"
+#include "document/fractalfile.h"
 #include "gui/TDlgRegisterWave.h"
 #include "gui/TMDIChildZenolith.h"
 #include "gui/TPrompter.h"
 #include "gui/cursors.h"
 #include "gui/icons.h"
-#include "document/fractalfile.h"
 
 namespace {
 

@@ -11,10 +11,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "render/TColorPalette1DItem.h"
 #include "document/TStoredFractal.h"
 #include "document/TUnitFract.h"
 #include "document/fractalfile.h"
+#include "render/TColorPalette1DItem.h"
 #include "support/TRecordingPresenter.h"
 #include "support/childprocess.h"
 #include "support/files.h"

@@ -11,10 +11,10 @@
 #include <unistd.h>
 
 #include "core/safefile.h"
-#include "render/TColorPalette1DItem.h"
 #include "document/TStoredFractal.h"
 #include "document/TUnitFract.h"
 #include "document/fractalfile.h"
+#include "render/TColorPalette1DItem.h"
 #include "support/TRecordingPresenter.h"
 #include "support/files.h"
 #include "support/filesizelimit.h"

@@ -1,10 +1,10 @@
 // The fractal commands of the main window: new, open, save, revert, duplicate, Julia windows,
 // the properties dialogs, the modes and the orbit commands.
+#include "document/TStoredFractal.h"
+#include "document/fractalfile.h"
 #include "gui/TDlgFractal.h"
 #include "gui/TDlgVoldViewProps.h"
 #include "gui/TOKDialog.h"
-#include "document/TStoredFractal.h"
-#include "document/fractalfile.h"
 #include "wavetestsupport.h"
 
 namespace {

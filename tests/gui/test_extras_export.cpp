@@ -11,9 +11,9 @@
 
 #include <sys/stat.h>
 
-#include "gui/TDlgExportImage.h"
 #include "document/TStoredFractal.h"
 #include "document/TUnitFract.h"
+#include "gui/TDlgExportImage.h"
 #include "support/filesizelimit.h"
 #include "wavetestsupport.h"
 

@@ -10,10 +10,10 @@
 #include <QSettings>
 #include <QUrl>
 
-#include "gui/TDlgVoldViewProps.h"
-#include "gui/viewstatus.h"
 #include "document/TStoredFractal.h"
 #include "document/fractalfile.h"
+#include "gui/TDlgVoldViewProps.h"
+#include "gui/viewstatus.h"
 #include "wavetestsupport.h"
 
 namespace {

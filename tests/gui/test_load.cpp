@@ -11,9 +11,9 @@
 #include <QMdiSubWindow>
 #include <QTimer>
 
-#include "gui/TDlgFractal.h"
 #include "document/TStoredFractal.h"
 #include "document/TUnitFract.h"
+#include "gui/TDlgFractal.h"
 #include "wavetestsupport.h"
 
 namespace {

@@ -5,10 +5,10 @@
 #include "core/TErrorReport.h"
 #include "core/TXMLItem.h"
 #include "core/xmlread.h"
-#include "engine/TMemoryBudget.h"
 #include "document/TStoredFractal.h"
 #include "document/fractalfile.h"
 #include "document/projectfile.h"
+#include "engine/TMemoryBudget.h"
 #include "gui/TDlgRegisterWave.h"
 #include "wavetestsupport.h"
 

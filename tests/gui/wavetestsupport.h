@@ -14,8 +14,8 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/TFractArray.h"
 #include "document/TUnitFract.h"
+#include "engine/TFractArray.h"
 #include "engine/kernels.h"
 #include "gui/TMDIChildWave.h"
 #include "gui/TViewWave.h"
