@@ -6,8 +6,9 @@
 #include <vector>
 
 #include "core/unitFactorPosMoreLess1.h"
+#include "document/TStoredFractal.h"
+#include "document/TUnitFract.h"
 #include "render/TColorPalette1DItem.h"
-#include "render/TStoredFractal.h"
 
 namespace {
 
@@ -165,8 +166,8 @@ int main(int argc, char** argv) {
             Ocean().SaveToFile(folder + "/palettes/ocean.cp1") &&
             Cycles().SaveToFile(folder + "/palettes/cycles.cp1");
   for (const TExample& e : Examples()) {
-    ok = ok && TStoredFractal::SaveFile(folder + "/" + e.Name + ".zlf",
-                                        TStoredFractal(e.Params, e.View));
+    ok = ok && TUnitFract().SaveAs(folder + "/" + e.Name + ".zlf",
+                                   TStoredFractal(e.Params, e.View));
   }
   return ok ? 0 : 2;
 }

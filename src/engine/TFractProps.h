@@ -14,8 +14,11 @@
 
 class TDTDCompound;
 class TDTDGrammar;
+class TReadError;
 class TXMLComplexElement;
 class TXMLItem;
+template <class R>
+class TXMLLayout;
 
 /// One entry of the formula table.
 struct TFormulaName {
@@ -84,7 +87,9 @@ public:
   /// false with the message and the bad element's line and column; fields read before the
   /// failure keep their new values, later ones their old. ColorMode and Cont are kept.
   /// A tree the grammar would not have matched is a fatal programming error.
-  bool ReadXML(const TXMLItem* xmlFractal, std::string& errorText, int& line, int& column);
+  bool ReadXML(const TXMLItem* xmlFractal, TReadError& error);
+  /// The elements of "Fractal", from which the three above are made.
+  static const TXMLLayout<TFractProps>& Layout();
 
   /// The plain numbers the kernels read.
   TKernelParams KernelParams() const;

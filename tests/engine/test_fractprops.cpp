@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/TDTDGrammar.h"
+#include "core/TReadError.h"
 #include "engine/TFractProps.h"
 #include "support/xmltext.h"
 
@@ -289,8 +290,6 @@ TEST(FractPropsDeathTest, SurplusChildIsAProgrammingError) {
   auto xml = TFractProps().WriteXML();
   xml->AddText("Extra", "1");
   TFractProps p;
-  std::string error;
-  int line = 0;
-  int column = 0;
-  EXPECT_DEATH(p.ReadXML(xml.get(), error, line, column), "xmlFinish == NULL");
+  TReadError error;
+  EXPECT_DEATH(p.ReadXML(xml.get(), error), "xmlFinish == NULL");
 }

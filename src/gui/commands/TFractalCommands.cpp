@@ -6,7 +6,8 @@
 #include <QPointer>
 
 #include "core/TErrorReport.h"
-#include "engine/TUnitFract.h"
+#include "document/TStoredFractal.h"
+#include "document/TUnitFract.h"
 #include "gui/commands/TRecentFiles.h"
 #include "gui/common/TPrompter.h"
 #include "gui/common/busycursor.h"
@@ -92,12 +93,14 @@ TUnitFract* TFractalCommands::OpenFractalFile(const std::string& path) {
   std::unique_ptr<TMDIChildWave> child(
       CreateChildWindow(std::move(document), DefaultFractal, DefaultView));
   std::string errorText;
-  if (!unit->Load(errorText)) {
+  TStoredFractal fractal = child->GetStoredFractal();
+  if (!unit->Load(fractal, errorText)) {
     child.reset();
     EndBusy();
     TErrorReport::CannotRead(path, errorText);
     return nullptr;
   }
+  child->SetStoredFractal(fractal);
   TMDIChildWave* window = child.release();
   Workspace.AddChildWindow(window);
   emit NameShown(unit->GetName());

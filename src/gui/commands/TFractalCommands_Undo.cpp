@@ -1,5 +1,5 @@
 // Undo and redo of the active fractal window.
-#include "engine/TUnitFract.h"
+#include "document/TUnitFract.h"
 #include "gui/commands/TFractalCommands.h"
 #include "gui/view/TMDIChildWave.h"
 #include "gui/view/TViewWave.h"

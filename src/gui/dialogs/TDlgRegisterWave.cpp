@@ -5,7 +5,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "engine/windowname.h"
+#include "core/assertions.h"
+#include "document/TUnit.h"
+#include "document/windowname.h"
 #include "gui/dialogs/dialogwidgets.h"
 #include "gui/help/helpcontexts.h"
 

@@ -8,13 +8,15 @@
 #include <QWidget>
 
 #include "core/TErrorReport.h"
-#include "core/TXMLComplexElement.h"
 #include "core/assertions.h"
 #include "core/unitInteger.h"
-#include "engine/TProjectHost.h"
-#include "engine/TProjectSave.h"
-#include "engine/TUnitFract.h"
-#include "engine/projectfile.h"
+#include "document/TProjectHost.h"
+#include "document/TProjectRecord.h"
+#include "document/TProjectSave.h"
+#include "document/TStoredFractal.h"
+#include "document/TUnitFract.h"
+#include "document/fractalfile.h"
+#include "document/projectfile.h"
 #include "gui/commands/TFractalCommands.h"
 #include "gui/commands/TRecentFiles.h"
 #include "gui/common/TPrompter.h"
@@ -83,11 +85,11 @@ public:
     TErrorReport::ProjectNameExists(file, name);
   }
 
-  bool ReadWindowXML(TUnit& unit, const TXMLItem* first, const std::string& name,
-                     std::string& errorText, int& line, int& column) override {
-    auto* child = dynamic_cast<TMDIChildWave*>(unit.GetWindowLink());
+  void PlaceWindow(TUnit& unit, const std::string& name,
+                   const TProjectGeometry& place) override {
+    TMDIChildWave* child = Workspace.WaveWindowOf(&unit);
     ZASSERT_TEXT(child != nullptr, "childWave != NULL");
-    return child->ReadWindowXML(first, name, errorText, line, column);
+    child->SetProjectPlace(name, place);
   }
 
   void SetEditName(const std::string& name) override { emit Project.NameShown(name); }
@@ -179,7 +181,7 @@ bool TProjectCommands::TrySaveProject(const std::string& path, bool exportProjec
     TProjectSave save(path);
     if (save.Begin(errorText) && SaveTempFiles(save, exportProject, errorText)) {
       std::string text;
-      saved = BuildProjectXML(exportProject)->ToFileText(text, errorText) &&
+      saved = ProjectFileText(BuildProjectRecord(exportProject), text, errorText) &&
               save.Commit(text, errorText);
     }
   }
@@ -195,7 +197,7 @@ bool TProjectCommands::SaveTempFiles(TProjectSave& save, bool exportProject,
     unit->TempFileNumber = -1;
     if (!exportProject && !unit->NeedsSave()) continue;
     std::string bytes;
-    if (!unit->ToFileText(bytes, errorText)) {
+    if (!FractalFileText(child->GetStoredFractal(), bytes, errorText)) {
       errorText = "In window \"" + child->windowTitle().toStdString() + "\": " + errorText;
       return false;
     }
@@ -220,35 +222,26 @@ bool TProjectCommands::SaveAndCloseProjectWindows() {
   return Workspace.CloseWindowsAsking();
 }
 
-std::unique_ptr<TXMLComplexElement> TProjectCommands::BuildProjectXML(bool exportProject) const {
-  auto project = std::make_unique<TXMLComplexElement>("Project");
-  project->AddText("Version", ProjectVersion);
-  unitInteger(Workspace.NoNameCounter, ukNone).WriteXML(*project, "NoNameCounter");
-
-  TXMLComplexElement* frame = project->AddComplex("Frame");
+TProjectRecord TProjectCommands::BuildProjectRecord(bool exportProject) const {
+  TProjectRecord project;
+  project.NoNameCounter = Workspace.NoNameCounter;
   // A minimized or maximized main window is stored with the place it returns to.
   const QWidget& form = *Workspace.window();
   const QRect g = form.isMinimized() || form.isMaximized() ? form.normalGeometry()
                                                            : form.geometry();
-  unitInteger(g.x()).WriteXML(*frame, "Left");
-  unitInteger(g.y()).WriteXML(*frame, "Top");
-  unitInteger(g.width()).WriteXML(*frame, "Width");
-  unitInteger(g.height()).WriteXML(*frame, "Height");
-  frame->AddComplex(form.isMinimized()   ? "Minimized"
-                    : form.isMaximized() ? "Maximized"
-                                         : "Normal");
-
+  project.Frame = {g.x(), g.y(), g.width(), g.height(),
+                   form.isMinimized()   ? TProjectWindowState::Minimized
+                   : form.isMaximized() ? TProjectWindowState::Maximized
+                                        : TProjectWindowState::Normal};
   for (TMDIChildWave* child : Workspace.ProjectWindows()) {
     const TUnitFract* unit = child->GetUnitFract();
-    auto window = std::make_unique<TXMLComplexElement>("Window");
-    TXMLComplexElement* wave = window->AddComplex("Wave");
+    TProjectWindow window;
     // An export refers only to its own copies.
-    if (!exportProject) {
-      if (std::unique_ptr<TXMLItem> file = unit->FileElement()) wave->Add(std::move(file));
-    }
-    if (std::unique_ptr<TXMLItem> copy = unit->TempFileElement()) wave->Add(std::move(copy));
-    child->AddWindowXML(*window);
-    project->Add(std::move(window));
+    if (!exportProject) window.File = unit->GetFileName();
+    if (unit->TempFileNumber != -1) window.TempFile = std::to_string(unit->TempFileNumber);
+    window.Name = unit->GetName();
+    window.Place = child->GetProjectPlace();
+    project.Windows.push_back(window);
   }
   return project;
 }

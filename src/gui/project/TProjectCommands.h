@@ -6,10 +6,10 @@
 #include <QObject>
 
 class TFractalCommands;
+class TProjectRecord;
 class TProjectSave;
 class TRecentFiles;
 class TWorkspace;
-class TXMLComplexElement;
 
 /// The project commands of the main window: new, open, save, close and export a project, the
 /// save of every window into it, and the close of its windows. The frame a project stores is
@@ -61,9 +61,9 @@ public:
   /// `save`, and sets the documents' TempFileNumber to their copies' numbers (-1 for none).
   /// False with the reason in `errorText`.
   bool SaveTempFiles(TProjectSave& save, bool exportProject, std::string& errorText);
-  /// The "Project" element of the frame and its fractal windows (as ProjectWindows orders
-  /// them), after SaveTempFiles; an export has no "File" elements. Owned by the caller.
-  std::unique_ptr<TXMLComplexElement> BuildProjectXML(bool exportProject) const;
+  /// What the project file stores of the frame and its fractal windows (as ProjectWindows
+  /// orders them), after SaveTempFiles; an export names no windows' own files.
+  TProjectRecord BuildProjectRecord(bool exportProject) const;
   /// The close of the open project (Exit, Close Project): saves it and closes every window.
   /// When the save fails, asks whether to close without saving, naming what failed; on Yes
   /// each window with unsaved changes asks its own close question. False when the user

@@ -15,7 +15,8 @@
 #include <QToolBar>
 
 #include "core/tracelog.h"
-#include "engine/TUnit.h"
+#include "document/TUnit.h"
+#include "document/fractalfile.h"
 #include "gui/commands/TFractalCommands.h"
 #include "gui/commands/TRecentFiles.h"
 #include "gui/common/busycursor.h"
@@ -28,7 +29,6 @@
 #include "gui/view/TMDIChildWave.h"
 #include "gui/view/TMDIChildZenolith.h"
 #include "gui/view/TWorkspace.h"
-#include "render/fractalfile.h"
 
 namespace {
 

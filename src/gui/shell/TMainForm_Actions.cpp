@@ -5,7 +5,7 @@
 #include <QLineEdit>
 #include <QMenu>
 
-#include "engine/TUnit.h"
+#include "document/TUnit.h"
 #include "gui/common/icons.h"
 #include "gui/project/TProjectCommands.h"
 #include "gui/shell/TMainForm.h"

@@ -7,8 +7,8 @@
 #include <QTimer>
 #include <QUrl>
 
-#include "engine/TUnit.h"
-#include "engine/windowname.h"
+#include "document/TUnit.h"
+#include "document/windowname.h"
 #include "gui/dialogs/TAboutBox.h"
 #include "gui/dialogs/TDlgRegisterWave.h"
 #include "gui/help/THelpViewer.h"

@@ -12,7 +12,7 @@
 #include <QTimer>
 #include <QToolTip>
 
-#include "engine/TUnit.h"
+#include "document/TUnit.h"
 #include "gui/shell/TMainForm.h"
 #include "gui/view/TMDIChildZenolith.h"
 #include "gui/view/TWorkspace.h"

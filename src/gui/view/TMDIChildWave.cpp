@@ -4,15 +4,15 @@
 
 #include "core/TErrorReport.h"
 #include "core/assertions.h"
+#include "document/TStoredFractal.h"
+#include "document/TUnitFract.h"
 #include "engine/TFractProps.h"
-#include "engine/TUnitFract.h"
 #include "gui/common/TPrompter.h"
 #include "gui/common/busycursor.h"
 #include "gui/common/cursors.h"
 #include "gui/common/filekinds.h"
 #include "gui/common/icons.h"
 #include "gui/view/viewstatus.h"
-#include "render/TStoredFractal.h"
 #include "render/TVoldViewProps.h"
 
 TMDIChildWave::TMDIChildWave(QWidget* parent, const TFractProps& params,
@@ -23,7 +23,6 @@ TMDIChildWave::TMDIChildWave(QWidget* parent, const TFractProps& params,
   ZASSERT_TEXT(document != nullptr, "unitWave != NULL");
   UnitFract = document.get();
   SetDocument(std::move(document));
-  UnitFract->SetWindow(this);
   View = new TViewWave(*UnitFract, viewProps, params);
   setWidget(View);
   resize(DefaultWidth, DefaultHeight);
@@ -76,7 +75,7 @@ bool TMDIChildWave::Save() {
   ZASSERT_TEXT(UnitFract->CanSaveFract(), "unitWave->CanSaveFract()");
   if (UnitFract->HasNoFile()) return SaveAs();
   BeginBusy();
-  const bool saved = UnitFract->Save();
+  const bool saved = UnitFract->Save(GetStoredFractal());
   if (saved) ClearModified();
   EndBusy();
   if (saved) emit FileSaved(UnitFract->GetFileName());
@@ -89,7 +88,7 @@ bool TMDIChildWave::SaveAs() {
       TPrompter::Current().SaveFileName(SaveFileRequest(FileKind::Fractal, "Save Fractal"));
   if (path.empty()) return false;
   BeginBusy();
-  const bool saved = UnitFract->SaveAs(path);
+  const bool saved = UnitFract->SaveAs(path, GetStoredFractal());
   if (saved) {
     UnitFract->SetFileName(path);
     ClearModified();
@@ -104,9 +103,9 @@ bool TMDIChildWave::Revert() {
   ZASSERT_TEXT(!waveFile.empty(), "waveFile != \"\"");
   BeginBusy();
   // Read beside the window: a file that fails leaves the window as it was.
-  TStoredFractal stored(GetParams(), GetViewProps());
+  TStoredFractal stored = GetStoredFractal();
   std::string errorText;
-  if (!TStoredFractal::LoadFile(waveFile, stored, errorText)) {
+  if (!UnitFract->Load(stored, errorText)) {
     EndBusy();
     const std::string reason =
         errorText.empty() ? std::string(", the file cannot be opened.") : ", " + errorText;
@@ -116,8 +115,7 @@ bool TMDIChildWave::Revert() {
     return false;
   }
   const TViewState before = View->CaptureState();
-  SetViewProps(stored.View);
-  SetParams(stored.Params);
+  SetStoredFractal(stored);
   ClearModified();
   StartComputation();
   View->CommitChange(before);

@@ -4,20 +4,19 @@
 
 #include <QRect>
 
+#include "document/TProjectGeometry.h"
 #include "engine/TFractProps.h"
-#include "engine/TFractWindowLink.h"
 #include "gui/view/TMDIChildZenolith.h"
 #include "gui/view/TViewWave.h"
 
+class TStoredFractal;
 class TUnitFract;
-class TXMLComplexElement;
-class TXMLItem;
 
 /// A fractal window: a child window of the main window that shows one fractal document
 /// through its view (`TViewWave`, filling the window), saves and reverts it, asks before
-/// unsaved work is lost, and supplies the window's part of a project file and the view's part
-/// of a fractal file. The view's signals come out as this window's.
-class TMDIChildWave : public TMDIChildZenolith, public TFractWindowLink {
+/// unsaved work is lost, and hands out and takes the values that the fractal file and the
+/// project file store. The view's signals come out as this window's.
+class TMDIChildWave : public TMDIChildZenolith {
   Q_OBJECT
 public:
   /// Default outer size in pixels.
@@ -78,22 +77,18 @@ public:
   /// "Changed" or empty.
   std::array<std::string, StatusTextCount> StatusTexts() const override;
 
-  // ---- The window part of a project file.
-  /// Appends "Name" (when not empty), "Left", "Top", "Width", "Height" (the normal, restored
-  /// geometry in pixels) and the state "Normal", "Minimized" or "Maximized".
-  void AddWindowXML(TXMLComplexElement& parent) const;
-  /// Reads the part that starts at `first` ("Left"): sets the document's name to `name`, then
-  /// the geometry field by field, then the state. A bad number returns false with the value's
-  /// message and the element's position; the fields set before it keep their new values.
-  bool ReadWindowXML(const TXMLItem* first, const std::string& name, std::string& errorText,
-                     int& line, int& column);
+  /// Copies of the view's two records, as the fractal file stores them.
+  TStoredFractal GetStoredFractal() const;
+  /// Takes both records of a fractal file read: the colouring, then the parameters (which
+  /// stops the computation; the caller restarts it).
+  void SetStoredFractal(const TStoredFractal& fractal);
 
-  // ---- The view part of a fractal file (TFractWindowLink).
-  void AddViewXML(TXMLComplexElement& parent) const override;
-  void AddFractalXML(TXMLComplexElement& parent) const override;
-  /// Reads both records; on failure the view keeps its records.
-  bool ReadViewXML(const TXMLItem* viewElement, std::string& errorText, int& line,
-                   int& column) override;
+  /// The window's place as a project stores it: the normal (restored) geometry in pixels of a
+  /// window that is minimized or maximized, and the state.
+  TProjectGeometry GetProjectPlace() const;
+  /// Takes a place read from a project: names the document `name`, then sets the geometry and
+  /// the state.
+  void SetProjectPlace(const std::string& name, const TProjectGeometry& place);
 
 signals:
   /// The view asks for a Julia window (TViewWave::JuliaRequested).

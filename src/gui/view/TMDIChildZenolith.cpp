@@ -2,7 +2,7 @@
 
 #include <QCloseEvent>
 
-#include "engine/TUnit.h"
+#include "document/TUnit.h"
 #include "gui/common/icons.h"
 
 TMDIChildZenolith::TMDIChildZenolith(QWidget* parent) : QMdiSubWindow(parent) {
@@ -11,13 +11,22 @@ TMDIChildZenolith::TMDIChildZenolith(QWidget* parent) : QMdiSubWindow(parent) {
 }
 
 TMDIChildZenolith::~TMDIChildZenolith() {
-  if (Document) Document->SetWindowLink(nullptr);
+  if (Document) {
+    Document->NameChanged = nullptr;
+    Document->FileNameChanged = nullptr;
+  }
 }
 
 void TMDIChildZenolith::SetDocument(std::unique_ptr<TUnit> unit) {
-  if (Document) Document->SetWindowLink(nullptr);
+  if (Document) {
+    Document->NameChanged = nullptr;
+    Document->FileNameChanged = nullptr;
+  }
   Document = std::move(unit);
-  if (Document) Document->SetWindowLink(this);
+  if (Document) {
+    Document->NameChanged = [this](const std::string& oldName) { NameChanged(oldName); };
+    Document->FileNameChanged = [this] { UpdateCaption(); };
+  }
   UpdateCaption();
 }
 

@@ -5,16 +5,13 @@
 
 #include <QMdiSubWindow>
 
-#include "engine/TUnitWindow.h"
-
 class TUnit;
 
 /// A child window of the main window bound to its document (`TUnit`). The window owns the
 /// document. It never calls the main window: it tells what happens through its signals, which
 /// the main window connects when it adds the window. Derived windows add their view and their
-/// close question. TUnitWindow is a virtual base, so that a derived window can also implement
-/// a document-specific window interface built on it.
-class TMDIChildZenolith : public QMdiSubWindow, public virtual TUnitWindow {
+/// close question.
+class TMDIChildZenolith : public QMdiSubWindow {
   Q_OBJECT
 public:
   explicit TMDIChildZenolith(QWidget* parent = nullptr);
@@ -23,7 +20,7 @@ public:
   /// Number of status panels a window fills: the main window's panels 1 to 6.
   static constexpr int StatusTextCount = 6;
 
-  /// Takes the document and makes this window its window link; the caption follows it.
+  /// Takes the document; the caption follows its name and file name from now on.
   void SetDocument(std::unique_ptr<TUnit> unit);
   /// The document (owned by this window), or null before SetDocument.
   TUnit* GetDocument() const { return Document.get(); }
@@ -31,11 +28,11 @@ public:
   /// Shows the cursor with the id of cursors.h over the window's view.
   virtual void SetViewCursor(int cursor) = 0;
   /// The document's name changed; the caption follows.
-  void NameChanged(const std::string& oldName) override;
+  void NameChanged(const std::string& oldName);
   /// Kind of the document (1 = fractal window); 0 without a document.
   virtual int GetKind() const;
   /// Caption from the document's name N and file name F: "N - F", "F" or "N".
-  void UpdateCaption() override;
+  void UpdateCaption();
   /// The caption rule on its own.
   static std::string CaptionFor(const std::string& name, const std::string& fileName);
   /// The texts of the main window's status panels 1 to 6 while this window is active; the

@@ -16,7 +16,7 @@
 #include "engine/TFractArray.h"
 #include "engine/TMemoryBudget.h"
 #include "engine/TThreadVolumeWriter.h"
-#include "engine/TUnitFract.h"
+#include "document/TUnitFract.h"
 #include "gui/common/TQtOrbitCanvas.h"
 #include "gui/common/cursors.h"
 #include "gui/common/imagefile.h"

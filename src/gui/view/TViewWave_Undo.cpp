@@ -1,5 +1,5 @@
 // The undo side of the fractal view: states to record, and putting one back.
-#include "engine/TUnitFract.h"
+#include "document/TUnitFract.h"
 #include "gui/view/TViewWave.h"
 
 TViewState TViewWave::CaptureState() const {

@@ -6,7 +6,8 @@
 #include <QStyle>
 
 #include "core/TErrorReport.h"
-#include "engine/TUnit.h"
+#include "document/TUnit.h"
+#include "document/windowname.h"
 #include "gui/view/TMDIChildWave.h"
 #include "gui/view/TMDIChildZenolith.h"
 
@@ -68,6 +69,14 @@ std::vector<TMDIChildWave*> TWorkspace::ProjectWindows() const {
     if (child && !child->IsClosing()) windows.push_back(child);
   }
   return windows;
+}
+
+TMDIChildWave* TWorkspace::WaveWindowOf(const TUnit* unit) const {
+  for (QMdiSubWindow* w : subWindowList()) {
+    auto* child = qobject_cast<TMDIChildWave*>(w);
+    if (child && child->GetDocument() == unit) return child;
+  }
+  return nullptr;
 }
 
 void TWorkspace::AddChildWindow(TMDIChildZenolith* child) {

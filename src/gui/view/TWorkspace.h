@@ -30,6 +30,8 @@ public:
   std::vector<TMDIChildZenolith*> ChildWindows() const;
   /// The fractal windows in the order a project stores them: the bottom of the stack first.
   std::vector<TMDIChildWave*> ProjectWindows() const;
+  /// The fractal window that shows `unit`, or null.
+  TMDIChildWave* WaveWindowOf(const TUnit* unit) const;
   /// Adds a child window (ChildAdded), shows it inside the visible area and activates it.
   /// The workspace owns it from now on.
   void AddChildWindow(TMDIChildZenolith* child);

@@ -1,10 +1,11 @@
 // The fractal commands of the main window: new, open, save, revert, duplicate, Julia windows,
 // the properties dialogs, the modes and the orbit commands.
+#include "document/TStoredFractal.h"
+#include "document/fractalfile.h"
 #include "gui/dialogs/TDlgFractal.h"
 #include "gui/dialogs/TDlgVoldViewProps.h"
 #include "gui/dialogs/TOKDialog.h"
 #include "gui/support/wavetestsupport.h"
-#include "render/TStoredFractal.h"
 
 namespace {
 
@@ -274,7 +275,7 @@ TEST_F(Commands, SaveWritesAChangedFileAndAsksForANameOnlyWhenThereIsNone) {
   EXPECT_FALSE(child->GetUnitFract()->Modified());
   TStoredFractal stored;
   std::string errorText;
-  ASSERT_TRUE(TStoredFractal::LoadFile(path, stored, errorText)) << errorText;
+  ASSERT_TRUE(ReadFractalFile(path, stored, errorText)) << errorText;
   EXPECT_EQ(stored.Params.MaxDepth.GetInt(), 33);
 
   // A new window goes through Save As; cancelling it saves nothing.

@@ -10,11 +10,12 @@
 #include <QSettings>
 #include <QUrl>
 
+#include "document/TStoredFractal.h"
+#include "document/fractalfile.h"
 #include "gui/common/filekinds.h"
 #include "gui/dialogs/TDlgVoldViewProps.h"
 #include "gui/support/wavetestsupport.h"
 #include "gui/view/viewstatus.h"
-#include "render/TStoredFractal.h"
 
 namespace {
 
@@ -303,7 +304,7 @@ TEST(Examples, EveryGalleryFileReadsAndHasItsPicture) {
     ++fractals;
     TStoredFractal fractal;
     std::string errorText;
-    ASSERT_TRUE(TStoredFractal::LoadFile(entry.path().string(), fractal, errorText)) << errorText;
+    ASSERT_TRUE(ReadFractalFile(entry.path().string(), fractal, errorText)) << errorText;
     const QImage picture(QString::fromStdString(
         (examples / "images" / entry.path().stem()).string() + ".png"));
     EXPECT_EQ(picture.size(), QSize(fractal.Params.XResolution.GetInt(),

@@ -9,9 +9,10 @@
 
 #include <sys/stat.h>
 
+#include "document/TStoredFractal.h"
+#include "document/TUnitFract.h"
 #include "gui/export/TDlgExportImage.h"
 #include "gui/support/wavetestsupport.h"
-#include "render/TStoredFractal.h"
 #include "support/filesizelimit.h"
 
 namespace {
@@ -87,7 +88,7 @@ protected:
     sized.YResolution.SetInt(height);
     const std::string file = dir.File("reference.zlf");
     const std::string picture = dir.File("reference.png");
-    EXPECT_TRUE(TStoredFractal::SaveFile(file, TStoredFractal(sized, colours)));
+    EXPECT_TRUE(TUnitFract().SaveAs(file, TStoredFractal(sized, colours)));
     QProcess render;
     render.start(QStringLiteral(ZENOLITH_BINARY_DIR "/src/cli/zenolith-render"),
                  {QString::fromStdString(file), QStringLiteral("-o"),

@@ -9,7 +9,8 @@
 #include "engine/TMemoryBudget.h"
 #include "gui/dialogs/TDlgFractal.h"
 #include "gui/support/wavetestsupport.h"
-#include "render/TStoredFractal.h"
+#include "document/TStoredFractal.h"
+#include "document/TUnitFract.h"
 
 namespace {
 
@@ -138,7 +139,7 @@ TEST_F(GuiLoad, ThousandZoomClicksDuringComputationsEndInTheRightPicture) {
 TEST_F(GuiLoad, ThousandWindowsOpenedAndClosedLeaveNothingBehind) {
   TScratchDir dir("gui_load");
   const std::string path = dir.File("small.zlf");
-  ASSERT_TRUE(TStoredFractal::SaveFile(path, TStoredFractal(SmallMandelbrot(12, 8), {})));
+  ASSERT_TRUE(TUnitFract().SaveAs(path, TStoredFractal(SmallMandelbrot(12, 8), {})));
   const uint64_t held = TMemoryBudget::Shared().Used();
   for (int i = 0; i < 1000; ++i) {
     ASSERT_NE(Form->Fractal->OpenFractalFile(path), nullptr);

@@ -5,8 +5,11 @@
 #include "core/TErrorReport.h"
 #include "core/TXMLItem.h"
 #include "core/xmlread.h"
+#include "document/TStoredFractal.h"
+#include "document/fractalfile.h"
+#include "document/projectfile.h"
 #include "engine/TMemoryBudget.h"
-#include "engine/projectfile.h"
+#include "document/projectfile.h"
 #include "gui/dialogs/TDlgRegisterWave.h"
 #include "gui/support/wavetestsupport.h"
 
@@ -33,7 +36,7 @@ std::vector<std::string> StoredDocuments(const std::string& projectPath) {
 std::string FileText(const TMDIChildWave* child) {
   std::string bytes;
   std::string errorText;
-  EXPECT_TRUE(child->GetUnitFract()->ToFileText(bytes, errorText)) << errorText;
+  EXPECT_TRUE(FractalFileText(child->GetStoredFractal(), bytes, errorText)) << errorText;
   return bytes;
 }
 

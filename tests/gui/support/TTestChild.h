@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "engine/TUnit.h"
+#include "document/TUnit.h"
 #include "gui/view/TMDIChildZenolith.h"
 
 /// A document whose need to be saved a test sets.

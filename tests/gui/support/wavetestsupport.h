@@ -13,8 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include "document/TUnitFract.h"
 #include "engine/TFractArray.h"
-#include "engine/TUnitFract.h"
 #include "engine/kernels.h"
 #include "gui/support/MainFormFixture.h"
 #include "gui/support/guitest.h"

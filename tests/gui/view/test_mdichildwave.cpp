@@ -1,26 +1,10 @@
-// The fractal child window: its look, mouse modes, the close question, stopping its work, the
-// window part of a project and the view part of a fractal file.
+// The fractal child window: its look, mouse modes, the close question, stopping its work, and
+// the values it gives to and takes from a project and a fractal file.
 #include <QLabel>
 
+#include "document/TProjectGeometry.h"
+#include "document/TStoredFractal.h"
 #include "gui/support/wavetestsupport.h"
-
-namespace {
-
-// Element names of the children of `parent`, in order.
-std::vector<std::string> ChildNames(const TXMLComplexElement& parent) {
-  std::vector<std::string> names;
-  for (const TXMLItem* item = parent.GetFirst(); item; item = item->GetNext())
-    names.push_back(item->GetElement());
-  return names;
-}
-
-const TXMLItem* Find(const TXMLComplexElement& parent, const std::string& name) {
-  for (const TXMLItem* item = parent.GetFirst(); item; item = item->GetNext())
-    if (item->GetElement() == name) return item;
-  return nullptr;
-}
-
-}  // namespace
 
 using ChildWave = WaveFixture;
 
@@ -33,8 +17,8 @@ TEST_F(ChildWave, NewWindowLooksAndStartsAsDescribed) {
   EXPECT_EQ(child->GetView()->SelectionSize, 0.5);
   EXPECT_FALSE(child->windowIcon().isNull());
   EXPECT_EQ(child->windowTitle(), "A - /f/a.zlf");
-  // The document knows its window, the view fills it and has nothing computed yet.
-  EXPECT_EQ(child->GetUnitFract()->GetWindow(), static_cast<TFractWindowLink*>(child));
+  // The window owns the document, the view fills it and has nothing computed yet.
+  EXPECT_EQ(Form->Workspace->WaveWindowOf(child->GetUnitFract()), child);
   EXPECT_EQ(child->widget(), child->GetView());
   EXPECT_EQ(child->GetView()->GetFractArray(), nullptr);
   EXPECT_EQ(child->GetKind(), 1);
@@ -189,32 +173,22 @@ TEST_F(ChildWave, WheelOverTheFrameReachesTheView) {
             child->GetView()->SelectionAt(inView.x(), inView.y(), 0.4455));
 }
 
-TEST_F(ChildWave, WindowPartOfAProjectReadsBackAsWritten) {
+TEST_F(ChildWave, PlaceForAProjectIsTakenBackAsGiven) {
   TMDIChildWave* source = AddWave(TFractProps(), {}, "Fern");
   source->setGeometry(12, 34, 300, 260);
-  TXMLComplexElement written("Window");
-  source->AddWindowXML(written);
-  EXPECT_EQ(ChildNames(written),
-            (std::vector<std::string>{"Name", "Left", "Top", "Width", "Height", "Normal"}));
-  EXPECT_EQ(Find(written, "Left")->GetText(), "12");
-  EXPECT_EQ(Find(written, "Height")->GetText(), "260");
+  const TProjectGeometry place = source->GetProjectPlace();
+  EXPECT_EQ(place.Left, 12);
+  EXPECT_EQ(place.Height, 260);
+  EXPECT_EQ(place.State, TProjectWindowState::Normal);
 
   TMDIChildWave* target = AddWave(TFractProps(), {}, "", "/f/t.zlf");
-  std::string errorText;
-  int line = -1, column = -1;
-  ASSERT_TRUE(target->ReadWindowXML(Find(written, "Left"), "Fern", errorText, line, column))
-      << errorText;
+  target->SetProjectPlace("Fern", place);
   EXPECT_EQ(target->geometry(), QRect(12, 34, 300, 260));
   EXPECT_EQ(target->GetUnitFract()->GetName(), "Fern");
   EXPECT_EQ(target->windowTitle(), "Fern - /f/t.zlf");
-
-  // Without "Name" the name is empty and the caption the file alone.
-  TXMLComplexElement unnamed("Window");
-  target->GetUnitFract()->SetName("");
-  target->AddWindowXML(unnamed);
-  EXPECT_EQ(ChildNames(unnamed).front(), "Left");
-  ASSERT_TRUE(source->ReadWindowXML(unnamed.GetFirst(), "", errorText, line, column));
-  EXPECT_EQ(source->windowTitle(), "");
+  // Without a name the caption is the file alone.
+  target->SetProjectPlace("", place);
+  EXPECT_EQ(target->windowTitle(), "/f/t.zlf");
 }
 
 TEST_F(ChildWave, MaximizedWindowKeepsItsNormalPlace) {
@@ -222,15 +196,12 @@ TEST_F(ChildWave, MaximizedWindowKeepsItsNormalPlace) {
   source->setGeometry(5, 6, 250, 200);
   source->showMaximized();
   QApplication::processEvents();
-  TXMLComplexElement written("Window");
-  source->AddWindowXML(written);
-  EXPECT_EQ(ChildNames(written).back(), "Maximized");
-  EXPECT_EQ(Find(written, "Width")->GetText(), "250");
+  const TProjectGeometry place = source->GetProjectPlace();
+  EXPECT_EQ(place.State, TProjectWindowState::Maximized);
+  EXPECT_EQ(place.Width, 250);
 
   TMDIChildWave* target = AddWave(TFractProps());
-  std::string errorText;
-  int line = 0, column = 0;
-  ASSERT_TRUE(target->ReadWindowXML(Find(written, "Left"), "Big", errorText, line, column));
+  target->SetProjectPlace("Big", place);
   QApplication::processEvents();
   EXPECT_TRUE(target->isMaximized());
   target->showNormal();
@@ -238,25 +209,7 @@ TEST_F(ChildWave, MaximizedWindowKeepsItsNormalPlace) {
   EXPECT_EQ(target->geometry(), QRect(5, 6, 250, 200));
 }
 
-TEST_F(ChildWave, BadNumberInTheWindowPartStopsWithTheValuesMessage) {
-  TXMLComplexElement part("Window");
-  part.AddText("Left", "40");
-  part.AddText("Top", "99999999999");
-  part.AddText("Width", "300");
-  part.AddText("Height", "200");
-  part.AddComplex("Normal");
-  TMDIChildWave* child = AddWave(TFractProps());
-  child->move(1, 2);
-  std::string errorText;
-  int line = -1, column = -1;
-  EXPECT_FALSE(child->ReadWindowXML(part.GetFirst(), "X", errorText, line, column));
-  EXPECT_EQ(errorText.rfind("In Top: ", 0), 0u) << errorText;
-  // Left was set before the bad field.
-  EXPECT_EQ(child->x(), 40);
-  EXPECT_EQ(child->y(), 2);
-}
-
-TEST_F(ChildWave, ViewPartOfAFractalFileReadsBackIntoAnotherWindow) {
+TEST_F(ChildWave, RecordsOfAFractalFileReadBackIntoAnotherWindow) {
   TFractProps params = SmallMandelbrot(123, 45);
   params.Formula = 7;
   params.N.SetInt(4);
@@ -265,22 +218,18 @@ TEST_F(ChildWave, ViewPartOfAFractalFileReadsBackIntoAnotherWindow) {
   colours.CursorColor = 0x102030;
   colours.UsePalOutside = true;
   TMDIChildWave* source = AddWave(params, colours);
-  TXMLComplexElement file("UnitFractal");
-  file.AddText("Version", "1.0");
-  source->AddViewXML(file);
-  source->AddFractalXML(file);
-  EXPECT_EQ(ChildNames(file),
-            (std::vector<std::string>{"Version", "View", "FractalView", "Fractal"}));
 
-  // Through the file text and the reader, as a document loads it.
+  // Through the file, as a document saves and loads it.
   TScratchDir dir("childwave_view");
-  std::string errorText;
-  ASSERT_TRUE(file.SaveToFile(dir.File("v.zlf"), errorText)) << errorText;
+  ASSERT_TRUE(source->GetUnitFract()->SaveAs(dir.File("v.zlf"), source->GetStoredFractal()));
   auto document = std::make_unique<TUnitFract>("", dir.File("v.zlf"));
   TUnitFract* unit = document.get();
   TMDIChildWave* target = Form->Fractal->CreateChildWindow(std::move(document), TFractProps(), {});
   Form->Workspace->AddChildWindow(target);
-  ASSERT_TRUE(unit->Load(errorText)) << errorText;
+  TStoredFractal read = target->GetStoredFractal();
+  std::string errorText;
+  ASSERT_TRUE(unit->Load(read, errorText)) << errorText;
+  target->SetStoredFractal(read);
   EXPECT_EQ(Xml(target->GetParams()), Xml(params));
   EXPECT_EQ(Xml(target->GetViewProps()), Xml(colours));
 }
