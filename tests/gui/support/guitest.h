@@ -1,7 +1,6 @@
 #pragma once
 // Helpers shared by the GUI tests: the widgets every dialog has, scripted prompts, modal
 // windows, records as XML text, and copies of fixtures.
-#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <initializer_list>
@@ -25,12 +24,7 @@
 /// Runs the event loop until `done` holds, for at most `timeoutMs` (a guard against a hang, far
 /// above any wait that passes); returns whether it holds.
 inline bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 60000) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    QTest::qWait(2);
-  }
-  return true;
+  return QTest::qWaitFor(done, timeoutMs);
 }
 
 /// '1' for each enabled widget of `widgets` and '0' for each disabled one, in order.
