@@ -1,5 +1,7 @@
 target_sources(zengine PRIVATE
   TFractArray.cpp
+  TFormula.cpp
+  formulasteps.cpp
   kernels.cpp
   realfunctions.cpp
   TCallQueue.cpp

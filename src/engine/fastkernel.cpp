@@ -13,7 +13,7 @@ namespace {
 void CheckParams(const TKernelParams& params, int width) {
   ZASSERT(width >= 1 && params.YResolution >= 1);
   ZASSERT(params.MaxDepth >= 1 && params.MaxCycle >= 0);
-  ZASSERT(params.Formula >= 0 && params.Formula < TKernelParams::FormulaCount);
+  ZASSERT(params.Formula >= 0 && params.Formula < FormulaCount);
   ZASSERT(params.MapField >= TKernelParams::MapZ && params.MapField <= TKernelParams::MapD);
 }
 
@@ -61,7 +61,8 @@ private:
 }  // namespace
 
 bool FastKernelVectorises(const TKernelParams& p) {
-  const bool vectorFormula = p.Formula >= 0 && p.Formula < TKernelParams::FormulaCount;
+  const bool vectorFormula =
+      p.Formula >= 0 && p.Formula < FormulaCount && Formulas[static_cast<size_t>(p.Formula)].VectorStep;
   return vectorFormula && p.MaxDepth >= 2 && p.MaxCycle >= 0 && p.MaxCycle <= FastMaxCycle &&
          p.N >= 1 && p.M >= 1 && p.MapField >= TKernelParams::MapZ &&
          p.MapField <= TKernelParams::MapD;
@@ -116,12 +117,9 @@ bool ComputeBandColumns(const TKernelParams& params, TFractArray& array, TBand b
   job.Outer2 = params.OuterCircle * params.OuterCircle;
   job.Inner2 = params.InnerDist * params.InnerDist;
   job.LogOuter2 = std::log(job.Outer2);
-  job.Fractional = params.ColorMode == TKernelParams::ColorContinue && params.Formula <= 3;
-  // The reference's factors, computed the same way.
-  job.EscapeK = 1.0;
-  if (params.Formula == 1) job.EscapeK = 0.5;
-  if (params.Formula == 2) job.EscapeK = 1.0 / 3.0;
-  if (params.Formula == 3) job.EscapeK = 1.0 / params.N;
+  const TFormula& formula = Formulas[static_cast<size_t>(params.Formula)];
+  job.Fractional = params.ColorMode == TKernelParams::ColorContinue && formula.Fractional();
+  job.EscapeK = formula.Fractional() ? formula.EscapeFactor(params.N) : 1.0;
 
   std::vector<double> columnRe(static_cast<size_t>(endColumn - firstColumn));
   std::vector<double> rowIm(static_cast<size_t>(endRow - firstRow));

@@ -23,9 +23,9 @@ struct TCycleHistory {
   std::vector<double> Re, Im;
 };
 
-/// One application of formula `formula` (0 .. 12) to z with the constants c and d and the
-/// exponents n and m (>= 1). A pure function; an overflow or invalid operation shows as a
-/// non-finite part of the result (see IsFault), never as a signal or exception. An unknown
+/// The step of formula `formula` (an index into Formulas) applied to z with the constants c and
+/// d and the exponents n and m (>= 1). A pure function; an overflow or invalid operation shows
+/// as a non-finite part of the result (see IsFault), never as a signal or exception. An unknown
 /// formula gives NaN parts.
 TComplex FormulaStep(TComplex z, TComplex c, TComplex d, int32_t n, int32_t m, int formula);
 

@@ -203,7 +203,7 @@ TEST(FastFunctions, VectorVersionsGiveTheScalarBits) {
 }
 
 TEST(FastKernel, EveryFormulaAndMapModeMatchesTheReference) {
-  for (int formula = 0; formula < TKernelParams::FormulaCount; ++formula)
+  for (int formula = 0; formula < FormulaCount; ++formula)
     for (int map : {Z, C, D})
       for (int mode : {TKernelParams::ColorContinue, TKernelParams::ColorDiscontinue})
         for (int32_t maxCycle : {0, 3}) {

@@ -35,7 +35,7 @@ TOptions Coalesced(TKernel kernel, int workers, TComputePool* pool) {
 
 TEST(CoalescedWriter, EveryFormulaAndMapModeMatchesTheReferenceOnOneAndSeveralWorkers) {
   TComputePool pool(3);
-  for (int formula = 0; formula < TKernelParams::FormulaCount; ++formula)
+  for (int formula = 0; formula < FormulaCount; ++formula)
     for (int map : {TKernelParams::MapZ, TKernelParams::MapC, TKernelParams::MapD})
       for (int workers : {1, 0}) {
         TKernelParams p = Picture(formula, map, 45, 31, 120);
