@@ -1,5 +1,6 @@
 target_sources(zengine PRIVATE
   TFractArray.cpp
+  TColumnsDone.cpp
   TFormula.cpp
   formulasteps.cpp
   kernels.cpp

@@ -5,6 +5,7 @@
 
 #include "core/assertions.h"
 #include "core/linearmap.h"
+#include "engine/TColumnsDone.h"
 #include "engine/TFractArray.h"
 
 namespace {
@@ -114,28 +115,43 @@ int64_t IteratePoint(const TKernelParams& params, int x, int y, int width,
   return steps;
 }
 
-bool ComputeBand(const TKernelParams& params, TFractArray& array, TBand band, int width,
-                 const std::atomic<bool>* stop) {
+TBand ClipBand(TBand band, const TFractArray& array) {
+  // A band reaching outside the array would otherwise write clamped cells of its edge.
+  TBand clipped{std::max(band.FirstColumn, 0), std::max(band.FirstRow, 0),
+                std::min(band.EndColumn, array.Width), std::min(band.EndRow, array.Height)};
+  clipped.EndColumn = std::max(clipped.EndColumn, clipped.FirstColumn);
+  clipped.EndRow = std::max(clipped.EndRow, clipped.FirstRow);
+  return clipped;
+}
+
+void CheckBandParams(const TKernelParams& params, int width) {
   ZASSERT(width >= 1 && params.YResolution >= 1);
   ZASSERT(params.MaxDepth >= 1 && params.MaxCycle >= 0);
   ZASSERT(params.Formula >= 0 && params.Formula < FormulaCount);
   ZASSERT(params.MapField >= TKernelParams::MapZ && params.MapField <= TKernelParams::MapD);
+}
 
-  // A band reaching outside the array would otherwise write clamped cells of its edge.
-  const int firstColumn = std::max(band.FirstColumn, 0);
-  const int endColumn = std::min(band.EndColumn, array.Width);
-  const int firstRow = std::max(band.FirstRow, 0);
-  const int endRow = std::min(band.EndRow, array.Height);
+bool ComputeBandColumnsReference(const TKernelParams& params, TFractArray& array, TBand band,
+                                 int width, const std::atomic<bool>* stop, TColumnSink& sink) {
+  CheckBandParams(params, width);
 
+  const TBand clipped = ClipBand(band, array);
   TCycleHistory history;
   history.Re.reserve(static_cast<size_t>(std::min(params.MaxCycle, 64)));
   history.Im.reserve(static_cast<size_t>(std::min(params.MaxCycle, 64)));
-  for (int x = firstColumn; x < endColumn; ++x) {
-    for (int y = firstRow; y < endRow; ++y) {
+  for (int x = clipped.FirstColumn; x < clipped.EndColumn; ++x) {
+    for (int y = clipped.FirstRow; y < clipped.EndRow; ++y) {
       IteratePoint(params, x, y, width, history, array, stop);
       if (stop && stop->load(std::memory_order_relaxed)) return false;
     }
-    array.ColumnsDone.store(x + 1, std::memory_order_release);
+    sink.ColumnFinished(x);
   }
   return true;
+}
+
+bool ComputeBand(const TKernelParams& params, TFractArray& array, TBand band, int width,
+                 const std::atomic<bool>* stop) {
+  const TBand clipped = ClipBand(band, array);
+  TColumnsDone columns(array, clipped.FirstColumn, clipped.EndColumn);
+  return ComputeBandColumnsReference(params, array, clipped, width, stop, columns);
 }
