@@ -180,14 +180,15 @@ void TThreadVolumeWriter::Resume() {
 }
 
 void TThreadVolumeWriter::Terminate() {
+  TerminateRequested.store(true);
+  // No band may start once a worker waiting for its progress call is released below.
+  Job->Stop.store(true);
+  if (Started.load()) Pool.Cancel(*Job);
   {
     std::lock_guard<std::mutex> lock(Shared->Lock);
-    TerminateRequested.store(true);
     Shared->Cancelled.store(true);
   }
   Shared->Wake.notify_all();
-  Job->Stop.store(true);
-  if (Started.load()) Pool.Cancel(*Job);
 }
 
 void TThreadVolumeWriter::WaitFor() {
