@@ -32,7 +32,7 @@ void CheckInRange(const TKernelParams& p) {
   FUZZ_CHECK(p.N >= 1 && p.M >= 1);
   FUZZ_CHECK(p.OuterCircle > 1);
   FUZZ_CHECK(p.InnerDist > 0 && p.InnerDist < 1);
-  FUZZ_CHECK(p.Formula >= 0 && p.Formula < TKernelParams::FormulaCount);
+  FUZZ_CHECK(p.Formula >= 0 && p.Formula < FormulaCount);
   FUZZ_CHECK(p.MapField >= TKernelParams::MapZ && p.MapField <= TKernelParams::MapD);
 }
 

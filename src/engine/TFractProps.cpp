@@ -7,23 +7,6 @@
 #include "core/assertions.h"
 #include "core/numberformat.h"
 
-// Formula 8's identifier does not match its display text; files store the identifier.
-const std::array<TFormulaName, TFractProps::FormulaCount> TFractProps::FormulaNames = {{
-    {"z^2+c", "z^2 + c", false, false, false},
-    {"z^3+c", "z^3 + c", false, false, false},
-    {"z^4+c", "z^4 + c", false, false, false},
-    {"z^n+c", "z^n + c", false, true, false},
-    {"z^3-3d^2z+c", "z^3 - 3 d^2 z + c", true, false, false},
-    {"z^n+dz^m+c", "z^n + d z^m + c", true, true, true},
-    {"z(c+(1-c)z^n)", "z ( c + ( 1 - c ) z^n)", false, true, false},
-    {"z(c+(1-c)/z^n)", "z ( c + ( 1 - c ) / z^n)", false, true, false},
-    {"z(c+dz^n)/(1/z^n)", "z ( c + d z^n) / (1 + z^n)", true, true, false},
-    {"exp(z)-z-1+c", "exp(z) - z - 1 + c", false, false, false},
-    {"sin(z)+c", "sin(z) + c", false, false, false},
-    {"csin(z)", "c sin(z)", false, false, false},
-    {"sin(z)-z-1+c", "sin(z) - z - 1 + c", false, false, false},
-}};
-
 namespace {
 
 using TLayout = TXMLLayout<TFractProps>;
@@ -67,13 +50,13 @@ TLayout FormulaElement() {
   return TLayout::Text(
       "Formula",
       [](const TFractProps& p) {
-        ZASSERT_TEXT(p.Formula < TFractProps::FormulaCount, "Formula < FormulaCount");
-        return std::string(TFractProps::FormulaNames[p.Formula].Identifier);
+        ZASSERT_TEXT(p.Formula < FormulaCount, "Formula < FormulaCount");
+        return std::string(Formulas[p.Formula].Identifier);
       },
       [](TFractProps& p, const TXMLItem& element, TReadError& error) {
         const std::string identifier = element.GetText();
-        for (int i = 0; i < TFractProps::FormulaCount; ++i) {
-          if (identifier == TFractProps::FormulaNames[i].Identifier) {
+        for (int i = 0; i < FormulaCount; ++i) {
+          if (identifier == Formulas[i].Identifier) {
             p.Formula = static_cast<uint8_t>(i);
             return true;
           }
@@ -86,8 +69,8 @@ TLayout FormulaElement() {
 // One empty element of "MapZ", "MapC", "MapD".
 TLayout MapElement() {
   TLayout::TItems maps;
-  for (uint8_t map = TFractProps::MapZ; map <= TFractProps::MapD; ++map)
-    maps.push_back(TLayout::Compound(TFractProps::MapName(map), {}));
+  for (int map = TKernelParams::MapZ; map <= TKernelParams::MapD; ++map)
+    maps.push_back(TLayout::Compound(TFractProps::MapName(static_cast<uint8_t>(map)), {}));
   return TLayout::Choice(
       "xmlMap", std::move(maps), [](const TFractProps& p) { return int{p.MapField}; },
       [](TFractProps& p, int map) { p.MapField = static_cast<uint8_t>(map); });
@@ -97,7 +80,7 @@ TLayout MapElement() {
 
 const char* TFractProps::MapName(uint8_t mapField) {
   static const char* const names[] = {"MapZ", "MapC", "MapD"};
-  return mapField <= MapD ? names[mapField] : nullptr;
+  return mapField <= TKernelParams::MapD ? names[mapField] : nullptr;
 }
 
 const TXMLLayout<TFractProps>& TFractProps::Layout() {

@@ -19,6 +19,7 @@
 #include <numbers>
 #include <utility>
 
+#include "engine/TFormula.h"
 #include "engine/fastkernel_isa.h"
 
 namespace {
@@ -674,35 +675,15 @@ bool RunBand(const TFastBand& job) {
   return true;
 }
 
-template <class V, int Depth>
+// The band's formula, one with a vector step (FastKernelVectorises sends the others elsewhere).
+template <class V, int Depth, int Formula = 0>
 bool RunBandFormula(const TFastBand& job) {
-  switch (job.Formula) {
-    case 0:
-      return RunBand<V, 0, Depth>(job);
-    case 1:
-      return RunBand<V, 1, Depth>(job);
-    case 2:
-      return RunBand<V, 2, Depth>(job);
-    case 3:
-      return RunBand<V, 3, Depth>(job);
-    case 4:
-      return RunBand<V, 4, Depth>(job);
-    case 5:
-      return RunBand<V, 5, Depth>(job);
-    case 6:
-      return RunBand<V, 6, Depth>(job);
-    case 7:
-      return RunBand<V, 7, Depth>(job);
-    case 8:
-      return RunBand<V, 8, Depth>(job);
-    case 9:
-      return RunBand<V, 9, Depth>(job);
-    case 10:
-      return RunBand<V, 10, Depth>(job);
-    case 11:
-      return RunBand<V, 11, Depth>(job);
-    default:
-      return RunBand<V, 12, Depth>(job);
+  if constexpr (Formula == FormulaCount) {
+    __builtin_trap();
+  } else {
+    if constexpr (Formulas[Formula].VectorStep)
+      if (job.Formula == Formula) return RunBand<V, Formula, Depth>(job);
+    return RunBandFormula<V, Depth, Formula + 1>(job);
   }
 }
 

@@ -27,7 +27,7 @@ TStoredFractal Unusual() {
   f.View.CursorColor = 0x123456;
   EXPECT_TRUE(f.Params.Left.SetText("-250 %", "Left", error));
   f.Params.Right.SetDouble(0.0625);
-  f.Params.MapField = TFractProps::MapD;
+  f.Params.MapField = TKernelParams::MapD;
   f.Params.Formula = 5;
   f.Params.N.SetInt(3);
   f.Params.M.SetInt(4);
@@ -66,7 +66,7 @@ TEST_F(FractalFile, DefaultFileReadsBackAsTheDefaults) {
 
 TEST_F(FractalFile, HandWrittenFileWithBareLineFeedsIsReadInFull) {
   TStoredFractal f;
-  f.Params.ColorMode = TFractProps::ColorDiscontinue;
+  f.Params.ColorMode = TKernelParams::ColorDiscontinue;
   std::string error;
   const std::string lf = FileBytes(TestData("zlf/palettes_lf.zlf"));
   ASSERT_TRUE(ReadFractalFile(TestData("zlf/palettes_lf.zlf"), f, error)) << error;
@@ -75,8 +75,8 @@ TEST_F(FractalFile, HandWrittenFileWithBareLineFeedsIsReadInFull) {
   EXPECT_EQ(f.View.PalOutside.GetNext()->GetColorAfter(), 0xFF0000u);
   EXPECT_EQ(f.View.StrengthOutside.GetDouble(), 0.5);
   EXPECT_EQ(f.Params.Formula, 8);
-  EXPECT_EQ(f.Params.MapField, TFractProps::MapD);
-  EXPECT_EQ(f.Params.ColorMode, TFractProps::ColorDiscontinue);  // not in the file
+  EXPECT_EQ(f.Params.MapField, TKernelParams::MapD);
+  EXPECT_EQ(f.Params.ColorMode, TKernelParams::ColorDiscontinue);  // not in the file
 
   // Written again it is the same file with CR LF line ends: every field was taken.
   const std::string path = Dir.File("again.zlf");
@@ -94,7 +94,7 @@ TEST_F(FractalFile, SavedFractalReadsBackTheSameRecords) {
   EXPECT_EQ(StoredText(read), StoredText(written));
   EXPECT_EQ(read.Params.Left.GetText(), "-250 %");
   EXPECT_EQ(read.View.StrengthOutside.GetText(), "40 %");
-  EXPECT_EQ(read.Params.MapField, TFractProps::MapD);
+  EXPECT_EQ(read.Params.MapField, TKernelParams::MapD);
   EXPECT_TRUE(read.View.UsePalDepthBackgroundInside);
 }
 

@@ -18,7 +18,7 @@ namespace {
 TStoredFractal Changed() {
   TStoredFractal f;
   f.View.CursorColor = 0x00FF00;
-  f.Params.MapField = TFractProps::MapC;
+  f.Params.MapField = TKernelParams::MapC;
   f.Params.MaxDepth.SetInt(777);
   return f;
 }

@@ -160,7 +160,7 @@ void TFractalCommands::CreateJuliaWindow(const TFractProps& params,
   julia.Right.SetDouble(1.4);
   julia.Top.SetDouble(-1.3);
   julia.Bottom.SetDouble(1.3);
-  julia.MapField = TFractProps::MapZ;
+  julia.MapField = TKernelParams::MapZ;
   OpenComputedWindow(julia, viewProps);
 }
 

@@ -120,7 +120,7 @@ TDlgFractal::TDlgFractal(QWidget* parent, int viewHeight, int viewWidth,
   HelpBtn->move(174, 420);
 
   BuildControls(*this, Controls);
-  for (const TFormulaName& formula : TFractProps::FormulaNames)
+  for (const TFormula& formula : Formulas)
     lstFormulas->addItem(QString::fromLatin1(formula.DisplayText));
   rgrContItems = new QButtonGroup(rgrCont);
   int id = 0;
@@ -171,7 +171,7 @@ void TDlgFractal::FormShow() {
   editMaxCycleDetect->setText(Text(FractProps.MaxCycle));
 
   if (QAbstractButton* item = rgrContItems->button(FractProps.ColorMode)) item->setChecked(true);
-  lstFormulas->setCurrentRow(FractProps.Formula < TFractProps::FormulaCount ? FractProps.Formula
+  lstFormulas->setCurrentRow(FractProps.Formula < FormulaCount ? FractProps.Formula
                                                                             : -1);
   QRadioButton* const options[] = {optZ, optC, optD};
   if (FractProps.MapField < 3) {
@@ -189,9 +189,9 @@ void TDlgFractal::FormShow() {
 
 void TDlgFractal::ApplyEnabling() {
   const int f = lstFormulas->currentRow();
-  const bool usesD = f >= 0 && f < TFractProps::FormulaCount && TFractProps::FormulaNames[f].UsesD;
-  const bool usesN = f >= 0 && f < TFractProps::FormulaCount && TFractProps::FormulaNames[f].UsesN;
-  const bool usesM = f >= 0 && f < TFractProps::FormulaCount && TFractProps::FormulaNames[f].UsesM;
+  const bool usesD = f >= 0 && f < FormulaCount && Formulas[f].UsesD;
+  const bool usesN = f >= 0 && f < FormulaCount && Formulas[f].UsesN;
+  const bool usesM = f >= 0 && f < FormulaCount && Formulas[f].UsesM;
   SetEditEnabled(editCR, !optC->isChecked(), false);
   SetEditEnabled(editCI, !optC->isChecked(), false);
   SetEditEnabled(editDR, !optD->isChecked() && usesD, false);
@@ -235,15 +235,15 @@ void TDlgFractal::OKBtnClick() {
   if (rgrContItems->checkedId() >= 0)
     FractProps.ColorMode = static_cast<uint8_t>(rgrContItems->checkedId());
   if (optC->isChecked()) {
-    FractProps.MapField = TFractProps::MapC;
+    FractProps.MapField = TKernelParams::MapC;
   } else if (optD->isChecked()) {
-    FractProps.MapField = TFractProps::MapD;
+    FractProps.MapField = TKernelParams::MapD;
   } else {
     // Also with none selected, so that the record always names a field the file can store.
-    FractProps.MapField = TFractProps::MapZ;
+    FractProps.MapField = TKernelParams::MapZ;
   }
   const int formula = lstFormulas->currentRow();
-  if (formula >= 0 && formula < TFractProps::FormulaCount)
+  if (formula >= 0 && formula < FormulaCount)
     FractProps.Formula = static_cast<uint8_t>(formula);
 
   FractProps.Cont.Check(ok, Text(editCont), "Discontinue");

@@ -397,8 +397,8 @@ void TViewWave::LeftClick(int x, int y) {
       break;
     }
     case mmCreateJulia: {
-      const bool mapC = FractProps.MapField == TFractProps::MapC;
-      const bool mapD = FractProps.MapField == TFractProps::MapD;
+      const bool mapC = FractProps.MapField == TKernelParams::MapC;
+      const bool mapD = FractProps.MapField == TKernelParams::MapD;
       const double cr = mapC ? px : FractProps.CR.GetDouble();
       const double ci = mapC ? py : FractProps.CI.GetDouble();
       const double dr = mapD ? px : FractProps.DR.GetDouble();

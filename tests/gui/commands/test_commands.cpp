@@ -153,7 +153,7 @@ TEST_F(Commands, JuliaWindowFromAMandelbrotTakesTheClickedPoint) {
   EXPECT_EQ(p.Right.GetDouble(), 1.4);
   EXPECT_EQ(p.Top.GetDouble(), -1.3);
   EXPECT_EQ(p.Bottom.GetDouble(), 1.3);
-  EXPECT_EQ(p.MapField, TFractProps::MapZ);
+  EXPECT_EQ(p.MapField, TKernelParams::MapZ);
   EXPECT_EQ(p.MaxDepth.GetInt(), mandelbrot.MaxDepth.GetInt());
   EXPECT_EQ(julia->GetViewProps().CursorColor, 0x445566u);
   EXPECT_EQ(julia->GetUnitFract()->GetName(), "NONAME1");
@@ -173,8 +173,8 @@ TEST_F(Commands, JuliaWindowFromOtherMapsKeepsTheConstantsItDoesNotMap) {
   };
   // The click at pixel (300, 100) of -1.5 .. 1.5 by 1.5 .. -1.5 is the point (0.75, 0.75).
   const TCase cases[] = {
-      {TFractProps::MapZ, -0.122561, -0.744862, -0.3, -0.3},
-      {TFractProps::MapD, -0.122561, -0.744862, 0.75, 0.75},
+      {TKernelParams::MapZ, -0.122561, -0.744862, -0.3, -0.3},
+      {TKernelParams::MapD, -0.122561, -0.744862, 0.75, 0.75},
   };
   for (const TCase& c : cases) {
     TFractProps params = WithArea(SmallMandelbrot(), -1.5, 1.5, 1.5, -1.5);
@@ -188,7 +188,7 @@ TEST_F(Commands, JuliaWindowFromOtherMapsKeepsTheConstantsItDoesNotMap) {
     EXPECT_DOUBLE_EQ(p.CI.GetDouble(), c.CI);
     EXPECT_DOUBLE_EQ(p.DR.GetDouble(), c.DR);
     EXPECT_DOUBLE_EQ(p.DI.GetDouble(), c.DI);
-    EXPECT_EQ(p.MapField, TFractProps::MapZ);
+    EXPECT_EQ(p.MapField, TKernelParams::MapZ);
   }
 }
 

@@ -171,7 +171,7 @@ TEST(ViewState, ComparesWhatAFileStoresAndTheOrbits) {
   TVoldViewProps colours;
   const TViewState base(params, colours, {}, false, true);
   TFractProps otherMode = params;
-  otherMode.ColorMode = TFractProps::ColorDiscontinue;
+  otherMode.ColorMode = TKernelParams::ColorDiscontinue;
   TVoldViewProps otherColours = colours;
   otherColours.PalOutside.SetColorBefore(0x123456);
   TOrbitStep start;

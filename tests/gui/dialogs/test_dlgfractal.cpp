@@ -73,8 +73,8 @@ protected:
 TEST_F(DlgFractal, FormShowsTheRecord) {
   TFractProps record;
   record.Formula = 6;
-  record.MapField = TFractProps::MapD;
-  record.ColorMode = TFractProps::ColorDiscontinue;
+  record.MapField = TKernelParams::MapD;
+  record.ColorMode = TKernelParams::ColorDiscontinue;
   std::string error;
   ASSERT_TRUE(record.Left.SetText("-250 %", "x", error));
   TDlgFractal dialog(nullptr, 300, 400, &Default, record);
@@ -109,11 +109,11 @@ TEST_F(DlgFractal, EnablingFollowsTheFormulaAndTheMapField) {
     // Enabled: CR CI DR DI ZR ZI N M
     std::vector<bool> Enabled;
   } cases[] = {
-      {0, TFractProps::MapC, {false, false, false, false, true, true, false, false}},
-      {5, TFractProps::MapZ, {true, true, true, true, false, false, true, true}},
-      {8, TFractProps::MapD, {true, true, false, false, true, true, true, false}},
-      {4, TFractProps::MapZ, {true, true, true, true, false, false, false, false}},
-      {3, TFractProps::MapC, {false, false, false, false, true, true, true, false}},
+      {0, TKernelParams::MapC, {false, false, false, false, true, true, false, false}},
+      {5, TKernelParams::MapZ, {true, true, true, true, false, false, true, true}},
+      {8, TKernelParams::MapD, {true, true, false, false, true, true, true, false}},
+      {4, TKernelParams::MapZ, {true, true, true, true, false, false, false, false}},
+      {3, TKernelParams::MapC, {false, false, false, false, true, true, true, false}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Formula);
@@ -238,8 +238,8 @@ TEST_F(DlgFractal, AFailedOkStillTakesFormulaMapAndColourMode) {
   });
   const TFractProps& result = dialog.GetFractProps();
   EXPECT_EQ(result.Formula, 9);
-  EXPECT_EQ(result.MapField, TFractProps::MapC);
-  EXPECT_EQ(result.ColorMode, TFractProps::ColorDiscontinue);
+  EXPECT_EQ(result.MapField, TKernelParams::MapC);
+  EXPECT_EQ(result.ColorMode, TKernelParams::ColorDiscontinue);
   // Fields after the bad one are not read.
   EXPECT_EQ(result.MaxDepth.GetInt(), 200);
 }
@@ -316,8 +316,8 @@ TEST_F(DlgFractal, OkTakesEveryField) {
                                                      "0.1", "0.2", "7", "2", "1000", "4", "1 %",
                                                      "0", "50 %"}));
   EXPECT_EQ(r.Formula, 12);
-  EXPECT_EQ(r.MapField, TFractProps::MapD);
-  EXPECT_EQ(r.ColorMode, TFractProps::ColorDiscontinue);
+  EXPECT_EQ(r.MapField, TKernelParams::MapD);
+  EXPECT_EQ(r.ColorMode, TKernelParams::ColorDiscontinue);
   EXPECT_EQ(r.InnerDist.GetDouble(), 0.01);
   // The caller's record is a separate copy.
   EXPECT_EQ(record.XResolution.GetInt(), 250);

@@ -48,7 +48,7 @@ TFractProps SquareMandelbrot() {
   p.XResolution.SetInt(50);
   p.YResolution.SetInt(50);
   p.MaxDepth.SetInt(40);
-  p.MapField = TFractProps::MapC;
+  p.MapField = TKernelParams::MapC;
   return p;
 }
 

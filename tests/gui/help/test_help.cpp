@@ -5,6 +5,7 @@
 
 #include <QAction>
 
+#include "engine/TFormula.h"
 #include "gui/dialogs/TOKHelpBottomDlg.h"
 #include "gui/help/THelpViewer.h"
 #include "gui/help/helpcontexts.h"
@@ -37,6 +38,37 @@ QString ReadText(const QString& path) {
 }
 
 }  // namespace
+
+// The page is written by hand; this keeps its list of formulas and what each uses in step with
+// the formula table.
+TEST(HelpPages, FractalPageListsEveryFormulaWithWhatItUses) {
+  const QString page = ReadText(QStringLiteral(":/help/fractal.html"));
+  ASSERT_FALSE(page.isEmpty());
+  EXPECT_TRUE(page.contains(QStringLiteral("holds the %1 formulas").arg(FormulaCount)));
+  const qsizetype start = page.indexOf(QStringLiteral("<h2>Formula</h2>"));
+  ASSERT_GE(start, 0);
+  const qsizetype end = page.indexOf(QStringLiteral("</table>"), start);
+  ASSERT_GT(end, start);
+  const QRegularExpression row(QStringLiteral("<tr><td>(.*?)</td><td>(.*?)</td></tr>"));
+  std::vector<int> listed(FormulaCount, 0);
+  for (auto match = row.globalMatch(page.mid(start, end - start)); match.hasNext();) {
+    const QRegularExpressionMatch cells = match.next();
+    const QStringList uses = cells.captured(2).split(QStringLiteral(", "));
+    for (const QString& text : cells.captured(1).split(QStringLiteral(", "))) {
+      SCOPED_TRACE(text.toStdString());
+      int found = -1;
+      for (int i = 0; i < FormulaCount; ++i)
+        if (text == QString::fromLatin1(Formulas[static_cast<size_t>(i)].DisplayText)) found = i;
+      ASSERT_GE(found, 0) << "not a formula of the table";
+      ++listed[static_cast<size_t>(found)];
+      const TFormula& f = Formulas[static_cast<size_t>(found)];
+      EXPECT_EQ(uses.contains(QStringLiteral("D")), f.UsesD);
+      EXPECT_EQ(uses.contains(QStringLiteral("N")), f.UsesN);
+      EXPECT_EQ(uses.contains(QStringLiteral("M")), f.UsesM);
+    }
+  }
+  EXPECT_EQ(listed, std::vector<int>(FormulaCount, 1));
+}
 
 TEST(HelpViewer, ShowsTheTopicOfEachContext) {
   for (const TTopic& t : Topics) {

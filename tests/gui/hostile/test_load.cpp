@@ -25,7 +25,7 @@ TFractProps Endless(int width, int height) {
   TFractProps p = WithArea(TFractProps(), -1.9, -1.9, 0, 0);
   p.XResolution.SetInt(width);
   p.YResolution.SetInt(height);
-  p.MapField = TFractProps::MapC;
+  p.MapField = TKernelParams::MapC;
   p.InnerDist.SetDouble(1e-300);
   p.MaxDepth.SetInt(2147483647);
   return p;
@@ -37,7 +37,7 @@ TFractProps EndlessInside(int width, int height) {
   TFractProps p = WithArea(TFractProps(), -0.3, 0.0, 0.15, -0.15);
   p.XResolution.SetInt(width);
   p.YResolution.SetInt(height);
-  p.MapField = TFractProps::MapC;
+  p.MapField = TKernelParams::MapC;
   p.MaxCycle.SetInt(0);
   p.MaxDepth.SetInt(2147483647);
   return p;

@@ -152,7 +152,7 @@ protected:
     p.YResolution.SetInt(yResolution);
     p.MaxDepth.SetInt(60);
     p.MaxCycle.SetInt(4);
-    p.MapField = TFractProps::MapC;
+    p.MapField = TKernelParams::MapC;
     return p;
   }
 
