@@ -32,11 +32,13 @@ private:
 }  // namespace
 
 bool ComputeArray(const TKernelParams& params, TFractArray& array, TComputePool& pool,
-                  const TProgressReport& progress, bool reference) {
+                  const TProgressReport& progress, bool reference,
+                  std::shared_ptr<TDeepPlan> deep) {
   TCallQueue gui;
   TThreadVolumeWriter::TOptions options = TThreadVolumeWriter::TOptions::Fastest();
   options.Pool = &pool;
   if (reference) options = TThreadVolumeWriter::TOptions();
+  options.Deep = std::move(deep);
   TProgressClient client(array, progress);
   {
     TThreadVolumeWriter writer(client, array, params, gui, options);

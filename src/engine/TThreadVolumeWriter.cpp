@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include <pthread.h>
 
@@ -15,6 +16,7 @@
 #include "engine/TFractArray.h"
 #include "engine/TGuiDispatcher.h"
 #include "engine/TVolumeClient.h"
+#include "engine/deep/deepkernel.h"
 #include "engine/fastkernel.h"
 #include "engine/kernels.h"
 
@@ -33,11 +35,12 @@ struct TThreadVolumeWriter::TShared {
 // and moves ColumnsDone over every marked column contiguous from the left.
 class TThreadVolumeWriter::TPoolJob : public TComputeJob, public TColumnSink {
 public:
-  TPoolJob(TFractArray& array, const TKernelParams& params, TKernel kernel, TGuiDispatcher& gui,
-           std::shared_ptr<TShared> shared)
+  TPoolJob(TFractArray& array, const TKernelParams& params, TKernel kernel,
+           std::shared_ptr<TDeepPlan> deep, TGuiDispatcher& gui, std::shared_ptr<TShared> shared)
       : Array(array),
         Params(params),
         Kernel(kernel),
+        Deep(std::move(deep)),
         Gui(gui),
         Shared(std::move(shared)),
         ColumnFinishedFlags(new std::atomic<bool>[static_cast<size_t>(params.XResolution)]) {
@@ -50,7 +53,11 @@ public:
     const int first = index * BandWidth;
     const TBand band{first, 0, std::min(first + BandWidth, Params.XResolution),
                      Params.YResolution};
-    if (Kernel == TKernel::Fast)
+    if (Deep && Kernel == TKernel::Fast)
+      ComputeDeepBandColumns(*Deep, Array, band, &Stop, *this);
+    else if (Deep)
+      ComputeDeepBandColumnsScalar(*Deep, Array, band, &Stop, *this);
+    else if (Kernel == TKernel::Fast)
       ComputeBandColumns(Params, Array, band, Params.XResolution, &Stop, *this);
     else
       ComputeBandColumnsReference(Params, Array, band, Params.XResolution, &Stop, *this);
@@ -128,6 +135,7 @@ private:
   TFractArray& Array;
   const TKernelParams Params;
   const TKernel Kernel;
+  const std::shared_ptr<TDeepPlan> Deep;
   TGuiDispatcher& Gui;
   const std::shared_ptr<TShared> Shared;
   std::unique_ptr<std::atomic<bool>[]> ColumnFinishedFlags;
@@ -158,7 +166,8 @@ TThreadVolumeWriter::TThreadVolumeWriter(TVolumeClient& view, TFractArray& array
   ZASSERT(array.Width == params.XResolution && array.Height == params.YResolution);
   Shared->Client = &view;
   if (Options.Progress == TProgress::Coalesced)
-    Job = std::make_shared<TPoolJob>(array, Params, Options.Kernel, gui, Shared);
+    Job = std::make_shared<TPoolJob>(array, Params, Options.Kernel, Options.Deep, gui,
+                                     Shared);
 }
 
 TThreadVolumeWriter::~TThreadVolumeWriter() {
@@ -214,7 +223,8 @@ void TThreadVolumeWriter::Execute() {
     for (int first = 0; first < width && !TerminateRequested.load(); first += BandWidth) {
       const TBand band{first, 0, std::min(first + BandWidth, width), height};
       const bool complete =
-          Options.Kernel == TKernel::Fast
+          Options.Deep      ? ComputeDeepBand(band)
+          : Options.Kernel == TKernel::Fast
               ? ComputeBandFast(Params, FractArray, band, width, &TerminateRequested)
               : ComputeBand(Params, FractArray, band, width, &TerminateRequested);
       if (!complete) break;
@@ -231,6 +241,30 @@ void TThreadVolumeWriter::Execute() {
     });
   } catch (...) {
   }
+}
+
+bool TThreadVolumeWriter::ComputeDeepBand(const TBand& band) {
+  // Raises ColumnsDone over the band's columns finished contiguously from its left, as
+  // ComputeBand does; the vector build reports them in any order.
+  struct TDoneRaiser : TColumnSink {
+    TDoneRaiser(TFractArray& array, const TBand& band)
+        : Array(array), First(band.FirstColumn), Finished(band.EndColumn - band.FirstColumn) {}
+    void ColumnFinished(int x) override {
+      Finished[static_cast<size_t>(x - First)] = true;
+      int done = Array.ColumnsDone.load(std::memory_order_relaxed);
+      while (done >= First && done - First < static_cast<int>(Finished.size()) &&
+             Finished[static_cast<size_t>(done - First)])
+        ++done;
+      Array.ColumnsDone.store(done, std::memory_order_release);
+    }
+    TFractArray& Array;
+    const int First;
+    std::vector<bool> Finished;
+  } sink(FractArray, band);
+  return Options.Kernel == TKernel::Fast
+             ? ComputeDeepBandColumns(*Options.Deep, FractArray, band, &TerminateRequested, sink)
+             : ComputeDeepBandColumnsScalar(*Options.Deep, FractArray, band,
+                                            &TerminateRequested, sink);
 }
 
 bool TThreadVolumeWriter::RunProgressCall() {

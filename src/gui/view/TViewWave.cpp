@@ -16,6 +16,8 @@
 #include "engine/TFractArray.h"
 #include "engine/TMemoryBudget.h"
 #include "engine/TThreadVolumeWriter.h"
+#include "engine/deep/deepbounds.h"
+#include "engine/deep/deepzoom.h"
 #include "document/TUnitFract.h"
 #include "gui/common/TQtOrbitCanvas.h"
 #include "gui/common/cursors.h"
@@ -86,9 +88,10 @@ void TViewWave::StartComputation() {
   ArrayBytes = bytes;
   FractArray = std::move(array);
   EndHandled = false;
+  TThreadVolumeWriter::TOptions options = TThreadVolumeWriter::TOptions::Fastest();
+  options.Deep = DeepPlanFor(FractProps);
   ThreadVolumeWriter =
-      std::make_unique<TThreadVolumeWriter>(*this, *FractArray, params, Dispatcher,
-                                          TThreadVolumeWriter::TOptions::Fastest());
+      std::make_unique<TThreadVolumeWriter>(*this, *FractArray, params, Dispatcher, options);
   ComputeTime = -1;
   ComputeClock.start();
   ThreadVolumeWriter->Resume();
@@ -114,6 +117,7 @@ bool TViewWave::Computing() const {
 
 void TViewWave::SetArea(double left, double top, double right, double bottom) {
   StopComputation();
+  FractProps.ClearDeepArea();
   FractProps.Left.SetDouble(left);
   FractProps.Top.SetDouble(top);
   FractProps.Right.SetDouble(right);
@@ -441,9 +445,26 @@ void TViewWave::ZoomTo(const TRect& selection, bool zoomIn) {
   }
   // Past the precision or the range of the numbers the area would collapse or overflow, and
   // a file could not store it: such a zoom is not made.
-  if (!std::isfinite(newLeft) || !std::isfinite(newRight) || !std::isfinite(newTop) ||
-      !std::isfinite(newBottom) || newLeft == newRight || newTop == newBottom) {
-    RefuseZoom(zoomIn);
+  const bool collapsed = !std::isfinite(newLeft) || !std::isfinite(newRight) ||
+                         !std::isfinite(newTop) || !std::isfinite(newBottom) ||
+                         newLeft == newRight || newTop == newBottom;
+  if (DeepKernelSupports(FractProps.Formula)) {
+    // The deep kernel's formulas zoom on in MPFR once the view or the new one is deep.
+    TFractProps shallow = FractProps;
+    if (!collapsed) {
+      shallow.ClearDeepArea();
+      shallow.Left.SetDouble(newLeft);
+      shallow.Top.SetDouble(newTop);
+      shallow.Right.SetDouble(newRight);
+      shallow.Bottom.SetDouble(newBottom);
+    }
+    if (collapsed || FractProps.UsesDeepKernel() || shallow.UsesDeepKernel()) {
+      ZoomDeep(selection, zoomIn);
+      return;
+    }
+  }
+  if (collapsed) {
+    RefuseZoom(zoomIn, true);
     return;
   }
   const TViewState before = CaptureState();
@@ -452,9 +473,37 @@ void TViewWave::ZoomTo(const TRect& selection, bool zoomIn) {
   CommitChange(before);
 }
 
-void TViewWave::RefuseZoom(bool zoomIn) {
+void TViewWave::ZoomDeep(const TRect& selection, bool zoomIn) {
+  TBoundTexts bounds;
+  std::string errorText;
+  TFractProps zoomed = FractProps;
+  if (!ZoomDeepBounds(FractProps.DeepParams(), width(), height(), selection.Left, selection.Top,
+                      selection.Right, selection.Bottom, zoomIn, bounds) ||
+      !zoomed.SetDeepArea(bounds[0], bounds[1], bounds[2], bounds[3], errorText)) {
+    RefuseZoom(zoomIn);
+    return;
+  }
+  // A view the double kernels compute needs bounds that doubles tell apart.
+  if (!zoomed.UsesDeepKernel() &&
+      (zoomed.Left.GetDouble() == zoomed.Right.GetDouble() ||
+       zoomed.Top.GetDouble() == zoomed.Bottom.GetDouble())) {
+    RefuseZoom(zoomIn);
+    return;
+  }
+  const TViewState before = CaptureState();
+  StopComputation();
+  FractProps = zoomed;
+  StartComputation();
+  MarkModified();
+  CommitChange(before);
+}
+
+void TViewWave::RefuseZoom(bool zoomIn, bool precision) {
   // The click would otherwise seem lost; the first status panel keeps this until the next hint.
-  emit StatusHint(QString::fromLatin1(zoomIn ? AreaCannotShrink : AreaCannotGrow));
+  QString text = QString::fromLatin1(zoomIn ? AreaCannotShrink : AreaCannotGrow);
+  if (zoomIn && precision && !DeepKernelSupports(FractProps.Formula))
+    text += QLatin1Char(' ') + QString::fromLatin1(DeepZoomFormulas);
+  emit StatusHint(text);
 }
 
 void TViewWave::MarkModified() {

@@ -1,9 +1,12 @@
 // The fractal view: its picture against the engine's, zooming, the wheel, the selection
 // outline and orbit points.
+#include <set>
+
 #include <QLabel>
 
 #include "gui/common/cursors.h"
 #include "gui/support/wavetestsupport.h"
+#include "gui/view/viewstatus.h"
 
 namespace {
 
@@ -293,4 +296,69 @@ TEST_F(ViewWave, OrbitsSurviveARecomputationAndAreDrawnAtItsEnd) {
   EXPECT_EQ(view->GetDrawPoints().Count(), 1);
   EXPECT_EQ(view->GetSurface().Get(397, 200), 0xFFFFFFu);
   EXPECT_EQ(view->GetSurface().Get(398, 200), 0x000000u);
+}
+
+TEST_F(ViewWave, ZoomGoesOnPastTheDoublesForTheDeepFormulasWithAPictureOfManyColours) {
+  // Around the Misiurewicz point c = i, a boundary point at every scale; no cycle test, which
+  // would fill a picture at a boundary point with one colour.
+  TFractProps p = WithArea(QuickJulia(), -0.0000000005, 0.0000000005, 1.0000000005,
+                           0.9999999995);
+  p.MapField = TFractProps::MapC;
+  p.XResolution.SetInt(64);
+  p.YResolution.SetInt(64);
+  p.MaxDepth.SetInt(1000);
+  p.MaxCycle.SetInt(0);
+  TMDIChildWave* child = AddWave(p, {}, "Deep", "/tmp/deep.zlf");
+  SetViewSize(child, 64, 64);
+  child->StartComputation();
+  child->SetMouseMode(mmZoomIn);
+  TViewWave* view = child->GetView();
+  view->SelectionSize = 0.1;
+  ASSERT_FALSE(child->GetParams().UsesDeepKernel());
+  // Each click narrows the view some ten times: twelve go from 1e-9 to below 1e-20, where
+  // neighbouring doubles near 1 are 2e-16 apart.
+  for (int click = 0; click < 11; ++click) Click(view, QPoint(32, 32));
+  const std::string eleventh = child->GetParams().DeepParams().Left;
+  Click(view, QPoint(32, 32));
+  const TFractProps deep = child->GetParams();
+  ASSERT_TRUE(deep.UsesDeepKernel());
+  EXPECT_EQ(deep.Left.GetDouble(), deep.Right.GetDouble());
+  EXPECT_TRUE(child->GetUnitFract()->Modified());
+  ASSERT_TRUE(WaitForPicture(view));
+  std::set<uint32_t> colours;
+  for (int y = 0; y < 64; ++y)
+    for (int x = 0; x < 64; ++x) colours.insert(view->GetSurface().Get(x, y));
+  EXPECT_GT(colours.size(), 1u);
+
+  // The status tells the pixels apart and gives the width.
+  const std::string here = PlanePointText(deep, 10, 20, 64, 64);
+  const std::string next = PlanePointText(deep, 11, 21, 64, 64);
+  EXPECT_NE(here.substr(0, here.find(',')), next.substr(0, next.find(',')));
+  EXPECT_NE(here.substr(here.find(',')), next.substr(next.find(',')));
+  EXPECT_NE(here.find(" (width "), std::string::npos) << here;
+  EXPECT_NE(here.find("e-2"), std::string::npos) << here;
+
+  // Undo goes back to the area of the click before, in full.
+  Form->Undo->trigger();
+  QApplication::processEvents();
+  EXPECT_EQ(child->GetParams().DeepParams().Left, eleventh);
+  EXPECT_TRUE(child->GetParams().UsesDeepKernel());
+  child->CloseWithoutQuery();
+}
+
+TEST_F(ViewWave, OtherFormulasStopAtTheDoublesLimitAndSayWhy) {
+  // z^n + c at an area that halving cannot narrow.
+  TFractProps p = WithArea(QuickJulia(), -4.9e-324, 4.9e-324, 4.9e-324, -4.9e-324);
+  p.Formula = 3;
+  TMDIChildWave* child = AddWave(p, {}, "Z", "/tmp/z.zlf");
+  SetViewSize(child, 400, 400);
+  child->SetMouseMode(mmZoomIn);
+  child->GetView()->SelectionSize = 0.5;
+  Form->SetStatusText(0, "");
+  Click(child->GetView(), QPoint(200, 200));
+  EXPECT_EQ(child->GetParams().Left.GetDouble(), -4.9e-324);
+  EXPECT_FALSE(child->GetUnitFract()->Modified());
+  EXPECT_EQ(Form->StatusPanel(0)->text().toStdString(),
+            std::string(TViewWave::AreaCannotShrink) + " " + TViewWave::DeepZoomFormulas);
+  child->CloseWithoutQuery();
 }
