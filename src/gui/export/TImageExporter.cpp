@@ -87,6 +87,7 @@ void TImageExporter::DrawOrbits(const std::vector<TOrbitStep>& steps) {
   QImage image = PixelBufferImage(Surface);
   QPainter painter(&image);
   TQtOrbitCanvas canvas(painter);
+  const TDeepParams deep = FractProps.DeepParams();
   orbits.Draw(canvas, TRect{0, 0, Surface.Width(), Surface.Height()},
-              FractProps.KernelParams());
+              FractProps.KernelParams(), FractProps.UsesDeepKernel() ? &deep : nullptr);
 }

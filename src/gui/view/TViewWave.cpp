@@ -1,6 +1,8 @@
 #include "gui/view/TViewWave.h"
 
+#include <algorithm>
 #include <cmath>
+#include <string>
 #include <utility>
 
 #include <QMdiArea>
@@ -207,7 +209,12 @@ bool TViewWave::PaintOrbits() {
   if (image.isNull()) return false;
   QPainter painter(&image);
   TQtOrbitCanvas canvas(painter);
-  DrawPoints.Draw(canvas, ClientRect(), FractProps.KernelParams());
+  if (FractProps.UsesDeepKernel()) {
+    const TDeepParams deep = FractProps.DeepParams();
+    DrawPoints.Draw(canvas, ClientRect(), FractProps.KernelParams(), &deep);
+  } else {
+    DrawPoints.Draw(canvas, ClientRect(), FractProps.KernelParams());
+  }
   return true;
 }
 
@@ -395,7 +402,10 @@ void TViewWave::LeftClick(int x, int y) {
       break;
     case mmDrawPoints: {
       const TViewState before = CaptureState();
-      OrbitJournal.AddOrbit(DrawPoints, px, py, GroupPoints, FractProps.KernelParams());
+      if (!FractProps.UsesDeepKernel() ||
+          !AddDeepOrbit(x, y, w, h)) {
+        OrbitJournal.AddOrbit(DrawPoints, px, py, GroupPoints, FractProps.KernelParams());
+      }
       DrawOrbits();
       CommitChange(before);
       break;
@@ -416,6 +426,20 @@ void TViewWave::LeftClick(int x, int y) {
     case mmNone:
       break;
   }
+}
+
+bool TViewWave::AddDeepOrbit(int x, int y, int w, int h) {
+  // The clicked point in full, with the digits that tell the view's pixels apart and more.
+  const TDeepParams deep = FractProps.DeepParams();
+  const TBoundTexts bounds = RoundedDeepBounds(deep);
+  mpfr_prec_t precision = 64;
+  for (const std::string& text : bounds)
+    precision = std::max<mpfr_prec_t>(precision, static_cast<mpfr_prec_t>(text.size() * 4 + 64));
+  const TMpfrComplex point = DeepClientPoint(deep, x, y, w, h, precision);
+  const int digits = static_cast<int>(precision * 0.30103) + 1;
+  return OrbitJournal.AddDeepOrbit(DrawPoints, DecimalText(point.Re, digits),
+                                   DecimalText(point.Im, digits), GroupPoints,
+                                   FractProps.KernelParams()) != nullptr;
 }
 
 void TViewWave::ZoomTo(const TRect& selection, bool zoomIn) {
@@ -483,9 +507,10 @@ void TViewWave::ZoomDeep(const TRect& selection, bool zoomIn) {
     RefuseZoom(zoomIn);
     return;
   }
-  // A view the double kernels compute needs bounds that doubles tell apart.
+  // A view the double kernels compute keeps the limits of doubles: it needs bounds that
+  // doubles tell apart, and only a deep view zooms out to it in MPFR.
   if (!zoomed.UsesDeepKernel() &&
-      (zoomed.Left.GetDouble() == zoomed.Right.GetDouble() ||
+      (!FractProps.UsesDeepKernel() || zoomed.Left.GetDouble() == zoomed.Right.GetDouble() ||
        zoomed.Top.GetDouble() == zoomed.Bottom.GetDouble())) {
     RefuseZoom(zoomIn);
     return;

@@ -193,6 +193,9 @@ private:
   void LeftClick(int x, int y);
   void RightClick();
   void ZoomTo(const TRect& selection, bool zoomIn);
+  /// Starts an orbit at client pixel (x, y) of a deep view (w x h pixels), in MPFR; false when
+  /// it cannot start.
+  bool AddDeepOrbit(int x, int y, int w, int h);
   /// The same zoom with the area in MPFR (the deep kernel's formulas past the threshold).
   void ZoomDeep(const TRect& selection, bool zoomIn);
   /// Says in the status bar why a zoom was not made; `precision`: the doubles ran out of
