@@ -40,6 +40,14 @@ TColorPalette1DItem Ocean() {
                  Rgb(255, 255, 255));
 }
 
+// Bands between two colours from `from` to `to`: deep views escape within a few steps of each
+// other, so their depths fill only a short stretch of the palette.
+TColorPalette1DItem Bands(double from, double to, int count, uint32_t a, uint32_t b) {
+  std::vector<TStop> stops;
+  for (int k = 0; k <= count; ++k) stops.push_back({from + (to - from) * k / count, k % 2 ? b : a});
+  return Palette(a, stops, b);
+}
+
 TColorPalette1DItem Cycles() {
   return Palette(Rgb(40, 0, 70), {{0.5, Rgb(200, 40, 120)}}, Rgb(255, 210, 80));
 }
@@ -177,25 +185,25 @@ std::vector<TExample> Examples() {
      // dendrite winds round it at every scale. No cycle test: at a boundary point it would
      // take the whole picture for one cycle.
     TFractProps p = DeepArea("0", "1", Tiny(49, "3"), 320, 240);
-    p.MaxDepth.SetInt(1500);
+    p.MaxDepth.SetInt(200);
     p.MaxCycle.SetInt(0);
     TVoldViewProps v;
-    v.SensOutside = SensHigh;
-    v.StrengthOutside.SetDouble(2.0);
+    v.SensOutside = SensNormal;
+    v.StrengthOutside.SetDouble(1.0);
     v.UsePalOutside = true;
-    v.PalOutside = Ocean();
+    v.PalOutside = Bands(0.66, 0.87, 14, Rgb(10, 30, 90), Rgb(190, 235, 255));
     list.push_back({"deep-misiurewicz-1e-50", p, v});
   }
   {  // The same point at 2e-250, a little off the centre.
     TFractProps p = DeepArea(Tiny(250, "3"), "1." + Tiny(250, "2").substr(2), Tiny(249, "2"),
                              320, 240);
-    p.MaxDepth.SetInt(4000);
+    p.MaxDepth.SetInt(800);
     p.MaxCycle.SetInt(0);
     TVoldViewProps v;
-    v.SensOutside = SensHigh;
-    v.StrengthOutside.SetDouble(2.0);
+    v.SensOutside = SensNormal;
+    v.StrengthOutside.SetDouble(1.0);
     v.UsePalOutside = true;
-    v.PalOutside = Fire();
+    v.PalOutside = Bands(0.83, 0.89, 12, Rgb(90, 10, 0), Rgb(255, 200, 60));
     list.push_back({"deep-misiurewicz-1e-250", p, v});
   }
   return list;
