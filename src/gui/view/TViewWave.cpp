@@ -392,8 +392,14 @@ void TViewWave::LeftClick(int x, int y) {
   const double right = FractProps.Right.GetDouble();
   const double top = FractProps.Top.GetDouble();
   const double bottom = FractProps.Bottom.GetDouble();
-  const double px = static_cast<double>(LinearMap(x, 0, w, left, right));
-  const double py = static_cast<double>(LinearMap(y, 0, h, top, bottom));
+  double px = static_cast<double>(LinearMap(x, 0, w, left, right));
+  double py = static_cast<double>(LinearMap(y, 0, h, top, bottom));
+  if (mode == mmCreateJulia && FractProps.UsesDeepKernel()) {
+    // The doubles of a deep view's bounds may all be one number: the point is taken in MPFR.
+    const TMpfrComplex point = DeepClientPoint(FractProps.DeepParams(), x, y, w, h, 128);
+    px = point.Re.ToDouble();
+    py = point.Im.ToDouble();
+  }
 
   switch (mode) {
     case mmZoomIn:
