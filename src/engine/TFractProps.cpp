@@ -73,9 +73,12 @@ TLayout Bound(const char* name, int index, unitFactor TFractProps::*bound,
         if (p.UsesDeepKernel()) {
           const TDeepParams deep = p.DeepParams();
           if (!BoundTextPlacesBound(deep, index, text)) {
-            const TBoundTexts texts = RoundedDeepBounds(deep);
-            if (!texts[static_cast<size_t>(index)].empty())
-              return texts[static_cast<size_t>(index)];
+            const std::string rounded = RoundedDeepBounds(deep)[static_cast<size_t>(index)];
+            // Bounds a few digits apart at the longest length are kept as they are, so that
+            // the reader takes what was written.
+            const std::string* full[4] = {&deep.Left, &deep.Top, &deep.Right, &deep.Bottom};
+            if (!rounded.empty())
+              return BoundDigitsInRange(rounded) ? rounded : *full[index];
           }
         }
         return text;

@@ -225,8 +225,8 @@ TEST_F(FractalFile, BoundsOfThousandsOfDigitsAreReadLongerOnesAreOutOfRange) {
       {"-" + std::string(MaxDecimalDigits + 1, '0') + "1.5",
        "In Left: Value is out of range. At line 48, column 10."},
   };
+  std::string error;
   for (const auto& row : rows) {
-    std::string error;
     const bool read = LoadBytes(ReplaceFirst(Default, "<Left>-1.5", "<Left>" + row.Left), error);
     EXPECT_EQ(read, std::string(row.Message).empty()) << error;
     EXPECT_EQ(error, row.Message);
@@ -236,6 +236,20 @@ TEST_F(FractalFile, BoundsOfThousandsOfDigitsAreReadLongerOnesAreOutOfRange) {
     }
   }
   EXPECT_TRUE(Presenter.Messages.empty());
+
+  // Bounds of the longest length two units of their last digit apart: rounding them for a
+  // thousandth of a pixel would pass the limit, so they are written as they are.
+  const std::string zeros(static_cast<size_t>(MaxDecimalDigits - 3), '0');
+  TStoredFractal deep;
+  deep.Params.MapField = TFractProps::MapC;
+  ASSERT_TRUE(deep.Params.SetDeepArea("1." + zeros + "1", "1." + zeros + "3",
+                                      "1." + zeros + "3", "1." + zeros + "1", error));
+  ASSERT_TRUE(deep.Params.UsesDeepKernel());
+  std::string bytes;
+  ASSERT_TRUE(FractalFileText(deep, bytes, error)) << error;
+  EXPECT_EQ(ElementText(bytes, "Right"), "1." + zeros + "3");
+  ASSERT_TRUE(LoadBytes(bytes, error)) << error;
+  EXPECT_EQ(Window.Params.DeepParams().Top, "1." + zeros + "3");
 }
 
 TEST_F(FractalFile, ReaderMessagesNameTheElementAndItsPosition) {
