@@ -8,6 +8,7 @@
 #include "core/unitFactorPosMoreLess1.h"
 #include "document/TStoredFractal.h"
 #include "document/TUnitFract.h"
+#include "engine/deep/deepzoom.h"
 #include "render/TColorPalette1DItem.h"
 
 namespace {
@@ -39,8 +40,37 @@ TColorPalette1DItem Ocean() {
                  Rgb(255, 255, 255));
 }
 
+// Bands between two colours from `from` to `to`: deep views escape within a few steps of each
+// other, so their depths fill only a short stretch of the palette.
+TColorPalette1DItem Bands(double from, double to, int count, uint32_t a, uint32_t b) {
+  std::vector<TStop> stops;
+  for (int k = 0; k <= count; ++k) stops.push_back({from + (to - from) * k / count, k % 2 ? b : a});
+  return Palette(a, stops, b);
+}
+
 TColorPalette1DItem Cycles() {
   return Palette(Rgb(40, 0, 70), {{0.5, Rgb(200, 40, 120)}}, Rgb(255, 210, 80));
+}
+
+// A Mandelbrot view `width` across centred on (re, im), all three plain decimal texts: bounds
+// in full, for views far below the precision of doubles.
+TFractProps DeepArea(const std::string& re, const std::string& im, const std::string& width,
+                     int xResolution, int yResolution) {
+  TFractProps p;
+  p.XResolution.SetInt(xResolution);
+  p.YResolution.SetInt(yResolution);
+  p.MapField = TKernelParams::MapC;
+  TDeepParams d = p.DeepParams();
+  std::string error;
+  if (!SetDeepViewAround(d, re, im, width, error) ||
+      !p.SetDeepArea(d.Left, d.Top, d.Right, d.Bottom, error))
+    std::fprintf(stderr, "zenolith-gallery: %s\n", error.c_str());
+  return p;
+}
+
+// "0.000...0<digits>": `digits` placed `zeros` places after the point.
+std::string Tiny(int zeros, const std::string& digits) {
+  return "0." + std::string(static_cast<size_t>(zeros), '0') + digits;
 }
 
 TFractProps Area(double left, double right, double top, double bottom) {
@@ -150,6 +180,31 @@ std::vector<TExample> Examples() {
     v.UsePalOutside = true;
     v.PalOutside = Fire();
     list.push_back({"seahorse-fire", p, v});
+  }
+  {  // The Misiurewicz point c = i at a width of 3e-50, far below what doubles resolve: the
+     // dendrite winds round it at every scale. No cycle test: at a boundary point it would
+     // take the whole picture for one cycle.
+    TFractProps p = DeepArea("0", "1", Tiny(49, "3"), 320, 240);
+    p.MaxDepth.SetInt(200);
+    p.MaxCycle.SetInt(0);
+    TVoldViewProps v;
+    v.SensOutside = SensNormal;
+    v.StrengthOutside.SetDouble(1.0);
+    v.UsePalOutside = true;
+    v.PalOutside = Bands(0.66, 0.87, 14, Rgb(10, 30, 90), Rgb(190, 235, 255));
+    list.push_back({"deep-misiurewicz-1e-50", p, v});
+  }
+  {  // The same point at 2e-250, a little off the centre.
+    TFractProps p = DeepArea(Tiny(250, "3"), "1." + Tiny(250, "2").substr(2), Tiny(249, "2"),
+                             320, 240);
+    p.MaxDepth.SetInt(800);
+    p.MaxCycle.SetInt(0);
+    TVoldViewProps v;
+    v.SensOutside = SensNormal;
+    v.StrengthOutside.SetDouble(1.0);
+    v.UsePalOutside = true;
+    v.PalOutside = Bands(0.83, 0.89, 12, Rgb(90, 10, 0), Rgb(255, 200, 60));
+    list.push_back({"deep-misiurewicz-1e-250", p, v});
   }
   return list;
 }

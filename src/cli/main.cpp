@@ -19,6 +19,7 @@
 #include "document/fractalfile.h"
 #include "engine/TComputePool.h"
 #include "engine/TFractArray.h"
+#include "engine/deep/deepbounds.h"
 
 namespace {
 
@@ -107,7 +108,7 @@ int Render(const TRenderOptions& options) {
   TProgressBar bar;
   const bool complete = ComputeArray(params, *array, pool,
                                      [&](int done, int total) { bar.Show(done, total); },
-                                     options.Reference);
+                                     options.Reference, DeepPlanFor(fractal.Params));
   bar.Finish();
   if (!complete) {
     std::fprintf(stderr, "zenolith-render: the computation of \"%s\" ended early\n",

@@ -34,7 +34,8 @@ private:
 }  // namespace
 
 bool ComputeArray(const TKernelParams& params, TFractArray& array, TComputePool& pool,
-                  const TProgressReport& progress, bool reference) {
+                  const TProgressReport& progress, bool reference,
+                  std::shared_ptr<TDeepPlan> deep) {
   TCallQueue gui;
   // The reference computes band after band on a worker of its own, a progress call after each.
   std::optional<TComputePool> single;
@@ -44,6 +45,7 @@ bool ComputeArray(const TKernelParams& params, TFractArray& array, TComputePool&
     options = TThreadVolumeWriter::TOptions();
   }
   options.Pool = reference ? &*single : &pool;
+  options.Deep = std::move(deep);
   TProgressClient client(array, progress);
   {
     TThreadVolumeWriter writer(client, array, params, gui, options);

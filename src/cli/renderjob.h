@@ -1,7 +1,9 @@
 #pragma once
 #include <functional>
+#include <memory>
 
 class TComputePool;
+class TDeepPlan;
 class TFractArray;
 struct TKernelParams;
 
@@ -12,6 +14,8 @@ using TProgressReport = std::function<void(int done, int total)>;
 /// while this thread plays the GUI thread and reports the progress. Returns false when the
 /// worker ended before every column was computed. The bands run on `pool` with the fast
 /// kernel; with `reference` the plain kernel computes them on a one-worker pool of their own,
-/// band by band with a progress call after each. Both give the same array.
+/// band by band with a progress call after each. Both give the same array. With `deep` (a deep
+/// view's plan, see DeepPlanFor) the deep kernel computes it instead, the same way.
 bool ComputeArray(const TKernelParams& params, TFractArray& array, TComputePool& pool,
-                  const TProgressReport& progress, bool reference = false);
+                  const TProgressReport& progress, bool reference = false,
+                  std::shared_ptr<TDeepPlan> deep = nullptr);

@@ -6,6 +6,8 @@
 #include "core/TXMLLayout.h"
 #include "core/assertions.h"
 #include "core/numberformat.h"
+#include "engine/deep/deepbounds.h"
+#include "engine/deep/deepzoom.h"
 
 namespace {
 
@@ -32,16 +34,48 @@ std::string BoundText(const char* name, const unitFactor& bound, long double pix
   return FormatRoundTrip(value);
 }
 
-// A bound of the area, in pixels of `resolution` from the bound `a` to the bound `b`.
-TLayout Bound(const char* name, unitFactor TFractProps::*bound, unitFactor TFractProps::*a,
+// Whether `text` is a plain decimal that rounds to `value`: it then says the bound in full.
+bool TextHolds(const std::string& text, double value) {
+  TMpfr read(64);
+  std::string message;
+  return !text.empty() && ParseDecimal(text, read, message) && read.ToDouble() == value;
+}
+
+// A bound of the area, in pixels of `resolution` from the bound `a` to the bound `b`; `index`
+// is its place in RoundedDeepBounds. A deep view stores its bounds in full; a text read is kept
+// beside the double for the deep view it may describe.
+TLayout Bound(const char* name, int index, unitFactor TFractProps::*bound,
+              std::string TFractProps::*deep, unitFactor TFractProps::*a,
               unitFactor TFractProps::*b, unitIntegerPosMore TFractProps::*resolution) {
   return TLayout::Text(
       name,
       [=](const TFractProps& p) {
-        return BoundText(name, p.*bound, PixelSize(p.*a, p.*b, p.*resolution));
+        const std::string text = BoundText(name, p.*bound, PixelSize(p.*a, p.*b, p.*resolution));
+        // A deep view keeps the double's text where it places the bound within 1/1000 of a
+        // pixel, so files of views near the threshold stay as they were.
+        if (p.UsesDeepKernel()) {
+          const TDeepParams deep = p.DeepParams();
+          if (!BoundTextPlacesBound(deep, index, text)) {
+            const std::string rounded = RoundedDeepBounds(deep)[static_cast<size_t>(index)];
+            // Bounds a few digits apart at the longest length are kept as they are, so that
+            // the reader takes what was written.
+            const std::string* full[4] = {&deep.Left, &deep.Top, &deep.Right, &deep.Bottom};
+            if (!rounded.empty())
+              return BoundDigitsInRange(rounded) ? rounded : *full[index];
+          }
+        }
+        return text;
       },
-      [bound](TFractProps& p, const TXMLItem& element, TReadError& error) {
-        return (p.*bound).ReadXML(&element, error);
+      [bound, deep](TFractProps& p, const TXMLItem& element, TReadError& error) {
+        const std::string text = element.GetText();
+        if (!BoundDigitsInRange(text)) {
+          error.At(element);
+          error.Text = "In " + element.GetElement() + ": Value is out of range.";
+          return false;
+        }
+        if (!(p.*bound).ReadXML(&element, error)) return false;
+        p.*deep = TextHolds(text, (p.*bound).GetDouble()) ? text : std::string();
+        return true;
       });
 }
 
@@ -89,10 +123,10 @@ const TXMLLayout<TFractProps>& TFractProps::Layout() {
       "Fractal",
       {TLayout::Value("XResolution", &P::XResolution),
        TLayout::Value("YResolution", &P::YResolution),
-       Bound("Left", &P::Left, &P::Left, &P::Right, &P::XResolution),
-       Bound("Right", &P::Right, &P::Left, &P::Right, &P::XResolution),
-       Bound("Top", &P::Top, &P::Bottom, &P::Top, &P::YResolution),
-       Bound("Bottom", &P::Bottom, &P::Bottom, &P::Top, &P::YResolution),
+       Bound("Left", 0, &P::Left, &P::DeepLeft, &P::Left, &P::Right, &P::XResolution),
+       Bound("Right", 2, &P::Right, &P::DeepRight, &P::Left, &P::Right, &P::XResolution),
+       Bound("Top", 1, &P::Top, &P::DeepTop, &P::Bottom, &P::Top, &P::YResolution),
+       Bound("Bottom", 3, &P::Bottom, &P::DeepBottom, &P::Bottom, &P::Top, &P::YResolution),
        TLayout::Value("MaxDepth", &P::MaxDepth),
        TLayout::Value("OuterCircle", &P::OuterCircle),
        TLayout::Value("InnerDist", &P::InnerDist),
@@ -145,4 +179,64 @@ TKernelParams TFractProps::KernelParams() const {
   p.MapField = MapField;
   p.ColorMode = ColorMode;
   return p;
+}
+
+bool TFractProps::SetDeepArea(const std::string& left, const std::string& top,
+                              const std::string& right, const std::string& bottom,
+                              std::string& errorText) {
+  const struct {
+    const char* Name;
+    const std::string& Text;
+  } fields[] = {{"Left", left}, {"Top", top}, {"Right", right}, {"Bottom", bottom}};
+  double values[4] = {};
+  for (int i = 0; i < 4; ++i) {
+    TMpfr read(64);
+    std::string message;
+    if (!ParseDecimal(fields[i].Text, read, message)) {
+      errorText = std::string("In ") + fields[i].Name + ": " + message;
+      return false;
+    }
+    values[i] = read.ToDouble();
+    if (!std::isfinite(values[i])) {
+      errorText = std::string("In ") + fields[i].Name + ": Value is out of range.";
+      return false;
+    }
+  }
+  Left.SetDouble(values[0]);
+  Top.SetDouble(values[1]);
+  Right.SetDouble(values[2]);
+  Bottom.SetDouble(values[3]);
+  DeepLeft = left;
+  DeepTop = top;
+  DeepRight = right;
+  DeepBottom = bottom;
+  return true;
+}
+
+void TFractProps::ClearDeepArea() {
+  DeepLeft.clear();
+  DeepTop.clear();
+  DeepRight.clear();
+  DeepBottom.clear();
+}
+
+bool TFractProps::HasDeepArea() const {
+  return TextHolds(DeepLeft, Left.GetDouble()) && TextHolds(DeepTop, Top.GetDouble()) &&
+         TextHolds(DeepRight, Right.GetDouble()) && TextHolds(DeepBottom, Bottom.GetDouble());
+}
+
+TDeepParams TFractProps::DeepParams() const {
+  TDeepParams d = DeepParamsFrom(KernelParams());
+  if (HasDeepArea()) {
+    d.Left = DeepLeft;
+    d.Top = DeepTop;
+    d.Right = DeepRight;
+    d.Bottom = DeepBottom;
+  }
+  return d;
+}
+
+bool TFractProps::UsesDeepKernel() const {
+  if (!DeepKernelSupports(Formula)) return false;
+  return HasDeepArea() ? NeedsDeepKernel(DeepParams()) : NeedsDeepKernel(KernelParams());
 }

@@ -10,6 +10,7 @@
 #include "core/unitIntegerPos.h"
 #include "core/unitIntegerPosMore.h"
 #include "engine/TKernelParams.h"
+#include "engine/deep/TDeepParams.h"
 
 class TDTDCompound;
 class TDTDGrammar;
@@ -53,6 +54,29 @@ public:
   uint8_t ColorMode = TKernelParams::ColorContinue;  ///< TKernelParams::ColorContinue or ColorDiscontinue; not stored
   /// Continuation value shown by the properties dialog; nothing reads it and it is not stored.
   unitFactorPosMore Cont{1.0};
+
+  /// The area in full, as plain decimal texts (no exponent), where doubles cannot hold it: set
+  /// by deep zooms, the properties dialog and file reads. A text counts only while the double
+  /// bound above is that text rounded, so a change of the doubles alone retires it; empty texts
+  /// say the doubles are the area.
+  std::string DeepLeft, DeepRight, DeepTop, DeepBottom;
+
+  /// Sets the four bounds from plain decimal texts (ParseDecimal's syntax, up to
+  /// MaxDecimalDigits digits): the doubles get the texts rounded, the texts are kept. False
+  /// with "In <name>: <reason>" when a text is not such a number or is beyond a double's range;
+  /// nothing is then changed.
+  bool SetDeepArea(const std::string& left, const std::string& top, const std::string& right,
+                   const std::string& bottom, std::string& errorText);
+  /// Forgets the texts: the doubles are the area.
+  void ClearDeepArea();
+  /// Whether all four texts are set and still agree with the doubles.
+  bool HasDeepArea() const;
+  /// The inputs of the deep kernel: the texts when HasDeepArea, else the doubles' exact
+  /// decimals, with this record's other fields.
+  TDeepParams DeepParams() const;
+  /// Whether the view is computed by the deep kernel: its formula is one the deep kernel
+  /// computes and its area (DeepParams) lies below the double threshold (NeedsDeepKernel).
+  bool UsesDeepKernel() const;
 
   /// The element name of MapField ("MapZ", "MapC", "MapD"); nullptr outside 0..2.
   static const char* MapName(uint8_t mapField);

@@ -12,6 +12,7 @@
 #include "engine/TFractArray.h"
 #include "engine/TGuiDispatcher.h"
 #include "engine/TVolumeClient.h"
+#include "engine/deep/deepkernel.h"
 #include "engine/fastkernel.h"
 #include "engine/kernels.h"
 
@@ -35,6 +36,7 @@ public:
         Params(params),
         Kernel(options.Kernel),
         Progress(options.Progress),
+        Deep(options.Deep),
         Gui(gui),
         Shared(std::move(shared)),
         Columns(array, 0, params.XResolution) {}
@@ -44,10 +46,16 @@ public:
   void RunBand(int index) override {
     const int first = index * BandWidth;
     const TBand band{first, 0, first + BandWidth, Params.YResolution};
-    const bool complete =
-        Kernel == TKernel::Fast
-            ? ComputeBandColumns(Params, Array, band, Params.XResolution, &Stop, Columns)
-            : ComputeBandColumnsReference(Params, Array, band, Params.XResolution, &Stop, Columns);
+    bool complete = false;
+    if (Deep)
+      complete = Kernel == TKernel::Fast
+                     ? ComputeDeepBandColumns(*Deep, Array, band, &Stop, Columns)
+                     : ComputeDeepBandColumnsScalar(*Deep, Array, band, &Stop, Columns);
+    else
+      complete = Kernel == TKernel::Fast
+                     ? ComputeBandColumns(Params, Array, band, Params.XResolution, &Stop, Columns)
+                     : ComputeBandColumnsReference(Params, Array, band, Params.XResolution, &Stop,
+                                                   Columns);
     if (!complete) return;
     if (Progress == TProgress::EachBand)
       RunProgressCall();
@@ -143,6 +151,7 @@ private:
   const TKernelParams Params;
   const TKernel Kernel;
   const TProgress Progress;
+  const std::shared_ptr<TDeepPlan> Deep;
   TGuiDispatcher& Gui;
   const std::shared_ptr<TShared> Shared;
   TColumnsDone Columns;

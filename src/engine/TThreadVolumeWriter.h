@@ -3,8 +3,10 @@
 #include <memory>
 
 #include "engine/TKernelParams.h"
+#include "engine/kernels.h"
 
 class TComputePool;
+class TDeepPlan;
 class TFractArray;
 class TGuiDispatcher;
 class TVolumeClient;
@@ -20,7 +22,8 @@ class TVolumeClient;
 ///   after its band; the workers never wait for the GUI thread, and the client paints
 ///   ColumnsShown .. ColumnsDone when the call runs.
 /// In both, the client's ComputationEnded runs on the GUI thread at the end, after the last
-/// progress call, and every stored cell is exactly what ComputeBand stores.
+/// progress call, and every stored cell is exactly what ComputeBand
+/// stores (ComputeDeepBandColumns with a deep plan).
 ///
 /// Created suspended. Stop it from the GUI thread with Terminate() and then WaitFor(): the stop
 /// never needs the GUI thread to make progress, waits only for the bands in progress (each
@@ -43,6 +46,10 @@ public:
     int Workers = 0;
     /// The pool to run on (not owned); null = TComputePool::Shared().
     TComputePool* Pool = nullptr;
+    /// The deep kernel's plan of the view (see DeepPlanFor), shared with the bands; null =
+    /// the double kernel chosen by Kernel. With a plan, Kernel picks the vector build or the
+    /// deep kernel's scalar code, which store the same cells.
+    std::shared_ptr<TDeepPlan> Deep;
 
     /// The fast kernel on every worker of the shared pool, with coalesced progress.
     static TOptions Fastest();

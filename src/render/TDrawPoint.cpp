@@ -2,8 +2,9 @@
 
 #include "core/assertions.h"
 
-TDrawPoint::TDrawPoint(double x, double y, TStartDrawPoint* orbit)
-    : PointX(x), PointY(y), Orbit(orbit) {}
+TDrawPoint::TDrawPoint(double x, double y, TStartDrawPoint* orbit, long double offsetX,
+                       long double offsetY)
+    : PointX(x), PointY(y), OffX(offsetX), OffY(offsetY), Orbit(orbit) {}
 
 TDrawPoint::~TDrawPoint() {
   // Each node is freed after its successor was taken from it, so no destructor recurses.

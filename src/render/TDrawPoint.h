@@ -6,8 +6,10 @@ class TStartDrawPoint;
 /// One point of an orbit, in plane coordinates; owns the points after it.
 class TDrawPoint {
 public:
-  /// A point (x real part, y imaginary part) of `orbit`, with no next point.
-  TDrawPoint(double x, double y, TStartDrawPoint* orbit);
+  /// A point (x real part, y imaginary part) of `orbit`, with no next point; an orbit that
+  /// started in a deep view also gives the point's offset from its start (plane units).
+  TDrawPoint(double x, double y, TStartDrawPoint* orbit, long double offsetX = 0.0L,
+             long double offsetY = 0.0L);
   /// Destroys the points after it one by one, so a long orbit cannot exhaust the stack.
   ~TDrawPoint();
   TDrawPoint(const TDrawPoint&) = delete;
@@ -15,6 +17,9 @@ public:
 
   double X() const { return PointX; }
   double Y() const { return PointY; }
+  /// The offset from the start of a deep orbit (TStartDrawPoint::GetDeep), else 0.
+  long double OffsetX() const { return OffX; }
+  long double OffsetY() const { return OffY; }
   /// The following iterate, or null.
   TDrawPoint* GetNext() const { return Next.get(); }
   /// Links `point` (taking ownership) after this one; returns it. This point must be last.
@@ -25,6 +30,8 @@ public:
 private:
   double PointX;
   double PointY;
+  long double OffX;
+  long double OffY;
   std::unique_ptr<TDrawPoint> Next;
   TStartDrawPoint* Orbit;
 };

@@ -1,7 +1,9 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <string>
 
+#include "engine/deep/TDeepParams.h"
 #include "render/TStartDrawPoint.h"
 #include "render/painting.h"
 
@@ -28,6 +30,11 @@ public:
   TStartDrawPoint* AddOrbit(double x, double y, bool mark, const TKernelParams& params);
   /// The same with the orbit's c and d given (an orbit brought back as it was).
   TStartDrawPoint* AddOrbit(double x, double y, TComplex c, TComplex d, bool mark);
+  /// Starts an orbit at a point of a deep view given in full as plain decimal texts, iterated
+  /// in MPFR (TDeepOrbit); c and d as AddOrbit takes them, the point rounded to doubles. Null
+  /// (and no orbit) when a text is not a plain decimal or the point is beyond the doubles.
+  TStartDrawPoint* AddDeepOrbit(const std::string& re, const std::string& im, bool mark,
+                                const TKernelParams& params);
   /// Appends one iterate to every orbit with the formula and exponents of `params`; an orbit
   /// whose step overflows or is invalid gets no point this time.
   void AddNextPoints(const TKernelParams& params);
@@ -41,7 +48,10 @@ public:
   /// Draws every orbit over the client rectangle `client` of a view showing the plane area of
   /// `area` (Left, Right, Top, Bottom): the yellow ring links, the white orbit lines, and a
   /// marker on each point, the earlier points of an orbit over its later ones.
-  void Draw(TOrbitCanvas& canvas, const TRect& client, const TKernelParams& area) const;
+  /// With `deepArea` (the area of a deep view in full) the points are placed in MPFR: a deep
+  /// orbit's by its start and offsets, another's by its exact doubles.
+  void Draw(TOrbitCanvas& canvas, const TRect& client, const TKernelParams& area,
+            const TDeepParams* deepArea = nullptr) const;
 
   /// The pixel that the plane point (x, y) maps to, truncated toward zero; far points are
   /// pinned to +-2^30 so that the arithmetic of a drawing cannot overflow.

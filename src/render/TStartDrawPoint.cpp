@@ -20,6 +20,13 @@ TStartDrawPoint::~TStartDrawPoint() {
 }
 
 bool TStartDrawPoint::AddNextPoint(const TKernelParams& params) {
+  if (Deep) {
+    if (!Deep->Step(params.Formula)) return false;
+    Last = Last->Append(std::make_unique<TDrawPoint>(Deep->X(), Deep->Y(), this,
+                                                     Deep->OffsetX(), Deep->OffsetY()));
+    ++Count;
+    return true;
+  }
   const TComplex next = FormulaStep({Last->X(), Last->Y()}, ConstC, ConstD, params.N, params.M,
                                     params.Formula);
   if (IsFault(next)) return false;

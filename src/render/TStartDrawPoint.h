@@ -2,6 +2,7 @@
 #include <memory>
 
 #include "engine/complexmath.h"
+#include "render/TDeepOrbit.h"
 #include "render/TDrawPoint.h"
 
 class TDrawPointsList;
@@ -43,8 +44,14 @@ public:
 
   /// Appends the next iterate of the last point: FormulaStep with this orbit's c and d and the
   /// formula and exponents of `params`. A step that overflows or is invalid appends nothing
-  /// and returns false.
+  /// and returns false. An orbit that started in a deep view iterates in MPFR instead, with
+  /// the deep formulas only (another formula appends nothing).
   bool AddNextPoint(const TKernelParams& params);
+  /// Makes the orbit one of a deep view (taking `deep`, whose iterate must be this orbit's
+  /// single point); null for none.
+  void SetDeep(std::unique_ptr<TDeepOrbit> deep) { Deep = std::move(deep); }
+  /// The MPFR iteration of an orbit started in a deep view, or null.
+  const TDeepOrbit* GetDeep() const { return Deep.get(); }
 
 private:
   std::unique_ptr<TDrawPoint> First;
@@ -56,4 +63,5 @@ private:
   TStartDrawPoint* RingLink = nullptr;
   TComplex ConstC;
   TComplex ConstD;
+  std::unique_ptr<TDeepOrbit> Deep;
 };

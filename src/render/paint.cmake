@@ -2,6 +2,7 @@
 target_sources(zrender PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/TPixelBuffer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/painting.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TDeepOrbit.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TDrawPoint.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TStartDrawPoint.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TDrawPointsList.cpp)

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -22,6 +23,8 @@
 #include "document/TUnitFract.h"
 #include "document/fractalfile.h"
 #include "engine/TFractArray.h"
+#include "engine/deep/deepbounds.h"
+#include "engine/deep/deepkernel.h"
 #include "engine/kernels.h"
 #include "render/TPixelBuffer.h"
 #include "render/painting.h"
@@ -221,6 +224,48 @@ TEST(RenderCli, ThreadCountAndKernelNeverChangeTheResult) {
   }
   ASSERT_GT(dumps[0].size(), 600u * 8);
   for (size_t k = 1; k < dumps.size(); ++k) EXPECT_EQ(dumps[k], dumps[0]) << "run " << k;
+}
+
+TEST(RenderCli, DeepViewsAreRenderedByTheDeepKernelWithTheSameDumpOnEveryWorker) {
+  // 30 x 20 cells 3e-60 across around c = i: far below what doubles tell apart.
+  const std::string deep = TestData("cli/deep.zlf");
+  TScratchDir dir("cli-deep");
+  TExpected expected(deep);
+  ASSERT_TRUE(expected.Fractal.Params.UsesDeepKernel());
+  const std::shared_ptr<TDeepPlan> plan = DeepPlanFor(expected.Fractal.Params);
+  ASSERT_NE(plan, nullptr);
+  struct TNoColumns : TColumnSink {
+    void ColumnFinished(int) override {}
+  } sink;
+  expected.Array = std::make_unique<TFractArray>(30, 20);
+  ASSERT_TRUE(ComputeDeepBandColumnsScalar(*plan, *expected.Array, {0, 0, 30, 20}, nullptr, sink));
+  expected.Array->ColumnsDone.store(30);
+  for (const std::vector<std::string>& extra :
+       {std::vector<std::string>{"-o", dir.File("deep.png")}, {"--reference"},
+        {"--threads", "1"}}) {
+    const std::string tsv = dir.File("deep.tsv");
+    std::vector<std::string> args{deep, "--dump", tsv};
+    args.insert(args.end(), extra.begin(), extra.end());
+    const TRun run = RunRenderer(dir, args);
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    std::istringstream in(FileBytes(tsv));
+    std::string line;
+    std::getline(in, line);
+    std::set<float> depths;
+    for (int x = 0; x < 30; ++x)
+      for (int y = 0; y < 20; ++y) {
+        ASSERT_TRUE(std::getline(in, line));
+        std::istringstream fields(line);
+        int fx = 0, fy = 0, cycle = -1;
+        float depth = 0;
+        fields >> fx >> fy >> depth >> cycle;
+        ASSERT_EQ(depth, expected.Array->GetDepth(x, y)) << line;
+        ASSERT_EQ(cycle, expected.Array->GetCycle(x, y)) << line;
+        depths.insert(depth);
+      }
+    EXPECT_GT(depths.size(), 100u);
+  }
+  ExpectTheViewsPicture(dir.File("deep.png"), expected, 30, 20);
 }
 
 TEST(RenderCli, BadArgumentsPrintTheUsageAndExitWithOne) {

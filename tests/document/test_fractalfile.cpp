@@ -9,6 +9,8 @@
 #include "document/TStoredFractal.h"
 #include "document/TUnitFract.h"
 #include "document/fractalfile.h"
+#include "engine/deep/deepbounds.h"
+#include "engine/deep/deepzoom.h"
 #include "support/TRecordingPresenter.h"
 #include "support/files.h"
 #include "support/testdata.h"
@@ -148,12 +150,13 @@ TEST_F(FractalFile, TheDeepestZoomIsSavedSoThatItOpensAsTheSameArea) {
 }
 
 TEST_F(FractalFile, BoundsThatFifteenDigitsHoldKeepTheirText) {
-  // A zoom to some 1e-10 across: fifteen digits move a bound by far less than half a pixel.
+  // A zoom to some 1e-9 across, just above the deep views: fifteen digits move a bound by far
+  // less than half a pixel.
   TStoredFractal f;
   f.Params.Left.SetDouble(-0.7436438870371587);
-  f.Params.Right.SetDouble(-0.7436438869371587);
+  f.Params.Right.SetDouble(-0.7436438860371587);
   f.Params.Top.SetDouble(0.1318259042550000);
-  f.Params.Bottom.SetDouble(0.1318259041550000);
+  f.Params.Bottom.SetDouble(0.1318259032550000);
   // Left and Right equal: a bound that moves at all is written in full.
   TStoredFractal flat;
   flat.Params.Left.SetDouble(0.30000000000000004);
@@ -162,7 +165,7 @@ TEST_F(FractalFile, BoundsThatFifteenDigitsHoldKeepTheirText) {
     TStoredFractal Fractal;
     std::vector<std::string> Texts;  // Left, Right, Top, Bottom
   } rows[] = {
-      {f, {"-0.743643887037158", "-0.743643886937158", "0.131825904255", "0.131825904155"}},
+      {f, {"-0.743643887037158", "-0.743643886037158", "0.131825904255", "0.131825903255"}},
       {flat, {"0.30000000000000004", "0.30000000000000004", "1.5", "-1.5"}},
       {TStoredFractal(), {"-1.5", "1.5", "1.5", "-1.5"}},
   };
@@ -175,6 +178,78 @@ TEST_F(FractalFile, BoundsThatFifteenDigitsHoldKeepTheirText) {
                                             ElementText(bytes, "Bottom")};
     EXPECT_EQ(texts, row.Texts);
   }
+}
+
+TEST_F(FractalFile, DeepViewsStoreTheirBoundsInFullAndOpenAsTheSameArea) {
+  for (int exponent : {50, 250}) {
+    SCOPED_TRACE(exponent);
+    TStoredFractal deep;
+    TFractProps& p = deep.Params;
+    p.Formula = 0;
+    p.MapField = TKernelParams::MapC;
+    TDeepParams d = p.DeepParams();
+    std::string error;
+    const std::string width = "0." + std::string(static_cast<size_t>(exponent - 1), '0') + "3";
+    ASSERT_TRUE(SetDeepViewAround(d, "-1.74995768370609350360221450607069970727110579726252",
+                                  "0.00000000000000000000000000000000000000000000000000000001",
+                                  width, error));
+    ASSERT_TRUE(p.SetDeepArea(d.Left, d.Top, d.Right, d.Bottom, error)) << error;
+    ASSERT_TRUE(p.UsesDeepKernel());
+    const std::string path = Dir.File("deep.zlf");
+    ASSERT_TRUE(TUnitFract().SaveAs(path, deep));
+    const std::string bytes = FileBytes(path);
+    EXPECT_EQ(ElementText(bytes, "Left"), RoundedDeepBounds(p.DeepParams())[0]);
+    EXPECT_GT(ElementText(bytes, "Left").size(), static_cast<size_t>(exponent));
+
+    TStoredFractal read;
+    ASSERT_TRUE(ReadFractalFile(path, read, error)) << error;
+    ASSERT_TRUE(read.Params.UsesDeepKernel());
+    const TDeepParams back = read.Params.DeepParams();
+    const std::string* texts[4] = {&back.Left, &back.Top, &back.Right, &back.Bottom};
+    for (int i = 0; i < 4; ++i)
+      EXPECT_TRUE(BoundTextPlacesBound(p.DeepParams(), i, *texts[i])) << i;
+    // The same area is the same file again.
+    ASSERT_TRUE(TUnitFract().SaveAs(Dir.File("again.zlf"), read));
+    EXPECT_EQ(FileBytes(Dir.File("again.zlf")), bytes);
+  }
+}
+
+TEST_F(FractalFile, BoundsOfThousandsOfDigitsAreReadLongerOnesAreOutOfRange) {
+  const std::string digits(MaxDecimalDigits - 2, '3');
+  const struct {
+    std::string Left;
+    const char* Message;  // empty: read
+  } rows[] = {
+      {"-1.4" + digits, ""},
+      {"-1.3" + digits + "33", "In Left: Value is out of range. At line 48, column 10."},
+      {"-" + std::string(MaxDecimalDigits + 1, '0') + "1.5",
+       "In Left: Value is out of range. At line 48, column 10."},
+  };
+  std::string error;
+  for (const auto& row : rows) {
+    const bool read = LoadBytes(ReplaceFirst(Default, "<Left>-1.5", "<Left>" + row.Left), error);
+    EXPECT_EQ(read, std::string(row.Message).empty()) << error;
+    EXPECT_EQ(error, row.Message);
+    if (read) {
+      EXPECT_NEAR(Window.Params.Left.GetDouble(), -1.43333333333333, 1e-14);
+      EXPECT_EQ(Window.Params.DeepParams().Left, row.Left);
+    }
+  }
+  EXPECT_TRUE(Presenter.Messages.empty());
+
+  // Bounds of the longest length two units of their last digit apart: rounding them for a
+  // thousandth of a pixel would pass the limit, so they are written as they are.
+  const std::string zeros(static_cast<size_t>(MaxDecimalDigits - 3), '0');
+  TStoredFractal deep;
+  deep.Params.MapField = TKernelParams::MapC;
+  ASSERT_TRUE(deep.Params.SetDeepArea("1." + zeros + "1", "1." + zeros + "3",
+                                      "1." + zeros + "3", "1." + zeros + "1", error));
+  ASSERT_TRUE(deep.Params.UsesDeepKernel());
+  std::string bytes;
+  ASSERT_TRUE(FractalFileText(deep, bytes, error)) << error;
+  EXPECT_EQ(ElementText(bytes, "Right"), "1." + zeros + "3");
+  ASSERT_TRUE(LoadBytes(bytes, error)) << error;
+  EXPECT_EQ(Window.Params.DeepParams().Top, "1." + zeros + "3");
 }
 
 TEST_F(FractalFile, ReaderMessagesNameTheElementAndItsPosition) {

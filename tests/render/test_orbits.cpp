@@ -320,3 +320,43 @@ TEST(DrawPointsList, LongOrbitsAndManyOrbitsAreDrawnAndFreedWithoutDeepRecursion
 }
 
 }  // namespace
+
+TEST(DrawPointsList, DeepOrbitsAreIteratedInMpfrAndDrawnWhereTheyFall) {
+  // z^2 around its fixed point 1 (c = 0) doubles a point's distance from 1: in a 16 x 16 view
+  // 1e-30 across, centred on 1, a point 2.25 and 1.25 pixels right of and above the centre
+  // falls 4.5 and 2.5 pixels off next, then 9 and 5. Doubles would put every point on 1.
+  TKernelParams p;
+  p.MapField = TKernelParams::MapZ;
+  p.CR = p.CI = 0.0;
+  p.Formula = 0;
+  TDeepParams area;
+  area.XResolution = area.YResolution = 16;
+  area.Left = "0.99999999999999999999999999999995";
+  area.Right = "1.00000000000000000000000000000005";
+  area.Top = "0.00000000000000000000000000000005";
+  area.Bottom = "-0.00000000000000000000000000000005";
+  // One pixel is 1e-31 / 16 = 6.25e-33.
+  TDrawPointsList list;
+  TStartDrawPoint* orbit = list.AddDeepOrbit("1.0000000000000000000000000000000140625",
+                                             "0.0000000000000000000000000000000078125", false, p);
+  ASSERT_NE(orbit, nullptr);
+  ASSERT_NE(orbit->GetDeep(), nullptr);
+  EXPECT_EQ(orbit->GetFirst()->X(), 1.0);
+  list.AddNextPoints(p);
+  list.AddNextPoints(p);
+  ASSERT_EQ(orbit->Length(), 3);
+  TRecordingCanvas canvas;
+  list.Draw(canvas, {0, 0, 16, 16}, p, &area);
+  const std::vector<std::string> markers(canvas.Calls.end() - 6, canvas.Calls.end());
+  EXPECT_EQ(markers, (std::vector<std::string>{
+                         "E 14,0 20,6 white", "E 15,1 19,5 black",    // 17, 3
+                         "E 9,2 15,8 white", "E 10,3 14,7 black",     // 12.5, 5.5
+                         "E 7,3 13,9 white", "E 8,4 12,8 black"}));   // 10.25, 6.75
+  // Another formula is not iterated in MPFR, and the orbit gets no point from it.
+  p.Formula = 3;
+  list.AddNextPoints(p);
+  EXPECT_EQ(orbit->Length(), 3);
+  // Not a plain decimal: no orbit.
+  EXPECT_EQ(list.AddDeepOrbit("1e-30", "0", false, p), nullptr);
+  EXPECT_EQ(list.Count(), 1);
+}

@@ -9,6 +9,7 @@ target_sources(zengine PRIVATE
   deep/TReferenceOrbit.cpp
   deep/TDeepPlan.cpp
   deep/deepzoom.cpp
+  deep/deepbounds.cpp
   deep/mpfriteration.cpp
   deep/nucleus.cpp
   deep/deeplane.cpp

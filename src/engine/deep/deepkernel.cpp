@@ -55,15 +55,6 @@ struct TLaneStore {
   std::vector<double> History;
 };
 
-struct TClipped {
-  int FirstColumn, EndColumn, FirstRow, EndRow;
-};
-
-TClipped Clip(const TFractArray& array, TBand band) {
-  return {std::max(band.FirstColumn, 0), std::min(band.EndColumn, array.Width),
-          std::max(band.FirstRow, 0), std::min(band.EndRow, array.Height)};
-}
-
 }  // namespace
 
 bool ComputeDeepBandColumnsScalar(TDeepPlan& plan, TFractArray& array, TBand band,
@@ -71,7 +62,7 @@ bool ComputeDeepBandColumnsScalar(TDeepPlan& plan, TFractArray& array, TBand ban
                                   TDeepStats* stats) {
   ZASSERT(array.Width == plan.Params().XResolution && array.Height == plan.Params().YResolution);
   if (!plan.Prepare(stop)) return false;
-  const TClipped b = Clip(array, band);
+  const TBand b = ClipBand(band, array);
   const TDeepContext context = MakeDeepContext(plan, b.FirstColumn, b.FirstRow, stop);
   TLaneStore store(1, plan.Params().MaxCycle);
   TDeepLane& lane = store.Lanes[0];
@@ -108,7 +99,7 @@ bool ComputeDeepBandColumns(TDeepPlan& plan, TFractArray& array, TBand band,
   ZASSERT(array.Width == plan.Params().XResolution && array.Height == plan.Params().YResolution);
   const TBandFunction run = BandFunction(isa);
   if (!plan.Prepare(stop)) return false;
-  const TClipped b = Clip(array, band);
+  const TBand b = ClipBand(band, array);
   if (b.FirstColumn >= b.EndColumn) return true;
   if (b.FirstRow >= b.EndRow) {
     for (int x = b.FirstColumn; x < b.EndColumn; ++x) sink.ColumnFinished(x);

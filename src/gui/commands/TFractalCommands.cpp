@@ -156,6 +156,7 @@ void TFractalCommands::CreateJuliaWindow(const TFractProps& params,
   julia.CI.SetDouble(ci);
   julia.DR.SetDouble(dr);
   julia.DI.SetDouble(di);
+  julia.ClearDeepArea();
   julia.Left.SetDouble(-1.4);
   julia.Right.SetDouble(1.4);
   julia.Top.SetDouble(-1.3);

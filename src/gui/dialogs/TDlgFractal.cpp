@@ -11,7 +11,9 @@
 #include <QRadioButton>
 #include <QShowEvent>
 
+#include "core/TErrorReport.h"
 #include "core/unitInteger.h"
+#include "engine/deep/deepbounds.h"
 #include "gui/dialogs/dialogwidgets.h"
 #include "gui/dialogs/guialg.h"
 #include "gui/help/helpcontexts.h"
@@ -155,6 +157,14 @@ void TDlgFractal::FormShow() {
   editSelRight->setText(Text(FractProps.Right));
   editSelTop->setText(Text(FractProps.Top));
   editSelBottom->setText(Text(FractProps.Bottom));
+  if (FractProps.UsesDeepKernel()) {
+    // A deep view's bounds in full: fifteen digits would move it.
+    const TBoundTexts bounds = RoundedDeepBounds(FractProps.DeepParams());
+    QLineEdit* const edits[4] = {editSelLeft, editSelTop, editSelRight, editSelBottom};
+    for (int i = 0; i < 4; ++i)
+      if (!bounds[static_cast<size_t>(i)].empty())
+        edits[i]->setText(QString::fromStdString(bounds[static_cast<size_t>(i)]));
+  }
   editHorizontal->setText(Text(FractProps.XResolution));
   editVertical->setText(Text(FractProps.YResolution));
   editZR->setText(Text(FractProps.ZR));
@@ -210,12 +220,26 @@ void TDlgFractal::btnYResWindowClick() {
   editVertical->setText(Text(unitInteger(ViewHeight, ukNone)));
 }
 
+void TDlgFractal::CheckBound(bool& ok, unitFactor& bound, std::string& deepText,
+                             const QLineEdit* edit, const char* name) {
+  if (!ok) return;
+  const std::string text = Text(edit);
+  if (!BoundDigitsInRange(text)) {
+    TErrorReport::InputError(std::string("In ") + name + ": Value is out of range.");
+    ok = false;
+    return;
+  }
+  bound.Check(ok, text, name);
+  // Kept beside the double; it counts only while the double is its rounding.
+  if (ok) deepText = text;
+}
+
 void TDlgFractal::OKBtnClick() {
   bool ok = true;
-  FractProps.Left.Check(ok, Text(editSelLeft), "Selection Left");
-  FractProps.Right.Check(ok, Text(editSelRight), "Selection Right");
-  FractProps.Top.Check(ok, Text(editSelTop), "Selection Top");
-  FractProps.Bottom.Check(ok, Text(editSelBottom), "Selection Bottom");
+  CheckBound(ok, FractProps.Left, FractProps.DeepLeft, editSelLeft, "Selection Left");
+  CheckBound(ok, FractProps.Right, FractProps.DeepRight, editSelRight, "Selection Right");
+  CheckBound(ok, FractProps.Top, FractProps.DeepTop, editSelTop, "Selection Top");
+  CheckBound(ok, FractProps.Bottom, FractProps.DeepBottom, editSelBottom, "Selection Bottom");
   FractProps.XResolution.Check(ok, Text(editHorizontal), "Horizontal Resolution");
   FractProps.YResolution.Check(ok, Text(editVertical), "Vertical Resolution");
   FractProps.CR.Check(ok, Text(editCR), "C Real");

@@ -70,6 +70,11 @@ protected:
   void showEvent(QShowEvent* event) override;
 
 private:
+  /// Takes a bound's text into `bound` and, as typed, into `deepText`, unless `ok` is false;
+  /// a text of more digits than a bound may have is refused as out of range.
+  void CheckBound(bool& ok, unitFactor& bound, std::string& deepText, const QLineEdit* edit,
+                  const char* name);
+
   void FormShow();
   /// Enables the edits the selected formula and map mode use.
   void ApplyEnabling();

@@ -8,6 +8,7 @@
 
 #include "engine/TFractArray.h"
 #include "engine/TThreadVolumeWriter.h"
+#include "engine/deep/deepbounds.h"
 #include "gui/common/TQtOrbitCanvas.h"
 #include "gui/common/imagefile.h"
 #include "render/TDrawPointsList.h"
@@ -48,9 +49,10 @@ void TImageExporter::Start(TProgress progress, std::function<void()> ended) {
   // Every kernel stores the same bits; the fastest one on every core keeps a large picture
   // short.
   TVolumeClient& client = *this;
+  TThreadVolumeWriter::TOptions options = TThreadVolumeWriter::TOptions::Fastest();
+  options.Deep = DeepPlanFor(FractProps);
   Writer = std::make_unique<TThreadVolumeWriter>(client, *FractArray, FractProps.KernelParams(),
-                                                 Dispatcher,
-                                                 TThreadVolumeWriter::TOptions::Fastest());
+                                                 Dispatcher, options);
   Writer->Resume();
 }
 
@@ -85,6 +87,7 @@ void TImageExporter::DrawOrbits(const std::vector<TOrbitStep>& steps) {
   QImage image = PixelBufferImage(Surface);
   QPainter painter(&image);
   TQtOrbitCanvas canvas(painter);
+  const TDeepParams deep = FractProps.DeepParams();
   orbits.Draw(canvas, TRect{0, 0, Surface.Width(), Surface.Height()},
-              FractProps.KernelParams());
+              FractProps.KernelParams(), FractProps.UsesDeepKernel() ? &deep : nullptr);
 }

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "engine/TKernelParams.h"
+#include "render/TDeepOrbit.h"
 #include "render/TDrawPointsList.h"
 
 namespace {
@@ -33,7 +34,8 @@ bool Same(TComplex a, TComplex b) { return a.re == b.re && a.im == b.im; }
 }  // namespace
 
 bool TOrbitStep::operator==(const TOrbitStep& other) const {
-  return Kind == other.Kind && X == other.X && Y == other.Y && Same(C, other.C) &&
+  return Kind == other.Kind && X == other.X && Y == other.Y && DeepX == other.DeepX &&
+         DeepY == other.DeepY && DeepC == other.DeepC && Same(C, other.C) &&
          Same(D, other.D) && Mark == other.Mark && N == other.N && M == other.M &&
          Formula == other.Formula;
 }
@@ -48,6 +50,25 @@ TStartDrawPoint* TOrbitJournal::AddOrbit(TDrawPointsList& list, double x, double
   step.C = orbit->C();
   step.D = orbit->D();
   step.Mark = mark;
+  Journal.push_back(step);
+  return orbit;
+}
+
+TStartDrawPoint* TOrbitJournal::AddDeepOrbit(TDrawPointsList& list, const std::string& re,
+                                             const std::string& im, bool mark,
+                                             const TKernelParams& params) {
+  TStartDrawPoint* orbit = list.AddDeepOrbit(re, im, mark, params);
+  if (!orbit) return nullptr;
+  TOrbitStep step;
+  step.Kind = TOrbitStep::Start;
+  step.X = orbit->GetFirst()->X();
+  step.Y = orbit->GetFirst()->Y();
+  step.C = orbit->C();
+  step.D = orbit->D();
+  step.Mark = mark;
+  step.DeepX = re;
+  step.DeepY = im;
+  step.DeepC = orbit->GetDeep()->PointIsC();
   Journal.push_back(step);
   return orbit;
 }
@@ -84,9 +105,12 @@ void TOrbitJournal::Restore(TDrawPointsList& list, const std::vector<TOrbitStep>
   list.Clear();
   for (const TOrbitStep& step : steps) {
     switch (step.Kind) {
-      case TOrbitStep::Start:
-        list.AddOrbit(step.X, step.Y, step.C, step.D, step.Mark);
+      case TOrbitStep::Start: {
+        TStartDrawPoint* orbit = list.AddOrbit(step.X, step.Y, step.C, step.D, step.Mark);
+        if (!step.DeepX.empty())
+          orbit->SetDeep(TDeepOrbit::Create(step.DeepX, step.DeepY, step.DeepC, step.C));
         break;
+      }
       case TOrbitStep::Next: {
         TKernelParams formula;
         formula.N = step.N;

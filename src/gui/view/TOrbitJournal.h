@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "engine/complexmath.h"
@@ -18,6 +19,10 @@ struct TOrbitStep {
   TComplex C{0.0, 0.0};
   TComplex D{0.0, 0.0};
   bool Mark = false;
+  /// Start in a deep view: the clicked point in full (plain decimal texts; empty for an orbit of
+  /// doubles) and whether it is also c.
+  std::string DeepX, DeepY;
+  bool DeepC = false;
   /// Next: the formula and exponents the step iterated with.
   int32_t N = 0;
   int32_t M = 0;
@@ -35,6 +40,10 @@ public:
   /// Starts an orbit at the plane point (x, y) as TDrawPointsList::AddOrbit does; returns it.
   TStartDrawPoint* AddOrbit(TDrawPointsList& list, double x, double y, bool mark,
                             const TKernelParams& params);
+  /// Starts an orbit at a deep view's point given in full, as TDrawPointsList::AddDeepOrbit
+  /// does; returns it, or null (nothing kept) when it cannot start.
+  TStartDrawPoint* AddDeepOrbit(TDrawPointsList& list, const std::string& re,
+                                const std::string& im, bool mark, const TKernelParams& params);
   /// Appends the next iterate to every orbit; true when an orbit got a point.
   bool AddNextPoints(TDrawPointsList& list, const TKernelParams& params);
   /// Joins the marked orbits into a ring; true when a link or a mark changed.

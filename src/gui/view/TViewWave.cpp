@@ -1,6 +1,8 @@
 #include "gui/view/TViewWave.h"
 
+#include <algorithm>
 #include <cmath>
+#include <string>
 #include <utility>
 
 #include <QMdiArea>
@@ -16,6 +18,8 @@
 #include "engine/TFractArray.h"
 #include "engine/TMemoryBudget.h"
 #include "engine/TThreadVolumeWriter.h"
+#include "engine/deep/deepbounds.h"
+#include "engine/deep/deepzoom.h"
 #include "document/TUnitFract.h"
 #include "gui/common/TQtOrbitCanvas.h"
 #include "gui/common/cursors.h"
@@ -86,9 +90,10 @@ void TViewWave::StartComputation() {
   ArrayBytes = bytes;
   FractArray = std::move(array);
   EndHandled = false;
+  TThreadVolumeWriter::TOptions options = TThreadVolumeWriter::TOptions::Fastest();
+  options.Deep = DeepPlanFor(FractProps);
   ThreadVolumeWriter =
-      std::make_unique<TThreadVolumeWriter>(*this, *FractArray, params, Dispatcher,
-                                          TThreadVolumeWriter::TOptions::Fastest());
+      std::make_unique<TThreadVolumeWriter>(*this, *FractArray, params, Dispatcher, options);
   ComputeTime = -1;
   ComputeClock.start();
   ThreadVolumeWriter->Resume();
@@ -114,6 +119,7 @@ bool TViewWave::Computing() const {
 
 void TViewWave::SetArea(double left, double top, double right, double bottom) {
   StopComputation();
+  FractProps.ClearDeepArea();
   FractProps.Left.SetDouble(left);
   FractProps.Top.SetDouble(top);
   FractProps.Right.SetDouble(right);
@@ -203,7 +209,12 @@ bool TViewWave::PaintOrbits() {
   if (image.isNull()) return false;
   QPainter painter(&image);
   TQtOrbitCanvas canvas(painter);
-  DrawPoints.Draw(canvas, ClientRect(), FractProps.KernelParams());
+  if (FractProps.UsesDeepKernel()) {
+    const TDeepParams deep = FractProps.DeepParams();
+    DrawPoints.Draw(canvas, ClientRect(), FractProps.KernelParams(), &deep);
+  } else {
+    DrawPoints.Draw(canvas, ClientRect(), FractProps.KernelParams());
+  }
   return true;
 }
 
@@ -381,8 +392,14 @@ void TViewWave::LeftClick(int x, int y) {
   const double right = FractProps.Right.GetDouble();
   const double top = FractProps.Top.GetDouble();
   const double bottom = FractProps.Bottom.GetDouble();
-  const double px = static_cast<double>(LinearMap(x, 0, w, left, right));
-  const double py = static_cast<double>(LinearMap(y, 0, h, top, bottom));
+  double px = static_cast<double>(LinearMap(x, 0, w, left, right));
+  double py = static_cast<double>(LinearMap(y, 0, h, top, bottom));
+  if (mode == mmCreateJulia && FractProps.UsesDeepKernel()) {
+    // The doubles of a deep view's bounds may all be one number: the point is taken in MPFR.
+    const TMpfrComplex point = DeepClientPoint(FractProps.DeepParams(), x, y, w, h, 128);
+    px = point.Re.ToDouble();
+    py = point.Im.ToDouble();
+  }
 
   switch (mode) {
     case mmZoomIn:
@@ -391,7 +408,10 @@ void TViewWave::LeftClick(int x, int y) {
       break;
     case mmDrawPoints: {
       const TViewState before = CaptureState();
-      OrbitJournal.AddOrbit(DrawPoints, px, py, GroupPoints, FractProps.KernelParams());
+      if (!FractProps.UsesDeepKernel() ||
+          !AddDeepOrbit(x, y, w, h)) {
+        OrbitJournal.AddOrbit(DrawPoints, px, py, GroupPoints, FractProps.KernelParams());
+      }
       DrawOrbits();
       CommitChange(before);
       break;
@@ -412,6 +432,20 @@ void TViewWave::LeftClick(int x, int y) {
     case mmNone:
       break;
   }
+}
+
+bool TViewWave::AddDeepOrbit(int x, int y, int w, int h) {
+  // The clicked point in full, with the digits that tell the view's pixels apart and more.
+  const TDeepParams deep = FractProps.DeepParams();
+  const TBoundTexts bounds = RoundedDeepBounds(deep);
+  mpfr_prec_t precision = 64;
+  for (const std::string& text : bounds)
+    precision = std::max<mpfr_prec_t>(precision, static_cast<mpfr_prec_t>(text.size() * 4 + 64));
+  const TMpfrComplex point = DeepClientPoint(deep, x, y, w, h, precision);
+  const int digits = static_cast<int>(precision * 0.30103) + 1;
+  return OrbitJournal.AddDeepOrbit(DrawPoints, DecimalText(point.Re, digits),
+                                   DecimalText(point.Im, digits), GroupPoints,
+                                   FractProps.KernelParams()) != nullptr;
 }
 
 void TViewWave::ZoomTo(const TRect& selection, bool zoomIn) {
@@ -441,9 +475,26 @@ void TViewWave::ZoomTo(const TRect& selection, bool zoomIn) {
   }
   // Past the precision or the range of the numbers the area would collapse or overflow, and
   // a file could not store it: such a zoom is not made.
-  if (!std::isfinite(newLeft) || !std::isfinite(newRight) || !std::isfinite(newTop) ||
-      !std::isfinite(newBottom) || newLeft == newRight || newTop == newBottom) {
-    RefuseZoom(zoomIn);
+  const bool collapsed = !std::isfinite(newLeft) || !std::isfinite(newRight) ||
+                         !std::isfinite(newTop) || !std::isfinite(newBottom) ||
+                         newLeft == newRight || newTop == newBottom;
+  if (DeepKernelSupports(FractProps.Formula)) {
+    // The deep kernel's formulas zoom on in MPFR once the view or the new one is deep.
+    TFractProps shallow = FractProps;
+    if (!collapsed) {
+      shallow.ClearDeepArea();
+      shallow.Left.SetDouble(newLeft);
+      shallow.Top.SetDouble(newTop);
+      shallow.Right.SetDouble(newRight);
+      shallow.Bottom.SetDouble(newBottom);
+    }
+    if (collapsed || FractProps.UsesDeepKernel() || shallow.UsesDeepKernel()) {
+      ZoomDeep(selection, zoomIn);
+      return;
+    }
+  }
+  if (collapsed) {
+    RefuseZoom(zoomIn, true);
     return;
   }
   const TViewState before = CaptureState();
@@ -452,9 +503,38 @@ void TViewWave::ZoomTo(const TRect& selection, bool zoomIn) {
   CommitChange(before);
 }
 
-void TViewWave::RefuseZoom(bool zoomIn) {
+void TViewWave::ZoomDeep(const TRect& selection, bool zoomIn) {
+  TBoundTexts bounds;
+  std::string errorText;
+  TFractProps zoomed = FractProps;
+  if (!ZoomDeepBounds(FractProps.DeepParams(), width(), height(), selection.Left, selection.Top,
+                      selection.Right, selection.Bottom, zoomIn, bounds) ||
+      !zoomed.SetDeepArea(bounds[0], bounds[1], bounds[2], bounds[3], errorText)) {
+    RefuseZoom(zoomIn);
+    return;
+  }
+  // A view the double kernels compute keeps the limits of doubles: it needs bounds that
+  // doubles tell apart, and only a deep view zooms out to it in MPFR.
+  if (!zoomed.UsesDeepKernel() &&
+      (!FractProps.UsesDeepKernel() || zoomed.Left.GetDouble() == zoomed.Right.GetDouble() ||
+       zoomed.Top.GetDouble() == zoomed.Bottom.GetDouble())) {
+    RefuseZoom(zoomIn);
+    return;
+  }
+  const TViewState before = CaptureState();
+  StopComputation();
+  FractProps = zoomed;
+  StartComputation();
+  MarkModified();
+  CommitChange(before);
+}
+
+void TViewWave::RefuseZoom(bool zoomIn, bool precision) {
   // The click would otherwise seem lost; the first status panel keeps this until the next hint.
-  emit StatusHint(QString::fromLatin1(zoomIn ? AreaCannotShrink : AreaCannotGrow));
+  QString text = QString::fromLatin1(zoomIn ? AreaCannotShrink : AreaCannotGrow);
+  if (zoomIn && precision && !DeepKernelSupports(FractProps.Formula))
+    text += QLatin1Char(' ') + QString::fromLatin1(DeepZoomFormulas);
+  emit StatusHint(text);
 }
 
 void TViewWave::MarkModified() {

@@ -136,6 +136,9 @@ public:
   /// leave the range of the numbers.
   static constexpr const char* AreaCannotShrink = "The area cannot be made smaller.";
   static constexpr const char* AreaCannotGrow = "The area cannot be made larger.";
+  /// Follows AreaCannotShrink for a formula the deep kernel does not compute.
+  static constexpr const char* DeepZoomFormulas =
+      "Deeper zooms work only for z^2 + c, z^3 + c and z^4 + c.";
 
   // ---- Selection and mouse (client pixels).
   /// The selection rectangle of size `selectionSize` (fraction of the view) centred on (x, y);
@@ -190,8 +193,14 @@ private:
   void LeftClick(int x, int y);
   void RightClick();
   void ZoomTo(const TRect& selection, bool zoomIn);
-  /// Says in the status bar why a zoom was not made.
-  void RefuseZoom(bool zoomIn);
+  /// Starts an orbit at client pixel (x, y) of a deep view (w x h pixels), in MPFR; false when
+  /// it cannot start.
+  bool AddDeepOrbit(int x, int y, int w, int h);
+  /// The same zoom with the area in MPFR (the deep kernel's formulas past the threshold).
+  void ZoomDeep(const TRect& selection, bool zoomIn);
+  /// Says in the status bar why a zoom was not made; `precision`: the doubles ran out of
+  /// digits, which for a formula the deep kernel does not compute is said too.
+  void RefuseZoom(bool zoomIn, bool precision = false);
   void EraseSelection();
   /// Shows the pixels of `r` on screen.
   void Show(const TRect& r);

@@ -6,6 +6,7 @@
 #include "core/linearmap.h"
 #include "core/numberformat.h"
 #include "engine/TFractProps.h"
+#include "engine/deep/deepbounds.h"
 #include "gui/view/TViewWave.h"
 
 namespace {
@@ -21,6 +22,10 @@ std::string SignificantText(double x) {
 
 std::string PlanePointText(const TFractProps& params, int x, int y, int width, int height) {
   if (width <= 0 || height <= 0) return std::string();
+  if (params.UsesDeepKernel()) {
+    const TDeepParams deep = params.DeepParams();
+    return DeepPointText(deep, x, y, width, height) + " (" + DeepWidthText(deep) + ")";
+  }
   // The same point a click there would take.
   const double re = static_cast<double>(
       LinearMap(x, 0, width, params.Left.GetDouble(), params.Right.GetDouble()));

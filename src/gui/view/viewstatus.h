@@ -11,6 +11,8 @@ class TViewWave;
 
 /// "re, im" of the plane point under client pixel (x, y) of a view of `width` x `height`
 /// pixels showing the area of `params`, with 6 significant digits; empty for an empty view.
+/// A deep view shows the point with the digits that tell neighbouring pixels apart and the
+/// width of its area: "re, im (width 3.2e-85)".
 std::string PlanePointText(const TFractProps& params, int x, int y, int width, int height);
 /// "<seconds> s" with two decimals, cut (1999 ms give "1.99 s"); negative times count as 0.
 std::string DurationText(int64_t milliseconds);

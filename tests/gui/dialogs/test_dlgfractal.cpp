@@ -4,6 +4,7 @@
 #include <QListWidget>
 #include <QRadioButton>
 
+#include "engine/deep/deepzoom.h"
 #include "gui/dialogs/TDlgFractal.h"
 #include "gui/dialogs/guialg.h"
 #include "gui/help/helpcontexts.h"
@@ -321,4 +322,40 @@ TEST_F(DlgFractal, OkTakesEveryField) {
   EXPECT_EQ(r.InnerDist.GetDouble(), 0.01);
   // The caller's record is a separate copy.
   EXPECT_EQ(record.XResolution.GetInt(), 250);
+}
+
+TEST_F(DlgFractal, DeepViewsShowAndTakeTheirBoundsInFull) {
+  // A Mandelbrot view 2e-40 across around c = i, in texts.
+  const std::string zeros(39, '0');
+  TFractProps record;
+  record.MapField = TKernelParams::MapC;
+  std::string error;
+  ASSERT_TRUE(record.SetDeepArea("-0." + zeros + "1", "1." + zeros + "1", "0." + zeros + "1",
+                                 "0." + std::string(40, '9'), error));
+  ASSERT_TRUE(record.UsesDeepKernel());
+  TDlgFractal dialog(nullptr, 100, 100, &Default, record);
+  const int result = RunModal(dialog, [&] {
+    EXPECT_EQ(dialog.editSelLeft->text().toStdString(), "-0." + zeros + "1");
+    EXPECT_EQ(dialog.editSelBottom->text().toStdString(), "0." + std::string(40, '9'));
+    // Half the width, typed in full: taken as the new area of the deep view.
+    dialog.editSelLeft->setText(QString::fromStdString("-0." + zeros + "05"));
+    dialog.editSelRight->setText(QString::fromStdString("0." + zeros + "05"));
+    dialog.OKBtn->click();
+  });
+  ASSERT_EQ(result, QDialog::Accepted);
+  EXPECT_TRUE(Prompter.Messages.empty());
+  const TFractProps& r = dialog.GetFractProps();
+  EXPECT_TRUE(r.UsesDeepKernel());
+  EXPECT_EQ(r.DeepParams().Left, "-0." + zeros + "05");
+  EXPECT_EQ(r.DeepParams().Top, "1." + zeros + "1");
+
+  // More digits than a bound may have are refused as out of range.
+  TDlgFractal second(nullptr, 100, 100, &Default, record);
+  RunModal(second, [&] {
+    second.editSelTop->setText(QString::fromStdString("1." + std::string(MaxDecimalDigits, '0')));
+    second.OKBtn->click();
+    second.reject();
+  });
+  EXPECT_EQ(Prompter.Texts(),
+            (std::vector<std::string>{"In Selection Top: Value is out of range."}));
 }

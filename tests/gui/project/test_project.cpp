@@ -492,3 +492,24 @@ TEST_F(Project, NamesLoseTheirBlanksAndABlankNameIsNoName) {
     names.push_back(child->GetDocument()->GetName());
   EXPECT_EQ(names, (std::vector<std::string>{"", "Spaced", "", "Field"}));
 }
+
+TEST_F(Project, DeepWindowsComeBackWithTheirAreaInFull) {
+  // A Mandelbrot window 2e-80 across around c = i, never saved: the project keeps a copy.
+  const std::string zeros(79, '0');
+  TFractProps deep = SmallMandelbrot();
+  std::string error;
+  ASSERT_TRUE(deep.SetDeepArea("-0." + zeros + "1", "1." + zeros + "1", "0." + zeros + "1",
+                               "0." + std::string(80, '9'), error));
+  ASSERT_TRUE(deep.UsesDeepKernel());
+  AddWave(deep, {}, "Deep");
+  ASSERT_TRUE(Form->Project->SaveProject(ProjectPath, false));
+  Reopen(ProjectPath);
+  TMDIChildWave* back = WindowNamed("Deep");
+  ASSERT_NE(back, nullptr);
+  EXPECT_TRUE(back->GetParams().UsesDeepKernel());
+  const TDeepParams area = back->GetParams().DeepParams();
+  EXPECT_EQ(area.Left, "-0." + zeros + "1");
+  EXPECT_EQ(area.Top, "1." + zeros + "1");
+  EXPECT_EQ(area.Bottom, "0." + std::string(80, '9'));
+  EXPECT_TRUE(Prompter.Messages.empty());
+}

@@ -1,9 +1,13 @@
 // The fractal view: its picture against the engine's, zooming, the wheel, the selection
 // outline and orbit points.
+#include <set>
+
 #include <QLabel>
 
 #include "gui/common/cursors.h"
 #include "gui/support/wavetestsupport.h"
+#include "engine/deep/deepzoom.h"
+#include "gui/view/viewstatus.h"
 
 namespace {
 
@@ -90,26 +94,31 @@ TEST_F(ViewWave, ZoomMapsTheSelectionOntoTheArea) {
 }
 
 TEST_F(ViewWave, ZoomThatWouldCollapseOrOverflowTheAreaIsIgnored) {
+  const std::string noDeepZoom =
+      std::string(TViewWave::AreaCannotShrink) + " " + TViewWave::DeepZoomFormulas;
   const struct {
     const char* What;
     TMouseMode Mode;
     double SelectionSize;
     QPoint At;
     double Extent;
-    const char* Status;  // what the first status panel says
+    int Formula;
+    std::string Status;  // what the first status panel says
   } cases[] = {
       // At the corner a tiny selection truncates to a single pixel.
-      {"no width", mmZoomIn, 0.001, {0, 0}, 1.5, TViewWave::AreaCannotShrink},
-      {"no width", mmZoomOut, 0.001, {0, 0}, 1.5, TViewWave::AreaCannotGrow},
-      // Halving the smallest numbers gives no width; doubling the largest overflows.
-      {"precision", mmZoomIn, 0.5, {200, 200}, 4.9e-324, TViewWave::AreaCannotShrink},
-      {"overflow", mmZoomOut, 0.5, {200, 200}, 1e308, TViewWave::AreaCannotGrow},
+      {"no width", mmZoomIn, 0.001, {0, 0}, 1.5, 0, TViewWave::AreaCannotShrink},
+      {"no width", mmZoomOut, 0.001, {0, 0}, 1.5, 0, TViewWave::AreaCannotGrow},
+      // Halving the smallest numbers gives no width (z^n + c has no deep zoom, which says so);
+      // doubling the largest overflows.
+      {"precision", mmZoomIn, 0.5, {200, 200}, 4.9e-324, 3, noDeepZoom},
+      {"overflow", mmZoomOut, 0.5, {200, 200}, 1e308, 0, TViewWave::AreaCannotGrow},
   };
   EXPECT_EQ(std::string(TViewWave::AreaCannotShrink), "The area cannot be made smaller.");
   for (const auto& c : cases) {
     SCOPED_TRACE(c.What);
     Form->SetStatusText(0, "");
-    const TFractProps p = WithArea(QuickJulia(), -c.Extent, c.Extent, c.Extent, -c.Extent);
+    TFractProps p = WithArea(QuickJulia(), -c.Extent, c.Extent, c.Extent, -c.Extent);
+    p.Formula = static_cast<uint8_t>(c.Formula);
     TMDIChildWave* child = AddWave(p, {}, "Z", "/tmp/z.zlf");
     SetViewSize(child, 400, 400);
     child->SetMouseMode(c.Mode);
@@ -293,4 +302,76 @@ TEST_F(ViewWave, OrbitsSurviveARecomputationAndAreDrawnAtItsEnd) {
   EXPECT_EQ(view->GetDrawPoints().Count(), 1);
   EXPECT_EQ(view->GetSurface().Get(397, 200), 0xFFFFFFu);
   EXPECT_EQ(view->GetSurface().Get(398, 200), 0x000000u);
+}
+
+TEST_F(ViewWave, ZoomGoesOnPastTheDoublesForTheDeepFormulasWithAPictureOfManyColours) {
+  // Around the Misiurewicz point c = i, a boundary point at every scale; no cycle test, which
+  // would fill a picture at a boundary point with one colour.
+  const double half = std::ldexp(1.0, -30);
+  TFractProps p = WithArea(QuickJulia(), -half, half, 1 + half, 1 - half);
+  p.MapField = TKernelParams::MapC;
+  p.XResolution.SetInt(64);
+  p.YResolution.SetInt(64);
+  p.MaxDepth.SetInt(1000);
+  p.MaxCycle.SetInt(0);
+  TMDIChildWave* child = AddWave(p, {}, "Deep", "/tmp/deep.zlf");
+  SetViewSize(child, 64, 64);
+  child->StartComputation();
+  child->SetMouseMode(mmZoomIn);
+  TViewWave* view = child->GetView();
+  view->SelectionSize = 0.1;
+  ASSERT_FALSE(child->GetParams().UsesDeepKernel());
+  // Each click narrows the view some ten times: twelve go from 2e-9 to below 1e-20, where
+  // neighbouring doubles near 1 are 2e-16 apart.
+  // Presses alone (clicks this close together would make double clicks) on the pixel where i
+  // is, as one follows a point by eye: the bounds of each view are rounded to a small part of
+  // its pixels, so a view does not stay centred on a point by itself.
+  const auto press = [view, child] {
+    const TDeepParams area = child->GetParams().DeepParams();
+    TMpfr left(64), right(64), top(64), bottom(64);
+    std::string message;
+    ASSERT_TRUE(ParseDecimal(area.Left, left, message) && ParseDecimal(area.Right, right, message) &&
+                ParseDecimal(area.Top, top, message) && ParseDecimal(area.Bottom, bottom, message));
+    const mpfr_prec_t bits = 4000;
+    TMpfr x(bits), y(bits), extent(bits);
+    mpfr_sub(extent.Get(), right.Get(), left.Get(), MPFR_RNDN);
+    mpfr_neg(x.Get(), left.Get(), MPFR_RNDN);
+    mpfr_mul_si(x.Get(), x.Get(), 64, MPFR_RNDN);
+    mpfr_div(x.Get(), x.Get(), extent.Get(), MPFR_RNDN);
+    mpfr_sub(extent.Get(), bottom.Get(), top.Get(), MPFR_RNDN);
+    mpfr_sub_si(y.Get(), top.Get(), 1, MPFR_RNDN);
+    mpfr_mul_si(y.Get(), y.Get(), -64, MPFR_RNDN);
+    mpfr_div(y.Get(), y.Get(), extent.Get(), MPFR_RNDN);
+    const QPoint at(static_cast<int>(x.ToDouble()), static_cast<int>(y.ToDouble()));
+    QMouseEvent event(QEvent::MouseButtonPress, QPointF(at), QPointF(view->mapToGlobal(at)),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(view, &event);
+  };
+  for (int click = 0; click < 11; ++click) press();
+  const std::string eleventh = child->GetParams().DeepParams().Left;
+  press();
+  const TFractProps deep = child->GetParams();
+  ASSERT_TRUE(deep.UsesDeepKernel());
+  EXPECT_EQ(deep.Top.GetDouble(), deep.Bottom.GetDouble());
+  EXPECT_TRUE(child->GetUnitFract()->Modified());
+  ASSERT_TRUE(WaitForPicture(view));
+  std::set<uint32_t> colours;
+  for (int y = 0; y < 64; ++y)
+    for (int x = 0; x < 64; ++x) colours.insert(view->GetSurface().Get(x, y));
+  EXPECT_GT(colours.size(), 1u);
+
+  // The status tells the pixels apart and gives the width.
+  const std::string here = PlanePointText(deep, 10, 20, 64, 64);
+  const std::string next = PlanePointText(deep, 11, 21, 64, 64);
+  EXPECT_NE(here.substr(0, here.find(',')), next.substr(0, next.find(',')));
+  EXPECT_NE(here.substr(here.find(',')), next.substr(next.find(',')));
+  EXPECT_NE(here.find(" (width "), std::string::npos) << here;
+  EXPECT_NE(here.find("e-2"), std::string::npos) << here;
+
+  // Undo goes back to the area of the click before, in full.
+  Form->Undo->trigger();
+  QApplication::processEvents();
+  EXPECT_EQ(child->GetParams().DeepParams().Left, eleventh);
+  EXPECT_TRUE(child->GetParams().UsesDeepKernel());
+  child->CloseWithoutQuery();
 }
