@@ -58,6 +58,24 @@ private:
   std::vector<bool> Finished;
 };
 
+// With a limit of one step no pixel takes a step: the reference stores the limit's depth 0 and
+// no cycle in every cell.
+bool FillBandAtLimit(const TKernelParams& params, TFractArray& array, TBand band, int width,
+                     const std::atomic<bool>* stop, TColumnSink& sink) {
+  CheckParams(params, width);
+  const int firstColumn = std::max(band.FirstColumn, 0);
+  const int endColumn = std::min(band.EndColumn, array.Width);
+  const int firstRow = std::max(band.FirstRow, 0);
+  const int endRow = std::max(std::min(band.EndRow, array.Height), firstRow);
+  for (int x = firstColumn; x < endColumn; ++x) {
+    if (stop && stop->load(std::memory_order_relaxed)) return false;
+    std::fill(array.DepthColumn(x) + firstRow, array.DepthColumn(x) + endRow, 0.0f);
+    std::fill(array.CycleColumn(x) + firstRow, array.CycleColumn(x) + endRow, int32_t{0});
+    sink.ColumnFinished(x);
+  }
+  return true;
+}
+
 }  // namespace
 
 bool FastKernelVectorises(const TKernelParams& p) {
@@ -87,6 +105,7 @@ bool ComputeBandColumnsReference(const TKernelParams& params, TFractArray& array
 
 bool ComputeBandColumns(const TKernelParams& params, TFractArray& array, TBand band, int width,
                         const std::atomic<bool>* stop, TColumnSink& sink, TKernelIsa isa) {
+  if (params.MaxDepth <= 1) return FillBandAtLimit(params, array, band, width, stop, sink);
   if (!FastKernelVectorises(params))
     return ComputeBandColumnsReference(params, array, band, width, stop, sink);
   CheckParams(params, width);
