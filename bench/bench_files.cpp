@@ -7,20 +7,16 @@
 #include <string>
 
 #include "core/xmlread.h"
-#include "engine/TUnitFract.h"
+#include "document/TStoredFractal.h"
+#include "document/fractalfile.h"
 #include "render/TColorPalette1DItem.h"
-#include "render/TStoredFractal.h"
-#include "render/fractalfile.h"
 
 namespace {
 
 std::string DefaultFractalFile() {
-  TStoredFractal fractal;
-  TUnitFract unit;
-  unit.SetWindow(&fractal);
   std::string bytes;
   std::string error;
-  unit.ToFileText(bytes, error);
+  FractalFileText(TStoredFractal(), bytes, error);
   return bytes;
 }
 

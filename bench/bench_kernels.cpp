@@ -206,7 +206,7 @@ int main(int argc, char** argv) {
   RegisterPool("DefaultJulia", DefaultJulia(), false);
   // Every formula, at MaxCycle 0 and at the default 3.
   for (int32_t maxCycle : {0, 3})
-    for (int formula = 0; formula < TKernelParams::FormulaCount; ++formula) {
+    for (int formula = 0; formula < FormulaCount; ++formula) {
       const std::string name =
           "Formula" + std::to_string(formula) + "_MaxCycle" + std::to_string(maxCycle);
       RegisterOneThread(name, FormulaPicture(formula, maxCycle), false);

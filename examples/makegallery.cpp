@@ -6,8 +6,9 @@
 #include <vector>
 
 #include "core/unitFactorPosMoreLess1.h"
+#include "document/TStoredFractal.h"
+#include "document/TUnitFract.h"
 #include "render/TColorPalette1DItem.h"
-#include "render/TStoredFractal.h"
 
 namespace {
 
@@ -64,7 +65,7 @@ std::vector<TExample> Examples() {
 
   {  // The Mandelbrot set, coloured from the ocean palette.
     TFractProps p = Area(-2.25, 0.75, 1.5, -1.5);
-    p.MapField = TFractProps::MapC;
+    p.MapField = TKernelParams::MapC;
     p.MaxDepth.SetInt(300);
     p.MaxCycle.SetInt(6);
     TVoldViewProps v;
@@ -106,7 +107,7 @@ std::vector<TExample> Examples() {
   {  // Formula 5, z^n + d z^m + c, with the pixel as c.
     TFractProps p = Area(-1.6, 1.6, 1.6, -1.6);
     p.Formula = 5;
-    p.MapField = TFractProps::MapC;
+    p.MapField = TKernelParams::MapC;
     p.N.SetInt(3);
     p.M.SetInt(2);
     p.DR.SetDouble(0.5);
@@ -125,7 +126,7 @@ std::vector<TExample> Examples() {
   {  // exp(z) - z - 1 + c with the pixel as c.
     TFractProps p = Area(-6.0, 3.0, 4.5, -4.5);
     p.Formula = 9;
-    p.MapField = TFractProps::MapC;
+    p.MapField = TKernelParams::MapC;
     p.OuterCircle.SetDouble(50.0);
     p.MaxDepth.SetInt(150);
     p.MaxCycle.SetInt(8);
@@ -140,7 +141,7 @@ std::vector<TExample> Examples() {
   }
   {  // Seahorse valley of the Mandelbrot set, coloured from the fire palette.
     TFractProps p = Area(-0.7485, -0.7365, 0.118, 0.106);
-    p.MapField = TFractProps::MapC;
+    p.MapField = TKernelParams::MapC;
     p.MaxDepth.SetInt(600);
     p.MaxCycle.SetInt(0);
     TVoldViewProps v;
@@ -165,8 +166,8 @@ int main(int argc, char** argv) {
             Ocean().SaveToFile(folder + "/palettes/ocean.cp1") &&
             Cycles().SaveToFile(folder + "/palettes/cycles.cp1");
   for (const TExample& e : Examples()) {
-    ok = ok && TStoredFractal::SaveFile(folder + "/" + e.Name + ".zlf",
-                                        TStoredFractal(e.Params, e.View));
+    ok = ok && TUnitFract().SaveAs(folder + "/" + e.Name + ".zlf",
+                                   TStoredFractal(e.Params, e.View));
   }
   return ok ? 0 : 2;
 }

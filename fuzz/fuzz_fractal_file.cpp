@@ -8,12 +8,12 @@
 #include <utility>
 
 #include "core/TXMLComplexElement.h"
+#include "document/TStoredFractal.h"
+#include "document/fractalfile.h"
 #include "engine/TFractArray.h"
-#include "engine/TUnitFract.h"
 #include "engine/kernels.h"
 #include "fuzzsupport.h"
 #include "render/TPixelBuffer.h"
-#include "render/TStoredFractal.h"
 #include "render/painting.h"
 
 namespace {
@@ -32,7 +32,7 @@ void CheckInRange(const TKernelParams& p) {
   FUZZ_CHECK(p.N >= 1 && p.M >= 1);
   FUZZ_CHECK(p.OuterCircle > 1);
   FUZZ_CHECK(p.InnerDist > 0 && p.InnerDist < 1);
-  FUZZ_CHECK(p.Formula >= 0 && p.Formula < TKernelParams::FormulaCount);
+  FUZZ_CHECK(p.Formula >= 0 && p.Formula < FormulaCount);
   FUZZ_CHECK(p.MapField >= TKernelParams::MapZ && p.MapField <= TKernelParams::MapD);
 }
 
@@ -76,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size) {
 
   TFuzzStream in(data, size);
   std::string error;
-  if (!TStoredFractal::LoadFromStream(in, fractal, error)) {
+  if (!ReadFractalStream(in, fractal, error)) {
     FUZZ_CHECK(!error.empty());
     FUZZ_CHECK(Text(fractal) == before);
     return 0;
@@ -84,13 +84,11 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size) {
   CheckInRange(fractal.Params.KernelParams());
   ComputeAndPaint(fractal);
 
-  TUnitFract unit;
-  unit.SetWindow(&fractal);
   std::string saved;
-  FUZZ_CHECK(unit.ToFileText(saved, error));
+  FUZZ_CHECK(FractalFileText(fractal, saved, error));
   TStoredFractal again;
   std::istringstream back(saved);
-  FUZZ_CHECK(TStoredFractal::LoadFromStream(back, again, error));
+  FUZZ_CHECK(ReadFractalStream(back, again, error));
   FUZZ_CHECK(SameFileText(Text(again), Text(fractal)));
   CheckSameArea(fractal.Params, again.Params);
   return 0;

@@ -1,13 +1,16 @@
 // The project file: bytes through the tokenizer, the grammar and the project walk, with a host
 // that opens no window. A refusal names its reason; a project read places every window within
-// the stored ranges and opens saved copies only inside the project's folder of copies.
+// the stored ranges, opens saved copies only inside the project's folder of copies, and
+// written again reads back to the same text.
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "core/TXMLItem.h"
 #include "core/xmlread.h"
+#include "document/TProjectRecord.h"
+#include "document/projectfile.h"
 #include "fuzzsupport.h"
-#include "engine/projectfile.h"
 #include "support/TProjectWalker.h"
 
 namespace {
@@ -69,10 +72,25 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size) {
   const TProjectReadOutcome outcome = ReadProjectStream(in, ProjectPath, walker, error);
   // A stream has opened: it reads or it fails with its reason.
   FUZZ_CHECK(outcome != TProjectReadOutcome::NotOpened);
+  // Read as values, without opening anything, it gives the same verdict and message.
+  TFuzzStream again(data, size);
+  TProjectRecord record;
+  std::string recordError;
+  FUZZ_CHECK(ReadProjectRecord(again, record, recordError) ==
+             (outcome == TProjectReadOutcome::Read));
+  FUZZ_CHECK(recordError == error);
   if (outcome == TProjectReadOutcome::Failed) {
     FUZZ_CHECK(!error.empty());
     return 0;
   }
+  // What was read is written, and reads back to the same text.
+  std::string text;
+  FUZZ_CHECK(ProjectFileText(record, text, error));
+  std::istringstream back(text);
+  TProjectRecord reread;
+  FUZZ_CHECK(ReadProjectRecord(back, reread, error));
+  std::string textAgain;
+  FUZZ_CHECK(ProjectFileText(reread, textAgain, error) && textAgain == text);
 
   FUZZ_CHECK(walker.NoNameCounter >= 0 && walker.NoNameCounter <= MaxProjectNoNameCounter);
   CheckPlace(walker.Frame);

@@ -6,6 +6,7 @@
 #include <string>
 #include <type_traits>
 
+#include "core/TReadError.h"
 #include "core/TXMLStringElement.h"
 #include "core/numberformat.h"
 #include "core/unitColor.h"
@@ -55,16 +56,15 @@ void CheckValue(const std::string& text, const T& initial) {
 void CheckColour(const std::string& text) {
   const TXMLStringElement element("C", text);
   unitColor colour(0x123456);
-  std::string error;
-  int line = 0, column = 0;
-  if (!colour.ReadXML(&element, error, line, column)) {
-    FUZZ_CHECK(error == "In C: Invalid Hexdecimal value: \"" + text + "\".");
+  TReadError error;
+  if (!colour.ReadXML(&element, error)) {
+    FUZZ_CHECK(error.Text == "In C: Invalid Hexdecimal value: \"" + text + "\".");
     FUZZ_CHECK(colour.GetColor() == 0x123456u);
     return;
   }
   const TXMLStringElement shown("C", colour.GetText());
   unitColor again;
-  FUZZ_CHECK(again.ReadXML(&shown, error, line, column));
+  FUZZ_CHECK(again.ReadXML(&shown, error));
   FUZZ_CHECK(again.GetColor() == colour.GetColor());
 }
 

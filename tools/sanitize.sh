@@ -51,7 +51,7 @@ if [ "$what" != asan ]; then
   targets=()
   for t in $available; do
     case "$t" in
-      test_engine_*|test_gui_view|test_gui_commands|test_gui_extras|test_gui_project)
+      test_engine_*|test_gui_view|test_gui_commands|test_gui_export|test_gui_project)
         targets+=("$t") ;;
     esac
   done

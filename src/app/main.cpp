@@ -5,15 +5,16 @@
 #include <string>
 
 #include "core/tracelog.h"
-#include "gui/TAboutBox.h"
-#include "gui/TApplication.h"
-#include "gui/TDlgFractal.h"
-#include "gui/TDlgRegisterWave.h"
-#include "gui/TDlgSelZoom.h"
-#include "gui/TDlgVoldViewProps.h"
-#include "gui/THelpViewer.h"
-#include "gui/TMainForm.h"
-#include "gui/TQtPrompter.h"
+#include "gui/commands/TFractalCommands.h"
+#include "gui/common/TQtPrompter.h"
+#include "gui/dialogs/TAboutBox.h"
+#include "gui/dialogs/TDlgFractal.h"
+#include "gui/dialogs/TDlgRegisterWave.h"
+#include "gui/dialogs/TDlgSelZoom.h"
+#include "gui/dialogs/TDlgVoldViewProps.h"
+#include "gui/help/THelpViewer.h"
+#include "gui/shell/TApplication.h"
+#include "gui/shell/TMainForm.h"
 
 namespace {
 
@@ -26,11 +27,11 @@ int Run(TApplication& app) {
   auto* aboutBox = new TAboutBox(&mainForm);
   mainForm.AboutBox = aboutBox;
   [[maybe_unused]] auto* registerWave = new TDlgRegisterWave(&mainForm);
-  [[maybe_unused]] auto* voldViewProps =
-      new TDlgVoldViewProps(&mainForm, &mainForm.DefaultView, mainForm.DefaultView);
+  [[maybe_unused]] auto* voldViewProps = new TDlgVoldViewProps(
+      &mainForm, &mainForm.Fractal->DefaultView, mainForm.Fractal->DefaultView);
   [[maybe_unused]] auto* selZoom = new TDlgSelZoom(&mainForm);
-  [[maybe_unused]] auto* fractal =
-      new TDlgFractal(&mainForm, 0, 0, &mainForm.DefaultFractal, mainForm.DefaultFractal);
+  [[maybe_unused]] auto* fractal = new TDlgFractal(
+      &mainForm, 0, 0, &mainForm.Fractal->DefaultFractal, mainForm.Fractal->DefaultFractal);
 
   mainForm.show();
   return app.exec();

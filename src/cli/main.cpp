@@ -19,9 +19,10 @@
 #include "cli/pngwriter.h"
 #include "cli/renderjob.h"
 #include "core/TErrorReport.h"
+#include "document/TStoredFractal.h"
+#include "document/fractalfile.h"
 #include "engine/TComputePool.h"
 #include "engine/TFractArray.h"
-#include "render/TStoredFractal.h"
 
 namespace {
 
@@ -82,7 +83,7 @@ int WriteOutput(const std::string& path,
 int Render(const TRenderOptions& options) {
   std::string reason;
   TStoredFractal fractal;
-  if (!TStoredFractal::LoadFile(options.Input, fractal, reason)) {
+  if (!ReadFractalFile(options.Input, fractal, reason)) {
     TErrorReport::CannotRead(options.Input, reason);
     return ExitFailed;
   }

@@ -1,8 +1,10 @@
 #include "cli/renderjob.h"
 
 #include <chrono>
+#include <optional>
 
 #include "engine/TCallQueue.h"
+#include "engine/TComputePool.h"
 #include "engine/TFractArray.h"
 #include "engine/TThreadVolumeWriter.h"
 #include "engine/TVolumeClient.h"
@@ -34,9 +36,14 @@ private:
 bool ComputeArray(const TKernelParams& params, TFractArray& array, TComputePool& pool,
                   const TProgressReport& progress, bool reference) {
   TCallQueue gui;
+  // The reference computes band after band on a worker of its own, a progress call after each.
+  std::optional<TComputePool> single;
   TThreadVolumeWriter::TOptions options = TThreadVolumeWriter::TOptions::Fastest();
-  options.Pool = &pool;
-  if (reference) options = TThreadVolumeWriter::TOptions();
+  if (reference) {
+    single.emplace(1);
+    options = TThreadVolumeWriter::TOptions();
+  }
+  options.Pool = reference ? &*single : &pool;
   TProgressClient client(array, progress);
   {
     TThreadVolumeWriter writer(client, array, params, gui, options);

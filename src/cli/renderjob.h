@@ -10,8 +10,8 @@ using TProgressReport = std::function<void(int done, int total)>;
 
 /// Computes `params` into `array` (of the parameters' resolution, fresh) with the view's worker
 /// while this thread plays the GUI thread and reports the progress. Returns false when the
-/// worker ended before every column was computed. The bands run on `pool`; with `reference`
-/// the plain kernel computes them on a thread of its own, band by band, as the fractal view
-/// did before it had the worker pool. Both give the same array.
+/// worker ended before every column was computed. The bands run on `pool` with the fast
+/// kernel; with `reference` the plain kernel computes them on a one-worker pool of their own,
+/// band by band with a progress call after each. Both give the same array.
 bool ComputeArray(const TKernelParams& params, TFractArray& array, TComputePool& pool,
                   const TProgressReport& progress, bool reference = false);

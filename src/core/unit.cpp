@@ -1,6 +1,7 @@
 #include "core/unit.h"
 
 #include "core/TErrorReport.h"
+#include "core/TReadError.h"
 #include "core/TXMLComplexElement.h"
 #include "core/assertions.h"
 
@@ -19,9 +20,8 @@ void unit::WriteXML(TXMLComplexElement& parent, const std::string& name) const {
   parent.AddText(name, GetText());
 }
 
-bool unit::ReadXML(const TXMLItem* xmlElement, std::string& errorText, int& line, int& column) {
+bool unit::ReadXML(const TXMLItem* xmlElement, TReadError& error) {
   ZASSERT_TEXT(xmlElement != nullptr, "xmlElement != NULL");
-  line = xmlElement->GetLine();
-  column = xmlElement->GetColumn();
-  return SetText(xmlElement->GetText(), xmlElement->GetElement(), errorText);
+  error.At(*xmlElement);
+  return SetText(xmlElement->GetText(), xmlElement->GetElement(), error.Text);
 }

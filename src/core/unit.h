@@ -4,6 +4,7 @@
 
 #include "core/unitkinds.h"
 
+class TReadError;
 class TXMLComplexElement;
 class TXMLItem;
 
@@ -23,10 +24,9 @@ public:
                        std::string& errorText) = 0;
   /// Appends a text element `name` holding GetText() to `parent`.
   virtual void WriteXML(TXMLComplexElement& parent, const std::string& name) const;
-  /// Takes the text of a text element; `line` and `column` get the element's position, so that
-  /// the caller can add it to the message.
-  virtual bool ReadXML(const TXMLItem* xmlElement, std::string& errorText, int& line,
-                       int& column);
+  /// Takes the text of a text element; the error gets the element's position (also on
+  /// success), so that the caller can add it to the message.
+  virtual bool ReadXML(const TXMLItem* xmlElement, TReadError& error);
 
   uint8_t GetUnitKind() const { return UnitKind; }
   uint8_t GetRestriction() const { return Restriction; }

@@ -1,5 +1,6 @@
 #include "core/unitColor.h"
 
+#include "core/TReadError.h"
 #include "core/TXMLItem.h"
 #include "core/assertions.h"
 
@@ -20,11 +21,9 @@ bool unitColor::SetText(const std::string&, const std::string&, std::string&) {
   return false;
 }
 
-bool unitColor::ReadXML(const TXMLItem* xmlElement, std::string& errorText, int& line,
-                        int& column) {
+bool unitColor::ReadXML(const TXMLItem* xmlElement, TReadError& error) {
   ZASSERT_TEXT(xmlElement != nullptr, "xmlElement != NULL");
-  line = xmlElement->GetLine();
-  column = xmlElement->GetColumn();
+  error.At(*xmlElement);
   const std::string text = xmlElement->GetText();
   uint32_t value = 0;
   bool ok = !text.empty() && text.size() <= 8;
@@ -38,7 +37,7 @@ bool unitColor::ReadXML(const TXMLItem* xmlElement, std::string& errorText, int&
     value = value << 4 | static_cast<uint32_t>(digit);
   }
   if (!ok) {
-    errorText = "In " + xmlElement->GetElement() + ": Invalid Hexdecimal value: \"" + text + "\".";
+    error.Text = "In " + xmlElement->GetElement() + ": Invalid Hexdecimal value: \"" + text + "\".";
     return false;
   }
   Value = value;

@@ -15,8 +15,7 @@ public:
   bool SetText(const std::string& text, const std::string& name, std::string& errorText) override;
   /// Takes 1 to 8 hexadecimal digits of either case and nothing else; otherwise
   /// "In <name>: Invalid Hexdecimal value: "<text>"." No restriction applies.
-  bool ReadXML(const TXMLItem* xmlElement, std::string& errorText, int& line,
-               int& column) override;
+  bool ReadXML(const TXMLItem* xmlElement, TReadError& error) override;
 
   uint32_t GetColor() const { return Value; }
   void SetColor(uint32_t colour) { Value = colour; }

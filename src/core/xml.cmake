@@ -17,4 +17,5 @@ target_sources(zcore PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/TDTDChoice.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TDTDOptional.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TDTDRepeatMin0.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/xmlread.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/xmlread.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TReadError.cpp)

@@ -41,3 +41,8 @@ size_t TCallQueue::Pending() const {
   std::lock_guard<std::mutex> lock(Lock);
   return Calls.size();
 }
+
+bool TCallQueue::WaitForPending(size_t count, std::chrono::milliseconds timeout) const {
+  std::unique_lock<std::mutex> lock(Lock);
+  return Arrived.wait_for(lock, timeout, [&] { return Calls.size() >= count; });
+}

@@ -25,9 +25,12 @@ public:
 
   /// Number of calls waiting.
   size_t Pending() const;
+  /// Waits, running nothing, until at least `count` calls are waiting or `timeout` has passed;
+  /// returns whether they are.
+  bool WaitForPending(size_t count, std::chrono::milliseconds timeout) const;
 
 private:
   mutable std::mutex Lock;
-  std::condition_variable Arrived;
+  mutable std::condition_variable Arrived;
   std::deque<std::function<void()>> Calls;
 };

@@ -1,5 +1,4 @@
 #pragma once
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -14,35 +13,17 @@
 
 class TDTDCompound;
 class TDTDGrammar;
+class TReadError;
 class TXMLComplexElement;
 class TXMLItem;
-
-/// One entry of the formula table.
-struct TFormulaName {
-  const char* Identifier;   ///< stored in the file, compared exactly
-  const char* DisplayText;  ///< listed by the properties dialog
-  bool UsesD;               ///< the formula reads the constant d
-  bool UsesN;               ///< the formula reads the exponent N
-  bool UsesM;               ///< the formula reads the exponent M
-};
+template <class R>
+class TXMLLayout;
 
 /// The record that describes one fractal: resolution, plane rectangle, iteration limits,
 /// formula, what the pixel supplies, the constants c, d, z and the exponents N and M.
 /// A plain value type, copied freely. XML element "Fractal".
 class TFractProps {
 public:
-  /// Values of MapField: which of z, c, d the pixel's point supplies.
-  static constexpr uint8_t MapZ = 0;
-  static constexpr uint8_t MapC = 1;
-  static constexpr uint8_t MapD = 2;
-  /// Values of ColorMode: fractional escape depths or whole iteration counts.
-  static constexpr uint8_t ColorContinue = 0;
-  static constexpr uint8_t ColorDiscontinue = 1;
-  /// Number of formulas; Formula is 0 .. FormulaCount - 1.
-  static constexpr int FormulaCount = 13;
-  /// The fixed formula table, indexed by Formula.
-  static const std::array<TFormulaName, FormulaCount> FormulaNames;
-
   /// All fields at their defaults: the Julia set of c = -0.122561 - 0.744862i over
   /// [-1.5, 1.5] x [-1.5, 1.5] at 250 x 250 pixels.
   TFractProps() = default;
@@ -59,8 +40,8 @@ public:
   unitFactorPosMore1 OuterCircle{1000.0};     ///< escape radius
   unitFactorPosMoreLess1 InnerDist{0.0001};   ///< distance under which iterates are equal
   unitIntegerPos MaxCycle{3};           ///< longest detected cycle period; 0 switches it off
-  uint8_t Formula = 0;                  ///< index into FormulaNames
-  uint8_t MapField = MapZ;              ///< MapZ, MapC or MapD
+  uint8_t Formula = 0;                  ///< index into Formulas
+  uint8_t MapField = TKernelParams::MapZ;  ///< TKernelParams::MapZ, MapC or MapD
   unitFactor CR{-0.122561};             ///< c, real part
   unitFactor CI{-0.744862};             ///< c, imaginary part
   unitFactor DR{-0.3};                  ///< d, real part
@@ -69,7 +50,7 @@ public:
   unitFactor ZI{0.0};                   ///< z, imaginary part (stored and edited only)
   unitIntegerPosMore N{5};              ///< first integer exponent
   unitIntegerPosMore M{3};              ///< second integer exponent
-  uint8_t ColorMode = ColorContinue;    ///< ColorContinue or ColorDiscontinue; not stored
+  uint8_t ColorMode = TKernelParams::ColorContinue;  ///< TKernelParams::ColorContinue or ColorDiscontinue; not stored
   /// Continuation value shown by the properties dialog; nothing reads it and it is not stored.
   unitFactorPosMore Cont{1.0};
 
@@ -84,7 +65,9 @@ public:
   /// false with the message and the bad element's line and column; fields read before the
   /// failure keep their new values, later ones their old. ColorMode and Cont are kept.
   /// A tree the grammar would not have matched is a fatal programming error.
-  bool ReadXML(const TXMLItem* xmlFractal, std::string& errorText, int& line, int& column);
+  bool ReadXML(const TXMLItem* xmlFractal, TReadError& error);
+  /// The elements of "Fractal", from which the three above are made.
+  static const TXMLLayout<TFractProps>& Layout();
 
   /// The plain numbers the kernels read.
   TKernelParams KernelParams() const;

@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+#include "engine/TFormula.h"
+
 /// The inputs of one computation, as plain numbers. The fractal parameter record fills one of
 /// these; the kernels and the worker read nothing else. Defaults are those of a new record: the
 /// Julia set of c = -0.122561 - 0.744862i over [-1.5, 1.5] x [-1.5, 1.5] at 250 x 250 pixels.
@@ -12,8 +14,6 @@ struct TKernelParams {
   /// Values of ColorMode: fractional escape depths ("Continue") or whole counts ("Discontinue").
   static constexpr int ColorContinue = 0;
   static constexpr int ColorDiscontinue = 1;
-  /// Number of formulas; Formula is 0 .. FormulaCount - 1.
-  static constexpr int FormulaCount = 13;
 
   int XResolution = 250;  ///< columns, >= 1
   int YResolution = 250;  ///< rows, >= 1
@@ -31,7 +31,7 @@ struct TKernelParams {
   int32_t MaxCycle = 3;    ///< longest detected cycle period; 0 switches detection off
   int32_t N = 5;           ///< first integer exponent, >= 1
   int32_t M = 3;           ///< second integer exponent, >= 1
-  int Formula = 0;         ///< 0 .. FormulaCount - 1
+  int Formula = 0;         ///< index into Formulas, 0 .. FormulaCount - 1
   int MapField = MapZ;     ///< MapZ, MapC or MapD
   int ColorMode = ColorContinue;  ///< ColorContinue or ColorDiscontinue
 };

@@ -2,15 +2,12 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdint>
 #include <condition_variable>
+#include <cstdint>
 #include <mutex>
-#include <string>
-
-#include <pthread.h>
 
 #include "core/assertions.h"
-#include "engine/TColumnSink.h"
+#include "engine/TColumnsDone.h"
 #include "engine/TComputePool.h"
 #include "engine/TFractArray.h"
 #include "engine/TGuiDispatcher.h"
@@ -25,46 +22,37 @@ struct TThreadVolumeWriter::TShared {
   std::mutex Lock;
   std::condition_variable Wake;
   std::atomic<bool> Cancelled{false};
-  bool ProgressDone = false;  // under Lock
+  uint64_t ProgressRun = 0;              // EachBand: progress calls run so far, under Lock
   std::atomic<bool> NewsPending{false};  // Coalesced: a progress call is queued
 };
 
-// Coalesced: the computation as a job of the pool. Each worker that finishes a column marks it
-// and moves ColumnsDone over every marked column contiguous from the left.
-class TThreadVolumeWriter::TPoolJob : public TComputeJob, public TColumnSink {
+// The computation as a job of the pool: band `index` is columns index * BandWidth onwards.
+class TThreadVolumeWriter::TPoolJob : public TComputeJob {
 public:
-  TPoolJob(TFractArray& array, const TKernelParams& params, TKernel kernel, TGuiDispatcher& gui,
-           std::shared_ptr<TShared> shared)
+  TPoolJob(TFractArray& array, const TKernelParams& params, const TOptions& options,
+           TGuiDispatcher& gui, std::shared_ptr<TShared> shared)
       : Array(array),
         Params(params),
-        Kernel(kernel),
+        Kernel(options.Kernel),
+        Progress(options.Progress),
         Gui(gui),
         Shared(std::move(shared)),
-        ColumnFinishedFlags(new std::atomic<bool>[static_cast<size_t>(params.XResolution)]) {
-    for (int x = 0; x < params.XResolution; ++x) ColumnFinishedFlags[x].store(false);
-  }
+        Columns(array, 0, params.XResolution) {}
 
   int BandCount() const { return (Params.XResolution + BandWidth - 1) / BandWidth; }
 
   void RunBand(int index) override {
     const int first = index * BandWidth;
-    const TBand band{first, 0, std::min(first + BandWidth, Params.XResolution),
-                     Params.YResolution};
-    if (Kernel == TKernel::Fast)
-      ComputeBandColumns(Params, Array, band, Params.XResolution, &Stop, *this);
+    const TBand band{first, 0, first + BandWidth, Params.YResolution};
+    const bool complete =
+        Kernel == TKernel::Fast
+            ? ComputeBandColumns(Params, Array, band, Params.XResolution, &Stop, Columns)
+            : ComputeBandColumnsReference(Params, Array, band, Params.XResolution, &Stop, Columns);
+    if (!complete) return;
+    if (Progress == TProgress::EachBand)
+      RunProgressCall();
     else
-      ComputeBandColumnsReference(Params, Array, band, Params.XResolution, &Stop, *this);
-    AnnounceProgress();
-  }
-
-  void ColumnFinished(int x) override {
-    ColumnFinishedFlags[x].store(true);
-    // Sequentially consistent: a worker that marks its column after another has looked at the
-    // mark either sees the other's advance or advances over its own column itself.
-    int done = Array.ColumnsDone.load();
-    while (done < Params.XResolution && ColumnFinishedFlags[done].load()) {
-      if (Array.ColumnsDone.compare_exchange_weak(done, done + 1)) ++done;
-    }
+      AnnounceProgress();
   }
 
   void Finished(bool) override {
@@ -99,10 +87,36 @@ private:
   // more often, and waking the GUI thread for each would cost the workers time.
   static constexpr std::chrono::milliseconds ProgressInterval{10};
 
-  // After each band: posts one progress call when columns were added, none is queued and the
-  // last was posted at least ProgressInterval ago, or when the picture is complete. A queued
-  // call reads ColumnsDone when it runs, so it also shows every column finished while it
-  // waited; a band held back by the interval is shown after the next band, by any worker.
+  // EachBand, after each band: has the GUI thread run the progress call and waits for it, or
+  // for the stop, whichever comes first.
+  void RunProgressCall() {
+    std::shared_ptr<TShared> shared = Shared;
+    uint64_t target = 0;
+    {
+      std::lock_guard<std::mutex> lock(shared->Lock);
+      if (shared->Cancelled.load()) return;
+      target = shared->ProgressRun + 1;
+    }
+    Gui.Post([shared] {
+      // Terminate runs on the GUI thread too, so it cannot slip in between check and call.
+      if (shared->Cancelled.load()) return;
+      shared->Client->PaintProgress();
+      {
+        std::lock_guard<std::mutex> lock(shared->Lock);
+        ++shared->ProgressRun;
+      }
+      shared->Wake.notify_all();
+    });
+    std::unique_lock<std::mutex> lock(shared->Lock);
+    shared->Wake.wait(
+        lock, [&] { return shared->ProgressRun >= target || shared->Cancelled.load(); });
+  }
+
+  // Coalesced, after each band: posts one progress call when columns were added, none is
+  // queued and the last was posted at least ProgressInterval ago, or when the picture is
+  // complete. A queued call reads ColumnsDone when it runs, so it also shows every column
+  // finished while it waited; a band held back by the interval is shown after the next band,
+  // by any worker.
   void AnnounceProgress() {
     const int done = Array.ColumnsDone.load();
     if (done == Announced.load()) return;
@@ -128,9 +142,10 @@ private:
   TFractArray& Array;
   const TKernelParams Params;
   const TKernel Kernel;
+  const TProgress Progress;
   TGuiDispatcher& Gui;
   const std::shared_ptr<TShared> Shared;
-  std::unique_ptr<std::atomic<bool>[]> ColumnFinishedFlags;
+  TColumnsDone Columns;
   std::mutex EndLock;
   std::condition_variable EndWake;
   bool Ended = false;  // under EndLock
@@ -144,21 +159,14 @@ TThreadVolumeWriter::TOptions TThreadVolumeWriter::TOptions::Fastest() {
 }
 
 TThreadVolumeWriter::TThreadVolumeWriter(TVolumeClient& view, TFractArray& array,
-                                         const TKernelParams& params, TGuiDispatcher& gui)
-    : TThreadVolumeWriter(view, array, params, gui, TOptions()) {}
-
-TThreadVolumeWriter::TThreadVolumeWriter(TVolumeClient& view, TFractArray& array,
                                          const TKernelParams& params, TGuiDispatcher& gui,
                                          const TOptions& options)
-    : FractArray(array),
-      Params(params),
-      Gui(gui),
-      Options(options),
-      Shared(std::make_shared<TShared>()) {
+    : Pool(options.Pool ? *options.Pool : TComputePool::Shared()),
+      Shared(std::make_shared<TShared>()),
+      MaxParallel(options.Progress == TProgress::EachBand ? 1 : options.Workers) {
   ZASSERT(array.Width == params.XResolution && array.Height == params.YResolution);
   Shared->Client = &view;
-  if (Options.Progress == TProgress::Coalesced)
-    Job = std::make_shared<TPoolJob>(array, Params, Options.Kernel, gui, Shared);
+  Job = std::make_shared<TPoolJob>(array, params, options, gui, Shared);
 }
 
 TThreadVolumeWriter::~TThreadVolumeWriter() {
@@ -168,89 +176,23 @@ TThreadVolumeWriter::~TThreadVolumeWriter() {
 
 void TThreadVolumeWriter::Resume() {
   if (TerminateRequested.load() || Started.exchange(true)) return;
-  if (Job) {
-    TComputePool& pool = Options.Pool ? *Options.Pool : TComputePool::Shared();
-    pool.Submit(Job, Job->BandCount(), Options.Workers);
-  } else {
-    Worker = std::thread([this] { Execute(); });
-  }
+  Pool.Submit(Job, Job->BandCount(), MaxParallel);
 }
 
 void TThreadVolumeWriter::Terminate() {
+  TerminateRequested.store(true);
+  // No band may start once a worker waiting for its progress call is released below.
+  Job->Stop.store(true);
+  if (Started.load()) Pool.Cancel(*Job);
   {
     std::lock_guard<std::mutex> lock(Shared->Lock);
-    TerminateRequested.store(true);
     Shared->Cancelled.store(true);
   }
   Shared->Wake.notify_all();
-  if (Job) {
-    Job->Stop.store(true);
-    if (Started.load()) (Options.Pool ? *Options.Pool : TComputePool::Shared()).Cancel(*Job);
-  }
 }
 
 void TThreadVolumeWriter::WaitFor() {
-  if (Job) {
-    if (Started.load()) Job->WaitForEnd();
-    return;
-  }
-  if (Worker.joinable() && Worker.get_id() != std::this_thread::get_id()) Worker.join();
+  if (Started.load()) Job->WaitForEnd();
 }
 
-bool TThreadVolumeWriter::Finished() const {
-  if (Job) return Started.load() && Job->HasEnded();
-  return Ended.load();
-}
-
-void TThreadVolumeWriter::Execute() {
-#if defined(__linux__)
-  // Thread names are limited to 15 characters here.
-  const std::string name = std::string("TreadVolumeWriter").substr(0, 15);
-  pthread_setname_np(pthread_self(), name.c_str());
-#endif
-  try {
-    const int width = Params.XResolution;
-    const int height = Params.YResolution;
-    for (int first = 0; first < width && !TerminateRequested.load(); first += BandWidth) {
-      const TBand band{first, 0, std::min(first + BandWidth, width), height};
-      const bool complete =
-          Options.Kernel == TKernel::Fast
-              ? ComputeBandFast(Params, FractArray, band, width, &TerminateRequested)
-              : ComputeBand(Params, FractArray, band, width, &TerminateRequested);
-      if (!complete) break;
-      if (!RunProgressCall()) break;
-    }
-  } catch (...) {
-    // A failure ends the computation quietly; the end notification still follows.
-  }
-  Ended.store(true);
-  std::shared_ptr<TShared> shared = Shared;
-  try {
-    Gui.Post([shared] {
-      if (!shared->Cancelled.load()) shared->Client->ComputationEnded();
-    });
-  } catch (...) {
-  }
-}
-
-bool TThreadVolumeWriter::RunProgressCall() {
-  std::shared_ptr<TShared> shared = Shared;
-  {
-    std::lock_guard<std::mutex> lock(shared->Lock);
-    if (shared->Cancelled.load()) return false;
-    shared->ProgressDone = false;
-  }
-  Gui.Post([shared] {
-    // Terminate runs on the GUI thread too, so it cannot slip in between check and call.
-    if (shared->Cancelled.load()) return;
-    shared->Client->PaintProgress();
-    {
-      std::lock_guard<std::mutex> lock(shared->Lock);
-      shared->ProgressDone = true;
-    }
-    shared->Wake.notify_all();
-  });
-  std::unique_lock<std::mutex> lock(shared->Lock);
-  shared->Wake.wait(lock, [&] { return shared->ProgressDone || shared->Cancelled.load(); });
-  return !shared->Cancelled.load();
-}
+bool TThreadVolumeWriter::Finished() const { return Started.load() && Job->HasEnded(); }

@@ -1,7 +1,6 @@
 #pragma once
 #include <atomic>
 #include <memory>
-#include <thread>
 
 #include "engine/TKernelParams.h"
 
@@ -10,16 +9,16 @@ class TFractArray;
 class TGuiDispatcher;
 class TVolumeClient;
 
-/// Computes a whole fractal in the background, in bands of BandWidth columns.
-///
-/// Two ways to run, chosen by TOptions::Progress:
-/// - EachBand: a worker thread of its own computes the bands from left to right; after each band
-///   it has the GUI thread run the client's PaintProgress and waits for it.
-/// - Coalesced: the bands are handed out to the workers of a TComputePool, which several
-///   computations share; ColumnsDone is the count of finished columns contiguous from the left.
-///   When it has risen, no progress call is queued and the last was posted 10 ms ago or more
-///   (or the picture is complete), a worker posts one after its band; the workers never wait
-///   for the GUI thread, and the client paints ColumnsShown .. ColumnsDone when the call runs.
+/// Computes a whole fractal in the background, in bands of BandWidth columns handed out to the
+/// workers of a TComputePool. ColumnsDone is the count of finished columns contiguous from the
+/// left. Progress reaches the client in one of two ways (TOptions::Progress):
+/// - EachBand: one band at a time, left to right; after each band the worker has the GUI thread
+///   run the client's PaintProgress and waits for it, so each call shows exactly one more band.
+///   The worker is held while it waits: give such a computation a pool of its own.
+/// - Coalesced: several bands at once; when ColumnsDone has risen, no progress call is queued
+///   and the last was posted 10 ms ago or more (or the picture is complete), a worker posts one
+///   after its band; the workers never wait for the GUI thread, and the client paints
+///   ColumnsShown .. ColumnsDone when the call runs.
 /// In both, the client's ComputationEnded runs on the GUI thread at the end, after the last
 /// progress call, and every stored cell is exactly what ComputeBand stores.
 ///
@@ -40,21 +39,18 @@ public:
     TKernel Kernel = TKernel::Reference;
     TProgress Progress = TProgress::EachBand;
     /// Coalesced only: the most bands of this computation computed at once; 0 = as many as
-    /// the pool has workers. EachBand always uses its one thread.
+    /// the pool has workers. EachBand computes one band at a time.
     int Workers = 0;
-    /// Coalesced only: the pool to run on (not owned); null = TComputePool::Shared().
+    /// The pool to run on (not owned); null = TComputePool::Shared().
     TComputePool* Pool = nullptr;
 
     /// The fast kernel on every worker of the shared pool, with coalesced progress.
     static TOptions Fastest();
   };
 
-  /// `view`, `array` and `gui` are not owned and must outlive this object; the array must have
-  /// the parameters' resolution. The parameters are copied. Nothing runs until Resume().
-  /// EachBand with the reference kernel: one worker, a progress call after every band.
-  TThreadVolumeWriter(TVolumeClient& view, TFractArray& array, const TKernelParams& params,
-                      TGuiDispatcher& gui);
-  /// The same with the given options.
+  /// `view`, `array`, `gui` and the options' pool are not owned and must outlive this object;
+  /// the array must have the parameters' resolution. The parameters are copied. Nothing runs
+  /// until Resume().
   TThreadVolumeWriter(TVolumeClient& view, TFractArray& array, const TKernelParams& params,
                       TGuiDispatcher& gui, const TOptions& options);
   /// Terminates and waits if still running.
@@ -69,9 +65,7 @@ public:
   /// (between pixels, or within a deep pixel), and at once when waiting for a progress call.
   /// Does not wait.
   void Terminate();
-  /// Waits until the computation has ended; returns at once when it never started. With
-  /// EachBand, call Terminate() first when waiting on the GUI thread, or a pending progress
-  /// call could never run.
+  /// Waits until the computation has ended; returns at once when it never started.
   void WaitFor();
   /// Whether the computation has run and ended.
   bool Finished() const;
@@ -82,18 +76,11 @@ private:
   struct TShared;
   class TPoolJob;
 
-  void Execute();
-  bool RunProgressCall();
-
-  TFractArray& FractArray;
-  const TKernelParams Params;
-  TGuiDispatcher& Gui;
-  const TOptions Options;
+  TComputePool& Pool;
   // Outlives this object while calls posted to the GUI thread still hold it.
   std::shared_ptr<TShared> Shared;
-  std::shared_ptr<TPoolJob> Job;  // Coalesced only
+  std::shared_ptr<TPoolJob> Job;
+  const int MaxParallel;
   std::atomic<bool> TerminateRequested{false};
   std::atomic<bool> Started{false};
-  std::atomic<bool> Ended{false};
-  std::thread Worker;
 };

@@ -1,5 +1,8 @@
 target_sources(zengine PRIVATE
   TFractArray.cpp
+  TColumnsDone.cpp
+  TFormula.cpp
+  formulasteps.cpp
   kernels.cpp
   realfunctions.cpp
   TCallQueue.cpp

@@ -25,11 +25,6 @@ bool ComputeBandColumns(const TKernelParams& params, TFractArray& array, TBand b
                         const std::atomic<bool>* stop, TColumnSink& sink,
                         TKernelIsa isa = BestKernelIsa());
 
-/// The same with the reference kernel, pixel by pixel in the reference order; columns are
-/// reported left to right.
-bool ComputeBandColumnsReference(const TKernelParams& params, TFractArray& array, TBand band,
-                                 int width, const std::atomic<bool>* stop, TColumnSink& sink);
-
 /// The contract of ComputeBand (same cells, same stop behaviour, ColumnsDone raised to x + 1
 /// after each finished column x, left to right) with the fast kernel of `isa`.
 bool ComputeBandFast(const TKernelParams& params, TFractArray& array, TBand band, int width,

@@ -20,6 +20,7 @@
 #include <numbers>
 #include <utility>
 
+#include "engine/TFormula.h"
 #include "engine/fastkernel_isa.h"
 
 namespace {
@@ -874,35 +875,15 @@ bool RunFormulaBand(const TFastBand& job) {
     return RunBand<V, Formula, Depth>(job);
 }
 
-template <class V, int Depth>
+// The band's formula, one with a vector step (FastKernelVectorises sends the others elsewhere).
+template <class V, int Depth, int Formula = 0>
 bool RunBandFormula(const TFastBand& job) {
-  switch (job.Formula) {
-    case 0:
-      return RunFormulaBand<V, 0, Depth>(job);
-    case 1:
-      return RunFormulaBand<V, 1, Depth>(job);
-    case 2:
-      return RunFormulaBand<V, 2, Depth>(job);
-    case 3:
-      return RunFormulaBand<V, 3, Depth>(job);
-    case 4:
-      return RunFormulaBand<V, 4, Depth>(job);
-    case 5:
-      return RunFormulaBand<V, 5, Depth>(job);
-    case 6:
-      return RunFormulaBand<V, 6, Depth>(job);
-    case 7:
-      return RunFormulaBand<V, 7, Depth>(job);
-    case 8:
-      return RunFormulaBand<V, 8, Depth>(job);
-    case 9:
-      return RunFormulaBand<V, 9, Depth>(job);
-    case 10:
-      return RunFormulaBand<V, 10, Depth>(job);
-    case 11:
-      return RunFormulaBand<V, 11, Depth>(job);
-    default:
-      return RunFormulaBand<V, 12, Depth>(job);
+  if constexpr (Formula == FormulaCount) {
+    __builtin_trap();
+  } else {
+    if constexpr (Formulas[Formula].VectorStep)
+      if (job.Formula == Formula) return RunFormulaBand<V, Formula, Depth>(job);
+    return RunBandFormula<V, Depth, Formula + 1>(job);
   }
 }
 

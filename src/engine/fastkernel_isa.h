@@ -14,7 +14,7 @@ constexpr int FastRegisterCycle = 4;
 
 /// One band, prepared for an instruction-set build. Columns and rows are band-relative.
 struct TFastBand {
-  int Formula;       ///< 0 .. 12
+  int Formula;       ///< index into Formulas, one with a vector step
   int MapField;      ///< TKernelParams::MapZ, MapC or MapD
   int32_t N, M;      ///< exponents, >= 1
   int32_t MaxCycle;  ///< 0 .. FastMaxCycle

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <limits>
-#include <numbers>
 
 #include "core/assertions.h"
 #include "core/linearmap.h"
+#include "engine/TColumnsDone.h"
 #include "engine/TFractArray.h"
 
 namespace {
@@ -20,59 +20,9 @@ constexpr double HistoryStart = 1000.0;
 }  // namespace
 
 TComplex FormulaStep(TComplex z, TComplex c, TComplex d, int32_t n, int32_t m, int formula) {
-  const double x = z.re;
-  const double y = z.im;
-  switch (formula) {
-    case 0:
-      return {x * x - y * y + c.re, 2 * x * y + c.im};
-    case 1: {
-      const double a = x * x;
-      const double b = y * y;
-      return {a * x - 3 * x * b + c.re, -b * y + 3 * y * a + c.im};
-    }
-    case 2: {
-      const double a = x * x;
-      const double b = y * y;
-      return {a * a - 6 * a * b + b * b + c.re, 4 * (a * x * y - x * b * y) + c.im};
-    }
-    case 3: {
-      const double r = std::sqrt(x * x + y * y);
-      double t = 0.0;
-      if (r != 0.0) t = x >= 0 ? RealAsin(y / r) : std::numbers::pi - RealAsin(y / r);
-      const double s = RealPow(r, static_cast<double>(n));
-      const double u = n * t;
-      const TSinCos angle = RealSinCos(u);
-      return {s * angle.Cos + c.re, s * angle.Sin + c.im};
-    }
-    case 4: {
-      // Adds 3 d^2 z although the formula's name subtracts it; stored images depend on it.
-      const TComplex term = CScale(CMul(CMul(d, d), z), -3.0);
-      return CAdd(CSub(CPowInt(z, 3), term), c);
-    }
-    case 5:
-      return CAdd(CAdd(CPowInt(z, n), CMul(d, CPowInt(z, m))), c);
-    case 6:
-      // 1 - z, not the 1 - c of the formula's name, as stored images expect.
-      return CMul(z, CAdd(c, CMul(CRealSub(1.0, z), CPowInt(z, n))));
-    case 7:
-      // On either axis the point is left where it is (the product x * y decides, as before).
-      if (x * y == 0) return z;
-      return CMul(z, CAdd(c, CDiv(CRealSub(1.0, z), CPowInt(z, n))));
-    case 8: {
-      const TComplex zn = CPowInt(z, n);
-      return CDiv(CMul(z, CAdd(c, CMul(d, zn))), CAddReal(zn, 1.0));
-    }
-    case 9:
-      return CSubReal(CAdd(CSub(CExp(z), z), c), 1.0);
-    case 10:
-      return CAdd(CSin(z), c);
-    case 11:
-      return CMul(c, CSin(z));
-    case 12:
-      return CSubReal(CAdd(CSub(CSin(z), z), c), 1.0);
-    default:
-      return {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::quiet_NaN()};
-  }
+  if (formula < 0 || formula >= FormulaCount)
+    return {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::quiet_NaN()};
+  return Formulas[static_cast<size_t>(formula)].Step(z, c, d, n, m);
 }
 
 TComplex PixelPoint(const TKernelParams& params, int x, int y, int width) {
@@ -89,6 +39,8 @@ int64_t IteratePoint(const TKernelParams& params, int x, int y, int width,
   const double inner2 = params.InnerDist * params.InnerDist;
   const double maxDepth = params.MaxDepth;
   const int32_t maxCycle = params.MaxCycle;
+  const TFormula& formula = Formulas[static_cast<size_t>(params.Formula)];
+  const bool fractional = params.ColorMode == TKernelParams::ColorContinue && formula.Fractional();
 
   // History entries not yet written all hold HistoryStart, so only the first of them can ever
   // match. They are not stored: a large MaxCycle then costs nothing until the orbit is that
@@ -111,19 +63,14 @@ int64_t IteratePoint(const TKernelParams& params, int x, int y, int width,
       nextStopCheck = work + StopCheckInterval;
     }
     work += 1 + filled;
-    const TComplex next = FormulaStep(z, c, d, params.N, params.M, params.Formula);
+    const TComplex next = formula.Step(z, c, d, params.N, params.M);
     ++steps;
     const double r2 = next.im * next.im + next.re * next.re;
     // Faults are caught before the escape test, as a trapping overflow would have been.
     if (IsFault(next) || !std::isfinite(r2)) break;
     if (r2 > outer2) {
-      if (params.ColorMode == TKernelParams::ColorContinue && params.Formula <= 3) {
-        double k = 1.0;
-        if (params.Formula == 1) k = 0.5;
-        if (params.Formula == 2) k = 1.0 / 3.0;
-        if (params.Formula == 3) k = 1.0 / params.N;
-        depth = depth - k * std::log(r2) / std::log(outer2);
-      }
+      if (fractional)
+        depth = depth - formula.EscapeFactor(params.N) * std::log(r2) / std::log(outer2);
       if (depth < 0) depth = 0.0001;
       break;
     }
@@ -168,28 +115,43 @@ int64_t IteratePoint(const TKernelParams& params, int x, int y, int width,
   return steps;
 }
 
-bool ComputeBand(const TKernelParams& params, TFractArray& array, TBand band, int width,
-                 const std::atomic<bool>* stop) {
+TBand ClipBand(TBand band, const TFractArray& array) {
+  // A band reaching outside the array would otherwise write clamped cells of its edge.
+  TBand clipped{std::max(band.FirstColumn, 0), std::max(band.FirstRow, 0),
+                std::min(band.EndColumn, array.Width), std::min(band.EndRow, array.Height)};
+  clipped.EndColumn = std::max(clipped.EndColumn, clipped.FirstColumn);
+  clipped.EndRow = std::max(clipped.EndRow, clipped.FirstRow);
+  return clipped;
+}
+
+void CheckBandParams(const TKernelParams& params, int width) {
   ZASSERT(width >= 1 && params.YResolution >= 1);
   ZASSERT(params.MaxDepth >= 1 && params.MaxCycle >= 0);
-  ZASSERT(params.Formula >= 0 && params.Formula < TKernelParams::FormulaCount);
+  ZASSERT(params.Formula >= 0 && params.Formula < FormulaCount);
   ZASSERT(params.MapField >= TKernelParams::MapZ && params.MapField <= TKernelParams::MapD);
+}
 
-  // A band reaching outside the array would otherwise write clamped cells of its edge.
-  const int firstColumn = std::max(band.FirstColumn, 0);
-  const int endColumn = std::min(band.EndColumn, array.Width);
-  const int firstRow = std::max(band.FirstRow, 0);
-  const int endRow = std::min(band.EndRow, array.Height);
+bool ComputeBandColumnsReference(const TKernelParams& params, TFractArray& array, TBand band,
+                                 int width, const std::atomic<bool>* stop, TColumnSink& sink) {
+  CheckBandParams(params, width);
 
+  const TBand clipped = ClipBand(band, array);
   TCycleHistory history;
   history.Re.reserve(static_cast<size_t>(std::min(params.MaxCycle, 64)));
   history.Im.reserve(static_cast<size_t>(std::min(params.MaxCycle, 64)));
-  for (int x = firstColumn; x < endColumn; ++x) {
-    for (int y = firstRow; y < endRow; ++y) {
+  for (int x = clipped.FirstColumn; x < clipped.EndColumn; ++x) {
+    for (int y = clipped.FirstRow; y < clipped.EndRow; ++y) {
       IteratePoint(params, x, y, width, history, array, stop);
       if (stop && stop->load(std::memory_order_relaxed)) return false;
     }
-    array.ColumnsDone.store(x + 1, std::memory_order_release);
+    sink.ColumnFinished(x);
   }
   return true;
+}
+
+bool ComputeBand(const TKernelParams& params, TFractArray& array, TBand band, int width,
+                 const std::atomic<bool>* stop) {
+  const TBand clipped = ClipBand(band, array);
+  TColumnsDone columns(array, clipped.FirstColumn, clipped.EndColumn);
+  return ComputeBandColumnsReference(params, array, clipped, width, stop, columns);
 }

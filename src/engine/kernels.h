@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/TColumnSink.h"
 #include "engine/TKernelParams.h"
 #include "engine/complexmath.h"
 
@@ -23,9 +24,9 @@ struct TCycleHistory {
   std::vector<double> Re, Im;
 };
 
-/// One application of formula `formula` (0 .. 12) to z with the constants c and d and the
-/// exponents n and m (>= 1). A pure function; an overflow or invalid operation shows as a
-/// non-finite part of the result (see IsFault), never as a signal or exception. An unknown
+/// The step of formula `formula` (an index into Formulas) applied to z with the constants c and
+/// d and the exponents n and m (>= 1). A pure function; an overflow or invalid operation shows
+/// as a non-finite part of the result (see IsFault), never as a signal or exception. An unknown
 /// formula gives NaN parts.
 TComplex FormulaStep(TComplex z, TComplex c, TComplex d, int32_t n, int32_t m, int formula);
 
@@ -45,10 +46,21 @@ int64_t IteratePoint(const TKernelParams& params, int x, int y, int width,
                      TCycleHistory& history, TFractArray& array,
                      const std::atomic<bool>* stop = nullptr);
 
-/// Computes `band` (clipped to the array) column by column, left to right, and raises
-/// array.ColumnsDone to x + 1 (release) after each finished column x. `width` is the number
-/// of columns of the whole picture. Returns false when `stop` was seen before the band was
-/// complete; the column in progress is then not counted as done. The parameters must be in
-/// their ranges (fatal assertion otherwise).
+/// Fatal assertion unless the parameters are in the ranges every band kernel needs, for a
+/// picture `width` columns wide.
+void CheckBandParams(const TKernelParams& params, int width);
+
+/// `band` cut to the cells of `array`; the only place bands are clipped.
+TBand ClipBand(TBand band, const TFractArray& array);
+
+/// Computes `band` (clipped to the array) pixel by pixel, column by column from the left, and
+/// reports each finished column x (picture coordinates) to `sink`. `width` is the number of
+/// columns of the whole picture. Returns false when `stop` was seen before the band was
+/// complete; the column in progress is then not reported. The parameters must be in their
+/// ranges (fatal assertion otherwise).
+bool ComputeBandColumnsReference(const TKernelParams& params, TFractArray& array, TBand band,
+                                 int width, const std::atomic<bool>* stop, TColumnSink& sink);
+
+/// The same, raising array.ColumnsDone to x + 1 (release) after each finished column x.
 bool ComputeBand(const TKernelParams& params, TFractArray& array, TBand band, int width,
                  const std::atomic<bool>* stop = nullptr);

@@ -2,18 +2,13 @@
 
 #include <cmath>
 #include <fstream>
+#include <vector>
 
-#include "core/TDTDAttribute.h"
-#include "core/TDTDCompound.h"
-#include "core/TDTDConcat.h"
-#include "core/TDTDEmpty.h"
-#include "core/TDTDGrammar.h"
-#include "core/TDTDOptional.h"
-#include "core/TDTDRepeatMin0.h"
 #include "core/TErrorReport.h"
 #include "core/TMessagePresenter.h"
+#include "core/TReadError.h"
 #include "core/TXMLComplexElement.h"
-#include "core/TXMLToken.h"
+#include "core/TXMLLayout.h"
 #include "core/assertions.h"
 #include "core/safefile.h"
 #include "core/unitColor.h"
@@ -23,17 +18,101 @@ namespace {
 
 constexpr const char* PaletteVersion = "1.0";
 
-// Only a tree that the grammar did not match lacks an element; say so instead of crashing.
-bool Incomplete(const TXMLItem* element, std::string& errorText, int& line, int& column) {
-  errorText = "The element \"ColorPalette1D\" is incomplete.";
-  if (element) {
-    line = element->GetLine();
-    column = element->GetColumn();
-  }
-  return false;
+// One inner stop as its element "ColorPalette1DItem" lists it.
+struct TStopElement {
+  unitFactorPosMoreLess1 Position{0.0, ukPercent};
+  uint32_t ColorBefore = 0;
+  bool UseColorAfter = false;
+  uint32_t ColorAfter = 0;
+};
+
+// A palette as its element "ColorPalette1D" lists it: begin colour, inner stops, end colour.
+struct TPaletteElement {
+  uint32_t BeginColor = 0;
+  std::vector<TStopElement> Stops;
+  uint32_t EndColor = 0;
+};
+
+// A text element holding a colour.
+template <class R>
+TXMLLayout<R> Colour(const char* name, uint32_t R::*member) {
+  return TXMLLayout<R>::Text(
+      name, [member](const R& r) { return unitColor(r.*member).GetText(); },
+      [member](R& r, const TXMLItem& element, TReadError& error) {
+        unitColor colour(r.*member);
+        if (!colour.ReadXML(&element, error)) return false;
+        r.*member = colour.GetColor();
+        return true;
+      });
 }
 
-std::string Hex(uint32_t colour) { return unitColor(colour).GetText(); }
+// The stop's position. A stop to be read starts at the position of the stop before it:
+// colours are looked up between neighbouring stops, so positions must rise.
+TXMLLayout<TStopElement> StopPosition() {
+  return TXMLLayout<TStopElement>::Text(
+      "Position", [](const TStopElement& stop) { return stop.Position.GetText(); },
+      [](TStopElement& stop, const TXMLItem& element, TReadError& error) {
+        unitFactorPosMoreLess1 position(0.0, ukPercent);
+        if (!position.ReadXML(&element, error)) return false;
+        if (!(position.GetDouble() > stop.Position.GetDouble())) {
+          error.Text = "In " + element.GetElement() +
+                       ": Value must be more than the position of the stop before.";
+          return false;
+        }
+        stop.Position = position;
+        return true;
+      });
+}
+
+const TXMLLayout<TPaletteElement>& PaletteLayout() {
+  using TStop = TXMLLayout<TStopElement>;
+  using TPalette = TXMLLayout<TPaletteElement>;
+  static const TPalette layout = TPalette::Compound(
+      "ColorPalette1D",
+      {Colour("BeginColor", &TPaletteElement::BeginColor),
+       TPalette::Repeat<TStopElement>(
+           TStop::Compound("ColorPalette1DItem",
+                           {StopPosition(), Colour("ColorBefore", &TStopElement::ColorBefore),
+                            TStop::Flag("UseColorAfter", &TStopElement::UseColorAfter),
+                            Colour("ColorAfter", &TStopElement::ColorAfter)},
+                           "xmlNone == NULL"),
+           [](const TPaletteElement& palette,
+              const std::function<void(const TStopElement&)>& visit) {
+             for (const TStopElement& stop : palette.Stops) visit(stop);
+           },
+           [](const TPaletteElement& palette) {
+             TStopElement stop;
+             if (!palette.Stops.empty()) stop.Position = palette.Stops.back().Position;
+             return stop;
+           },
+           [](TPaletteElement& palette, TStopElement&& stop) {
+             palette.Stops.push_back(std::move(stop));
+           }),
+       Colour("EndColor", &TPaletteElement::EndColor)});
+  return layout;
+}
+
+const TXMLLayout<TColorPalette1DItem>& FileLayout() {
+  using TFile = TXMLLayout<TColorPalette1DItem>;
+  static const TFile layout = TFile::Compound(
+      "UnitColorPalette1D",
+      {TFile::Text(
+           "Version", [](const TColorPalette1DItem&) { return std::string(PaletteVersion); },
+           [](TColorPalette1DItem&, const TXMLItem& element, TReadError&) {
+             ZCHECK_TEXT(element.GetText() == PaletteVersion, "version == \"1.0\"");
+             return true;
+           }),
+       TFile::Element(
+           "ColorPalette1D",
+           [](const TColorPalette1DItem& palette, TXMLComplexElement& parent) {
+             palette.WriteXML(*parent.AddComplex("ColorPalette1D"));
+           },
+           [](TDTDGrammar& grammar) { return TColorPalette1DItem::BuildDTD(grammar); },
+           [](TColorPalette1DItem& palette, const TXMLItem& element, TReadError& error) {
+             return palette.ReadXML(&element, error);
+           })});
+  return layout;
+}
 
 }  // namespace
 
@@ -186,95 +265,36 @@ TColorPalette1DItem* TColorPalette1DItem::DeleteItem(TColorPalette1DItem* item) 
 }
 
 void TColorPalette1DItem::WriteXML(TXMLComplexElement& parent) const {
-  for (const TColorPalette1DItem* p = this; p; p = p->Next.get()) {
-    if (p == this) {
-      parent.AddText("BeginColor", Hex(p->ColorBefore));
-    } else if (!p->Next) {
-      parent.AddText("EndColor", Hex(p->ColorBefore));
+  TPaletteElement element;
+  element.BeginColor = ColorBefore;
+  for (const TColorPalette1DItem* p = Next.get(); p; p = p->Next.get()) {
+    if (!p->Next) {
+      element.EndColor = p->ColorBefore;
     } else {
-      TXMLComplexElement* item = parent.AddComplex("ColorPalette1DItem");
-      p->PositionValue.WriteXML(*item, "Position");
-      item->AddText("ColorBefore", Hex(p->ColorBefore));
-      if (p->UseColorAfter) item->AddComplex("UseColorAfter");
-      item->AddText("ColorAfter", Hex(p->ColorAfter));
+      element.Stops.push_back({p->PositionValue, p->ColorBefore, p->UseColorAfter, p->ColorAfter});
     }
   }
+  PaletteLayout().WriteContent(element, parent);
 }
 
-bool TColorPalette1DItem::ReadXML(const TXMLItem* element, std::string& errorText, int& line,
-                                  int& column) {
-  if (!ZCHECK_TEXT(element && !element->IsText(), "element != NULL"))
-    return Incomplete(element, errorText, line, column);
-  const TXMLItem* xmlBeginColor = element->GetFirst();
-  if (!ZCHECK_TEXT(xmlBeginColor != nullptr, "xmlBeginColor != NULL"))
-    return Incomplete(element, errorText, line, column);
-  ZCHECK_TEXT(xmlBeginColor->GetElement() == "BeginColor",
-              "xmlBeginColor->GetElement() == \"BeginColor\"");
-  if (!xmlBeginColor->IsText()) return Incomplete(xmlBeginColor, errorText, line, column);
-  unitColor colour;
-  if (!colour.ReadXML(xmlBeginColor, errorText, line, column)) return false;
-  const uint32_t beginColor = colour.GetColor();
-
-  // The stops are read into a chain of their own, so that a failure keeps this palette.
-  TColorPalette1DItem head(beginColor, unitFactorPosMoreLess1(0.0, ukPercent));
-  TColorPalette1DItem* tail = &head;
-  for (const TXMLItem* child = xmlBeginColor->GetNext();; child = child->GetNext()) {
-    if (!ZCHECK_TEXT(child != nullptr, "xmlEndColor"))
-      return Incomplete(element, errorText, line, column);
-    if (child->GetElement() != "ColorPalette1DItem") {
-      const TXMLItem* xmlEndColor = child;
-      ZCHECK_TEXT(xmlEndColor->GetElement() == "EndColor",
-                  "xmlEndColor->GetElement() == \"EndColor\"");
-      if (!xmlEndColor->IsText()) return Incomplete(xmlEndColor, errorText, line, column);
-      if (!colour.ReadXML(xmlEndColor, errorText, line, column)) return false;
-      tail->Next.reset(
-          new TColorPalette1DItem(colour.GetColor(), unitFactorPosMoreLess1(1.0, ukPercent)));
-      ColorBefore = beginColor;
-      Next = std::move(head.Next);
-      return true;
-    }
-    if (child->IsText()) return Incomplete(child, errorText, line, column);
-
-    const TXMLItem* xmlPosition = child->GetFirst();
-    if (!ZCHECK_TEXT(xmlPosition, "xmlPosition") || !xmlPosition->IsText())
-      return Incomplete(child, errorText, line, column);
-    ZCHECK_TEXT(xmlPosition->GetElement() == "Position",
-                "xmlPosition->GetElement() == \"Position\"");
-    unitFactorPosMoreLess1 position(0.0, ukPercent);
-    if (!position.ReadXML(xmlPosition, errorText, line, column)) return false;
-    // Colours are looked up between neighbouring stops: their positions must increase.
-    if (!(position.GetDouble() > tail->GetDPosition())) {
-      errorText = "In " + xmlPosition->GetElement() +
-                  ": Value must be more than the position of the stop before.";
-      return false;
-    }
-
-    const TXMLItem* xmlColorBefore = xmlPosition->GetNext();
-    if (xmlColorBefore)
-      ZCHECK_TEXT(xmlColorBefore->GetElement() == "ColorBefore",
-                  "xmlColorBefore->GetElement() == \"ColorBefore\"");
-    if (!ZCHECK_TEXT(xmlColorBefore, "xmlColorBefore") || !xmlColorBefore->IsText())
-      return Incomplete(child, errorText, line, column);
-    if (!colour.ReadXML(xmlColorBefore, errorText, line, column)) return false;
-    std::unique_ptr<TColorPalette1DItem> stop(new TColorPalette1DItem(colour.GetColor(), position));
-
-    const TXMLItem* xmlColorAfter = xmlColorBefore->GetNext();
-    if (xmlColorAfter && xmlColorAfter->GetElement() == "UseColorAfter") {
-      stop->UseColorAfter = true;
-      xmlColorAfter = xmlColorAfter->GetNext();
-    }
-    if (!ZCHECK_TEXT(xmlColorAfter, "xmlColorAfter") || !xmlColorAfter->IsText())
-      return Incomplete(child, errorText, line, column);
-    ZCHECK_TEXT(xmlColorAfter->GetElement() == "ColorAfter",
-                "xmlColorAfter->GetElement() == \"ColorAfter\"");
-    if (!colour.ReadXML(xmlColorAfter, errorText, line, column)) return false;
-    stop->ColorAfter = colour.GetColor();
-    const TXMLItem* xmlNone = xmlColorAfter->GetNext();
-    ZCHECK_TEXT(xmlNone == nullptr, "xmlNone == NULL");
-
-    tail->Next = std::move(stop);
+bool TColorPalette1DItem::ReadXML(const TXMLItem* element, TReadError& error) {
+  TPaletteElement read;
+  if (!PaletteLayout().Read(read, element, error, TXMLStructureCheck::Reported)) return false;
+  // Built beside this palette, so that a failure keeps it.
+  TColorPalette1DItem palette(read.BeginColor, read.EndColor);
+  TColorPalette1DItem* tail = &palette;
+  for (const TStopElement& stop : read.Stops) {
+    std::unique_ptr<TColorPalette1DItem> item(
+        new TColorPalette1DItem(stop.ColorBefore, stop.Position));
+    item->UseColorAfter = stop.UseColorAfter;
+    item->ColorAfter = stop.ColorAfter;
+    item->Next = std::move(tail->Next);
+    tail->Next = std::move(item);
     tail = tail->Next.get();
   }
+  ColorBefore = read.BeginColor;
+  Next = std::move(palette.Next);
+  return true;
 }
 
 bool TColorPalette1DItem::SaveToFile(const std::string& fileName) const {
@@ -288,13 +308,11 @@ bool TColorPalette1DItem::SaveToFile(const std::string& fileName) const {
 }
 
 std::string TColorPalette1DItem::ToFileText() const {
-  TXMLComplexElement root("UnitColorPalette1D");
-  root.AddText("Version", PaletteVersion);
-  WriteXML(*root.AddComplex("ColorPalette1D"));
   std::string bytes;
   std::string errorText;
   // Names are fixed and texts are colours and positions, which the writer always accepts.
-  ZASSERT_TEXT(root.ToFileText(bytes, errorText), "root.ToFileText(bytes, errorText)");
+  ZASSERT_TEXT(FileLayout().WriteElement(*this)->ToFileText(bytes, errorText),
+               "root.ToFileText(bytes, errorText)");
   return bytes;
 }
 
@@ -317,41 +335,20 @@ bool TColorPalette1DItem::LoadFromStream(std::istream& in, std::string& errorTex
   }
   // Checked once the file is known to be one: a file that is refused anyway gets one message.
   ZCHECK_TEXT(read.Version == PaletteVersion, "version == \"1.0\"");
-
-  const TXMLItem* xmlRoot = read.Root->GetFirst();
-  const TXMLItem* xmlVersion = xmlRoot->GetFirst();
-  ZCHECK_TEXT(xmlVersion != nullptr, "xmlVersion != NULL");
-  ZCHECK_TEXT(xmlVersion->GetElement() == "Version", "xmlVersion->GetElement() == \"Version\"");
-  ZCHECK_TEXT(xmlVersion->GetText() == PaletteVersion, "version == \"1.0\"");
-  int line = 0;
-  int column = 0;
-  if (!ReadXML(xmlVersion->GetNext(), errorText, line, column)) {
-    errorText += " At line " + std::to_string(line) + ", column " + std::to_string(column + 1) + ".";
+  TReadError error;
+  if (!FileLayout().Read(*this, read.Root->GetFirst(), error, TXMLStructureCheck::Reported)) {
+    errorText = error.WithPosition(1);
     return false;
   }
   return true;
 }
 
-TDTDCompound* TColorPalette1DItem::BuildDTD(TDTDGrammar& g) {
-  auto* useColorAfter = g.Make<TDTDCompound>("UseColorAfter", g.Make<TDTDEmpty>());
-  auto* item = g.Make<TDTDCompound>(
-      "ColorPalette1DItem",
-      g.Make<TDTDConcat>(
-          g.Make<TDTDAttribute>("Position"),
-          g.Make<TDTDConcat>(g.Make<TDTDAttribute>("ColorBefore"),
-                             g.Make<TDTDConcat>(g.Make<TDTDOptional>(useColorAfter),
-                                                g.Make<TDTDAttribute>("ColorAfter")))));
-  return g.Make<TDTDCompound>(
-      "ColorPalette1D",
-      g.Make<TDTDConcat>(g.Make<TDTDAttribute>("BeginColor"),
-                         g.Make<TDTDConcat>(g.Make<TDTDRepeatMin0>(item),
-                                            g.Make<TDTDAttribute>("EndColor"))));
+TDTDCompound* TColorPalette1DItem::BuildDTD(TDTDGrammar& grammar) {
+  return PaletteLayout().ElementGrammar(grammar);
 }
 
 const TDTDCompound& TColorPalette1DItem::FileGrammar() {
   static TDTDGrammar grammar;
-  static const TDTDCompound* root = grammar.Make<TDTDCompound>(
-      "UnitColorPalette1D",
-      grammar.Make<TDTDConcat>(grammar.Make<TDTDAttribute>("Version"), BuildDTD(grammar)));
+  static const TDTDCompound* root = FileLayout().ElementGrammar(grammar);
   return *root;
 }

@@ -8,6 +8,7 @@
 
 class TDTDCompound;
 class TDTDGrammar;
+class TReadError;
 class TXMLComplexElement;
 class TXMLItem;
 
@@ -69,7 +70,7 @@ public:
   /// Reads a "ColorPalette1D" element that the grammar has matched into this palette. On
   /// failure returns false with the message and the position of the bad element, and the
   /// palette stays as it was.
-  bool ReadXML(const TXMLItem* element, std::string& errorText, int& line, int& column);
+  bool ReadXML(const TXMLItem* element, TReadError& error);
   /// Writes a palette file; shows a message and returns false on failure.
   bool SaveToFile(const std::string& fileName) const;
   /// Reads a palette file. Returns false with the message in `errorText` (unchanged when the

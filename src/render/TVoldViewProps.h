@@ -8,8 +8,11 @@
 
 class TDTDCompound;
 class TDTDGrammar;
+class TReadError;
 class TXMLComplexElement;
 class TXMLItem;
+template <class R>
+class TXMLLayout;
 
 /// The curve applied to a depth before the strength: d^2, d, sqrt(d), d^0.25.
 enum TSensitivity : uint8_t {
@@ -67,7 +70,9 @@ public:
   /// Fills the record from a "FractalView" element that the grammar has matched. On failure
   /// returns false with the value's message and the bad element's line and column; fields
   /// read before the failure keep their new values, a failed palette stays as it was.
-  bool ReadXML(const TXMLItem* xmlFractalView, std::string& errorText, int& line, int& column);
+  bool ReadXML(const TXMLItem* xmlFractalView, TReadError& error);
+  /// The elements of "FractalView", from which the three above are made.
+  static const TXMLLayout<TVoldViewProps>& Layout();
 };
 
 /// The element name of a sensitivity ("SensLow" .. "SensVeryHigh"); nullptr outside 0..3.

@@ -18,14 +18,17 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "document/TStoredFractal.h"
+#include "document/TUnitFract.h"
+#include "document/fractalfile.h"
 #include "engine/TFractArray.h"
 #include "engine/kernels.h"
 #include "render/TPixelBuffer.h"
-#include "render/TStoredFractal.h"
 #include "render/painting.h"
 #include "support/childprocess.h"
 #include "support/files.h"
 #include "support/fractarrays.h"
+#include "support/runprogram.h"
 #include "support/smalldisk.h"
 #include "support/testdata.h"
 
@@ -36,46 +39,10 @@ namespace {
 const std::string Program = std::string(ZENOLITH_BINARY_DIR) + "/src/cli/zenolith-render";
 const std::string Usage = "Usage: zenolith-render FILE.zlf -o OUT.png";
 
-struct TRun {
-  int Status = -1;
-  std::string Out, Err;
-};
-
-// Runs the renderer with `args`, its output and errors caught in files of `dir`. A renderer
-// still running after `seconds` is killed (status -1): a read or a write that blocks fails
-// its test instead of hanging the run. The wait is on a pipe that the renderer inherits and
-// that closes when it ends.
+// Runs the renderer with `args`, its output and errors caught in files of `dir`.
 TRun RunRenderer(const TScratchDir& dir, const std::vector<std::string>& args,
                  int seconds = 120) {
-  const std::string out = dir.File("stdout.txt"), err = dir.File("stderr.txt");
-  int ended[2];
-  if (::pipe(ended) != 0) return {};
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addclose(&actions, ended[0]);
-  std::vector<char*> argv{const_cast<char*>(Program.c_str())};
-  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  TRun run;
-  pid_t pid = 0;
-  const bool started =
-      posix_spawn(&pid, Program.c_str(), &actions, nullptr, argv.data(), environ) == 0;
-  posix_spawn_file_actions_destroy(&actions);
-  ::close(ended[1]);
-  if (started) {
-    pollfd end{ended[0], POLLIN, 0};
-    const bool finished = ::poll(&end, 1, seconds * 1000) > 0;
-    if (!finished) ::kill(pid, SIGKILL);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    if (finished) run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  }
-  ::close(ended[0]);
-  run.Out = FileBytes(out);
-  run.Err = FileBytes(err);
-  return run;
+  return RunProgram(Program, args, dir.File("stdout.txt"), dir.File("stderr.txt"), seconds);
 }
 
 // The fixture's records and the array the kernel computes for them.
@@ -86,7 +53,7 @@ struct TExpected {
 
   explicit TExpected(const std::string& file) {
     std::string error;
-    EXPECT_TRUE(TStoredFractal::LoadFile(file, Fractal, error)) << error;
+    EXPECT_TRUE(ReadFractalFile(file, Fractal, error)) << error;
     Params = Fractal.Params.KernelParams();
     Array = ComputeWhole(Params);
   }
@@ -499,7 +466,7 @@ TEST(RenderHostile, EdgeParametersGiveAPictureOrTheProgramsRefusal) {
     const std::string file = dir.File("edge.zlf");
     const std::string png = dir.File("edge.png");
     std::filesystem::remove(png);
-    ASSERT_TRUE(TStoredFractal::SaveFile(file, fractal));
+    ASSERT_TRUE(TUnitFract().SaveAs(file, fractal));
     // Each of them takes moments; a run that does not end within the bound is killed.
     const TRun run = RunRenderer(dir, {file, "-o", png}, 60);
     EXPECT_EQ(run.Status, row.Status) << run.Err;

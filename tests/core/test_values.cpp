@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/TReadError.h"
 #include "core/TXMLComplexElement.h"
 #include "core/TXMLStringElement.h"
 #include "core/numberformat.h"
@@ -316,16 +317,14 @@ TEST(ValueColor, TextAndHexadecimalReading) {
     unitColor colour(0x111111);
     TXMLStringElement element("Name", c.Text);
     element.SetPosition(7, 9);
-    std::string error;
-    int line = 0;
-    int column = 0;
-    EXPECT_EQ(colour.ReadXML(&element, error, line, column), c.Ok) << c.Text;
-    EXPECT_EQ(line, 7);
-    EXPECT_EQ(column, 9);
+    TReadError error;
+    EXPECT_EQ(colour.ReadXML(&element, error), c.Ok) << c.Text;
+    EXPECT_EQ(error.Line, 7);
+    EXPECT_EQ(error.Column, 9);
     if (c.Ok) {
       EXPECT_EQ(colour.GetColor(), c.Colour);
     } else {
-      EXPECT_EQ(error, "In Name: Invalid Hexdecimal value: \"" + c.Text + "\".");
+      EXPECT_EQ(error.Text, "In Name: Invalid Hexdecimal value: \"" + c.Text + "\".");
       EXPECT_EQ(colour.GetColor(), 0x111111u);
     }
   }
@@ -345,18 +344,19 @@ TEST(ValueXml, WriteAndReadTextElementsWithPositions) {
   TXMLStringElement bad("Position", "1.5");
   bad.SetPosition(9, 16);
   unitFactorPosMoreLess1 position(0.5, ukPercent);
-  std::string error;
-  int line = 0;
-  int column = 0;
-  EXPECT_FALSE(position.ReadXML(&bad, error, line, column));
-  EXPECT_EQ(error, "In Position: Value must be less than 1.");
-  EXPECT_EQ(line, 9);
-  EXPECT_EQ(column, 16);
+  TReadError error;
+  EXPECT_FALSE(position.ReadXML(&bad, error));
+  EXPECT_EQ(error.Text, "In Position: Value must be less than 1.");
+  EXPECT_EQ(error.Line, 9);
+  EXPECT_EQ(error.Column, 16);
+  // The palette and project files point one column further than the fractal file.
+  EXPECT_EQ(error.WithPosition(0), "In Position: Value must be less than 1. At line 9, column 16.");
+  EXPECT_EQ(error.WithPosition(1), "In Position: Value must be less than 1. At line 9, column 17.");
   EXPECT_EQ(position.GetText(), "50 %");
 
   TXMLStringElement good("Count", "17");
   unitIntegerPosMore count(1);
-  EXPECT_TRUE(count.ReadXML(&good, error, line, column));
+  EXPECT_TRUE(count.ReadXML(&good, error));
   EXPECT_EQ(count.GetInt(), 17);
 }
 
@@ -384,7 +384,6 @@ TEST(ValueColorDeathTest, AColourIsNeverTyped) {
   unitColor colour;
   std::string error;
   EXPECT_DEATH(colour.SetText("FF", "C", error), "Assertion failed: false");
-  int line = 0;
-  int column = 0;
-  EXPECT_DEATH(colour.ReadXML(nullptr, error, line, column), "xmlElement != NULL");
+  TReadError readError;
+  EXPECT_DEATH(colour.ReadXML(nullptr, readError), "xmlElement != NULL");
 }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "core/TReadError.h"
 #include "core/TXMLStringElement.h"
 #include "core/numberformat.h"
 #include "core/unitColor.h"
@@ -133,10 +134,9 @@ TEST(ValueBounds, MegabyteTextsGetTheirAnswerAtOnce) {
   // A colour is only ever read from a file.
   const TXMLStringElement colour("C", letters);
   unitColor c(0x123456);
-  std::string error;
-  int line = 0, column = 0;
-  EXPECT_FALSE(c.ReadXML(&colour, error, line, column));
-  EXPECT_EQ(error, "In C: Invalid Hexdecimal value: \"" + letters + "\".");
+  TReadError error;
+  EXPECT_FALSE(c.ReadXML(&colour, error));
+  EXPECT_EQ(error.Text, "In C: Invalid Hexdecimal value: \"" + letters + "\".");
   EXPECT_EQ(c.GetColor(), 0x123456u);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
 }

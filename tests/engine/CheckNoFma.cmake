@@ -2,10 +2,11 @@
 # other than a deterministic build without fused multiply-add: the fast kernel's results would
 # no longer be the reference kernel's, nor the same on every machine. OBJDUMP and NM are the
 # tools, OBJECTS the objects of the library; PATTERN picks the objects checked (default the
-# reference and fast kernels and their real functions) and MINIMUM how many must be found.
+# reference and fast kernels, the formula steps and their real functions) and MINIMUM how many
+# must be found.
 if(NOT DEFINED PATTERN)
-  set(PATTERN "fastkernel|kernels|realfunctions")
-  set(MINIMUM 6)
+  set(PATTERN "fastkernel|kernels|formulasteps|realfunctions")
+  set(MINIMUM 7)
 endif()
 if(NOT DEFINED MINIMUM)
   set(MINIMUM 1)

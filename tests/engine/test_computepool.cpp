@@ -34,11 +34,13 @@ public:
 
   void RunBand(int band) override {
     Log.Add(Name + std::to_string(band));
-    const int now = ++Running;
-    for (int seen = MostRunning.load(); now > seen && !MostRunning.compare_exchange_weak(seen, now);) {
-    }
     {
       std::unique_lock<std::mutex> lock(GateLock);
+      const int now = ++Running;
+      for (int seen = MostRunning.load();
+           now > seen && !MostRunning.compare_exchange_weak(seen, now);) {
+      }
+      GateWake.notify_all();  // for WaitRunning
       GateWake.wait_for(lock, 60s, [&] { return GateOpen || MostRunning.load() >= WaitForRunning; });
       GateWake.notify_all();
     }
@@ -90,8 +92,9 @@ std::shared_ptr<TTestJob> Gated(const std::string& name, TLog& log) {
 }
 
 // Waits until `count` bands of `job` run at once.
-void WaitRunning(const TTestJob& job, int count) {
-  for (int i = 0; i < 60000 && job.Running.load() < count; ++i) std::this_thread::sleep_for(1ms);
+void WaitRunning(TTestJob& job, int count) {
+  std::unique_lock<std::mutex> lock(job.GateLock);
+  job.GateWake.wait_for(lock, 60s, [&] { return job.Running.load() >= count; });
 }
 
 int Total(const std::vector<std::atomic<int>>& runs) {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/TDTDGrammar.h"
+#include "core/TReadError.h"
 #include "engine/TFractProps.h"
 #include "support/xmltext.h"
 
@@ -63,8 +64,8 @@ TEST(FractProps, CopyKeepsValuesUnitsAndCodes) {
   std::string error;
   ASSERT_TRUE(a.Left.SetText("25 %", "Left", error));
   a.Formula = 7;
-  a.MapField = TFractProps::MapD;
-  a.ColorMode = TFractProps::ColorDiscontinue;
+  a.MapField = TKernelParams::MapD;
+  a.ColorMode = TKernelParams::ColorDiscontinue;
   ASSERT_TRUE(a.Cont.SetText("3", "Cont", error));
   TFractProps b(a);
   TFractProps c;
@@ -73,8 +74,8 @@ TEST(FractProps, CopyKeepsValuesUnitsAndCodes) {
     EXPECT_EQ(p->Left.GetText(), "25 %");
     EXPECT_EQ(p->Left.GetUnitKind(), ukPercent);
     EXPECT_EQ(p->Formula, 7);
-    EXPECT_EQ(p->MapField, TFractProps::MapD);
-    EXPECT_EQ(p->ColorMode, TFractProps::ColorDiscontinue);
+    EXPECT_EQ(p->MapField, TKernelParams::MapD);
+    EXPECT_EQ(p->ColorMode, TKernelParams::ColorDiscontinue);
     EXPECT_EQ(p->Cont.GetDouble(), 3.0);
   }
 }
@@ -93,18 +94,18 @@ TEST(FractProps, WrittenRecordReadsBackEveryStoredField) {
                {&a.DI, "-0.65"},        {&a.N, "7"},              {&a.M, "2"}};
   for (const auto& t : texts) ASSERT_TRUE(t.Value->SetText(t.Text, "x", error)) << t.Text;
   a.Formula = 8;
-  a.MapField = TFractProps::MapD;
-  a.ColorMode = TFractProps::ColorDiscontinue;
+  a.MapField = TKernelParams::MapD;
+  a.ColorMode = TKernelParams::ColorDiscontinue;
 
   TFractProps b;
-  b.ColorMode = TFractProps::ColorContinue;
+  b.ColorMode = TKernelParams::ColorContinue;
   const TRecordRead r = Read(b, ElementText(*a.WriteXML()));
   ASSERT_TRUE(r.Ok) << r.ErrorText;
 
   EXPECT_NE(ElementText(*a.WriteXML()).find("<MapD />"), std::string::npos);
   EXPECT_EQ(b.Formula, 8);
-  EXPECT_EQ(b.MapField, TFractProps::MapD);
-  EXPECT_EQ(b.ColorMode, TFractProps::ColorContinue);  // not stored: the reader's own
+  EXPECT_EQ(b.MapField, TKernelParams::MapD);
+  EXPECT_EQ(b.ColorMode, TKernelParams::ColorContinue);  // not stored: the reader's own
   EXPECT_EQ(b.XResolution.GetInt(), 640);
   EXPECT_EQ(b.YResolution.GetInt(), 480);
   EXPECT_EQ(b.MaxDepth.GetInt(), 1000);
@@ -129,14 +130,14 @@ TEST(FractProps, WrittenRecordReadsBackEveryStoredField) {
 }
 
 TEST(FractProps, EachMapModeAndEveryFormulaIdentifierRoundTrip) {
-  for (int f = 0; f < TFractProps::FormulaCount; ++f)
-    for (uint8_t map : {TFractProps::MapZ, TFractProps::MapC, TFractProps::MapD}) {
+  for (int f = 0; f < FormulaCount; ++f)
+    for (uint8_t map : {TKernelParams::MapZ, TKernelParams::MapC, TKernelParams::MapD}) {
       TFractProps a;
       a.Formula = static_cast<uint8_t>(f);
       a.MapField = map;
       TFractProps b;
-      b.Formula = static_cast<uint8_t>((f + 1) % TFractProps::FormulaCount);
-      b.MapField = map == TFractProps::MapZ ? TFractProps::MapC : TFractProps::MapZ;
+      b.Formula = static_cast<uint8_t>((f + 1) % FormulaCount);
+      b.MapField = map == TKernelParams::MapZ ? TKernelParams::MapC : TKernelParams::MapZ;
       ASSERT_TRUE(Read(b, ElementText(*a.WriteXML())).Ok) << f;
       EXPECT_EQ(b.Formula, f);
       EXPECT_EQ(b.MapField, map);
@@ -191,7 +192,7 @@ TEST(FractProps, FailureKeepsTheFieldsReadBeforeIt) {
   file.InnerDist.SetDouble(0.25);
   file.MaxCycle.SetInt(14);
   file.Formula = 11;
-  file.MapField = TFractProps::MapC;
+  file.MapField = TKernelParams::MapC;
   file.ZR.SetDouble(0.5);
   file.ZI.SetDouble(-0.5);
   file.CI.SetDouble(0.125);
@@ -213,7 +214,7 @@ TEST(FractProps, FailureKeepsTheFieldsReadBeforeIt) {
   EXPECT_EQ(p.InnerDist.GetDouble(), 0.25);
   EXPECT_EQ(p.MaxCycle.GetInt(), 14);
   EXPECT_EQ(p.Formula, 11);
-  EXPECT_EQ(p.MapField, TFractProps::MapC);
+  EXPECT_EQ(p.MapField, TKernelParams::MapC);
   EXPECT_EQ(p.ZR.GetDouble(), 0.5);
   EXPECT_EQ(p.ZI.GetDouble(), -0.5);
   // CR itself and everything after it keep the old values.
@@ -256,8 +257,8 @@ TEST(FractProps, KernelParamsCarryEveryNumberToItsOwnField) {
                          &p.InnerDist, &p.CR, &p.CI, &p.DR,     &p.DI};
   for (int i = 0; i < 10; ++i) reals[i]->SetDouble(i == 4 ? 40 : (i + 1) / 16.0);
   p.Formula = 5;
-  p.MapField = TFractProps::MapC;
-  p.ColorMode = TFractProps::ColorDiscontinue;
+  p.MapField = TKernelParams::MapC;
+  p.ColorMode = TKernelParams::ColorDiscontinue;
   const TKernelParams k = p.KernelParams();
   EXPECT_EQ(k.XResolution, 320);
   EXPECT_EQ(k.YResolution, 200);
@@ -289,8 +290,6 @@ TEST(FractPropsDeathTest, SurplusChildIsAProgrammingError) {
   auto xml = TFractProps().WriteXML();
   xml->AddText("Extra", "1");
   TFractProps p;
-  std::string error;
-  int line = 0;
-  int column = 0;
-  EXPECT_DEATH(p.ReadXML(xml.get(), error, line, column), "xmlFinish == NULL");
+  TReadError error;
+  EXPECT_DEATH(p.ReadXML(xml.get(), error), "xmlFinish == NULL");
 }

@@ -3,16 +3,22 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "engine/TCallQueue.h"
+#include "engine/TComputePool.h"
 #include "engine/TFractArray.h"
 #include "engine/TThreadVolumeWriter.h"
 #include "engine/kernels.h"
+#include "support/TProbeJob.h"
 #include "support/TRecordingView.h"
 #include "support/fractarrays.h"
 
@@ -20,10 +26,11 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Waits, without running anything, until `count` calls are queued.
-bool WaitForPending(const TCallQueue& gui, size_t count) {
-  for (int i = 0; i < 60000 && gui.Pending() < count; ++i) std::this_thread::sleep_for(1ms);
-  return gui.Pending() >= count;
+// The reference kernel with a progress call after each band, on `pool`.
+TThreadVolumeWriter::TOptions EachBandOn(TComputePool& pool) {
+  TThreadVolumeWriter::TOptions options;
+  options.Pool = &pool;
+  return options;
 }
 
 // Whether columns 0 .. columns - 1 hold exactly what the kernel computes on this thread.
@@ -36,13 +43,14 @@ TEST(ThreadVolumeWriter, PaintsAfterEachBandOfFourColumnsThenEndsOnce) {
     int Width;
     std::vector<int> Paints;
   } cases[] = {{6, {4, 6}}, {1, {1}}, {4, {4}}, {13, {4, 8, 12, 13}}};
+  TComputePool pool(1);
   for (const auto& t : cases) {
     SCOPED_TRACE(t.Width);
     const TKernelParams p = PictureOfSize(t.Width, 5);
     TFractArray array(t.Width, 5);
     TRecordingView view(array);
     TCallQueue gui;
-    TThreadVolumeWriter writer(view, array, p, gui);
+    TThreadVolumeWriter writer(view, array, p, gui, EachBandOn(pool));
     writer.Resume();
     ASSERT_TRUE(gui.ProcessUntil([&] { return view.Ended == 1; }, 60s));
     writer.WaitFor();
@@ -58,19 +66,27 @@ TEST(ThreadVolumeWriter, PaintsAfterEachBandOfFourColumnsThenEndsOnce) {
 }
 
 TEST(ThreadVolumeWriter, NextBandWaitsForTheProgressCall) {
+  TComputePool pool(1);
   TFractArray array(9, 3);
   TRecordingView view(array);
   TCallQueue gui;
-  TThreadVolumeWriter writer(view, array, PictureOfSize(9, 3), gui);
+  TThreadVolumeWriter writer(view, array, PictureOfSize(9, 3), gui, EachBandOn(pool));
   writer.Resume();
-  ASSERT_TRUE(WaitForPending(gui, 1));
-  std::this_thread::sleep_for(20ms);  // time it would need to run ahead, if it could
-  EXPECT_EQ(array.ColumnsDone.load(), 4);
-  for (int i = 0; i < 3; ++i) {  // two more bands, then the end notification
+  for (int band = 1; band <= 3; ++band) {
+    SCOPED_TRACE(band);
+    ASSERT_TRUE(gui.WaitForPending(1, 60s));
+    // Queued behind the band that waits for its progress call: it runs once the call has run,
+    // before the next band starts.
+    std::atomic<int> doneAtProbe{-1};
+    auto probe = std::make_shared<TProbeJob>([&] { doneAtProbe = array.ColumnsDone.load(); });
+    pool.Submit(probe, 1);
+    EXPECT_FALSE(probe->HasEnded());
+    EXPECT_EQ(array.ColumnsDone.load(), 4 * band < 9 ? 4 * band : 9);
     EXPECT_EQ(gui.ProcessPending(), 1);
-    ASSERT_TRUE(WaitForPending(gui, 1));
+    ASSERT_TRUE(probe->WaitEnded());
+    EXPECT_EQ(doneAtProbe.load(), 4 * band < 9 ? 4 * band : 9);
   }
-  gui.ProcessPending();
+  ASSERT_TRUE(gui.ProcessUntil([&] { return view.Ended == 1; }, 60s));
   writer.WaitFor();
   EXPECT_EQ(view.Paints, (std::vector<int>{4, 8, 9}));
   EXPECT_EQ(view.Ended, 1);
@@ -89,13 +105,14 @@ std::vector<std::string> ThreadNames() {
 
 TEST(ThreadVolumeWriter, StopWhileTheProgressCallIsPendingNeedsNoGuiThread) {
   for (bool explicitStop : {true, false}) {
+    TComputePool pool(1);
     TFractArray array(8, 4);
     TRecordingView view(array);
     TCallQueue gui;  // not processed until the writer is stopped
     {
-      TThreadVolumeWriter writer(view, array, PictureOfSize(8, 4), gui);
+      TThreadVolumeWriter writer(view, array, PictureOfSize(8, 4), gui, EachBandOn(pool));
       writer.Resume();
-      ASSERT_TRUE(WaitForPending(gui, 1));
+      ASSERT_TRUE(gui.WaitForPending(1, 60s));
       const std::vector<std::string> names = ThreadNames();
       EXPECT_NE(std::find(names.begin(), names.end(), "TreadVolumeWrit"), names.end());
       if (explicitStop) {
@@ -113,13 +130,30 @@ TEST(ThreadVolumeWriter, StopWhileTheProgressCallIsPendingNeedsNoGuiThread) {
 
 TEST(ThreadVolumeWriter, StopInsideADeepBandCountsNoColumnAndPaintsNothing) {
   for (bool explicitStop : {true, false}) {
+    TComputePool pool(1);
     TFractArray array(8, 2);
     TRecordingView view(array);
     TCallQueue gui;
     {
-      TThreadVolumeWriter writer(view, array, EndlessPicture(9, 8, 2), gui);
+      // A job ahead of the computation holds the only worker until the computation is queued;
+      // when it has ended, the worker goes on to the first band, whose first pixel never ends
+      // by itself.
+      std::mutex lock;
+      std::condition_variable wake;
+      bool open = false;
+      auto ahead = std::make_shared<TProbeJob>([&] {
+        std::unique_lock<std::mutex> hold(lock);
+        wake.wait_for(hold, 60s, [&] { return open; });
+      });
+      pool.Submit(ahead, 1);
+      TThreadVolumeWriter writer(view, array, EndlessPicture(9, 8, 2), gui, EachBandOn(pool));
       writer.Resume();
-      std::this_thread::sleep_for(20ms);  // let it get deep into the first pixel
+      {
+        std::lock_guard<std::mutex> hold(lock);
+        open = true;
+      }
+      wake.notify_all();
+      ASSERT_TRUE(ahead->WaitEnded());
       if (explicitStop) {
         writer.Terminate();
         writer.WaitFor();
@@ -134,6 +168,7 @@ TEST(ThreadVolumeWriter, StopInsideADeepBandCountsNoColumnAndPaintsNothing) {
 
 TEST(ThreadVolumeWriter, ManyStartsAndStopsLeaveOnlyFinishedColumns) {
   const TKernelParams p = PictureOfSize(18, 6);
+  TComputePool pool(1);
   for (int round = 0; round < 150; ++round) {
     SCOPED_TRACE(round);
     TFractArray array(p.XResolution, p.YResolution);
@@ -141,7 +176,7 @@ TEST(ThreadVolumeWriter, ManyStartsAndStopsLeaveOnlyFinishedColumns) {
     TCallQueue gui;
     int callsAtStop = 0;
     {
-      TThreadVolumeWriter writer(view, array, p, gui);
+      TThreadVolumeWriter writer(view, array, p, gui, EachBandOn(pool));
       writer.Resume();
       // Stop at a different moment each round: before, between or after the progress calls.
       const size_t paints = static_cast<size_t>(round % 7);
@@ -187,14 +222,26 @@ TEST(CallQueue, RunsCallsFromOtherThreadsInOrderOnTheProcessingThread) {
 
 TEST(CallQueue, ProcessUntilGivesUpOrNoticesAConditionWithoutCalls) {
   TCallQueue queue;
-  EXPECT_FALSE(queue.ProcessUntil([] { return false; }, 30ms));
+  EXPECT_FALSE(queue.ProcessUntil([] { return false; }, 0ms));
+  // Set by another thread, before or while the queue waits, without a call to wake it.
   std::atomic<bool> flag{false};
-  std::thread setter([&] {
-    std::this_thread::sleep_for(5ms);
-    flag = true;
-  });
+  std::thread setter([&] { flag = true; });
   EXPECT_TRUE(queue.ProcessUntil([&] { return flag.load(); }, 60s));
   setter.join();
+}
+
+TEST(CallQueue, WaitForPendingRunsNothingAndSeesCallsFromOtherThreads) {
+  TCallQueue queue;
+  EXPECT_FALSE(queue.WaitForPending(1, 0ms));
+  int runs = 0;
+  std::thread poster([&] {
+    for (int i = 0; i < 3; ++i) queue.Post([&] { ++runs; });
+  });
+  EXPECT_TRUE(queue.WaitForPending(3, 60s));
+  poster.join();
+  EXPECT_EQ(runs, 0);
+  EXPECT_EQ(queue.ProcessPending(), 3);
+  EXPECT_EQ(runs, 3);
 }
 
 }  // namespace

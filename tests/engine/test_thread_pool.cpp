@@ -14,6 +14,7 @@
 #include "engine/TFractArray.h"
 #include "engine/TThreadVolumeWriter.h"
 #include "engine/kernels.h"
+#include "support/TProbeJob.h"
 #include "support/TRecordingView.h"
 #include "support/fractarrays.h"
 
@@ -35,7 +36,7 @@ TOptions Coalesced(TKernel kernel, int workers, TComputePool* pool) {
 
 TEST(CoalescedWriter, EveryFormulaAndMapModeMatchesTheReferenceOnOneAndSeveralWorkers) {
   TComputePool pool(3);
-  for (int formula = 0; formula < TKernelParams::FormulaCount; ++formula)
+  for (int formula = 0; formula < FormulaCount; ++formula)
     for (int map : {TKernelParams::MapZ, TKernelParams::MapC, TKernelParams::MapD})
       for (int workers : {1, 0}) {
         TKernelParams p = Picture(formula, map, 45, 31, 120);
@@ -96,9 +97,24 @@ TEST(CoalescedWriter, StopWaitsOnlyForTheBandsInProgress) {
       TRecordingView view(array);
       TCallQueue gui;
       {
+        // Jobs ahead hold the workers until the computation is queued; once they have ended,
+        // the workers go on to its bands, whose first pixels never end by themselves.
+        std::mutex lock;
+        std::condition_variable wake;
+        bool open = false;
+        auto ahead = std::make_shared<TProbeJob>([&] {
+          std::unique_lock<std::mutex> hold(lock);
+          wake.wait_for(hold, 60s, [&] { return open; });
+        });
+        pool.Submit(ahead, pool.WorkerCount());
         TThreadVolumeWriter writer(view, array, p, gui, Coalesced(kernel, 0, &pool));
         writer.Resume();
-        std::this_thread::sleep_for(20ms);  // every worker deep inside a band
+        {
+          std::lock_guard<std::mutex> hold(lock);
+          open = true;
+        }
+        wake.notify_all();
+        ASSERT_TRUE(ahead->WaitEnded());
         if (explicitStop) {
           writer.Terminate();
           writer.WaitFor();

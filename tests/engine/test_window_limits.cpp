@@ -1,18 +1,9 @@
-// What a window may be: the one rule for names, and the memory all windows may take together.
+// The memory all windows may take together.
 #include <climits>
 
 #include <gtest/gtest.h>
 
 #include "engine/TMemoryBudget.h"
-#include "engine/windowname.h"
-
-TEST(WindowName, TypedTextBecomesANameThatAProjectGivesBackEqual) {
-  const std::pair<const char*, const char*> rows[] = {
-      {"Fractal_1", "Fractal_1"}, {"  spaced out  ", "spaced out"}, {"   ", ""},
-      {"", ""},                   {"\t\r\nX\n", "X"},                {"a\tb\nc", "a b c"},
-  };
-  for (const auto& [text, name] : rows) EXPECT_EQ(WindowNameFromText(text), name) << text;
-}
 
 TEST(MemoryBudget, HoldingsTogetherStayWithinTheLimit) {
   TMemoryBudget budget(100);

@@ -5,6 +5,7 @@
 #include <sstream>
 #include <string>
 
+#include "core/TReadError.h"
 #include "core/TXMLComplexElement.h"
 #include "core/xmlread.h"
 #include "render/TColorPalette1DItem.h"
@@ -67,10 +68,8 @@ TXMLReadOutcome Check(const std::string& bytes, TRecordingPresenter& presenter) 
   const TXMLItem* xmlRoot = r.Root->GetFirst();
   EXPECT_EQ(xmlRoot->GetElement(), "UnitColorPalette1D");
   TColorPalette1DItem palette(0x123456, 0x654321);
-  std::string error;
-  int line = 0;
-  int column = 0;
-  if (palette.ReadXML(xmlRoot->GetFirst()->GetNext(), error, line, column)) {
+  TReadError error;
+  if (palette.ReadXML(xmlRoot->GetFirst()->GetNext(), error)) {
     // A palette read is valid: from 0 to 1 with rising positions.
     double previous = -1;
     int stops = 0;
@@ -83,8 +82,8 @@ TXMLReadOutcome Check(const std::string& bytes, TRecordingPresenter& presenter) 
     EXPECT_EQ(palette.GetColor(0.37) >> 24, 0u);
     EXPECT_EQ(palette.GetColor(1.0), palette.GetLast()->GetColorBefore());
   } else {
-    EXPECT_EQ(error.rfind("In ", 0), 0u) << error;
-    EXPECT_GT(line, 0);
+    EXPECT_EQ(error.Text.rfind("In ", 0), 0u) << error.Text;
+    EXPECT_GT(error.Line, 0);
     EXPECT_EQ(palette.GetColorBefore(), 0x123456u) << "a failed read keeps the palette";
     EXPECT_EQ(palette.GetNext()->GetColorBefore(), 0x654321u);
   }

@@ -10,7 +10,6 @@ void TProjectWalker::SetFrame(const TProjectGeometry& frame) { Frame = frame; }
 
 TUnit* TProjectWalker::OpenFractalFile(const std::string& path) {
   auto unit = std::make_unique<TUnitFract>("", path);
-  unit->SetWindowLink(&NoWindow);
   Windows.push_back({path, std::move(unit), {}});
   return Windows.back().Unit.get();
 }
@@ -26,15 +25,12 @@ void TProjectWalker::ProjectNameExists(const std::string& file, const std::strin
   NameCollisions.emplace_back(file, name);
 }
 
-bool TProjectWalker::ReadWindowXML(TUnit& unit, const TXMLItem* first, const std::string& name,
-                                   std::string& errorText, int& line, int& column) {
+void TProjectWalker::PlaceWindow(TUnit& unit, const std::string& name,
+                                 const TProjectGeometry& place) {
   unit.SetName(name);
   for (TWindow& window : Windows) {
-    if (window.Unit.get() == &unit)
-      return ReadProjectGeometry(first, window.Place, errorText, line, column);
+    if (window.Unit.get() == &unit) window.Place = place;
   }
-  errorText = "The window of \"" + name + "\" was not opened here.";
-  return false;
 }
 
 void TProjectWalker::SetEditName(const std::string& name) { EditName = name; }

@@ -4,9 +4,9 @@
 #include <utility>
 #include <vector>
 
-#include "engine/TUnitFract.h"
-#include "engine/TUnitWindow.h"
-#include "engine/TProjectHost.h"
+#include "document/TProjectHost.h"
+#include "document/TUnitFract.h"
+#include "document/projectfile.h"
 
 /// A project host that opens no file and no window: each window's document is made empty, as
 /// if its file had been read, and the walker keeps what the project holds for inspection. Lets
@@ -35,9 +35,8 @@ public:
   TUnit* FindWindowByName(const std::string& name) const override;
   /// Records the collision as (file, name).
   void ProjectNameExists(const std::string& file, const std::string& name) override;
-  /// Names the document and reads the place with ReadProjectGeometry.
-  bool ReadWindowXML(TUnit& unit, const TXMLItem* first, const std::string& name,
-                     std::string& errorText, int& line, int& column) override;
+  /// Names the document and keeps the place.
+  void PlaceWindow(TUnit& unit, const std::string& name, const TProjectGeometry& place) override;
   void SetEditName(const std::string& name) override;
 
   int NoNameCounter = -1;
@@ -45,12 +44,4 @@ public:
   std::vector<TWindow> Windows;
   std::vector<std::pair<std::string, std::string>> NameCollisions;
   std::string EditName;
-
-private:
-  // The window link every document needs; it has nothing to show.
-  struct TNoWindow : TUnitWindow {
-    void NameChanged(const std::string&) override {}
-    void UpdateCaption() override {}
-  };
-  TNoWindow NoWindow;
 };

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/TDTDCompound.h"
+#include "core/TReadError.h"
 #include "core/TXMLComplexElement.h"
 #include "core/TXMLItem.h"
 #include "core/xmlread.h"
@@ -50,7 +51,7 @@ struct TRecordRead {
 };
 
 /// Parses `xml` against `grammar` and reads its root element into `record` (anything with
-/// ReadXML(element, error, line, column)).
+/// ReadXML(element, TReadError&)).
 template <class TRecord>
 TRecordRead ReadRecord(TRecord& record, const TDTDCompound& grammar, const std::string& xml) {
   TRecordRead r;
@@ -59,6 +60,10 @@ TRecordRead ReadRecord(TRecord& record, const TDTDCompound& grammar, const std::
     r.ErrorText = "parse: " + parsed.ErrorText;
     return r;
   }
-  r.Ok = record.ReadXML(parsed.Root->GetFirst(), r.ErrorText, r.Line, r.Column);
+  TReadError error;
+  r.Ok = record.ReadXML(parsed.Root->GetFirst(), error);
+  r.ErrorText = error.Text;
+  r.Line = error.Line;
+  r.Column = error.Column;
   return r;
 }

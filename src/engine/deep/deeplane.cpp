@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "core/assertions.h"
 #include "engine/TKernelParams.h"
 #include "engine/deep/TDeepPlan.h"
 #include "engine/deep/TReferenceOrbit.h"
@@ -420,11 +421,11 @@ TDeepContext MakeDeepContext(const TDeepPlan& plan, int firstColumn, int firstRo
   c.Inner2 = p.InnerDist * p.InnerDist;
   c.InnerDist = p.InnerDist;
   c.LogOuter2 = std::log(c.Outer2);
-  c.Fractional = p.ColorMode == TKernelParams::ColorContinue;
-  // The double kernel's factors, computed its way.
-  c.EscapeK = 1.0;
-  if (p.Formula == 1) c.EscapeK = 0.5;
-  if (p.Formula == 2) c.EscapeK = 1.0 / 3.0;
+  const TFormula& formula = Formulas[static_cast<size_t>(p.Formula)];
+  c.Fractional = p.ColorMode == TKernelParams::ColorContinue && formula.Fractional();
+  // The deep kernel's formulas have fixed exponents, so the factor reads no N.
+  ZASSERT(formula.EscapeDivisor != TFormula::DivideByN);
+  c.EscapeK = formula.Fractional() ? formula.EscapeFactor(1) : 1.0;
   const double factor = TReferenceOrbit::RadiusFactor(p.Formula);
   c.SingleStep2 = factor * factor;
   c.FirstColumn = firstColumn;

@@ -8,9 +8,15 @@
 
 #include <gtest/gtest.h>
 
-#include "gui/TMainForm.h"
+#include "gui/commands/TFractalCommands.h"
+#include "gui/commands/TRecentFiles.h"
+#include "gui/common/busycursor.h"
+#include "gui/export/TImageExportCommand.h"
+#include "gui/project/TProjectCommands.h"
+#include "gui/shell/TMainForm.h"
 #include "gui/support/TScriptedPrompter.h"
 #include "gui/support/TTestChild.h"
+#include "gui/view/TWorkspace.h"
 
 /// A shown, active main window without command-line arguments, and scripted prompts.
 class MainFormFixture : public ::testing::Test {
@@ -26,7 +32,7 @@ protected:
   void TearDown() override {
     Prompter.Answers.clear();
     // Windows that ask a question are closed without it.
-    for (TMDIChildZenolith* child : Form->ChildWindows()) child->CloseWithoutQuery();
+    for (TMDIChildZenolith* child : Form->Workspace->ChildWindows()) child->CloseWithoutQuery();
     Form.reset();
     QApplication::processEvents();
   }
@@ -35,7 +41,7 @@ protected:
   TTestChild* AddChild(const std::string& name, const std::string& file = "",
                        uint8_t kind = TUnit::KindFractal) {
     auto* child = new TTestChild(name, file, kind);
-    Form->AddChildWindow(child);
+    Form->Workspace->AddChildWindow(child);
     QApplication::processEvents();
     return child;
   }

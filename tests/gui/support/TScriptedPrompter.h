@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "core/TMessagePresenter.h"
-#include "gui/TPrompter.h"
+#include "gui/common/TPrompter.h"
 #include "support/TRecordingPresenter.h"
 
 /// A prompter for tests: records every message and file dialog and answers from scripts. While

@@ -1,9 +1,10 @@
 #pragma once
+#include <array>
 #include <memory>
 #include <string>
 
-#include "engine/TUnit.h"
-#include "gui/TMDIChildZenolith.h"
+#include "document/TUnit.h"
+#include "gui/view/TMDIChildZenolith.h"
 
 /// A document whose need to be saved a test sets.
 class TTestUnit : public TUnit {
@@ -14,8 +15,8 @@ public:
   bool Dirty = false;
 };
 
-/// A child window for tests: answers its close question as told and counts the calls the
-/// main window makes.
+/// A child window for tests: answers its close question as told, counts the calls the main
+/// window makes and shows `Status` in the status panels.
 class TTestChild : public TMDIChildZenolith {
 public:
   explicit TTestChild(const std::string& name, const std::string& file = "",
@@ -31,12 +32,23 @@ public:
     return AllowClose;
   }
   void EvFormClose() override { ++Closes; }
-  void UpdateMainActions(TMainForm&) override { ++Updates; }
+  std::array<std::string, StatusTextCount> StatusTexts() const override { return Status; }
+  /// Gives the document unsaved changes or takes them away, telling the main window as a real
+  /// window does.
+  void SetDirty(bool dirty) {
+    Unit->Dirty = dirty;
+    emit StateChanged(this);
+  }
+  /// New status texts, told as a real window does.
+  void SetStatus(const std::array<std::string, StatusTextCount>& status) {
+    Status = status;
+    emit StatusChanged(this);
+  }
 
   TTestUnit* Unit = nullptr;
   bool AllowClose = true;
   int Questions = 0;
   int Closes = 0;
-  int Updates = 0;
+  std::array<std::string, StatusTextCount> Status{};
   int LastCursor = -1;
 };

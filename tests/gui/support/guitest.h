@@ -2,6 +2,7 @@
 // Helpers shared by the GUI tests: the widgets every dialog has, scripted prompts, modal
 // windows, records as XML text, and copies of fixtures.
 #include <filesystem>
+#include <functional>
 #include <initializer_list>
 #include <string>
 
@@ -19,6 +20,12 @@
 #include "support/files.h"
 #include "support/testdata.h"
 #include "support/xmltext.h"
+
+/// Runs the event loop until `done` holds, for at most `timeoutMs` (a guard against a hang, far
+/// above any wait that passes); returns whether it holds.
+inline bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 60000) {
+  return QTest::qWaitFor(done, timeoutMs);
+}
 
 /// '1' for each enabled widget of `widgets` and '0' for each disabled one, in order.
 inline std::string EnabledStates(std::initializer_list<const QWidget*> widgets) {

@@ -1,5 +1,5 @@
 // Main of the GUI tests: the program's application object on the offscreen platform.
-#include "gui/TApplication.h"
+#include "gui/shell/TApplication.h"
 
 #include <QStandardPaths>
 

@@ -1,0 +1,76 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <set>
+#include <string>
+
+#include "engine/TFormula.h"
+#include "engine/fastkernel.h"
+
+namespace {
+
+bool SameBits(TComplex a, TComplex b) {
+  return std::memcmp(&a.re, &b.re, sizeof(double)) == 0 &&
+         std::memcmp(&a.im, &b.im, sizeof(double)) == 0;
+}
+
+TEST(FormulaTable, NamesAreUniqueAndFilesTellFormulasApart) {
+  std::set<std::string> identifiers, texts;
+  for (const TFormula& f : Formulas) {
+    EXPECT_TRUE(identifiers.insert(f.Identifier).second) << f.Identifier;
+    EXPECT_TRUE(texts.insert(f.DisplayText).second) << f.DisplayText;
+    // The help page lists several formulas in one cell, separated by ", ".
+    EXPECT_EQ(std::string(f.DisplayText).find(", "), std::string::npos) << f.DisplayText;
+  }
+}
+
+// What the dialog greys out must be what the step ignores: a step that reads d, N or M where
+// the table says it does not would make the dialog hide a field that changes the picture.
+TEST(FormulaTable, UsedConstantsAreExactlyThoseTheStepReads) {
+  const TComplex zs[] = {{0.3, 0.4}, {-0.7, 0.2}, {1.1, -0.5}};
+  const TComplex c{0.1, 0.2};
+  const TComplex d1{0.2, -0.3}, d2{-0.6, 0.5};
+  for (int i = 0; i < FormulaCount; ++i) {
+    const TFormula& f = Formulas[static_cast<size_t>(i)];
+    SCOPED_TRACE(f.Identifier);
+    bool readsD = false, readsN = false, readsM = false;
+    for (const TComplex z : zs) {
+      const TComplex base = f.Step(z, c, d1, 2, 2);
+      readsD |= !SameBits(base, f.Step(z, c, d2, 2, 2));
+      readsN |= !SameBits(base, f.Step(z, c, d1, 3, 2));
+      readsM |= !SameBits(base, f.Step(z, c, d1, 2, 4));
+    }
+    EXPECT_EQ(readsD, f.UsesD);
+    EXPECT_EQ(readsN, f.UsesN);
+    EXPECT_EQ(readsM, f.UsesM);
+  }
+}
+
+TEST(FormulaTable, EscapeFactorsKeepTheirBits) {
+  struct {
+    int Formula;
+    int32_t N;
+    double Factor;  // 0: whole depths
+  } cases[] = {{0, 5, 1.0}, {1, 5, 0.5}, {2, 5, 1.0 / 3.0}, {3, 5, 1.0 / 5}, {3, 7, 1.0 / 7},
+               {4, 5, 0}, {5, 5, 0}, {8, 5, 0}, {9, 5, 0}, {12, 5, 0}};
+  for (const auto& t : cases) {
+    const TFormula& f = Formulas[static_cast<size_t>(t.Formula)];
+    SCOPED_TRACE(f.Identifier);
+    EXPECT_EQ(f.Fractional(), t.Factor != 0);
+    if (f.Fractional()) {
+      EXPECT_EQ(f.EscapeFactor(t.N), t.Factor);
+    }
+  }
+}
+
+TEST(FormulaTable, TheFastKernelTakesEveryFormulaWithAVectorStep) {
+  TKernelParams p;
+  for (int i = 0; i < FormulaCount; ++i) {
+    p.Formula = i;
+    EXPECT_EQ(FastKernelVectorises(p), Formulas[static_cast<size_t>(i)].VectorStep) << i;
+  }
+  p.Formula = FormulaCount;
+  EXPECT_FALSE(FastKernelVectorises(p));
+}
+
+}  // namespace

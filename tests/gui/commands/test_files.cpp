@@ -1,0 +1,322 @@
+// Recent files kept between runs, files dropped on the main window, and the status panels of
+// a fractal view.
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QUrl>
+
+#include "document/TStoredFractal.h"
+#include "document/fractalfile.h"
+#include "gui/common/filekinds.h"
+#include "gui/dialogs/TDlgVoldViewProps.h"
+#include "gui/support/wavetestsupport.h"
+#include "gui/view/viewstatus.h"
+
+namespace {
+
+QStringList MenuTexts(const QMenu* menu) {
+  QStringList texts;
+  for (const QAction* a : menu->actions()) texts << a->text();
+  return texts;
+}
+
+}  // namespace
+
+using RecentFiles = ExtrasFixture;
+
+TEST_F(RecentFiles, OpenedAndSavedFilesAreListedNewestFirstAfterARestart) {
+  TScratchDir dir("extras_recent");
+  const std::string a = CopyFixture(dir, "a.zlf");
+  const std::string b = CopyFixture(dir, "b.zlf");
+  const std::string c = dir.File("c.zlf");
+  EXPECT_TRUE(Form->Recent->Files().empty());
+  EXPECT_FALSE(Form->MenuRecentFiles->menuAction()->isEnabled());
+  ASSERT_NE(Form->Fractal->OpenFractalFileAndRemember(a), nullptr);
+  ASSERT_NE(Form->Fractal->OpenFractalFileAndRemember(b), nullptr);
+  Prompter.SaveAnswers = {c};
+  Form->FileSaveAs->trigger();
+  // Opened again: it moves to the top instead of appearing twice.
+  ASSERT_NE(Form->Fractal->OpenFractalFileAndRemember(a), nullptr);
+  const std::vector<std::string> expected{a, c, b};
+  EXPECT_EQ(Form->Recent->Files(), expected);
+
+  Restart();
+  EXPECT_EQ(Form->Recent->Files(), expected);
+  EXPECT_TRUE(Form->MenuRecentFiles->menuAction()->isEnabled());
+  EXPECT_EQ(MenuTexts(Form->MenuRecentFiles),
+            QStringList({QString::fromStdString("&1 " + a), QString::fromStdString("&2 " + c),
+                         QString::fromStdString("&3 " + b)}));
+  // Kept in the private settings file.
+  const QSettings stored(TRecentFiles::SettingsFile, QSettings::IniFormat);
+  EXPECT_EQ(stored.value("RecentFiles").toStringList().size(), 3);
+
+  Form->MenuRecentFiles->actions()[1]->trigger();
+  ASSERT_TRUE(WaitUntil([this] { return Form->Workspace->ActiveWaveWindow() != nullptr; }, 5000));
+  EXPECT_EQ(Form->Workspace->ActiveWaveWindow()->GetUnitFract()->GetFileName(), c);
+  EXPECT_EQ(Form->Recent->Files().front(), c);
+  EXPECT_TRUE(WaitForPicture(Form->Workspace->ActiveWaveWindow()->GetView()));
+}
+
+TEST_F(RecentFiles, KeepsTheTenNewestAndTakesInProjects) {
+  for (int i = 1; i <= 12; ++i)
+    Form->Recent->AddRecentFile("/fractals/f" + std::to_string(i) + ".zlf");
+  ASSERT_EQ(Form->Recent->Files().size(), 10u);
+  EXPECT_EQ(Form->Recent->Files().front(), "/fractals/f12.zlf");
+  EXPECT_EQ(Form->Recent->Files().back(), "/fractals/f3.zlf");
+  EXPECT_EQ(Form->MenuRecentFiles->actions().size(), 10);
+  EXPECT_EQ(Form->MenuRecentFiles->actions()[9]->text(), "1&0 /fractals/f3.zlf");
+
+  // A project joins the list once it is written, not when it is only named.
+  TScratchDir dir("extras_recent_project_save");
+  const std::string project = dir.File("p.kvp");
+  Prompter.SaveAnswers = {project};
+  Form->ProjectNew->trigger();
+  EXPECT_EQ(Form->Recent->Files().front(), "/fractals/f12.zlf");
+  AddWave(SmallMandelbrot(), {}, "Fresh");
+  Form->ProjectSave->trigger();
+  Form->ProjectSave->trigger();
+  EXPECT_EQ(Form->Recent->Files()[0], project);
+  EXPECT_EQ(Form->Recent->Files()[1], "/fractals/f12.zlf");
+
+  // Opened again, its window comes from a copy in the project's folder: the copy stays out.
+  Form->ProjectClose->trigger();
+  Form->Recent->OpenRecentFile(project);
+  ASSERT_EQ(Form->Workspace->ChildWindows().size(), 1u);
+  EXPECT_EQ(Form->Recent->Files()[0], project);
+  EXPECT_EQ(Form->Recent->Files()[1], "/fractals/f12.zlf");
+  EXPECT_TRUE(Prompter.Messages.empty());
+}
+
+TEST_F(RecentFiles, MissingFileIsReportedAndLeavesTheList) {
+  TScratchDir dir("extras_recent_missing");
+  const std::string kept = CopyFixture(dir, "kept.zlf");
+  const std::string gone = dir.File("gone.zlf");
+  Form->Recent->AddRecentFile(kept);
+  Form->Recent->AddRecentFile(gone);
+  Form->Recent->OpenRecentFile(gone);
+  EXPECT_TRUE(Prompter.ShowedOnly(
+      "Cannot read the file: \"" + gone + "\", the file does not exist.", "File Error"));
+  EXPECT_TRUE(Form->Workspace->ChildWindows().empty());
+  EXPECT_EQ(Form->Recent->Files(), std::vector<std::string>{kept});
+  Restart();
+  EXPECT_EQ(Form->Recent->Files(), std::vector<std::string>{kept});
+}
+
+class Drops : public ExtrasFixture {
+protected:
+  /// Drags `paths` over the main window and drops them; true when the drag was accepted.
+  bool Drop(const std::vector<std::string>& paths) {
+    QMimeData mime;
+    QList<QUrl> urls;
+    for (const std::string& path : paths) urls << QUrl::fromLocalFile(QString::fromStdString(path));
+    mime.setUrls(urls);
+    return DropData(mime);
+  }
+
+  bool DropData(const QMimeData& mime) {
+    QDragEnterEvent enter(QPoint(40, 40), Qt::CopyAction, &mime, Qt::LeftButton,
+                          Qt::NoModifier);
+    QApplication::sendEvent(Form.get(), &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent drop(QPointF(40, 40), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(Form.get(), &drop);
+    QApplication::processEvents();
+    return drop.isAccepted();
+  }
+};
+
+TEST_F(Drops, DroppedFractalFileOpensAWindow) {
+  EXPECT_TRUE(Form->acceptDrops());
+  const std::string path = TestData("gui/mandelbrot.zlf");
+  ASSERT_TRUE(Drop({path}));
+  ASSERT_EQ(Form->Workspace->ChildWindows().size(), 1u);
+  EXPECT_EQ(Form->Workspace->ActiveWaveWindow()->GetUnitFract()->GetFileName(), path);
+  EXPECT_TRUE(Prompter.Messages.empty());
+  EXPECT_TRUE(WaitForPicture(Form->Workspace->ActiveWaveWindow()->GetView()));
+}
+
+TEST_F(Drops, DroppedPaletteOpensTheColourDialogAsTheOutsidePalette) {
+  const std::string path = TestData("palette/two_stops.cp1");
+  TColorPalette1DItem palette(0, 0);
+  std::string errorText;
+  ASSERT_TRUE(palette.LoadFromFile(path, errorText)) << errorText;
+  TMDIChildWave* child = AddWave(SmallMandelbrot(), {}, "P", "/f/p.zlf");
+  const std::string before = Xml(child->GetViewProps());
+
+  for (const bool accept : {false, true}) {
+    SCOPED_TRACE(accept);
+    bool selected = false;
+    std::string shown;
+    auto ran = WhenDialog<TDlgVoldViewProps>([&](TDlgVoldViewProps* dialog) {
+      selected = dialog->optDepthPaletteOutside->isChecked();
+      shown = Xml(dialog->WorkPalOutside());
+      (accept ? dialog->OKBtn : dialog->CancelBtn)->click();
+    });
+    ASSERT_TRUE(Drop({path}));
+    ASSERT_TRUE(WaitUntil([&ran] { return *ran; }, 5000));
+    EXPECT_TRUE(selected);
+    EXPECT_EQ(shown, Xml(palette));
+    if (!accept) {
+      EXPECT_EQ(Xml(child->GetViewProps()), before);
+      EXPECT_FALSE(child->GetUnitFract()->Modified());
+    }
+  }
+  EXPECT_TRUE(child->GetViewProps().UsePalOutside);
+  EXPECT_EQ(Xml(child->GetViewProps().PalOutside), Xml(palette));
+  EXPECT_TRUE(child->GetUnitFract()->Modified());
+  // Like any colouring change it can be undone.
+  Form->Undo->trigger();
+  EXPECT_EQ(Xml(child->GetViewProps()), before);
+  EXPECT_TRUE(Prompter.Messages.empty());
+}
+
+TEST_F(Drops, FilesThatCannotBeUsedGetAMessageEach) {
+  TScratchDir dir("extras_drops_bad");
+  const std::string text = dir.File("notes.txt");
+  const std::string bare = dir.File("README");
+  WriteFileBytes(text, "x");
+  WriteFileBytes(bare, "x");
+  const std::string palette = TestData("palette/two_stops.cp1");
+  const std::string badPalette = TestData("palette/bad_position.cp1");
+
+  // No fractal window for the palette yet.
+  ASSERT_TRUE(Drop({text, bare, palette}));
+  EXPECT_EQ(Prompter.Texts(),
+            (std::vector<std::string>{
+                "Invalid extension \"txt\" used.",
+                "Cannot read the file: \"" + bare + "\" File has no extension",
+                "Cannot use the palette \"" + palette +
+                    "\": open a fractal window first, then drop the palette on it."}));
+  for (const auto& m : Prompter.Messages) EXPECT_EQ(m.Title, "File Error");
+  EXPECT_TRUE(Form->Workspace->ChildWindows().empty());
+
+  // A palette file that does not read.
+  AddWave(SmallMandelbrot());
+  Prompter.Messages.clear();
+  ASSERT_TRUE(Drop({badPalette}));
+  EXPECT_TRUE(Prompter.ShowedOnly("Cannot read the file: \"" + badPalette + "\", ..."));
+
+  // Text that is not a file is not taken.
+  QMimeData words;
+  words.setText("hello");
+  EXPECT_FALSE(DropData(words));
+}
+
+TEST_F(Drops, DroppedOrRecentProjectsGoToTheProjectOpener) {
+  TScratchDir dir("extras_recent_project");
+  const std::string project = dir.File("p.kvp");
+  WriteFileBytes(project, "x");
+  std::vector<std::string> opened;
+  Form->Opener.SetOpener(FileKind::Project,
+                         [&opened](const std::string& path) { opened.push_back(path); });
+  ASSERT_TRUE(Drop({"/somewhere/p.KVP"}));
+  Form->Recent->AddRecentFile(project);
+  Form->Recent->OpenRecentFile(project);
+  EXPECT_EQ(opened, (std::vector<std::string>{"/somewhere/p.KVP", project}));
+  EXPECT_TRUE(Prompter.Messages.empty());
+}
+
+TEST(ViewStatusTexts, PlanePointsAndDurationsReadAsTheUserExpects) {
+  TFractProps p;  // -1.5 .. 1.5 by 1.5 .. -1.5
+  const struct {
+    int X, Y, Width, Height;
+    const char* Text;
+  } points[] = {
+      {100, 100, 200, 200, "0, 0"},
+      {0, 0, 200, 200, "-1.5, 1.5"},
+      {50, 150, 200, 200, "-0.75, -0.75"},
+      {200, 200, 300, 300, "0.5, -0.5"},
+      {1, 2, 3, 3, "-0.5, -0.5"},
+      {10, 10, 0, 200, ""},
+  };
+  for (const auto& c : points)
+    EXPECT_EQ(PlanePointText(p, c.X, c.Y, c.Width, c.Height), c.Text) << c.X << "," << c.Y;
+  // Six significant digits, cut.
+  EXPECT_EQ(PlanePointText(WithArea(p, 0, 1, -0.001, 0.002), 1, 1, 3, 3), "0.333333, 0");
+  const TFractProps third = WithArea(p, -1000, 2000, 0.0003, 0.0006);
+  EXPECT_EQ(PlanePointText(third, 1, 1, 3, 3), "0, 0.0004");
+  EXPECT_EQ(PlanePointText(third, 2, 2, 9, 9), "-333.333, 0.000366666");
+
+  const std::pair<int64_t, const char*> durations[] = {
+      {0, "0.00 s"},     {1230, "1.23 s"}, {999, "0.99 s"},
+      {61999, "61.99 s"}, {5, "0.00 s"},   {100050, "100.05 s"}};
+  for (const auto& [ms, text] : durations) EXPECT_EQ(DurationText(ms), text) << ms;
+}
+
+class Status : public ExtrasFixture {
+protected:
+  QStringList PanelTexts(int first, int last) const {
+    QStringList texts;
+    for (int i = first; i <= last; ++i) texts << Form->StatusPanel(i)->text();
+    return texts;
+  }
+};
+
+TEST_F(Status, MousePointProgressAndTimeShowInTheirPanels) {
+  TMDIChildWave* child = AddWave(SlowMandelbrot(), {}, "S", "/f/s.zlf");
+  TViewWave* view = child->GetView();
+  SetViewSize(child, 200, 160);
+  // -2.2 .. 0.8 by 1.2 .. -1.2: pixel (100, 40) is (-0.7, 0.6).
+  QTest::mouseMove(view, QPoint(100, 40));
+  EXPECT_EQ(Form->StatusPanel(1)->text(), "-0.7, 0.6");
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(view, &leave);
+  EXPECT_EQ(Form->StatusPanel(1)->text(), "");
+
+  // Before any computation there is neither progress nor time.
+  EXPECT_EQ(PanelTexts(2, 3), QStringList({"", ""}));
+  child->StartComputation();
+  const QRegularExpression percent(QStringLiteral("^\\d{1,3}%$"));
+  const QRegularExpression seconds(QStringLiteral("^\\d+\\.\\d\\d s$"));
+  // The view's progress keeps the panels, without a command.
+  ASSERT_TRUE(WaitUntil([&] { return percent.match(Form->StatusPanel(2)->text()).hasMatch(); },
+                        5000));
+  EXPECT_TRUE(seconds.match(Form->StatusPanel(3)->text()).hasMatch())
+      << Form->StatusPanel(3)->text().toStdString();
+  view->StopComputation();
+  EXPECT_EQ(PanelTexts(2, 3), QStringList({"", ""}));
+
+  // A finished computation shows the time it took.
+  TFractProps quick = SmallMandelbrot();
+  child->SetParams(quick);
+  child->StartComputation();
+  ASSERT_TRUE(WaitForPicture(view));
+  EXPECT_EQ(Form->StatusPanel(2)->text(), "");
+  EXPECT_TRUE(seconds.match(Form->StatusPanel(3)->text()).hasMatch())
+      << Form->StatusPanel(3)->text().toStdString();
+  EXPECT_EQ(view->ProgressPercent(), -1);
+  EXPECT_EQ(PanelTexts(4, 5), QStringList({"", ""}));
+}
+
+TEST(Examples, EveryGalleryFileReadsAndHasItsPicture) {
+  const std::filesystem::path examples =
+      std::filesystem::path(ZENOLITH_TEST_DATA).parent_path().parent_path() / "examples";
+  int fractals = 0;
+  int palettes = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(examples)) {
+    if (entry.path().extension() != ".zlf") continue;
+    SCOPED_TRACE(entry.path().string());
+    ++fractals;
+    TStoredFractal fractal;
+    std::string errorText;
+    ASSERT_TRUE(ReadFractalFile(entry.path().string(), fractal, errorText)) << errorText;
+    const QImage picture(QString::fromStdString(
+        (examples / "images" / entry.path().stem()).string() + ".png"));
+    EXPECT_EQ(picture.size(), QSize(fractal.Params.XResolution.GetInt(),
+                                    fractal.Params.YResolution.GetInt()));
+  }
+  for (const auto& entry : std::filesystem::directory_iterator(examples / "palettes")) {
+    SCOPED_TRACE(entry.path().string());
+    ++palettes;
+    TColorPalette1DItem palette(0, 0);
+    std::string errorText;
+    EXPECT_TRUE(palette.LoadFromFile(entry.path().string(), errorText)) << errorText;
+  }
+  EXPECT_GE(fractals, 5);
+  EXPECT_GE(palettes, 2);
+}

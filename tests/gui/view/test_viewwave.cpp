@@ -1,0 +1,296 @@
+// The fractal view: its picture against the engine's, zooming, the wheel, the selection
+// outline and orbit points.
+#include <QLabel>
+
+#include "gui/common/cursors.h"
+#include "gui/support/wavetestsupport.h"
+
+namespace {
+
+// The outline pixels of a selection in drawing order: along the top to the right, down the
+// right side, back along the bottom, up the left side; each corner once.
+std::vector<QPoint> OutlineInOrder(const TRect& s) {
+  std::vector<QPoint> points;
+  for (int x = s.Left; x < s.Right; ++x) points.emplace_back(x, s.Top);
+  for (int y = s.Top; y < s.Bottom; ++y) points.emplace_back(s.Right, y);
+  for (int x = s.Right; x > s.Left; --x) points.emplace_back(x, s.Bottom);
+  for (int y = s.Bottom; y > s.Top; --y) points.emplace_back(s.Left, y);
+  return points;
+}
+
+// `picture` with the dotted outline of `s`: the first pixel and every other one after it.
+TPixelBuffer WithDottedOutline(TPixelBuffer picture, const TRect& s, uint32_t colour) {
+  const std::vector<QPoint> points = OutlineInOrder(s);
+  for (size_t i = 0; i < points.size(); i += 2) picture.Set(points[i].x(), points[i].y(), colour);
+  return picture;
+}
+
+TFractProps QuickJulia() {
+  TFractProps p;
+  p.XResolution.SetInt(40);
+  p.YResolution.SetInt(40);
+  return p;
+}
+
+}  // namespace
+
+using ViewWave = WaveFixture;
+
+TEST_F(ViewWave, CommandLineFileIsPaintedExactlyAsTheEngineDoes) {
+  Form->OpenCommandLine({QString::fromStdString(TestData("gui/mandelbrot.zlf"))});
+  TMDIChildWave* child = Form->Workspace->ActiveWaveWindow();
+  ASSERT_NE(child, nullptr);
+  EXPECT_TRUE(Prompter.Messages.empty());
+  EXPECT_EQ(child->GetParams().XResolution.GetInt(), 90);
+  ASSERT_TRUE(WaitForPicture(child->GetView()));
+  EXPECT_EQ(DifferentFromEngine(child), 0);
+
+  // A new size: the surface is reallocated and the whole picture stretched again.
+  for (const QSize size : {QSize(173, 131), QSize(61, 247)}) {
+    SetViewSize(child, size.width(), size.height());
+    ASSERT_TRUE(WaitForRepaint(child->GetView()));
+    EXPECT_EQ(DifferentFromEngine(child), 0) << size.width() << " x " << size.height();
+  }
+}
+
+TEST_F(ViewWave, ZoomMapsTheSelectionOntoTheArea) {
+  struct TCase {
+    TMouseMode Mode;
+    QPoint At;
+    double Left, Right, Top, Bottom;
+  };
+  // A 400 x 400 view of -1.5 .. 1.5 both ways (Top 1.5) with the selection at half size.
+  const TCase cases[] = {
+      {mmZoomIn, {200, 200}, -0.75, 0.75, 0.75, -0.75},
+      {mmZoomOut, {200, 200}, -3, 3, 3, -3},
+      {mmZoomIn, {100, 100}, -1.5, 0, 1.5, 0},
+      {mmZoomOut, {100, 100}, -1.5, 4.5, 1.5, -4.5},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.At.x());
+    TMDIChildWave* child = AddWave(QuickJulia(), {}, "Z", "/tmp/z.zlf");
+    child->GetUnitFract()->ClearModified();
+    SetViewSize(child, 400, 400);
+    child->SetMouseMode(c.Mode);
+    child->StartComputation();
+    Click(child->GetView(), c.At);
+    const TFractProps p = child->GetParams();
+    EXPECT_DOUBLE_EQ(p.Left.GetDouble(), c.Left);
+    EXPECT_DOUBLE_EQ(p.Right.GetDouble(), c.Right);
+    EXPECT_DOUBLE_EQ(p.Top.GetDouble(), c.Top);
+    EXPECT_DOUBLE_EQ(p.Bottom.GetDouble(), c.Bottom);
+    // A zoomed window counts as changed; the mode stays.
+    EXPECT_TRUE(child->GetUnitFract()->Modified());
+    EXPECT_EQ(child->GetMouseMode(), c.Mode);
+    // The new area is computed and painted.
+    ASSERT_TRUE(WaitForPicture(child->GetView()));
+    EXPECT_EQ(DifferentFromEngine(child), 0);
+    child->CloseWithoutQuery();
+  }
+}
+
+TEST_F(ViewWave, ZoomThatWouldCollapseOrOverflowTheAreaIsIgnored) {
+  const struct {
+    const char* What;
+    TMouseMode Mode;
+    double SelectionSize;
+    QPoint At;
+    double Extent;
+    const char* Status;  // what the first status panel says
+  } cases[] = {
+      // At the corner a tiny selection truncates to a single pixel.
+      {"no width", mmZoomIn, 0.001, {0, 0}, 1.5, TViewWave::AreaCannotShrink},
+      {"no width", mmZoomOut, 0.001, {0, 0}, 1.5, TViewWave::AreaCannotGrow},
+      // Halving the smallest numbers gives no width; doubling the largest overflows.
+      {"precision", mmZoomIn, 0.5, {200, 200}, 4.9e-324, TViewWave::AreaCannotShrink},
+      {"overflow", mmZoomOut, 0.5, {200, 200}, 1e308, TViewWave::AreaCannotGrow},
+  };
+  EXPECT_EQ(std::string(TViewWave::AreaCannotShrink), "The area cannot be made smaller.");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.What);
+    Form->SetStatusText(0, "");
+    const TFractProps p = WithArea(QuickJulia(), -c.Extent, c.Extent, c.Extent, -c.Extent);
+    TMDIChildWave* child = AddWave(p, {}, "Z", "/tmp/z.zlf");
+    SetViewSize(child, 400, 400);
+    child->SetMouseMode(c.Mode);
+    child->GetView()->SelectionSize = c.SelectionSize;
+    // QTest takes the point (0, 0) for the widget's centre: the click is sent directly.
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(c.At),
+                      QPointF(child->GetView()->mapToGlobal(c.At)), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(child->GetView(), &press);
+    EXPECT_EQ(child->GetParams().Left.GetDouble(), -c.Extent);
+    EXPECT_EQ(child->GetParams().Right.GetDouble(), c.Extent);
+    EXPECT_FALSE(child->GetUnitFract()->Modified());
+    EXPECT_EQ(child->GetView()->GetFractArray(), nullptr);
+    EXPECT_EQ(Form->StatusPanel(0)->text().toStdString(), c.Status);
+    child->CloseWithoutQuery();
+  }
+}
+
+TEST_F(ViewWave, WheelChangesTheSelectionSize) {
+  TMDIChildWave* child = AddWave(QuickJulia());
+  TViewWave* view = child->GetView();
+  SetViewSize(child, 200, 200);
+  const QPoint at(100, 100);
+
+  // Without a mode the wheel does nothing.
+  SendWheel(view, at, -120);
+  EXPECT_EQ(child->GetView()->SelectionSize, 0.5);
+  EXPECT_FALSE(view->SelectionIsDrawn());
+
+  child->SetMouseMode(mmZoomIn);
+  SendWheel(view, at, -120);
+  EXPECT_TRUE(view->SelectionIsDrawn());
+  EXPECT_DOUBLE_EQ(child->GetView()->SelectionSize, 0.4455);
+  // Size before (< 0 = as the row before left it), wheel turn, size after. Small steps add up
+  // to one notch.
+  const struct {
+    double Before;
+    int Delta;
+    double After;
+  } turns[] = {{-1, -120, 0.40095}, {0.4, 120, 0.45},  {-1, 120, 0.45 * 1.1 + 0.01},
+               {0.5, 120, 0.55},    {0.5, -60, 0.5},   {-1, -60, 0.4455}};
+  for (const auto& t : turns) {
+    if (t.Before >= 0) child->GetView()->SelectionSize = t.Before;
+    SendWheel(view, at, t.Delta);
+    EXPECT_DOUBLE_EQ(child->GetView()->SelectionSize, t.After)
+        << t.Before << " turned by " << t.Delta;
+  }
+  // Any mode but none draws the selection where the wheel turned.
+  child->SetMouseMode(mmDrawPoints);
+  SendWheel(view, QPoint(50, 60), 120);
+  EXPECT_TRUE(view->SelectionIsDrawn());
+  EXPECT_EQ(view->GetSelection(), view->SelectionAt(50, 60, child->GetView()->SelectionSize));
+}
+
+TEST_F(ViewWave, FirstMoveRecordsSecondDrawsTheDottedSelectionNextErasesIt) {
+  TVoldViewProps colours;
+  colours.CursorColor = 0x13579B;
+  TMDIChildWave* child = ComputedWave(QuickJulia(), colours, 300, 200);
+  TViewWave* view = child->GetView();
+  child->SetMouseMode(mmZoomIn);
+  const TPixelBuffer picture = view->GetSurface();
+
+  QTest::mouseMove(view, QPoint(100, 100));
+  EXPECT_FALSE(view->SelectionIsDrawn());
+  EXPECT_EQ(DifferentPixels(view->GetSurface(), picture), 0);
+
+  QTest::mouseMove(view, QPoint(150, 120));
+  ASSERT_TRUE(view->SelectionIsDrawn());
+  const TRect first{75, 70, 225, 170};
+  EXPECT_EQ(view->GetSelection(), first);
+  EXPECT_EQ(DifferentPixels(view->GetSurface(), WithDottedOutline(picture, first, 0x13579B)), 0);
+  EXPECT_EQ(view->GetSurface().Get(75, 70), 0x13579Bu);
+  EXPECT_EQ(view->GetSurface().Get(76, 70), picture.Get(76, 70));
+
+  // The next move erases the old outline from the picture and draws the new one.
+  QTest::mouseMove(view, QPoint(151, 133));
+  const TRect second{76, 83, 226, 183};
+  EXPECT_EQ(view->GetSelection(), second);
+  EXPECT_EQ(DifferentPixels(view->GetSurface(), WithDottedOutline(picture, second, 0x13579B)),
+            0);
+
+  // Outside the zoom modes moves draw nothing.
+  child->SetMouseMode(mmDrawPoints);
+  const TPixelBuffer before = view->GetSurface();
+  QTest::mouseMove(view, QPoint(20, 30));
+  EXPECT_EQ(DifferentPixels(view->GetSurface(), before), 0);
+}
+
+TEST_F(ViewWave, RightClickSwitchesTheZoomDirectionOnlyAndTheCursorFollows) {
+  const std::pair<TMouseMode, TMouseMode> cases[] = {
+      {mmZoomIn, mmZoomOut},         {mmZoomOut, mmZoomIn}, {mmDrawPoints, mmDrawPoints},
+      {mmCreateJulia, mmCreateJulia}, {mmNone, mmNone},
+  };
+  TMDIChildWave* child = AddWave(QuickJulia(), {}, "R", "/tmp/r.zlf");
+  for (const auto& [before, after] : cases) {
+    child->SetMouseMode(before);
+    Click(child->GetView(), QPoint(30, 30), Qt::RightButton);
+    EXPECT_EQ(child->GetMouseMode(), after);
+    // The main window's check marks follow the view's request.
+    EXPECT_EQ(Form->ZoomIn->isChecked(), after == mmZoomIn);
+    EXPECT_EQ(Form->ZoomOut->isChecked(), after == mmZoomOut);
+    const int cursorId = after == mmZoomIn    ? 4
+                         : after == mmZoomOut  ? 5
+                         : after == mmDrawPoints ? 1
+                         : after == mmCreateJulia ? 6
+                                                  : 0;
+    EXPECT_EQ(TViewWave::CursorOfMode(after), cursorId);
+    if (cursorId == 0) {
+      EXPECT_EQ(child->GetView()->cursor().shape(), Qt::ArrowCursor);
+    } else {
+      EXPECT_EQ(child->GetView()->cursor().pixmap().cacheKey(),
+                CursorById(cursorId).pixmap().cacheKey());
+    }
+  }
+  // The area stays and nothing was started.
+  EXPECT_EQ(child->GetParams().Left.GetDouble(), -1.5);
+  EXPECT_FALSE(child->GetUnitFract()->Modified());
+}
+
+TEST_F(ViewWave, OrbitClicksDrawWhiteMarkersAndGroupedOrbitsYellowLinks) {
+  TMDIChildWave* child = ComputedWave(QuickJulia(), {}, 400, 400);
+  TViewWave* view = child->GetView();
+  const TPixelBuffer picture = view->GetSurface();
+  const uint32_t white = 0xFFFFFF, yellow = 0x00FFFF, black = 0x000000;
+  ASSERT_NE(picture.Get(200, 200), yellow);
+
+  child->SetMouseMode(mmDrawPoints);
+  view->SetGroupPoints(true);
+  // Plane points (-0.75, 0) and (0.75, 0), which map back to exactly these pixels.
+  Click(view, QPoint(100, 200));
+  Click(view, QPoint(300, 200));
+  ASSERT_EQ(view->GetDrawPoints().Count(), 2);
+  EXPECT_DOUBLE_EQ(view->GetDrawPoints().GetHead()->GetFirst()->X(), 0.75);
+  EXPECT_DOUBLE_EQ(view->GetDrawPoints().GetHead()->GetFirst()->Y(), 0.0);
+  const TPixelBuffer& s = view->GetSurface();
+  for (const int x : {100, 300}) {
+    EXPECT_EQ(s.Get(x - 3, 200), white);
+    EXPECT_EQ(s.Get(x + 3, 200), white);
+    EXPECT_EQ(s.Get(x, 197), white);
+    EXPECT_EQ(s.Get(x, 203), white);
+    EXPECT_EQ(s.Get(x - 2, 200), black);
+    EXPECT_EQ(s.Get(x + 2, 200), black);
+  }
+  // Not joined yet.
+  EXPECT_EQ(s.Get(200, 200), picture.Get(200, 200));
+
+  view->ToggleGroupPoints();
+  EXPECT_FALSE(view->GetGroupPoints());
+  for (const int x : {110, 200, 290}) EXPECT_EQ(s.Get(x, 200), yellow) << x;
+  EXPECT_EQ(s.Get(200, 199), picture.Get(200, 199));
+
+  // The next step of each orbit: a white line from the clicked point to its image.
+  view->AddNextPoints();
+  EXPECT_EQ(view->GetDrawPoints().GetHead()->Length(), 2);
+  // (-0.75, 0) goes to z^2 + c = (0.439939, -0.744862), pixel (258, 299).
+  const TDrawPoint* next = view->GetDrawPoints().GetHead()->GetNextOrbit()->GetFirst()->GetNext();
+  ASSERT_NE(next, nullptr);
+  EXPECT_NEAR(next->X(), 0.5625 - 0.122561, 1e-12);
+  int whiteOnTheWay = 0;
+  for (int dy = -1; dy <= 1; ++dy)
+    for (int dx = -1; dx <= 1; ++dx) whiteOnTheWay += s.Get(179 + dx, 249 + dy) == white;
+  EXPECT_GT(whiteOnTheWay, 0);
+
+  // Removing them brings the picture back.
+  view->RemovePoints();
+  EXPECT_TRUE(view->GetDrawPoints().Empty());
+  ASSERT_TRUE(WaitForRepaint(view));
+  EXPECT_EQ(DifferentPixels(view->GetSurface(), picture), 0);
+}
+
+TEST_F(ViewWave, OrbitsSurviveARecomputationAndAreDrawnAtItsEnd) {
+  TMDIChildWave* child = AddWave(QuickJulia(), {}, "O", "/tmp/o.zlf");
+  TViewWave* view = child->GetView();
+  SetViewSize(child, 400, 400);
+  child->SetMouseMode(mmDrawPoints);
+  Click(view, QPoint(300, 200));
+  child->SetMouseMode(mmZoomIn);
+  // Zoom in at the centre: the orbit at (0.75, 0) moves to the right edge, pixel 400.
+  Click(view, QPoint(200, 200));
+  ASSERT_TRUE(WaitForPicture(view));
+  EXPECT_EQ(view->GetDrawPoints().Count(), 1);
+  EXPECT_EQ(view->GetSurface().Get(397, 200), 0xFFFFFFu);
+  EXPECT_EQ(view->GetSurface().Get(398, 200), 0x000000u);
+}
