@@ -9,6 +9,10 @@
 
 #include <unistd.h>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 #include "cli/TOutputTarget.h"
 #include "cli/cliargs.h"
 #include "cli/dump.h"
@@ -137,6 +141,12 @@ int Render(const TRenderOptions& options) {
 int main(int argc, char** argv) {
   // A reader that goes away is reported as a failed write, with its reason, not a silent end.
   std::signal(SIGPIPE, SIG_IGN);
+#if defined(__GLIBC__)
+  // The picture's stripes allocate and free buffers of about half a megabyte each: kept in the
+  // heap they are reused, where mapping each anew would fault its pages in again and again.
+  mallopt(M_MMAP_THRESHOLD, 32 << 20);  // the largest glibc takes
+  mallopt(M_TRIM_THRESHOLD, 256 << 20);
+#endif
   TRenderOptions options;
   std::string error;
   switch (ParseArguments(argc - 1, argv + 1, options, error)) {

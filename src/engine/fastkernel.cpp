@@ -31,6 +31,23 @@ void ReportColumn(void* context, int column) {
   band->first->ColumnFinished(band->second + column);
 }
 
+// With a limit of one step no pixel takes a step: the reference stores the limit's depth 0 and
+// no cycle in every cell.
+bool FillBandAtLimit(const TKernelParams& params, TFractArray& array, TBand band, int width,
+                     const std::atomic<bool>* stop, TColumnSink& sink) {
+  CheckBandParams(params, width);
+  const TBand clipped = ClipBand(band, array);
+  const int firstRow = clipped.FirstRow;
+  const int endRow = clipped.EndRow;
+  for (int x = clipped.FirstColumn; x < clipped.EndColumn; ++x) {
+    if (stop && stop->load(std::memory_order_relaxed)) return false;
+    std::fill(array.DepthColumn(x) + firstRow, array.DepthColumn(x) + endRow, 0.0f);
+    std::fill(array.CycleColumn(x) + firstRow, array.CycleColumn(x) + endRow, int32_t{0});
+    sink.ColumnFinished(x);
+  }
+  return true;
+}
+
 }  // namespace
 
 bool FastKernelVectorises(const TKernelParams& p) {
@@ -43,6 +60,7 @@ bool FastKernelVectorises(const TKernelParams& p) {
 
 bool ComputeBandColumns(const TKernelParams& params, TFractArray& array, TBand band, int width,
                         const std::atomic<bool>* stop, TColumnSink& sink, TKernelIsa isa) {
+  if (params.MaxDepth <= 1) return FillBandAtLimit(params, array, band, width, stop, sink);
   if (!FastKernelVectorises(params))
     return ComputeBandColumnsReference(params, array, band, width, stop, sink);
   CheckBandParams(params, width);

@@ -37,6 +37,15 @@ struct TAvx512 {
   static unsigned Bits(M m) { return m; }
   static M FromBits(unsigned bits) { return static_cast<M>(bits); }
   static D Select(M m, D ifSet, D otherwise) { return _mm512_mask_blend_pd(m, otherwise, ifSet); }
+  // Through a register: compressing or expanding straight to or from memory is slow on some
+  // processors.
+  static int CompressStore(double* p, M m, D v) {
+    _mm512_storeu_pd(p, _mm512_maskz_compress_pd(m, v));
+    return __builtin_popcount(m);
+  }
+  static D ExpandLoad(D v, M m, const double* p) {
+    return _mm512_mask_expand_pd(v, m, _mm512_loadu_pd(p));
+  }
   static D Insert(D v, int lane, double value) {
     return _mm512_mask_mov_pd(v, static_cast<M>(1u << lane), _mm512_set1_pd(value));
   }

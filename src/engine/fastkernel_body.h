@@ -16,6 +16,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <numbers>
 #include <utility>
 
@@ -208,50 +209,91 @@ struct TPendingEscapes {
   }
 };
 
-// The lanes of one band between the step loop and the settling. While steps run, these numbers
-// live in vector registers; the settling reads and writes them lane by lane.
-//
-// With a history in registers the step loop is dear to leave and enter again, so there each
-// running lane also holds its next pixel ("staged"). When lanes end their pixels, the step loop
-// itself puts their numbers aside ("done") and starts their staged pixels; it stops when a lane
-// ends that has no staged pixel left, and the settling then works through everything put aside.
-// Without such a history the loop stops for every ended pixel.
+// Stores the outcome of a pixel that a step flagged (or that reached the limit): the
+// reference's tests, in its order, on the pixel's numbers: a fault, an escape, the first of the
+// `depth` history entries within InnerDist, the limit. `before(j)` gives the history entry j as
+// it was before the step, re and im. Returns false (never, as the flags are exact) when none
+// holds. Reports the column once its last cell is stored.
+template <int Held, class TBefore>
+inline bool StoreOutcome(const TFastBand& job, TPendingEscapes& pending, int column, int row,
+                         int64_t steps, double re, double im, int depth, TBefore before) {
+  const int64_t cell = column * job.Stride + row;
+  const double r2 = im * im + re * re;
+  const bool fault = !std::isfinite(re) | !std::isfinite(im) | !std::isfinite(r2);
+  const bool escape = !fault & (r2 > job.Outer2);
+  // Worked out without branches where it can be: the outcomes come in no order a predictor
+  // could learn.
+  const double inner2 = job.Inner2;
+  int32_t period = 0;
+  if constexpr (Held == 0) {
+    for (int j = 0; j < depth; ++j) {
+      const auto [hr, hi] = before(j);
+      const double di = hi - im;
+      const double dr = hr - re;
+      if (di * di + dr * dr < inner2) {
+        period = j + 1;
+        break;
+      }
+    }
+  } else {
+#pragma GCC unroll 8
+    for (int j = Held - 1; j >= 0; --j) {
+      const auto [hr, hi] = before(j);
+      const double di = hi - im;
+      const double dr = hr - re;
+      period = di * di + dr * dr < inner2 ? j + 1 : period;
+    }
+  }
+  period = fault | escape ? 0 : period;
+  const int64_t lastStep = job.MaxDepth - 1;
+  const bool limit = !fault & !escape & (period == 0) & (steps == lastStep);
+  if (!fault & !escape & (period == 0) & !limit) return false;
+
+  // Fractional escapes are stored when the list is flushed; until then their cell holds 0.
+  const bool deferred = escape & job.Fractional;
+  if (pending.Count == TPendingEscapes::Capacity) pending.Flush(job);
+  pending.Cell[pending.Count] = cell;
+  pending.Steps[pending.Count] = static_cast<double>(steps);
+  pending.R2[pending.Count] = r2;
+  pending.Count += deferred;
+  double depthValue = static_cast<double>(period != 0 ? -steps : steps);
+  // The limit stores 0 (its depth would equal MaxDepth).
+  depthValue = limit | deferred ? 0.0 : depthValue;
+  job.Depths[cell] = static_cast<float>(depthValue / static_cast<double>(job.MaxDepth));
+  job.Cycles[cell] = period;
+  if (--job.Remaining[column] == 0) {
+    pending.Flush(job);
+    job.ColumnDone(job.Context, column);
+  }
+  return true;
+}
+
+// The lanes of one band between the step loop and the settling, for no cycle test or a
+// history in memory. While steps run, these numbers live in vector registers; the settling
+// reads and writes them lane by lane. The loop stops for every ended pixel.
 template <class V, int Formula, int Depth>
 struct TLanes {
   static constexpr int L = V::L;
   static constexpr int K = Chains<V, Formula, Depth>();
   static constexpr int Count = K * L;
   static constexpr bool Ring = Depth == RingHistory;
-  static constexpr int Held = Depth > 0 ? Depth : 0;
-  // Whether lanes stage pixels, which the step loop starts itself.
-  static constexpr bool Restarts = Held > 0;
-  static_assert(Depth >= RingHistory && Depth <= FastRegisterCycle);
+  static_assert(Depth == 0 || Ring);
   static_assert(Count <= 64, "one bit per lane in a 64-bit word");
 
   using TField = double[K][L];
   alignas(64) TField X, Y;  // z
   alignas(64) TField CRe, CIm, DRe, DIm;
-  // The history in registers, newest first, with one entry more: after a step, entries 1 to
-  // Held are the history as it was before that step, which the settling tests against.
-  alignas(64) TField HRe[Held + 1], HIm[Held + 1];
   // The history in memory (see HistorySlots).
   alignas(64) TField RingRe[Ring ? HistorySlots : 1], RingIm[Ring ? HistorySlots : 1];
-  // Staged pixels: z (also c or d where the pixel supplies them).
-  alignas(64) TField StagedRe, StagedIm;
-  // Pixels put aside by the step loop: the step's result, the history before it, the step.
-  alignas(64) TField DoneRe, DoneIm, DoneStep;
-  alignas(64) TField DoneHRe[Held > 0 ? Held : 1], DoneHIm[Held > 0 ? Held : 1];
   uint64_t Active;  // one bit per lane that has a pixel
-  uint64_t Staged;  // lanes holding a staged pixel
-  uint64_t Done;    // lanes whose previous pixel waits in Done*
-  uint64_t Exits;   // lanes the last step flagged that the loop did not put aside
+  uint64_t Exits;   // lanes the last step flagged
 
   static double& At(TField& field, int lane) { return (&field[0][0])[lane]; }
 };
 
-// Steps every lane until the step count reaches `event` or a lane ends that cannot start a
-// staged pixel, and returns the step count. The lanes' numbers are loaded into registers once
-// and stored back at the end.
+// Steps every lane until the step count reaches `event` or a lane is flagged, and returns the
+// step count; a flagged step is not taken over. The lanes' numbers are loaded into registers
+// once and stored back at the end.
 template <class V, int Formula, int Depth>
 __attribute__((noinline)) int64_t Advance(TLanes<V, Formula, Depth>& s, const TFastBand& job,
                                           int& write, int64_t step, int64_t event) {
@@ -261,10 +303,7 @@ __attribute__((noinline)) int64_t Advance(TLanes<V, Formula, Depth>& s, const TF
   constexpr int L = V::L;
   constexpr int K = TState::K;
   constexpr bool Ring = TState::Ring;
-  constexpr int Held = TState::Held;
-  constexpr bool Restarts = TState::Restarts;
   constexpr bool Squares = CarriesSquares<Formula>;
-  constexpr unsigned LaneBits = (1u << L) - 1;
 
   // An escape radius whose square overflows must still let an overflowing r2 count as a fault
   // first, as in the reference: inf <= inf would keep the lane going one more step.
@@ -272,13 +311,12 @@ __attribute__((noinline)) int64_t Advance(TLanes<V, Formula, Depth>& s, const TF
   const D inner2 = V::Set(job.Inner2);
   const int32_t n = job.N;
   const int32_t m = job.M;
-  const int mc = Ring ? job.MaxCycle : Held;
+  const int mc = Ring ? job.MaxCycle : 0;
   const int ringSize = mc + 1;
-  const int mapField = job.MapField;
+  constexpr unsigned LaneBits = (1u << L) - 1;
 
   D x[K], y[K], a[K], b[K];
   TVComplex<V> c[K], d[K];
-  D hRe[Held > 0 ? Held : 1][K], hIm[Held > 0 ? Held : 1][K];
   M active[K];
 #pragma GCC unroll 8
   for (int k = 0; k < K; ++k) {
@@ -290,30 +328,12 @@ __attribute__((noinline)) int64_t Advance(TLanes<V, Formula, Depth>& s, const TF
     }
     c[k] = {V::Load(s.CRe[k]), V::Load(s.CIm[k])};
     d[k] = {V::Load(s.DRe[k]), V::Load(s.DIm[k])};
-#pragma GCC unroll 8
-    for (int j = 0; j < Held; ++j) {
-      hRe[j][k] = V::Load(s.HRe[j][k]);
-      hIm[j][k] = V::Load(s.HIm[j][k]);
-    }
     active[k] = V::FromBits(static_cast<unsigned>(s.Active >> (k * L)) & LaneBits);
   }
-  uint64_t staged = s.Staged;
-  uint64_t done = s.Done;
 
-  // The step's results are taken over (committed) once the exits are known: the history as it
-  // was before the step must still be at hand for the lanes that end.
   D nx[K], ny[K], na[K], nb[K];
   M exits[K];
   auto commit = [&](int k) __attribute__((always_inline)) {
-#pragma GCC unroll 8
-    for (int j = Held - 1; j >= 1; --j) {
-      hRe[j][k] = hRe[j - 1][k];
-      hIm[j][k] = hIm[j - 1][k];
-    }
-    if constexpr (Held > 0) {
-      hRe[0][k] = nx[k];
-      hIm[0][k] = ny[k];
-    }
     x[k] = nx[k];
     y[k] = ny[k];
     if constexpr (Squares) {
@@ -321,36 +341,8 @@ __attribute__((noinline)) int64_t Advance(TLanes<V, Formula, Depth>& s, const TF
       b[k] = nb[k];
     }
   };
-  // Puts the ended pixels of vector k aside and starts the lanes' staged pixels.
-  auto restart = [&](int k) __attribute__((always_inline)) {
-    const M ended = exits[k];
-    V::MaskStore(s.DoneRe[k], ended, nx[k]);
-    V::MaskStore(s.DoneIm[k], ended, ny[k]);
-    V::MaskStore(s.DoneStep[k], ended, V::Set(static_cast<double>(step)));
-#pragma GCC unroll 8
-    for (int j = 0; j < Held; ++j) {
-      V::MaskStore(s.DoneHRe[j][k], ended, hRe[j][k]);
-      V::MaskStore(s.DoneHIm[j][k], ended, hIm[j][k]);
-    }
-    commit(k);
-    x[k] = V::Select(ended, V::Load(s.StagedRe[k]), x[k]);
-    y[k] = V::Select(ended, V::Load(s.StagedIm[k]), y[k]);
-    if (mapField == 1) c[k] = {V::Select(ended, x[k], c[k].re), V::Select(ended, y[k], c[k].im)};
-    if (mapField == 2) d[k] = {V::Select(ended, x[k], d[k].re), V::Select(ended, y[k], d[k].im)};
-    const D fresh = V::Set(HistoryStart);
-#pragma GCC unroll 8
-    for (int j = 0; j < Held; ++j) {
-      hRe[j][k] = V::Select(ended, fresh, hRe[j][k]);
-      hIm[j][k] = V::Select(ended, fresh, hIm[j][k]);
-    }
-    if constexpr (Squares) {
-      // The squares of the other lanes come out the same.
-      a[k] = x[k] * x[k];
-      b[k] = y[k] * y[k];
-    }
-  };
 
-  uint64_t unhandled = 0;
+  uint64_t flagged = 0;
 #pragma GCC unroll 1
   for (bool more = true; more;) {
 #pragma GCC unroll 8
@@ -370,19 +362,6 @@ __attribute__((noinline)) int64_t Advance(TLanes<V, Formula, Depth>& s, const TF
       }
       // Beyond the circle, or not a number at all: a fault, which the lane's settling sorts out.
       M exit = V::NotLessEq(r2, outer2);
-      if constexpr (Held > 0) {
-        // The nearest entry decides: one comparison for the whole history. Distances are never
-        // NaN here (a NaN iterate already exits through r2).
-        const auto distance = [&](int j) __attribute__((always_inline)) {
-          const D di = hIm[j][k] - next.im;
-          const D dr = hRe[j][k] - next.re;
-          return di * di + dr * dr;
-        };
-        D nearest = distance(0);
-#pragma GCC unroll 8
-        for (int j = 1; j < Held; ++j) nearest = V::Min(nearest, distance(j));
-        exit = V::Or(exit, V::Less(nearest, inner2));
-      }
       if constexpr (Ring) {
         M hit = V::None();
         for (int j = 1; j <= mc; ++j) {
@@ -395,11 +374,12 @@ __attribute__((noinline)) int64_t Advance(TLanes<V, Formula, Depth>& s, const TF
         V::Store(s.RingRe[write + ringSize][k], next.re);
         V::Store(s.RingIm[write][k], next.im);
         V::Store(s.RingIm[write + ringSize][k], next.im);
+        // A lane without a pixel is never flagged.
+        exit = V::And(exit, active[k]);
       }
-      // A lane without a pixel is never flagged.
       nx[k] = next.re;
       ny[k] = next.im;
-      exits[k] = Held > 0 || Ring ? V::And(exit, active[k]) : exit;
+      exits[k] = exit;
     }
     ++step;
     if constexpr (Ring) write = write == 0 ? ringSize - 1 : write - 1;
@@ -409,15 +389,8 @@ __attribute__((noinline)) int64_t Advance(TLanes<V, Formula, Depth>& s, const TF
     more = step != event;
     if (V::Any(any)) {
 #pragma GCC unroll 8
-      for (int k = 0; k < K; ++k) unhandled |= static_cast<uint64_t>(V::Bits(exits[k])) << (k * L);
-      // At the event the loop is left with the step not taken over, as the settling needs.
-      if (!Restarts || !more || (unhandled & ~staged) != 0) break;
-#pragma GCC unroll 8
-      for (int k = 0; k < K; ++k) restart(k);
-      staged &= ~unhandled;
-      done |= unhandled;
-      unhandled = 0;
-      continue;
+      for (int k = 0; k < K; ++k) flagged |= static_cast<uint64_t>(V::Bits(exits[k])) << (k * L);
+      break;
     }
     if (!more) break;
 #pragma GCC unroll 8
@@ -426,29 +399,11 @@ __attribute__((noinline)) int64_t Advance(TLanes<V, Formula, Depth>& s, const TF
 
 #pragma GCC unroll 8
   for (int k = 0; k < K; ++k) {
-    if constexpr (Held > 0) {
-      // The oldest entry before the step goes one deeper, where the settling finds it.
-      V::Store(s.HRe[Held][k], hRe[Held - 1][k]);
-      V::Store(s.HIm[Held][k], hIm[Held - 1][k]);
-    }
     commit(k);
     V::Store(s.X[k], x[k]);
     V::Store(s.Y[k], y[k]);
-    if constexpr (Restarts) {
-      V::Store(s.CRe[k], c[k].re);
-      V::Store(s.CIm[k], c[k].im);
-      V::Store(s.DRe[k], d[k].re);
-      V::Store(s.DIm[k], d[k].im);
-    }
-#pragma GCC unroll 8
-    for (int j = 0; j < Held; ++j) {
-      V::Store(s.HRe[j][k], hRe[j][k]);
-      V::Store(s.HIm[j][k], hIm[j][k]);
-    }
   }
-  s.Staged = staged;
-  s.Done = done;
-  s.Exits = unhandled;
+  s.Exits = flagged;
   return step;
 }
 
@@ -457,61 +412,45 @@ bool RunBand(const TFastBand& job) {
   using TState = TLanes<V, Formula, Depth>;
   constexpr int Lanes = TState::Count;
   constexpr bool Ring = TState::Ring;
-  constexpr int Held = TState::Held;
 
   TState s;
   TPendingEscapes pending;
-  // The pixel each lane runs, and the one it has staged.
+  // The pixel each lane runs.
   int64_t start[Lanes];
   int column[Lanes], row[Lanes];
-  int stagedColumn[Lanes] = {}, stagedRow[Lanes] = {};
 
-  const int mc = Ring ? job.MaxCycle : Held;
+  const int mc = Ring ? job.MaxCycle : 0;
   const int ringSize = mc + 1;
   int write = 0;  // ring position of the next iterate
 
   const int64_t lastStep = job.MaxDepth - 1;
-  const double outer2 = job.Outer2;
-  const double inner2 = job.Inner2;
-  const bool fractional = job.Fractional;
-  const double maxDepth = job.MaxDepth;
-  float* const depths = job.Depths;
-  int32_t* const cycles = job.Cycles;
-  const int64_t stride = job.Stride;
-  int* const remaining = job.Remaining;
   const int64_t total = static_cast<int64_t>(job.Columns) * job.Rows;
   int64_t handedOut = 0;
   int nextColumn = 0, nextRow = 0;
-  int running = 0;  // pixels handed out and not yet finished, staged ones included
+  int running = 0;  // pixels handed out and not yet finished
   int64_t step = 0;
 
-  // The band's next pixel, or false when none is left.
-  auto take = [&](double& re, double& im, int& pixelColumn, int& pixelRow)
-                  __attribute__((always_inline)) {
-    if (handedOut == total) return false;
-    re = job.ColumnRe[nextColumn];
-    im = job.RowIm[nextRow];
-    pixelColumn = nextColumn;
-    pixelRow = nextRow;
-    ++running;
-    ++handedOut;
-    if (++nextRow == job.Rows) {
-      nextRow = 0;
-      ++nextColumn;
-    }
-    return true;
-  };
-  // Starts a pixel at (re, im) in `lane`, or parks the lane on a fixed point of its formula
-  // (where it never escapes; its cycles are masked).
-  auto place = [&](int lane, bool parked, double re, double im) __attribute__((always_inline)) {
+  // Starts the band's next pixel in `lane`, or parks the lane on a fixed point of its formula
+  // (where it never escapes; its cycles are masked) when none is left.
+  auto next = [&](int lane) __attribute__((always_inline)) {
     const uint64_t bit = uint64_t{1} << lane;
-    if (parked) {
+    double re = 0.0, im = 0.0;
+    if (handedOut == total) {
       s.Active &= ~bit;
-      re = im = 0.0;
       TState::At(s.CRe, lane) = ParkedCR<Formula>;
       TState::At(s.CIm, lane) = 0.0;
       TState::At(s.DRe, lane) = TState::At(s.DIm, lane) = 0.0;
     } else {
+      re = job.ColumnRe[nextColumn];
+      im = job.RowIm[nextRow];
+      column[lane] = nextColumn;
+      row[lane] = nextRow;
+      ++running;
+      ++handedOut;
+      if (++nextRow == job.Rows) {
+        nextRow = 0;
+        ++nextColumn;
+      }
       s.Active |= bit;
       start[lane] = step;
       if (job.MapField == 1) {
@@ -525,26 +464,10 @@ bool RunBand(const TFastBand& job) {
     }
     TState::At(s.X, lane) = re;
     TState::At(s.Y, lane) = im;
-    for (int j = 0; j < Held; ++j)
-      TState::At(s.HRe[j], lane) = TState::At(s.HIm[j], lane) = HistoryStart;
     if constexpr (Ring) {
       for (int p = 0; p < 2 * ringSize; ++p)
         TState::At(s.RingRe[p], lane) = TState::At(s.RingIm[p], lane) = HistoryStart;
     }
-  };
-  // Starts the next pixel in `lane`: its staged one if it has one, else the band's next.
-  auto next = [&](int lane) __attribute__((always_inline)) {
-    const uint64_t bit = uint64_t{1} << lane;
-    if (s.Staged & bit) {
-      s.Staged &= ~bit;
-      column[lane] = stagedColumn[lane];
-      row[lane] = stagedRow[lane];
-      place(lane, false, TState::At(s.StagedRe, lane), TState::At(s.StagedIm, lane));
-      return;
-    }
-    double re = 0.0, im = 0.0;
-    const bool got = take(re, im, column[lane], row[lane]);
-    place(lane, !got, re, im);
   };
   // The step at which the first running lane reaches the limit.
   auto firstDeadline = [&] {
@@ -553,63 +476,8 @@ bool RunBand(const TFastBand& job) {
       first = std::min(first, ((s.Active >> lane) & 1u) ? start[lane] + lastStep : INT64_MAX);
     return first;
   };
-  // Stores the outcome of a lane's pixel that a step flagged (or that reached the limit):
-  // the reference's tests, in its order, on the lane's numbers: a fault, an escape, the first
-  // history entry within InnerDist, the limit. `before(j)` gives the history entry j as it was
-  // before the step, re and im. Returns false (never, as the flags are exact) when none holds.
-  auto finish = [&](int lane, int64_t steps, double re, double im, auto before)
-                    __attribute__((always_inline)) {
-    const int64_t cell = column[lane] * stride + row[lane];
-    const double r2 = im * im + re * re;
-    const bool fault = !std::isfinite(re) | !std::isfinite(im) | !std::isfinite(r2);
-    const bool escape = !fault & (r2 > outer2);
-    // Worked out without branches where it can be: the outcomes come in no order a predictor
-    // could learn.
-    int32_t period = 0;
-    if constexpr (Ring) {
-      for (int j = 0; j < mc; ++j) {
-        const auto [hr, hi] = before(j);
-        const double di = hi - im;
-        const double dr = hr - re;
-        if (di * di + dr * dr < inner2) {
-          period = j + 1;
-          break;
-        }
-      }
-    } else {
-#pragma GCC unroll 8
-      for (int j = Held - 1; j >= 0; --j) {
-        const auto [hr, hi] = before(j);
-        const double di = hi - im;
-        const double dr = hr - re;
-        period = di * di + dr * dr < inner2 ? j + 1 : period;
-      }
-    }
-    period = fault | escape ? 0 : period;
-    const bool limit = !fault & !escape & (period == 0) & (steps == lastStep);
-    if (!fault & !escape & (period == 0) & !limit) return false;
 
-    // Fractional escapes are stored when the list is flushed; until then their cell holds 0.
-    const bool deferred = escape & fractional;
-    if (pending.Count == TPendingEscapes::Capacity) pending.Flush(job);
-    pending.Cell[pending.Count] = cell;
-    pending.Steps[pending.Count] = static_cast<double>(steps);
-    pending.R2[pending.Count] = r2;
-    pending.Count += deferred;
-    double depth = static_cast<double>(period != 0 ? -steps : steps);
-    // The limit stores 0 (its depth would equal MaxDepth).
-    depth = limit | deferred ? 0.0 : depth;
-    depths[cell] = static_cast<float>(depth / maxDepth);
-    cycles[cell] = period;
-    --running;
-    if (--remaining[column[lane]] == 0) {
-      pending.Flush(job);
-      job.ColumnDone(job.Context, column[lane]);
-    }
-    return true;
-  };
-
-  s.Active = s.Staged = s.Done = s.Exits = 0;
+  s.Active = s.Exits = 0;
   for (int lane = 0; lane < Lanes; ++lane) {
     TState::At(s.CRe, lane) = job.CR;
     TState::At(s.CIm, lane) = job.CI;
@@ -620,33 +488,9 @@ bool RunBand(const TFastBand& job) {
 
   int64_t deadline = firstDeadline();
   while (running > 0) {
-    // Every running lane stages its next pixel while there are any.
-    for (uint64_t lanes = TState::Restarts ? s.Active & ~s.Staged : 0;
-         lanes != 0 && handedOut < total; lanes &= lanes - 1) {
-      const int lane = __builtin_ctzll(lanes);
-      if (!take(TState::At(s.StagedRe, lane), TState::At(s.StagedIm, lane), stagedColumn[lane],
-                stagedRow[lane]))
-        break;
-      s.Staged |= uint64_t{1} << lane;
-    }
-
     const int64_t event = deadline < step + StopCheckSteps ? deadline : step + StopCheckSteps;
     step = Advance<V, Formula, Depth>(s, job, write, step, event);
     if (job.Stop && job.Stop->load(std::memory_order_relaxed)) return false;
-
-    // The pixels the step loop put aside; their lanes run their staged pixels since then.
-    for (uint64_t lanes = s.Done; lanes != 0; lanes &= lanes - 1) {
-      const int lane = __builtin_ctzll(lanes);
-      const int64_t ended = static_cast<int64_t>(TState::At(s.DoneStep, lane));
-      finish(lane, ended - start[lane], TState::At(s.DoneRe, lane), TState::At(s.DoneIm, lane),
-             [&](int j) {
-               return std::pair{TState::At(s.DoneHRe[j], lane), TState::At(s.DoneHIm[j], lane)};
-             });
-      start[lane] = ended;
-      column[lane] = stagedColumn[lane];
-      row[lane] = stagedRow[lane];
-    }
-    s.Done = 0;
 
     uint64_t settle = s.Exits;
     const bool atDeadline = step == deadline;
@@ -658,21 +502,377 @@ bool RunBand(const TFastBand& job) {
     const int previous = write == ringSize - 1 ? 0 : write + 1;
     for (; settle != 0; settle &= settle - 1) {
       const int lane = __builtin_ctzll(settle);
-      const bool finished = finish(
-          lane, step - start[lane], TState::At(s.X, lane), TState::At(s.Y, lane), [&](int j) {
-            if constexpr (Ring)
-              return std::pair{TState::At(s.RingRe[previous + 1 + j], lane),
-                               TState::At(s.RingIm[previous + 1 + j], lane)};
-            else
-              return std::pair{TState::At(s.HRe[1 + j], lane), TState::At(s.HIm[1 + j], lane)};
+      const bool finished = StoreOutcome<0>(
+          job, pending, column[lane], row[lane], step - start[lane], TState::At(s.X, lane),
+          TState::At(s.Y, lane), mc, [&](int j) {
+            return std::pair{TState::At(s.RingRe[previous + 1 + j], lane),
+                             TState::At(s.RingIm[previous + 1 + j], lane)};
           });
-      if (finished) next(lane);
+      if (finished) {
+        --running;
+        next(lane);
+      }
     }
     // A lane that ended before its limit leaves the deadline early; it is found again then.
     if (atDeadline) deadline = firstDeadline();
   }
   pending.Flush(job);
   return true;
+}
+
+// Lanes whose cycle history is kept in registers run without leaving the step loop for each
+// ended pixel: the loop writes the ended pixels to a log, lane after lane side by side, and
+// takes each lane's next pixel from a queue, both prepared and worked through by the band's
+// runner between calls. The step loop is left only when the log is nearly full, the queue
+// nearly empty, no lane runs or the stop flag is due.
+template <class V, int Formula, int Depth>
+struct TQueuedLanes {
+  static constexpr int L = V::L;
+  static constexpr int K = Chains<V, Formula, Depth>();
+  static constexpr int Count = K * L;
+  static constexpr int Held = Depth;
+  // Entries of the queue and the log; each array has room for one more vector, which the
+  // loop writes whole.
+  static constexpr int Capacity = 8 * Count;
+  static constexpr int Room = Capacity + L;
+  static_assert(Depth >= 1 && Depth <= FastRegisterCycle);
+  static_assert(Count <= 64, "one bit per lane in a 64-bit word");
+
+  using TField = double[K][L];
+  // Each lane's pixel: z, c, d, the history newest first, the step it started at and its
+  // number in the band (-1: no pixel).
+  alignas(64) TField X, Y, CRe, CIm, DRe, DIm, HRe[Held], HIm[Held], Start, Id;
+  uint64_t Active;  // one bit per lane that has a pixel
+
+  // The pixels to start, from QueueHead on: z and number (-1: none left).
+  alignas(64) double QueueRe[Room], QueueIm[Room], QueueId[Room];
+  int QueueHead, QueueEnd;
+
+  // The pixels that ended: the last step's result, the history before it, steps, number.
+  alignas(64) double LogRe[Room], LogIm[Room], LogSteps[Room], LogId[Room];
+  alignas(64) double LogHRe[Held][Room], LogHIm[Held][Room];
+  int LogCount;
+
+  static double& At(TField& field, int lane) { return (&field[0][0])[lane]; }
+};
+
+// Writes the lanes of `v` set in `m` to `out` one after another; may write up to a vector's
+// width past them. Returns how many were set.
+template <class V>
+inline int VCompressStore(double* out, typename V::M m, typename V::D v) {
+  if constexpr (requires { V::CompressStore(out, m, v); }) {
+    return V::CompressStore(out, m, v);
+  } else {
+    alignas(64) double lanes[V::L];
+    V::Store(lanes, v);
+    const unsigned bits = V::Bits(m);
+    int count = 0;
+    for (int l = 0; l < V::L; ++l) {
+      out[count] = lanes[l];
+      count += static_cast<int>((bits >> l) & 1u);
+    }
+    return count;
+  }
+}
+
+// `v` with the lanes set in `m` taken from `in` one after another.
+template <class V>
+inline typename V::D VExpandLoad(typename V::D v, typename V::M m, const double* in) {
+  if constexpr (requires { V::ExpandLoad(v, m, in); }) {
+    return V::ExpandLoad(v, m, in);
+  } else {
+    alignas(64) double lanes[V::L];
+    V::Store(lanes, v);
+    const unsigned bits = V::Bits(m);
+    for (int l = 0; l < V::L; ++l)
+      if ((bits >> l) & 1u) lanes[l] = *in++;
+    return V::Load(lanes);
+  }
+}
+
+// Steps every lane until the step count reaches `event` or the log, the queue or the lanes
+// run short (see TQueuedLanes), and returns the step count. On entry the log is empty and the
+// queue holds at least a pixel per lane.
+template <class V, int Formula, int Depth>
+__attribute__((noinline)) int64_t AdvanceQueued(TQueuedLanes<V, Formula, Depth>& s,
+                                                const TFastBand& job, int64_t step,
+                                                int64_t event) {
+  using D = typename V::D;
+  using M = typename V::M;
+  using TState = TQueuedLanes<V, Formula, Depth>;
+  constexpr int L = V::L;
+  constexpr int K = TState::K;
+  constexpr int Held = TState::Held;
+  constexpr bool Squares = CarriesSquares<Formula>;
+  constexpr unsigned LaneBits = (1u << L) - 1;
+  // Only these formulas read d; for the others it stays where it is.
+  constexpr bool UsesD = Formula == 4 || Formula == 5 || Formula == 8;
+
+  const D outer2 = V::Set(std::min(job.Outer2, std::numeric_limits<double>::max()));
+  const D inner2 = V::Set(job.Inner2);
+  const D zero = V::Set(0.0);
+  const int32_t n = job.N;
+  const int32_t m = job.M;
+  const int mapField = job.MapField;
+  const double lastStep = static_cast<double>(job.MaxDepth - 1);
+
+  D x[K], y[K], a[K], b[K], start[K], id[K];
+  TVComplex<V> c[K], d[K];
+  D hRe[Held][K], hIm[Held][K];
+  M active[K];
+#pragma GCC unroll 8
+  for (int k = 0; k < K; ++k) {
+    x[k] = V::Load(s.X[k]);
+    y[k] = V::Load(s.Y[k]);
+    a[k] = x[k] * x[k];
+    b[k] = y[k] * y[k];
+    c[k] = {V::Load(s.CRe[k]), V::Load(s.CIm[k])};
+    if constexpr (UsesD) d[k] = {V::Load(s.DRe[k]), V::Load(s.DIm[k])};
+    start[k] = V::Load(s.Start[k]);
+    id[k] = V::Load(s.Id[k]);
+#pragma GCC unroll 8
+    for (int j = 0; j < Held; ++j) {
+      hRe[j][k] = V::Load(s.HRe[j][k]);
+      hIm[j][k] = V::Load(s.HIm[j][k]);
+    }
+    active[k] = V::FromBits(static_cast<unsigned>(s.Active >> (k * L)) & LaneBits);
+  }
+  int head = s.QueueHead;
+  int logged = s.LogCount;
+  const int queueEnd = s.QueueEnd;
+
+  D nx[K], ny[K], na[K], nb[K];
+  M exits[K];
+  // Takes the step's results over, the history moving one entry deeper.
+  auto commit = [&](int k) __attribute__((always_inline)) {
+#pragma GCC unroll 8
+    for (int j = Held - 1; j >= 1; --j) {
+      hRe[j][k] = hRe[j - 1][k];
+      hIm[j][k] = hIm[j - 1][k];
+    }
+    hRe[0][k] = nx[k];
+    hIm[0][k] = ny[k];
+    x[k] = nx[k];
+    y[k] = ny[k];
+    if constexpr (Squares) {
+      a[k] = na[k];
+      b[k] = nb[k];
+    }
+  };
+  // Logs the ended pixels of vector k and starts the queue's next pixels in their lanes.
+  auto restart = [&](int k, D now) __attribute__((always_inline)) {
+    const M ended = exits[k];
+    VCompressStore<V>(s.LogRe + logged, ended, nx[k]);
+    VCompressStore<V>(s.LogIm + logged, ended, ny[k]);
+    VCompressStore<V>(s.LogSteps + logged, ended, now - start[k]);
+    VCompressStore<V>(s.LogId + logged, ended, id[k]);
+#pragma GCC unroll 8
+    for (int j = 0; j < Held; ++j) {
+      VCompressStore<V>(s.LogHRe[j] + logged, ended, hRe[j][k]);
+      VCompressStore<V>(s.LogHIm[j] + logged, ended, hIm[j][k]);
+    }
+    const int count = static_cast<int>(__builtin_popcount(V::Bits(ended)));
+    logged += count;
+    commit(k);
+    x[k] = VExpandLoad<V>(x[k], ended, s.QueueRe + head);
+    y[k] = VExpandLoad<V>(y[k], ended, s.QueueIm + head);
+    id[k] = VExpandLoad<V>(id[k], ended, s.QueueId + head);
+    head += count;
+    start[k] = V::Select(ended, now, start[k]);
+    if (mapField == 1) c[k] = {V::Select(ended, x[k], c[k].re), V::Select(ended, y[k], c[k].im)};
+    if (UsesD && mapField == 2) d[k] = {V::Select(ended, x[k], d[k].re), V::Select(ended, y[k], d[k].im)};
+    active[k] = V::GreaterEq(id[k], zero);
+    // Past the band's last pixel a lane is parked on a fixed point of its formula.
+    const M parked = V::And(ended, V::Less(id[k], zero));
+    if (V::Any(parked)) {
+      c[k] = {V::Select(parked, V::Set(ParkedCR<Formula>), c[k].re), V::Select(parked, zero, c[k].im)};
+      if constexpr (UsesD)
+        d[k] = {V::Select(parked, zero, d[k].re), V::Select(parked, zero, d[k].im)};
+    }
+    const D fresh = V::Set(HistoryStart);
+#pragma GCC unroll 8
+    for (int j = 0; j < Held; ++j) {
+      hRe[j][k] = V::Select(ended, fresh, hRe[j][k]);
+      hIm[j][k] = V::Select(ended, fresh, hIm[j][k]);
+    }
+    a[k] = x[k] * x[k];
+    b[k] = y[k] * y[k];
+  };
+
+#pragma GCC unroll 1
+  for (bool going = true; going;) {
+    // The lanes that reach the limit with this step started then.
+    const D limitStart = V::Set(static_cast<double>(step + 1) - lastStep);
+#pragma GCC unroll 8
+    for (int k = 0; k < K; ++k) {
+      if constexpr (!Squares) {
+        a[k] = x[k] * x[k];
+        b[k] = y[k] * y[k];
+      }
+      const TVComplex<V> next = VStep<V, Formula>({x[k], y[k]}, a[k], b[k], c[k], d[k], n, m);
+      D r2;
+      if constexpr (Squares) {
+        na[k] = next.re * next.re;
+        nb[k] = next.im * next.im;
+        r2 = nb[k] + na[k];
+      } else {
+        r2 = next.im * next.im + next.re * next.re;
+      }
+      // Beyond the circle or not a number (a fault); the nearest history entry within
+      // InnerDist (distances are never NaN here: a NaN iterate exits through r2); the limit.
+      const auto distance = [&](int j) __attribute__((always_inline)) {
+        const D di = hIm[j][k] - next.im;
+        const D dr = hRe[j][k] - next.re;
+        return di * di + dr * dr;
+      };
+      D nearest = distance(0);
+#pragma GCC unroll 8
+      for (int j = 1; j < Held; ++j) nearest = V::Min(nearest, distance(j));
+      const M exit = V::Or(V::Or(V::NotLessEq(r2, outer2), V::Less(nearest, inner2)),
+                           V::Equal(start[k], limitStart));
+      nx[k] = next.re;
+      ny[k] = next.im;
+      // A lane without a pixel is never flagged.
+      exits[k] = V::And(exit, active[k]);
+    }
+    ++step;
+    M any = exits[0];
+#pragma GCC unroll 8
+    for (int k = 1; k < K; ++k) any = V::Or(any, exits[k]);
+    if (V::Any(any)) {
+      const D now = V::Set(static_cast<double>(step));
+#pragma GCC unroll 8
+      for (int k = 0; k < K; ++k) {
+        if (V::Any(exits[k]))
+          restart(k, now);
+        else
+          commit(k);
+      }
+      M running = active[0];
+#pragma GCC unroll 8
+      for (int k = 1; k < K; ++k) running = V::Or(running, active[k]);
+      if (!V::Any(running) || logged > TState::Capacity - TState::Count ||
+          queueEnd - head < TState::Count || step == event)
+        break;
+      continue;
+    }
+#pragma GCC unroll 8
+    for (int k = 0; k < K; ++k) commit(k);
+    if (step == event) break;
+  }
+
+  uint64_t activeBits = 0;
+#pragma GCC unroll 8
+  for (int k = 0; k < K; ++k) {
+    V::Store(s.X[k], x[k]);
+    V::Store(s.Y[k], y[k]);
+    V::Store(s.CRe[k], c[k].re);
+    V::Store(s.CIm[k], c[k].im);
+    if constexpr (UsesD) {
+      V::Store(s.DRe[k], d[k].re);
+      V::Store(s.DIm[k], d[k].im);
+    }
+    V::Store(s.Start[k], start[k]);
+    V::Store(s.Id[k], id[k]);
+#pragma GCC unroll 8
+    for (int j = 0; j < Held; ++j) {
+      V::Store(s.HRe[j][k], hRe[j][k]);
+      V::Store(s.HIm[j][k], hIm[j][k]);
+    }
+    activeBits |= static_cast<uint64_t>(V::Bits(active[k])) << (k * L);
+  }
+  s.Active = activeBits;
+  s.QueueHead = head;
+  s.LogCount = logged;
+  return step;
+}
+
+template <class V, int Formula, int Depth>
+bool RunQueuedBand(const TFastBand& job) {
+  using TState = TQueuedLanes<V, Formula, Depth>;
+  constexpr int Lanes = TState::Count;
+  constexpr int Held = TState::Held;
+
+  // Large: kept off the stack of a worker.
+  auto owned = std::make_unique<TState>();
+  TState& s = *owned;
+  TPendingEscapes pending;
+  const int64_t total = static_cast<int64_t>(job.Columns) * job.Rows;
+  int64_t handedOut = 0, finished = 0;
+  int nextColumn = 0, nextRow = 0;
+  int64_t step = 0;
+
+  // The band's next pixel and its number, or the number -1 when none is left.
+  auto take = [&](double& re, double& im, double& id) __attribute__((always_inline)) {
+    if (handedOut == total) {
+      re = im = 0.0;
+      id = -1.0;
+      return;
+    }
+    re = job.ColumnRe[nextColumn];
+    im = job.RowIm[nextRow];
+    id = static_cast<double>(handedOut++);
+    if (++nextRow == job.Rows) {
+      nextRow = 0;
+      ++nextColumn;
+    }
+  };
+
+  s.Active = 0;
+  for (int lane = 0; lane < Lanes; ++lane) {
+    double re, im, id;
+    take(re, im, id);
+    const bool parked = id < 0;
+    s.Active |= static_cast<uint64_t>(!parked) << lane;
+    TState::At(s.X, lane) = re;
+    TState::At(s.Y, lane) = im;
+    TState::At(s.CRe, lane) = parked ? ParkedCR<Formula> : job.MapField == 1 ? re : job.CR;
+    TState::At(s.CIm, lane) = parked ? 0.0 : job.MapField == 1 ? im : job.CI;
+    TState::At(s.DRe, lane) = parked ? 0.0 : job.MapField == 2 ? re : job.DR;
+    TState::At(s.DIm, lane) = parked ? 0.0 : job.MapField == 2 ? im : job.DI;
+    for (int j = 0; j < Held; ++j)
+      TState::At(s.HRe[j], lane) = TState::At(s.HIm[j], lane) = HistoryStart;
+    TState::At(s.Start, lane) = 0.0;
+    TState::At(s.Id, lane) = id;
+  }
+  s.QueueHead = s.QueueEnd = s.LogCount = 0;
+
+  while (finished < total) {
+    // The queue's unused entries move to its front and the rest fills up.
+    const int left = s.QueueEnd - s.QueueHead;
+    std::copy_n(s.QueueRe + s.QueueHead, left, s.QueueRe);
+    std::copy_n(s.QueueIm + s.QueueHead, left, s.QueueIm);
+    std::copy_n(s.QueueId + s.QueueHead, left, s.QueueId);
+    for (int i = left; i < TState::Capacity; ++i) take(s.QueueRe[i], s.QueueIm[i], s.QueueId[i]);
+    s.QueueHead = 0;
+    s.QueueEnd = TState::Capacity;
+
+    step = AdvanceQueued<V, Formula, Depth>(s, job, step, step + StopCheckSteps);
+    if (job.Stop && job.Stop->load(std::memory_order_relaxed)) return false;
+
+    for (int i = 0; i < s.LogCount; ++i) {
+      const int64_t id = static_cast<int64_t>(s.LogId[i]);
+      const int column = static_cast<int>(id / job.Rows);
+      const int row = static_cast<int>(id - int64_t{column} * job.Rows);
+      StoreOutcome<Held>(job, pending, column, row, static_cast<int64_t>(s.LogSteps[i]),
+                         s.LogRe[i], s.LogIm[i], Held, [&](int j) {
+                           return std::pair{s.LogHRe[j][i], s.LogHIm[j][i]};
+                         });
+    }
+    finished += s.LogCount;
+    s.LogCount = 0;
+  }
+  pending.Flush(job);
+  return true;
+}
+
+
+template <class V, int Formula, int Depth>
+bool RunFormulaBand(const TFastBand& job) {
+  if constexpr (Depth > 0)
+    return RunQueuedBand<V, Formula, Depth>(job);
+  else
+    return RunBand<V, Formula, Depth>(job);
 }
 
 // The band's formula, one with a vector step (FastKernelVectorises sends the others elsewhere).
@@ -682,7 +882,7 @@ bool RunBandFormula(const TFastBand& job) {
     __builtin_trap();
   } else {
     if constexpr (Formulas[Formula].VectorStep)
-      if (job.Formula == Formula) return RunBand<V, Formula, Depth>(job);
+      if (job.Formula == Formula) return RunFormulaBand<V, Formula, Depth>(job);
     return RunBandFormula<V, Depth, Formula + 1>(job);
   }
 }

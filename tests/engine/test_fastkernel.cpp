@@ -314,6 +314,27 @@ TEST(FastKernel, CycleHistoriesOfEveryDepthMatchTheReference) {
     }
 }
 
+TEST(FastKernel, BandsAroundTheLaneAndQueueSizesMatchTheReference) {
+  // Lanes with a history in registers take their next pixels from a queue and log the ended
+  // ones in batches of at most 8 vectors of lanes; bands of one pixel, of fewer pixels than
+  // lanes, and of a few batches must all end with every cell stored and the spare lanes parked.
+  // d as the pixel covers the formulas that read d; formula 12 parks on c = 1.
+  struct TCase {
+    int Formula, Map, Rows;
+  };
+  const TCase cases[] = {{0, C, 1}, {0, C, 3},   {0, C, 7},   {0, C, 64}, {0, C, 129},
+                         {4, D, 5}, {5, D, 131}, {8, D, 257}, {12, C, 9}, {12, Z, 200}};
+  for (const TCase& t : cases)
+    for (int32_t maxCycle : {1, 3, 4}) {
+      TKernelParams p = Picture(t.Formula, t.Map, 3, t.Rows, 150);
+      p.MaxCycle = maxCycle;
+      p.InnerDist = 0.01;
+      ExpectSameAsReference(p, "formula " + std::to_string(t.Formula) + " map " +
+                                   std::to_string(t.Map) + " rows " + std::to_string(t.Rows) +
+                                   " MaxCycle " + std::to_string(maxCycle));
+    }
+}
+
 // Records each reported column and whether its cells were final when it was reported.
 class TCheckingSink : public TColumnSink {
 public:
