@@ -138,22 +138,10 @@ TEST(ThreadVolumeWriter, StopInsideADeepBandCountsNoColumnAndPaintsNothing) {
       // A job ahead of the computation holds the only worker until the computation is queued;
       // when it has ended, the worker goes on to the first band, whose first pixel never ends
       // by itself.
-      std::mutex lock;
-      std::condition_variable wake;
-      bool open = false;
-      auto ahead = std::make_shared<TProbeJob>([&] {
-        std::unique_lock<std::mutex> hold(lock);
-        wake.wait_for(hold, 60s, [&] { return open; });
-      });
-      pool.Submit(ahead, 1);
+      TWorkerGate gate(pool, 1);
       TThreadVolumeWriter writer(view, array, EndlessPicture(9, 8, 2), gui, EachBandOn(pool));
       writer.Resume();
-      {
-        std::lock_guard<std::mutex> hold(lock);
-        open = true;
-      }
-      wake.notify_all();
-      ASSERT_TRUE(ahead->WaitEnded());
+      ASSERT_TRUE(gate.Open());
       if (explicitStop) {
         writer.Terminate();
         writer.WaitFor();

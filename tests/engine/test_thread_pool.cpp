@@ -99,22 +99,10 @@ TEST(CoalescedWriter, StopWaitsOnlyForTheBandsInProgress) {
       {
         // Jobs ahead hold the workers until the computation is queued; once they have ended,
         // the workers go on to its bands, whose first pixels never end by themselves.
-        std::mutex lock;
-        std::condition_variable wake;
-        bool open = false;
-        auto ahead = std::make_shared<TProbeJob>([&] {
-          std::unique_lock<std::mutex> hold(lock);
-          wake.wait_for(hold, 60s, [&] { return open; });
-        });
-        pool.Submit(ahead, pool.WorkerCount());
+        TWorkerGate gate(pool, pool.WorkerCount());
         TThreadVolumeWriter writer(view, array, p, gui, Coalesced(kernel, 0, &pool));
         writer.Resume();
-        {
-          std::lock_guard<std::mutex> hold(lock);
-          open = true;
-        }
-        wake.notify_all();
-        ASSERT_TRUE(ahead->WaitEnded());
+        ASSERT_TRUE(gate.Open());
         if (explicitStop) {
           writer.Terminate();
           writer.WaitFor();

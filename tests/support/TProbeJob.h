@@ -2,6 +2,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
 
 #include "engine/TComputePool.h"
@@ -38,3 +39,37 @@ private:
   bool Ended = false;
 };
 
+
+/// Holds `workers` workers of a pool from the moment it is made until Open: the jobs submitted
+/// meanwhile wait behind it, and start once it has let the workers go.
+class TWorkerGate {
+public:
+  TWorkerGate(TComputePool& pool, int workers)
+      : Job(std::make_shared<TProbeJob>([this] { Hold(); })) {
+    pool.Submit(Job, workers);
+  }
+  TWorkerGate(const TWorkerGate&) = delete;
+  TWorkerGate& operator=(const TWorkerGate&) = delete;
+  ~TWorkerGate() { Open(); }
+
+  /// Lets the workers go and waits until the gate's job has ended; false when it did not.
+  bool Open() {
+    {
+      std::lock_guard<std::mutex> lock(Lock);
+      IsOpen = true;
+    }
+    Wake.notify_all();
+    return Job->WaitEnded();
+  }
+
+private:
+  void Hold() {
+    std::unique_lock<std::mutex> lock(Lock);
+    Wake.wait_for(lock, std::chrono::seconds(60), [&] { return IsOpen; });
+  }
+
+  std::mutex Lock;
+  std::condition_variable Wake;
+  bool IsOpen = false;
+  std::shared_ptr<TProbeJob> Job;
+};
