@@ -11,6 +11,7 @@
 #include <zlib.h>
 
 #include "cli/TOutputTarget.h"
+#include "cli/checksum.h"
 #include "engine/TComputePool.h"
 #include "engine/TFractArray.h"
 #include "render/painting.h"
@@ -168,10 +169,7 @@ public:
         }
       }
       stripe.RawSize = rawSize;
-      stripe.Adler = adler32(1, raw.get(), 0);
-      for (size_t at = 0; at < rawSize; at += ZlibPiece)
-        stripe.Adler = adler32(stripe.Adler, raw.get() + at,
-                               static_cast<uInt>(std::min(rawSize - at, ZlibPiece)));
+      stripe.Adler = Adler32(1, raw.get(), rawSize);
       ok = Deflate(raw.get(), rawSize, index + 1 == Count(), stripe.Bytes);
     } catch (const std::bad_alloc&) {
       ok = false;
