@@ -130,6 +130,12 @@ private:
   const double CycleDivisor;
 };
 
+uint32_t BitsOf(float value) {
+  uint32_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  return bits;
+}
+
 struct TRowSpan {
   int Row;  // array row, already clamped into the array
   int Top, Bottom;
@@ -299,17 +305,31 @@ void PaintMappedRows(const TCellMap& map, int top, int bottom, const TFractArray
     uint32_t lastDepthBits = 0;
     int32_t lastCycle = 0;
     uint32_t cellValue = blank;
+    const auto colourAt = [&](float depth, int32_t cycle) {
+      const uint32_t bits = BitsOf(depth);
+      if (!haveCell || bits != lastDepthBits || cycle != lastCycle) {
+        haveCell = true;
+        lastDepthBits = bits;
+        lastCycle = cycle;
+        cellValue = 0xFF000000u | colourOf(depth, cycle);
+      }
+      return cellValue;
+    };
     constexpr size_t Ahead = 4;
     const int64_t firstRow = map.Rows[static_cast<size_t>(painted.front())];
     const int64_t lastRow = map.Rows[static_cast<size_t>(painted.back())];
+    const bool consecutive = lastRow - firstRow + 1 == static_cast<int64_t>(painted.size());
+    std::vector<uint32_t*> lines;
+    lines.reserve(painted.size());
+    for (const int y : painted) lines.push_back(line(y));
     for (size_t x = 0; x < width; ++x) {
       const int column = map.Columns[x];
       if (x > 0 && column == map.Columns[x - 1]) {
-        for (const int y : painted) line(y)[x] = line(y)[x - 1];
+        for (uint32_t* start : lines) start[x] = start[x - 1];
         continue;
       }
       if (column < 0) {
-        for (const int y : painted) line(y)[x] = blank;
+        for (uint32_t* start : lines) start[x] = blank;
         continue;
       }
       const float* depths = array->DepthColumn(column);
@@ -326,19 +346,23 @@ void PaintMappedRows(const TCellMap& map, int top, int bottom, const TFractArray
         __builtin_prefetch(nextDepths + lastRow);
         __builtin_prefetch(nextCycles + lastRow);
       }
-      for (const int y : painted) {
-        const int row = map.Rows[static_cast<size_t>(y)];
-        const float depth = depths[row];
-        const int32_t cycle = cycles[row];
-        uint32_t bits;
-        std::memcpy(&bits, &depth, sizeof bits);
-        if (!haveCell || bits != lastDepthBits || cycle != lastCycle) {
-          haveCell = true;
-          lastDepthBits = bits;
-          lastCycle = cycle;
-          cellValue = 0xFF000000u | colourOf(depth, cycle);
+      // A column whose cells here are all equal (inside the set, a flat band) takes one
+      // colour; the test reads the cells as they lie when the rows follow each other.
+      if (consecutive) {
+        const uint32_t firstBits = BitsOf(depths[firstRow]);
+        const int32_t firstCycle = cycles[firstRow];
+        bool same = true;
+        for (int64_t j = firstRow + 1; j <= lastRow && same; ++j)
+          same = BitsOf(depths[j]) == firstBits && cycles[j] == firstCycle;
+        if (same) {
+          const uint32_t value = colourAt(depths[firstRow], cycles[firstRow]);
+          for (uint32_t* start : lines) start[x] = value;
+          continue;
         }
-        line(y)[x] = cellValue;
+      }
+      for (size_t k = 0; k < painted.size(); ++k) {
+        const int row = map.Rows[static_cast<size_t>(painted[k])];
+        lines[k][x] = colourAt(depths[row], cycles[row]);
       }
     }
   }
