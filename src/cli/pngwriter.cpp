@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -10,9 +11,9 @@
 #include <zlib.h>
 
 #include "cli/TOutputTarget.h"
+#include "cli/checksum.h"
 #include "engine/TComputePool.h"
 #include "engine/TFractArray.h"
-#include "render/TPixelBuffer.h"
 #include "render/painting.h"
 
 // A PNG file is a signature and chunks; the picture is one zlib stream spread over IDAT chunks.
@@ -26,110 +27,150 @@ namespace {
 // stripe does not keep the others waiting.
 constexpr size_t StripeBytes = 512 * 1024;
 constexpr int StripesPerWorker = 4;
+// Pixels that no cell paints (none once the array is complete), as on a fresh view.
+constexpr uint32_t Background = 0x000000;
+// Rows painted at once before they are filtered.
+constexpr int PaintRows = 64;
 // Bytes given to zlib at once: its counters are 32-bit.
 constexpr size_t ZlibPiece = size_t{1} << 30;
 
+// A byte buffer that is not cleared first: every byte used is written before it is read, and
+// the pages of the unused rest are never touched.
+struct TBytes {
+  std::unique_ptr<unsigned char[]> Data;
+  size_t Size = 0;
+  size_t Capacity = 0;
+
+  void Reserve(size_t capacity) {
+    if (capacity <= Capacity) return;
+    std::unique_ptr<unsigned char[]> bigger(new unsigned char[capacity]);
+    if (Size > 0) std::memcpy(bigger.get(), Data.get(), Size);
+    Data = std::move(bigger);
+    Capacity = capacity;
+  }
+  void Release() {
+    Data.reset();
+    Size = Capacity = 0;
+  }
+};
+
 struct TStripe {
-  std::vector<unsigned char> Bytes;  // compressed
-  uLong Adler = 1;                   // of the uncompressed, filtered rows
+  TBytes Bytes;       // compressed
+  uLong Adler = 1;    // of the uncompressed, filtered rows
   size_t RawSize = 0;
   bool Done = false;
   bool Failed = false;
 };
 
-// Appends the rows of one stripe to `raw` with filter type 1 ("Sub": each byte minus the byte
-// of the pixel to its left), cheap and good for flat runs and gradients.
-void FilterRows(const TPixelBuffer& surface, int top, int bottom, std::vector<unsigned char>& raw) {
-  const int width = surface.Width();
-  raw.resize(static_cast<size_t>(bottom - top) * (1 + 3 * static_cast<size_t>(width)));
-  unsigned char* out = raw.data();
-  for (int y = top; y < bottom; ++y) {
-    // Pixels are R, G, B and an unused byte in memory.
-    const auto* in = reinterpret_cast<const unsigned char*>(surface.Data()) +
-                     static_cast<size_t>(y) * static_cast<size_t>(surface.Stride());
-    *out++ = 1;
-    unsigned char r = 0, g = 0, b = 0;
-    for (int x = 0; x < width; ++x, in += 4) {
-      *out++ = static_cast<unsigned char>(in[0] - r);
-      *out++ = static_cast<unsigned char>(in[1] - g);
-      *out++ = static_cast<unsigned char>(in[2] - b);
-      r = in[0];
-      g = in[1];
-      b = in[2];
-    }
+// Writes one row of pixels with filter type 1 ("Sub": each byte minus the byte of the pixel to
+// its left), cheap and good for flat runs and gradients: the type byte, then R, G, B a pixel.
+void FilterRow(const uint32_t* pixels, int width, unsigned char* out) {
+  *out++ = 1;
+  uint32_t left = 0;
+  for (int x = 0; x < width; ++x) {
+    // Pixels are 0xXXBBGGRR: red in the low byte.
+    const uint32_t p = pixels[x];
+    *out++ = static_cast<unsigned char>(p - left);
+    *out++ = static_cast<unsigned char>((p >> 8) - (left >> 8));
+    *out++ = static_cast<unsigned char>((p >> 16) - (left >> 16));
+    left = p;
   }
 }
 
 // Compresses `raw` as raw deflate blocks; the last stripe ends the stream, the others end on a
 // byte boundary with nothing to refer back to. False when zlib has no memory.
-bool Deflate(const std::vector<unsigned char>& raw, bool last, std::vector<unsigned char>& out) {
+bool Deflate(const unsigned char* raw, size_t rawSize, bool last, TBytes& out) {
   z_stream z{};
   if (deflateInit2(&z, Z_BEST_SPEED, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
     return false;
-  out.resize(std::max<size_t>(deflateBound(&z, std::min(raw.size(), ZlibPiece)), 1024));
   size_t used = 0;
+  bool ok = true;
+  try {
+    out.Reserve(std::max<size_t>(deflateBound(&z, std::min(rawSize, ZlibPiece)), 1024));
+  } catch (const std::bad_alloc&) {
+    deflateEnd(&z);
+    return false;
+  }
   // One deflate call with room made for its output; true unless zlib refused.
   const auto step = [&](int flush) {
-    if (out.size() - used < 1024) out.resize(out.size() * 2);
-    const size_t room = std::min(out.size() - used, ZlibPiece);
-    z.next_out = out.data() + used;
+    out.Size = used;
+    if (out.Capacity - used < 1024) out.Reserve(out.Capacity * 2);
+    const size_t room = std::min(out.Capacity - used, ZlibPiece);
+    z.next_out = out.Data.get() + used;
     z.avail_out = static_cast<uInt>(room);
     const int status = deflate(&z, flush);
     used += room - z.avail_out;
     return status;
   };
-  bool ok = true;
-  for (size_t at = 0; at < raw.size() && ok; at += ZlibPiece) {
-    z.next_in = const_cast<unsigned char*>(raw.data()) + at;
-    z.avail_in = static_cast<uInt>(std::min(raw.size() - at, ZlibPiece));
-    while (z.avail_in > 0 && ok) ok = step(Z_NO_FLUSH) != Z_STREAM_ERROR;
-  }
-  // The flush is complete once a call leaves output room unused (or the stream has ended).
-  for (;;) {
-    if (!ok) break;
-    const int status = step(last ? Z_FINISH : Z_FULL_FLUSH);
-    if (status == Z_STREAM_ERROR) ok = false;
-    if (last ? status == Z_STREAM_END : z.avail_out > 0) break;
+  try {
+    for (size_t at = 0; at < rawSize && ok; at += ZlibPiece) {
+      z.next_in = const_cast<unsigned char*>(raw) + at;
+      z.avail_in = static_cast<uInt>(std::min(rawSize - at, ZlibPiece));
+      while (z.avail_in > 0 && ok) ok = step(Z_NO_FLUSH) != Z_STREAM_ERROR;
+    }
+    // The flush is complete once a call leaves output room unused (or the stream has ended).
+    for (;;) {
+      if (!ok) break;
+      const int status = step(last ? Z_FINISH : Z_FULL_FLUSH);
+      if (status == Z_STREAM_ERROR) ok = false;
+      if (last ? status == Z_STREAM_END : z.avail_out > 0) break;
+    }
+  } catch (const std::bad_alloc&) {
+    ok = false;
   }
   deflateEnd(&z);
-  out.resize(used);
+  out.Size = used;
   return ok;
 }
 
-// The stripes as a job of the pool: each paints its rows of the surface, filters and
-// compresses them. The thread that writes waits for them in order.
+// The stripes as a job of the pool: each paints its rows, filters and compresses them. The
+// thread that writes waits for them in order.
 class TStripeJob : public TComputeJob {
 public:
   TStripeJob(const TFractArray& array, const TVoldViewProps& view, int32_t maxCycle,
-             TPixelBuffer& surface, int stripeRows)
+             TCellMap map, int height, int stripeRows)
       : Array(array),
         View(view),
         MaxCycle(maxCycle),
-        Surface(surface),
+        Map(std::move(map)),
+        Width(static_cast<int>(Map.Columns.size())),
+        Height(height),
         StripeRows(stripeRows),
-        Stripes(static_cast<size_t>((surface.Height() + stripeRows - 1) / stripeRows)) {}
+        Stripes(static_cast<size_t>((height + stripeRows - 1) / stripeRows)) {}
 
   int Count() const { return static_cast<int>(Stripes.size()); }
 
   void RunBand(int index) override {
     TStripe& stripe = Stripes[static_cast<size_t>(index)];
     const int top = index * StripeRows;
-    const int bottom = std::min(top + StripeRows, Surface.Height());
+    const int bottom = std::min(top + StripeRows, Height);
     bool ok = true;
     try {
-      // Rows of different stripes are different memory; the whole client keeps the stretch
-      // that of the full picture.
-      const TRect client{0, 0, Surface.Width(), Surface.Height()};
-      PaintRect(Surface, client, {0, top, Surface.Width(), bottom}, &Array, View, MaxCycle,
-                false);
-      std::vector<unsigned char> raw;
-      FilterRows(Surface, top, bottom, raw);
-      stripe.RawSize = raw.size();
-      stripe.Adler = adler32(1, raw.data(), 0);
-      for (size_t at = 0; at < raw.size(); at += ZlibPiece)
-        stripe.Adler = adler32(stripe.Adler, raw.data() + at,
-                               static_cast<uInt>(std::min(raw.size() - at, ZlibPiece)));
-      ok = Deflate(raw, index + 1 == Count(), stripe.Bytes);
+      const size_t rowBytes = 1 + 3 * static_cast<size_t>(Width);
+      const size_t rawSize = static_cast<size_t>(bottom - top) * rowBytes;
+      std::unique_ptr<unsigned char[]> raw(new unsigned char[rawSize]);
+      // A few rows at a time are painted, then filtered while they are still in the cache.
+      const int chunkRows = std::min(PaintRows, bottom - top);
+      std::unique_ptr<uint32_t[]> pixels(
+          new uint32_t[static_cast<size_t>(chunkRows) * static_cast<size_t>(Width)]);
+      for (int y0 = top; y0 < bottom; y0 += chunkRows) {
+        const int y1 = std::min(y0 + chunkRows, bottom);
+        PaintMappedRows(Map, y0, y1, &Array, View, MaxCycle, Background, pixels.get());
+        for (int y = y0; y < y1; ++y) {
+          unsigned char* out = raw.get() + static_cast<size_t>(y - top) * rowBytes;
+          // A row that shows the same cells as the one above is the same bytes.
+          if (y > top &&
+              Map.Rows[static_cast<size_t>(y)] == Map.Rows[static_cast<size_t>(y - 1)]) {
+            std::memcpy(out, out - rowBytes, rowBytes);
+          } else {
+            FilterRow(pixels.get() + static_cast<size_t>(y - y0) * static_cast<size_t>(Width),
+                      Width, out);
+          }
+        }
+      }
+      stripe.RawSize = rawSize;
+      stripe.Adler = Adler32(1, raw.get(), rawSize);
+      ok = Deflate(raw.get(), rawSize, index + 1 == Count(), stripe.Bytes);
     } catch (const std::bad_alloc&) {
       ok = false;
     }
@@ -162,7 +203,9 @@ private:
   const TFractArray& Array;
   const TVoldViewProps& View;
   const int32_t MaxCycle;
-  TPixelBuffer& Surface;
+  const TCellMap Map;
+  const int Width;
+  const int Height;
   const int StripeRows;
   std::vector<TStripe> Stripes;
   std::mutex Lock;
@@ -192,9 +235,9 @@ bool WriteChunk(TOutputTarget& output, const char* type, const unsigned char* da
 }
 
 // IDAT chunks of at most ZlibPiece bytes each (the format allows 2^31 - 1).
-bool WriteData(TOutputTarget& output, const std::vector<unsigned char>& bytes) {
-  for (size_t at = 0; at < bytes.size(); at += ZlibPiece) {
-    if (!WriteChunk(output, "IDAT", bytes.data() + at, std::min(bytes.size() - at, ZlibPiece)))
+bool WriteData(TOutputTarget& output, const TBytes& bytes) {
+  for (size_t at = 0; at < bytes.Size; at += ZlibPiece) {
+    if (!WriteChunk(output, "IDAT", bytes.Data.get() + at, std::min(bytes.Size - at, ZlibPiece)))
       return false;
   }
   return true;
@@ -210,9 +253,9 @@ bool WritePicturePng(const TFractArray& array, const TVoldViewProps& view, int32
     return false;
   }
   const char* const noMemory = "There is not enough memmory for this operation.";
-  TPixelBuffer surface;
+  TCellMap map;
   try {
-    surface.Reset(width, height, 0x000000);
+    map = MapCells({0, 0, width, height}, width, height, &array);
   } catch (const std::bad_alloc&) {
     error = noMemory;
     return false;
@@ -221,7 +264,7 @@ bool WritePicturePng(const TFractArray& array, const TVoldViewProps& view, int32
   int rows = static_cast<int>(std::max<size_t>(1, StripeBytes / rowBytes));
   const int spread = std::max(1, pool.WorkerCount() * StripesPerWorker);
   rows = std::min(rows, std::max(1, (height + spread - 1) / spread));
-  auto job = std::make_shared<TStripeJob>(array, view, maxCycle, surface, rows);
+  auto job = std::make_shared<TStripeJob>(array, view, maxCycle, std::move(map), height, rows);
   pool.Submit(job, job->Count());
 
   static const unsigned char Signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
@@ -248,9 +291,9 @@ bool WritePicturePng(const TFractArray& array, const TVoldViewProps& view, int32
     }
     adler = adler32_combine(adler, stripe->Adler, static_cast<z_off_t>(stripe->RawSize));
     written = WriteData(output, stripe->Bytes);
-    std::vector<unsigned char>().swap(stripe->Bytes);
+    stripe->Bytes.Release();
   }
-  // The surface must outlive the stripes still running.
+  // The array and the colouring must outlive the stripes still running.
   pool.Cancel(*job);
   job->WaitForEnd();
   if (written && encoded) {

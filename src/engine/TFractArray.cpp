@@ -1,7 +1,37 @@
 #include "engine/TFractArray.h"
 
+#include <cstdlib>
 #include <new>
+
+#include <sys/mman.h>
 #include <unistd.h>
+
+namespace {
+
+// A block of `bytes`, not cleared. Big blocks start on a huge-page boundary and ask for huge
+// pages: the kernel then maps them with a few faults instead of one per 4 KiB page, and reading
+// the array across its columns misses the address cache less. Throws std::bad_alloc.
+void* AllocateCells(size_t bytes) {
+  constexpr size_t HugePage = size_t{2} << 20;
+  void* block = nullptr;
+  if (bytes >= HugePage) {
+    const size_t rounded = (bytes + HugePage - 1) / HugePage * HugePage;
+    if (rounded < bytes || ::posix_memalign(&block, HugePage, rounded) != 0)
+      throw std::bad_alloc();
+#if defined(MADV_HUGEPAGE)
+    // Only advice: without huge pages the block works the same.
+    ::madvise(block, rounded, MADV_HUGEPAGE);
+#endif
+    return block;
+  }
+  block = std::malloc(bytes > 0 ? bytes : 1);
+  if (block == nullptr) throw std::bad_alloc();
+  return block;
+}
+
+}  // namespace
+
+void TFractArray::TFree::operator()(void* block) const noexcept { std::free(block); }
 
 bool TFractArray::SizeAllowed(int width, int height) noexcept {
   if (width < 1 || height < 1) return false;
@@ -18,8 +48,8 @@ bool TFractArray::SizeAllowed(int width, int height) noexcept {
 TFractArray::TFractArray(int width, int height) : Width(width), Height(height) {
   if (!SizeAllowed(width, height)) throw std::bad_alloc();
   const size_t cells = static_cast<size_t>(width) * static_cast<size_t>(height);
-  Depths.reset(new float[cells]);
-  Cycles.reset(new int32_t[cells]);
+  Depths.reset(static_cast<float*>(AllocateCells(cells * sizeof(float))));
+  Cycles.reset(static_cast<int32_t*>(AllocateCells(cells * sizeof(int32_t))));
 }
 
 std::unique_ptr<TFractArray> TFractArray::TryCreate(int width, int height) noexcept {

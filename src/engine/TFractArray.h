@@ -55,6 +55,10 @@ private:
     return static_cast<int64_t>(x) * Height + y;
   }
 
-  std::unique_ptr<float[]> Depths;
-  std::unique_ptr<int32_t[]> Cycles;
+  // The blocks come from AllocateCells (malloc family).
+  struct TFree {
+    void operator()(void* block) const noexcept;
+  };
+  std::unique_ptr<float[], TFree> Depths;
+  std::unique_ptr<int32_t[], TFree> Cycles;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "engine/TFractArray.h"
@@ -129,6 +130,12 @@ private:
   const double CycleDivisor;
 };
 
+uint32_t BitsOf(float value) {
+  uint32_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  return bits;
+}
+
 struct TRowSpan {
   int Row;  // array row, already clamped into the array
   int Top, Bottom;
@@ -225,4 +232,142 @@ TRect PaintProgress(TPixelBuffer& surface, const TRect& client, TFractArray* arr
   }
   array->ColumnsShown = to;
   return painted;
+}
+
+TCellMap MapCells(const TRect& client, int width, int height, const TFractArray* array) {
+  TCellMap map;
+  map.Columns.assign(static_cast<size_t>(std::max(width, 0)), -1);
+  map.Rows.assign(static_cast<size_t>(std::max(height, 0)), -1);
+  // The same early ends as PaintCells over the whole surface.
+  if (int64_t{client.Right} - client.Left < 2 || client.Bottom <= client.Top) return map;
+  if (array == nullptr || width <= 0 || height <= 0) return map;
+  const int done = array->ColumnsDone.load(std::memory_order_acquire);
+  if (done <= 0) return map;
+
+  const int columns = array->Width;
+  const int rows = array->Height;
+  const TAxis across{client.Left, int64_t{client.Right} - client.Left, columns};
+  const TAxis down{client.Top, int64_t{client.Bottom} - client.Top, rows};
+  // Spans overlap only where cells are stretched below a pixel; as in PaintCells, the cell
+  // painted last (the higher index) owns the pixel.
+  bool anyRow = false;
+  const auto [rowBegin, rowEnd] =
+      down.Meeting(down.FirstCell(0), down.EndCell(height), 0, height - 1);
+  for (int64_t j = rowBegin; j < rowEnd; ++j) {
+    const int64_t top = std::max<int64_t>(down.First(j), 0);
+    const int64_t bottom = std::min<int64_t>(down.Last(j), height - 1);
+    if (bottom < top) continue;
+    anyRow = true;
+    std::fill(map.Rows.begin() + top, map.Rows.begin() + bottom + 1,
+              static_cast<int>(std::clamp<int64_t>(j, 0, rows - 1)));
+  }
+  if (!anyRow) return map;
+  const int64_t columnEnd = std::min<int64_t>(across.EndCell(width), done);
+  const auto [columnBegin, columnStop] =
+      across.Meeting(across.FirstCell(0), columnEnd, 0, width - 1);
+  bool anyColumn = false;
+  for (int64_t i = columnBegin; i < columnStop; ++i) {
+    const int64_t left = std::max<int64_t>(across.First(i), 0);
+    const int64_t right = std::min<int64_t>(across.Last(i), width - 1);
+    if (right < left) continue;
+    anyColumn = true;
+    std::fill(map.Columns.begin() + left, map.Columns.begin() + right + 1,
+              static_cast<int>(std::clamp<int64_t>(i, 0, columns - 1)));
+  }
+  // A row span with no column paints nothing.
+  if (!anyColumn) std::fill(map.Rows.begin(), map.Rows.end(), -1);
+  return map;
+}
+
+void PaintMappedRows(const TCellMap& map, int top, int bottom, const TFractArray* array,
+                     const TVoldViewProps& props, int32_t maxCycle, uint32_t background,
+                     uint32_t* out) {
+  const size_t width = map.Columns.size();
+  const uint32_t blank = 0xFF000000u | background;
+  const auto line = [&](int y) { return out + static_cast<size_t>(y - top) * width; };
+  // Rows that show the same cells as the row above are copies; the others are painted.
+  std::vector<int> painted;
+  for (int y = top; y < bottom; ++y) {
+    const int row = map.Rows[static_cast<size_t>(y)];
+    if (y > top && row == map.Rows[static_cast<size_t>(y - 1)]) continue;
+    if (row < 0 || array == nullptr) {
+      std::fill(line(y), line(y) + width, blank);
+    } else {
+      painted.push_back(y);
+    }
+  }
+  if (!painted.empty()) {
+    const TCellColours colourOf(props, maxCycle);
+    // The array is stored by columns: a column's cells for these rows are read in one run
+    // while the rows being painted stay in the cache. Neighbouring cells are mostly equal: the
+    // colour is worked out again only when the stored bits change.
+    bool haveCell = false;
+    uint32_t lastDepthBits = 0;
+    int32_t lastCycle = 0;
+    uint32_t cellValue = blank;
+    const auto colourAt = [&](float depth, int32_t cycle) {
+      const uint32_t bits = BitsOf(depth);
+      if (!haveCell || bits != lastDepthBits || cycle != lastCycle) {
+        haveCell = true;
+        lastDepthBits = bits;
+        lastCycle = cycle;
+        cellValue = 0xFF000000u | colourOf(depth, cycle);
+      }
+      return cellValue;
+    };
+    constexpr size_t Ahead = 4;
+    const int64_t firstRow = map.Rows[static_cast<size_t>(painted.front())];
+    const int64_t lastRow = map.Rows[static_cast<size_t>(painted.back())];
+    const bool consecutive = lastRow - firstRow + 1 == static_cast<int64_t>(painted.size());
+    std::vector<uint32_t*> lines;
+    lines.reserve(painted.size());
+    for (const int y : painted) lines.push_back(line(y));
+    for (size_t x = 0; x < width; ++x) {
+      const int column = map.Columns[x];
+      if (x > 0 && column == map.Columns[x - 1]) {
+        for (uint32_t* start : lines) start[x] = start[x - 1];
+        continue;
+      }
+      if (column < 0) {
+        for (uint32_t* start : lines) start[x] = blank;
+        continue;
+      }
+      const float* depths = array->DepthColumn(column);
+      const int32_t* cycles = array->CycleColumn(column);
+      // The cells of a later column are asked for now: the hardware does not guess jumps from
+      // column to column, and waiting for each line in turn would cost most of the time.
+      if (x + Ahead < width && map.Columns[x + Ahead] >= 0) {
+        const float* nextDepths = array->DepthColumn(map.Columns[x + Ahead]);
+        const int32_t* nextCycles = array->CycleColumn(map.Columns[x + Ahead]);
+        for (int64_t j = firstRow; j <= lastRow; j += 16) {
+          __builtin_prefetch(nextDepths + j);
+          __builtin_prefetch(nextCycles + j);
+        }
+        __builtin_prefetch(nextDepths + lastRow);
+        __builtin_prefetch(nextCycles + lastRow);
+      }
+      // A column whose cells here are all equal (inside the set, a flat band) takes one
+      // colour; the test reads the cells as they lie when the rows follow each other.
+      if (consecutive) {
+        const uint32_t firstBits = BitsOf(depths[firstRow]);
+        const int32_t firstCycle = cycles[firstRow];
+        bool same = true;
+        for (int64_t j = firstRow + 1; j <= lastRow && same; ++j)
+          same = BitsOf(depths[j]) == firstBits && cycles[j] == firstCycle;
+        if (same) {
+          const uint32_t value = colourAt(depths[firstRow], cycles[firstRow]);
+          for (uint32_t* start : lines) start[x] = value;
+          continue;
+        }
+      }
+      for (size_t k = 0; k < painted.size(); ++k) {
+        const int row = map.Rows[static_cast<size_t>(painted[k])];
+        lines[k][x] = colourAt(depths[row], cycles[row]);
+      }
+    }
+  }
+  for (int y = top + 1; y < bottom; ++y) {
+    if (map.Rows[static_cast<size_t>(y)] == map.Rows[static_cast<size_t>(y - 1)])
+      std::memcpy(line(y), line(y - 1), width * sizeof(uint32_t));
+  }
 }

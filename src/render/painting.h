@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <vector>
 
 class TFractArray;
 class TPixelBuffer;
@@ -40,3 +41,27 @@ void PaintRect(TPixelBuffer& surface, const TRect& client, const TRect& r,
 /// rectangle. Does nothing without an array.
 TRect PaintProgress(TPixelBuffer& surface, const TRect& client, TFractArray* array,
                     const TVoldViewProps& props, int32_t maxCycle, bool repaintPending);
+
+/// Which cell of an array each pixel of a whole surface shows: the array column for each pixel
+/// column and the array row for each pixel row, -1 where no cell paints. Rows with the same
+/// entry are the same pixels.
+struct TCellMap {
+  std::vector<int> Columns;
+  std::vector<int> Rows;
+};
+
+/// The cells that PaintRect leaves on a surface of `width` x `height` pixels when it paints the
+/// whole surface with `array` stretched over `client` (the same rules: nothing for a client
+/// under 2 pixels wide or without height, no array or no finished column; only columns below
+/// ColumnsDone, read now). Throws std::bad_alloc when the map does not fit in memory.
+TCellMap MapCells(const TRect& client, int width, int height, const TFractArray* array);
+
+/// Writes rows `top` to `bottom` - 1 of such a surface into `out` (row y at out + (y - top) *
+/// width, width = map.Columns.size(), pixels 0xFFBBGGRR): each pixel the colour of its cell of
+/// `array`, or `background` (0x00BBGGRR) where no cell paints, exactly what PaintRect leaves on
+/// a surface filled with `background`. So stripes of a picture can be painted side by side
+/// without the whole surface. `array` may be null only when the map has no cells; `top` and
+/// `bottom` lie within the map's rows.
+void PaintMappedRows(const TCellMap& map, int top, int bottom, const TFractArray* array,
+                     const TVoldViewProps& props, int32_t maxCycle, uint32_t background,
+                     uint32_t* out);

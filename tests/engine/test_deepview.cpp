@@ -219,7 +219,9 @@ TEST(DeepView, ZoomsInAndOutInFullPrecision) {
     p.Top = b[1];
     p.Right = b[2];
     p.Bottom = b[3];
-    if (zoom == 200) EXPECT_EQ(DeepWidthText(p), "width 1.9e-60");
+    if (zoom == 200) {
+      EXPECT_EQ(DeepWidthText(p), "width 1.9e-60");
+    }
   }
   EXPECT_EQ(DeepWidthText(p), "width 7.2e-181");
   EXPECT_TRUE(NeedsDeepKernel(p));

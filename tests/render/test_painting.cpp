@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <limits>
@@ -420,6 +421,109 @@ TEST(PaintProgress, AdvancesColumnsShownEvenWhenItPaintsNothing) {
   EXPECT_EQ(RowClasses(surface, 0)[1], 3);
   // No array: nothing at all.
   EXPECT_TRUE(PaintProgress(surface, Whole(surface), nullptr, props, 3, false).Empty());
+}
+
+// Cells in runs of equal values (and equal depths with different periods), so that a painter
+// reusing the colour of the cell before must notice every change.
+std::unique_ptr<TFractArray> MixedArray(int columns, int rows, int done) {
+  auto array = std::make_unique<TFractArray>(columns, rows);
+  for (int i = 0; i < columns; ++i)
+    for (int j = 0; j < rows; ++j) {
+      switch ((i / 3 + j / 2) % 4) {
+        case 0:
+          array->SetDepth(i, j, -0.5f);
+          array->SetCycle(i, j, 1 + (i + j) % 3);
+          break;
+        case 1:
+          array->SetDepth(i, j, 0.0f);
+          array->SetCycle(i, j, 0);
+          break;
+        default:
+          array->SetDepth(i, j, DepthOfClass(((i / 2) * 7 + (j / 3)) % 255));
+          array->SetCycle(i, j, 0);
+          break;
+      }
+    }
+  array->ColumnsDone = done;
+  return array;
+}
+
+TEST(PaintMappedRows, StripesOfAnyHeightGiveTheWholePicturePixelForPixel) {
+  TVoldViewProps props = GreyScale();
+  props.MaxDepthColor = 0x00FF00;
+  props.SensInside = SensNormal;
+  props.StrengthInside = unitFactorPosMore(1000.0);
+  props.UsePalDepthForegroundInside = true;
+  props.PalDepthForegroundInside = TColorPalette1DItem(0x0000C8, 0xC8C800);
+  struct {
+    int Columns, Rows, Width, Height;
+    TRect Client;  // empty: the whole surface
+    int Done;      // -1: every column
+  } cases[] = {
+      {37, 23, 100, 61, {}, -1},          {250, 250, 173, 311, {}, -1},
+      {9, 5, 640, 480, {}, -1},           {1000, 1000, 997, 613, {}, -1},
+      {3, 2, 5, 333, {}, -1},             {1000, 3, 2501, 3, {}, -1},
+      {7, 5, 1, 1, {}, -1},               {7, 5, 2, 1, {}, -1},
+      {40, 30, 50, 40, {-7, 5, 60, 33}, -1}, {40, 30, 50, 40, {10, -20, 30, 90}, -1},
+      {40, 30, 50, 40, {}, 17},           {40, 30, 50, 40, {}, 0},
+      {40, 30, 50, 40, {3, 3, 4, 40}, -1},  {40, 30, 50, 40, {3, 3, 30, 3}, -1},
+  };
+  const int stripeHeights[] = {1, 2, 3, 7, 16, 64, 1000};
+  for (const auto& c : cases) {
+    const auto array = MixedArray(c.Columns, c.Rows, c.Done < 0 ? c.Columns : c.Done);
+    const TRect client =
+        c.Client == TRect{} ? TRect{0, 0, c.Width, c.Height} : c.Client;
+    TPixelBuffer whole(c.Width, c.Height, Untouched);
+    PaintRect(whole, client, Whole(whole), array.get(), props, 3, false);
+    const TCellMap map = MapCells(client, c.Width, c.Height, array.get());
+    ASSERT_EQ(map.Columns.size(), static_cast<size_t>(c.Width));
+    ASSERT_EQ(map.Rows.size(), static_cast<size_t>(c.Height));
+    for (const int stripe : stripeHeights) {
+      std::vector<uint32_t> pixels(static_cast<size_t>(c.Width) * c.Height, 0);
+      for (int top = 0; top < c.Height; top += stripe) {
+        const int bottom = std::min(top + stripe, c.Height);
+        PaintMappedRows(map, top, bottom, array.get(), props, 3, Untouched,
+                        pixels.data() + static_cast<size_t>(top) * c.Width);
+      }
+      for (int y = 0; y < c.Height; ++y)
+        for (int x = 0; x < c.Width; ++x)
+          ASSERT_EQ(pixels[static_cast<size_t>(y) * c.Width + x],
+                    whole.Data()[static_cast<size_t>(y) * c.Width + x])
+              << c.Columns << "x" << c.Rows << " in " << c.Width << "x" << c.Height
+              << ", client " << client.Left << "," << client.Top << "," << client.Right << ","
+              << client.Bottom << ", stripes of " << stripe << ", pixel " << x << "," << y;
+    }
+    // Rows the map gives the same cells are the same pixels.
+    for (int y = 1; y < c.Height; ++y) {
+      if (map.Rows[static_cast<size_t>(y)] != map.Rows[static_cast<size_t>(y - 1)]) continue;
+      for (int x = 0; x < c.Width; ++x)
+        ASSERT_EQ(whole.Get(x, y), whole.Get(x, y - 1)) << "row " << y;
+    }
+  }
+}
+
+TEST(PaintMappedRows, WithoutAnArrayEveryPixelIsTheBackground) {
+  const TCellMap map = MapCells({0, 0, 9, 4}, 9, 4, nullptr);
+  EXPECT_EQ(map.Rows, std::vector<int>(4, -1));
+  EXPECT_EQ(map.Columns, std::vector<int>(9, -1));
+  std::vector<uint32_t> pixels(9 * 4, 0);
+  PaintMappedRows(map, 0, 4, nullptr, GreyScale(), 3, Untouched, pixels.data());
+  EXPECT_EQ(pixels, std::vector<uint32_t>(9 * 4, 0xFF000000u | Untouched));
+}
+
+TEST(MapCells, GivesTheLastCellPaintedInEachPixelRowAndColumn) {
+  // 4 columns over 8 pixels: two pixels each; 5 rows over 3 pixels: the later row wins where
+  // two share a pixel, as in painting order.
+  const auto array = ColumnArray(4, 5);
+  const TCellMap map = MapCells({0, 0, 8, 3}, 8, 3, array.get());
+  EXPECT_EQ(map.Columns, (std::vector<int>{0, 0, 1, 1, 2, 2, 3, 3}));
+  for (int y = 0; y < 3; ++y) {
+    EXPECT_EQ(map.Rows[static_cast<size_t>(y)], OwnerByFormula(y, 5, 3)) << "row " << y;
+  }
+  // Columns at or beyond ColumnsDone are not painted.
+  array->ColumnsDone = 2;
+  EXPECT_EQ(MapCells({0, 0, 8, 3}, 8, 3, array.get()).Columns,
+            (std::vector<int>{0, 0, 1, 1, -1, -1, -1, -1}));
 }
 
 }  // namespace
