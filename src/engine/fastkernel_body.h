@@ -181,9 +181,13 @@ constexpr int HistorySlots = 2 * (FastMaxCycle + 1);
 // How many vectors step together: the polynomial formulas need enough independent chains to
 // hide their latency, fewer with a history in registers, which takes registers of its own; the
 // transcendental ones spend their time in function calls, which keep little in registers.
+// With a history, the squaring formulas' short steps end pixels so often that the settling of
+// ended lanes, not latency, sets their pace: a vector whose lanes are settled alone branches
+// less and less often wrongly than several together.
 template <class V, int Formula, int Depth>
 constexpr int Chains() {
   if constexpr (Formula == 3 || Formula >= 9) return V::KTranscendental;
+  if constexpr (Depth != 0 && CarriesSquares<Formula>) return V::KCyclesSquares;
   if constexpr (Depth != 0) return V::KCycles;
   return V::K;
 }
