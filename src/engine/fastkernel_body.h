@@ -194,21 +194,34 @@ constexpr int Chains() {
 
 // Escapes whose depth needs a logarithm wait here, so that several of these long, independent
 // computations overlap instead of each stalling the lane settling.
+template <class V>
 struct TPendingEscapes {
   static constexpr int Capacity = 64;
+  static_assert(Capacity % V::L == 0);
   int64_t Cell[Capacity];
-  double Steps[Capacity];
-  double R2[Capacity];
+  alignas(64) double Steps[Capacity];
+  alignas(64) double R2[Capacity];
   int Count = 0;
 
   void Flush(const TFastBand& job) {
-    const double maxDepth = job.MaxDepth;
-    for (int i = 0; i < Count; ++i) {
-      double depth = Steps[i] - job.EscapeK * std::log(R2[i]) / job.LogOuter2;
-      if (depth < 0) depth = 0.0001;
-      if (depth == maxDepth) depth = 0.0;
-      job.Depths[Cell[i]] = static_cast<float>(depth / maxDepth);
+    using D = typename V::D;
+    // The logarithms first, as calls; then the divisions a vector at a time, the reference's
+    // operations lane by lane.
+    alignas(64) double depths[Capacity];
+    for (int i = 0; i < Count; ++i) depths[i] = std::log(R2[i]);
+    const int whole = (Count + V::L - 1) / V::L * V::L;
+    for (int i = Count; i < whole; ++i) depths[i] = Steps[i] = 0.0;
+    const D maxDepth = V::Set(job.MaxDepth);
+    const D escapeK = V::Set(job.EscapeK);
+    const D logOuter2 = V::Set(job.LogOuter2);
+    const D zero = V::Set(0.0);
+    for (int i = 0; i < whole; i += V::L) {
+      D depth = V::Load(Steps + i) - escapeK * V::Load(depths + i) / logOuter2;
+      depth = V::Select(V::Less(depth, zero), V::Set(0.0001), depth);
+      depth = V::Select(V::Equal(depth, maxDepth), zero, depth);
+      V::Store(depths + i, depth / maxDepth);
     }
+    for (int i = 0; i < Count; ++i) job.Depths[Cell[i]] = static_cast<float>(depths[i]);
     Count = 0;
   }
 };
@@ -231,7 +244,8 @@ inline int32_t FirstCycle(const TFastBand& job, double re, double im, int depth,
 // reference's tests, in its order, on the pixel's numbers: a fault, an escape, a cycle of
 // `period` (see FirstCycle), the limit. Returns false (never, as the flags are exact) when none
 // holds. Reports the column once its last cell is stored.
-inline bool StoreOutcome(const TFastBand& job, TPendingEscapes& pending, int column, int row,
+template <class TPending>
+inline bool StoreOutcome(const TFastBand& job, TPending& pending, int column, int row,
                          int64_t steps, double re, double im, int32_t period) {
   const int64_t cell = column * job.Stride + row;
   const double r2 = im * im + re * re;
@@ -246,7 +260,7 @@ inline bool StoreOutcome(const TFastBand& job, TPendingEscapes& pending, int col
 
   // Fractional escapes are stored when the list is flushed; until then their cell holds 0.
   const bool deferred = escape & job.Fractional;
-  if (pending.Count == TPendingEscapes::Capacity) pending.Flush(job);
+  if (pending.Count == TPending::Capacity) pending.Flush(job);
   pending.Cell[pending.Count] = cell;
   pending.Steps[pending.Count] = static_cast<double>(steps);
   pending.R2[pending.Count] = r2;
@@ -409,7 +423,7 @@ bool RunBand(const TFastBand& job) {
   constexpr bool Ring = TState::Ring;
 
   TState s;
-  TPendingEscapes pending;
+  TPendingEscapes<V> pending;
   // The pixel each lane runs.
   int64_t start[Lanes];
   int column[Lanes], row[Lanes];
@@ -830,7 +844,7 @@ bool RunQueuedBand(const TFastBand& job) {
   // Large: kept off the stack of a worker.
   auto owned = std::make_unique<TState>();
   TState& s = *owned;
-  TPendingEscapes pending;
+  TPendingEscapes<V> pending;
   const int64_t total = static_cast<int64_t>(job.Columns) * job.Rows;
   int64_t handedOut = 0, finished = 0;
   int nextColumn = 0, nextRow = 0;
