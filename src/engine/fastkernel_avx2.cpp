@@ -16,6 +16,7 @@ struct TAvx2 {
   static constexpr int L = 4;
   static constexpr int K = 4;  // enough independent chains to keep both pipes busy
   static constexpr int KCycles = 2;
+  static constexpr int KCyclesSquares = 2;
   static constexpr int KTranscendental = 2;
 
   static D Set(double v) { return _mm256_set1_pd(v); }

@@ -16,6 +16,7 @@ struct TAvx512 {
   static constexpr int L = 8;
   static constexpr int K = 4;
   static constexpr int KCycles = 2;
+  static constexpr int KCyclesSquares = 1;
   static constexpr int KTranscendental = 2;
 
   static D Set(double v) { return _mm512_set1_pd(v); }

@@ -181,69 +181,78 @@ constexpr int HistorySlots = 2 * (FastMaxCycle + 1);
 // How many vectors step together: the polynomial formulas need enough independent chains to
 // hide their latency, fewer with a history in registers, which takes registers of its own; the
 // transcendental ones spend their time in function calls, which keep little in registers.
+// With a history, the squaring formulas' short steps end pixels so often that the settling of
+// ended lanes, not latency, sets their pace: a vector whose lanes are settled alone branches
+// less and less often wrongly than several together.
 template <class V, int Formula, int Depth>
 constexpr int Chains() {
   if constexpr (Formula == 3 || Formula >= 9) return V::KTranscendental;
+  if constexpr (Depth != 0 && CarriesSquares<Formula>) return V::KCyclesSquares;
   if constexpr (Depth != 0) return V::KCycles;
   return V::K;
 }
 
 // Escapes whose depth needs a logarithm wait here, so that several of these long, independent
 // computations overlap instead of each stalling the lane settling.
+template <class V>
 struct TPendingEscapes {
   static constexpr int Capacity = 64;
+  static_assert(Capacity % V::L == 0);
   int64_t Cell[Capacity];
-  double Steps[Capacity];
-  double R2[Capacity];
+  alignas(64) double Steps[Capacity];
+  alignas(64) double R2[Capacity];
   int Count = 0;
 
   void Flush(const TFastBand& job) {
-    const double maxDepth = job.MaxDepth;
-    for (int i = 0; i < Count; ++i) {
-      double depth = Steps[i] - job.EscapeK * std::log(R2[i]) / job.LogOuter2;
-      if (depth < 0) depth = 0.0001;
-      if (depth == maxDepth) depth = 0.0;
-      job.Depths[Cell[i]] = static_cast<float>(depth / maxDepth);
+    using D = typename V::D;
+    // The logarithms first, as calls; then the divisions a vector at a time, the reference's
+    // operations lane by lane.
+    alignas(64) double depths[Capacity];
+    for (int i = 0; i < Count; ++i) depths[i] = std::log(R2[i]);
+    const int whole = (Count + V::L - 1) / V::L * V::L;
+    for (int i = Count; i < whole; ++i) depths[i] = Steps[i] = 0.0;
+    const D maxDepth = V::Set(job.MaxDepth);
+    const D escapeK = V::Set(job.EscapeK);
+    const D logOuter2 = V::Set(job.LogOuter2);
+    const D zero = V::Set(0.0);
+    for (int i = 0; i < whole; i += V::L) {
+      D depth = V::Load(Steps + i) - escapeK * V::Load(depths + i) / logOuter2;
+      depth = V::Select(V::Less(depth, zero), V::Set(0.0001), depth);
+      depth = V::Select(V::Equal(depth, maxDepth), zero, depth);
+      V::Store(depths + i, depth / maxDepth);
     }
+    for (int i = 0; i < Count; ++i) job.Depths[Cell[i]] = static_cast<float>(depths[i]);
     Count = 0;
   }
 };
 
+// The period of the first of the `depth` history entries within InnerDist of (re, im), or 0;
+// `before(j)` gives entry j, newest first, re and im. The reference's test, in its order.
+template <class TBefore>
+inline int32_t FirstCycle(const TFastBand& job, double re, double im, int depth, TBefore before) {
+  const double inner2 = job.Inner2;
+  for (int j = 0; j < depth; ++j) {
+    const auto [hr, hi] = before(j);
+    const double di = hi - im;
+    const double dr = hr - re;
+    if (di * di + dr * dr < inner2) return j + 1;
+  }
+  return 0;
+}
+
 // Stores the outcome of a pixel that a step flagged (or that reached the limit): the
-// reference's tests, in its order, on the pixel's numbers: a fault, an escape, the first of the
-// `depth` history entries within InnerDist, the limit. `before(j)` gives the history entry j as
-// it was before the step, re and im. Returns false (never, as the flags are exact) when none
+// reference's tests, in its order, on the pixel's numbers: a fault, an escape, a cycle of
+// `period` (see FirstCycle), the limit. Returns false (never, as the flags are exact) when none
 // holds. Reports the column once its last cell is stored.
-template <int Held, class TBefore>
-inline bool StoreOutcome(const TFastBand& job, TPendingEscapes& pending, int column, int row,
-                         int64_t steps, double re, double im, int depth, TBefore before) {
+template <class TPending>
+inline bool StoreOutcome(const TFastBand& job, TPending& pending, int column, int row,
+                         int64_t steps, double re, double im, int32_t period) {
   const int64_t cell = column * job.Stride + row;
   const double r2 = im * im + re * re;
-  const bool fault = !std::isfinite(re) | !std::isfinite(im) | !std::isfinite(r2);
-  const bool escape = !fault & (r2 > job.Outer2);
   // Worked out without branches where it can be: the outcomes come in no order a predictor
   // could learn.
-  const double inner2 = job.Inner2;
-  int32_t period = 0;
-  if constexpr (Held == 0) {
-    for (int j = 0; j < depth; ++j) {
-      const auto [hr, hi] = before(j);
-      const double di = hi - im;
-      const double dr = hr - re;
-      if (di * di + dr * dr < inner2) {
-        period = j + 1;
-        break;
-      }
-    }
-  } else {
-#pragma GCC unroll 8
-    for (int j = Held - 1; j >= 0; --j) {
-      const auto [hr, hi] = before(j);
-      const double di = hi - im;
-      const double dr = hr - re;
-      period = di * di + dr * dr < inner2 ? j + 1 : period;
-    }
-  }
+  const bool fault = !std::isfinite(re) | !std::isfinite(im) | !std::isfinite(r2);
+  const bool escape = !fault & (r2 > job.Outer2);
   period = fault | escape ? 0 : period;
   const int64_t lastStep = job.MaxDepth - 1;
   const bool limit = !fault & !escape & (period == 0) & (steps == lastStep);
@@ -251,7 +260,7 @@ inline bool StoreOutcome(const TFastBand& job, TPendingEscapes& pending, int col
 
   // Fractional escapes are stored when the list is flushed; until then their cell holds 0.
   const bool deferred = escape & job.Fractional;
-  if (pending.Count == TPendingEscapes::Capacity) pending.Flush(job);
+  if (pending.Count == TPending::Capacity) pending.Flush(job);
   pending.Cell[pending.Count] = cell;
   pending.Steps[pending.Count] = static_cast<double>(steps);
   pending.R2[pending.Count] = r2;
@@ -414,7 +423,7 @@ bool RunBand(const TFastBand& job) {
   constexpr bool Ring = TState::Ring;
 
   TState s;
-  TPendingEscapes pending;
+  TPendingEscapes<V> pending;
   // The pixel each lane runs.
   int64_t start[Lanes];
   int column[Lanes], row[Lanes];
@@ -502,12 +511,14 @@ bool RunBand(const TFastBand& job) {
     const int previous = write == ringSize - 1 ? 0 : write + 1;
     for (; settle != 0; settle &= settle - 1) {
       const int lane = __builtin_ctzll(settle);
-      const bool finished = StoreOutcome<0>(
-          job, pending, column[lane], row[lane], step - start[lane], TState::At(s.X, lane),
-          TState::At(s.Y, lane), mc, [&](int j) {
-            return std::pair{TState::At(s.RingRe[previous + 1 + j], lane),
-                             TState::At(s.RingIm[previous + 1 + j], lane)};
-          });
+      const double re = TState::At(s.X, lane);
+      const double im = TState::At(s.Y, lane);
+      const int32_t period = FirstCycle(job, re, im, mc, [&](int j) {
+        return std::pair{TState::At(s.RingRe[previous + 1 + j], lane),
+                         TState::At(s.RingIm[previous + 1 + j], lane)};
+      });
+      const bool finished = StoreOutcome(job, pending, column[lane], row[lane],
+                                         step - start[lane], re, im, period);
       if (finished) {
         --running;
         next(lane);
@@ -540,7 +551,7 @@ struct TQueuedLanes {
 
   using TField = double[K][L];
   // Each lane's pixel: z, c, d, the history newest first, the step it started at and its
-  // number in the band (-1: no pixel).
+  // number (see PixelNumber; -1: no pixel).
   alignas(64) TField X, Y, CRe, CIm, DRe, DIm, HRe[Held], HIm[Held], Start, Id;
   uint64_t Active;  // one bit per lane that has a pixel
 
@@ -548,10 +559,20 @@ struct TQueuedLanes {
   alignas(64) double QueueRe[Room], QueueIm[Room], QueueId[Room];
   int QueueHead, QueueEnd;
 
-  // The pixels that ended: the last step's result, the history before it, steps, number.
-  alignas(64) double LogRe[Room], LogIm[Room], LogSteps[Room], LogId[Room];
-  alignas(64) double LogHRe[Held][Room], LogHIm[Held][Room];
+  // The pixels that ended: the last step's result, steps, number and the period of the first
+  // history entry within InnerDist (0: none).
+  alignas(64) double LogRe[Room], LogIm[Room], LogSteps[Room], LogId[Room], LogPeriod[Room];
   int LogCount;
+
+  // A pixel's number: its band column and row in one double (exact), so that neither needs a
+  // division to find.
+  static double PixelNumber(int column, int row) {
+    return static_cast<double>((int64_t{column} << 32) | row);
+  }
+  static int ColumnOf(double number) { return static_cast<int>(static_cast<int64_t>(number) >> 32); }
+  static int RowOf(double number) {
+    return static_cast<int>(static_cast<int64_t>(number) & 0xFFFFFFFF);
+  }
 
   static double& At(TField& field, int lane) { return (&field[0][0])[lane]; }
 };
@@ -614,7 +635,7 @@ __attribute__((noinline)) int64_t AdvanceQueued(TQueuedLanes<V, Formula, Depth>&
   const int32_t n = job.N;
   const int32_t m = job.M;
   const int mapField = job.MapField;
-  const double lastStep = static_cast<double>(job.MaxDepth - 1);
+  const int64_t lastStep = job.MaxDepth - 1;
 
   D x[K], y[K], a[K], b[K], start[K], id[K];
   TVComplex<V> c[K], d[K];
@@ -662,15 +683,19 @@ __attribute__((noinline)) int64_t AdvanceQueued(TQueuedLanes<V, Formula, Depth>&
   // Logs the ended pixels of vector k and starts the queue's next pixels in their lanes.
   auto restart = [&](int k, D now) __attribute__((always_inline)) {
     const M ended = exits[k];
+    // The first history entry within InnerDist, taken deepest first so that the newest wins.
+    D period = zero;
+#pragma GCC unroll 8
+    for (int j = Held - 1; j >= 0; --j) {
+      const D di = hIm[j][k] - ny[k];
+      const D dr = hRe[j][k] - nx[k];
+      period = V::Select(V::Less(di * di + dr * dr, inner2), V::Set(j + 1.0), period);
+    }
     VCompressStore<V>(s.LogRe + logged, ended, nx[k]);
     VCompressStore<V>(s.LogIm + logged, ended, ny[k]);
     VCompressStore<V>(s.LogSteps + logged, ended, now - start[k]);
     VCompressStore<V>(s.LogId + logged, ended, id[k]);
-#pragma GCC unroll 8
-    for (int j = 0; j < Held; ++j) {
-      VCompressStore<V>(s.LogHRe[j] + logged, ended, hRe[j][k]);
-      VCompressStore<V>(s.LogHIm[j] + logged, ended, hIm[j][k]);
-    }
+    VCompressStore<V>(s.LogPeriod + logged, ended, period);
     const int count = static_cast<int>(__builtin_popcount(V::Bits(ended)));
     logged += count;
     commit(k);
@@ -699,10 +724,24 @@ __attribute__((noinline)) int64_t AdvanceQueued(TQueuedLanes<V, Formula, Depth>&
     b[k] = y[k] * y[k];
   };
 
+  // The first step at which a running lane reaches the limit. A lane that ends earlier leaves
+  // it behind; it is worked out again when it comes. New pixels reach the limit no earlier.
+  const auto firstDeadline = [&] {
+    double first = std::numeric_limits<double>::infinity();
+    for (int k = 0; k < K; ++k) {
+      alignas(64) double starts[L];
+      V::Store(starts, V::Select(active[k], start[k], V::Set(first)));
+      for (int l = 0; l < L; ++l) first = std::min(first, starts[l]);
+    }
+    return first == std::numeric_limits<double>::infinity()
+               ? std::numeric_limits<int64_t>::max()
+               : static_cast<int64_t>(first) + lastStep;
+  };
+  int64_t deadline = firstDeadline();
+  int64_t checkpoint = std::min(deadline, event);
+
 #pragma GCC unroll 1
   for (bool going = true; going;) {
-    // The lanes that reach the limit with this step started then.
-    const D limitStart = V::Set(static_cast<double>(step + 1) - lastStep);
 #pragma GCC unroll 8
     for (int k = 0; k < K; ++k) {
       if constexpr (!Squares) {
@@ -719,7 +758,7 @@ __attribute__((noinline)) int64_t AdvanceQueued(TQueuedLanes<V, Formula, Depth>&
         r2 = next.im * next.im + next.re * next.re;
       }
       // Beyond the circle or not a number (a fault); the nearest history entry within
-      // InnerDist (distances are never NaN here: a NaN iterate exits through r2); the limit.
+      // InnerDist (distances are never NaN here: a NaN iterate exits through r2).
       const auto distance = [&](int j) __attribute__((always_inline)) {
         const D di = hIm[j][k] - next.im;
         const D dr = hRe[j][k] - next.re;
@@ -728,14 +767,19 @@ __attribute__((noinline)) int64_t AdvanceQueued(TQueuedLanes<V, Formula, Depth>&
       D nearest = distance(0);
 #pragma GCC unroll 8
       for (int j = 1; j < Held; ++j) nearest = V::Min(nearest, distance(j));
-      const M exit = V::Or(V::Or(V::NotLessEq(r2, outer2), V::Less(nearest, inner2)),
-                           V::Equal(start[k], limitStart));
+      const M exit = V::Or(V::NotLessEq(r2, outer2), V::Less(nearest, inner2));
       nx[k] = next.re;
       ny[k] = next.im;
       // A lane without a pixel is never flagged.
       exits[k] = V::And(exit, active[k]);
     }
     ++step;
+    if (step == deadline) [[unlikely]] {
+      const D limitStart = V::Set(static_cast<double>(step - lastStep));
+#pragma GCC unroll 8
+      for (int k = 0; k < K; ++k)
+        exits[k] = V::Or(exits[k], V::And(V::Equal(start[k], limitStart), active[k]));
+    }
     M any = exits[0];
 #pragma GCC unroll 8
     for (int k = 1; k < K; ++k) any = V::Or(any, exits[k]);
@@ -752,13 +796,17 @@ __attribute__((noinline)) int64_t AdvanceQueued(TQueuedLanes<V, Formula, Depth>&
 #pragma GCC unroll 8
       for (int k = 1; k < K; ++k) running = V::Or(running, active[k]);
       if (!V::Any(running) || logged > TState::Capacity - TState::Count ||
-          queueEnd - head < TState::Count || step == event)
+          queueEnd - head < TState::Count)
         break;
-      continue;
-    }
+    } else {
 #pragma GCC unroll 8
-    for (int k = 0; k < K; ++k) commit(k);
-    if (step == event) break;
+      for (int k = 0; k < K; ++k) commit(k);
+    }
+    if (step == checkpoint) [[unlikely]] {
+      if (step == event) break;
+      deadline = firstDeadline();
+      checkpoint = std::min(deadline, event);
+    }
   }
 
   uint64_t activeBits = 0;
@@ -796,7 +844,7 @@ bool RunQueuedBand(const TFastBand& job) {
   // Large: kept off the stack of a worker.
   auto owned = std::make_unique<TState>();
   TState& s = *owned;
-  TPendingEscapes pending;
+  TPendingEscapes<V> pending;
   const int64_t total = static_cast<int64_t>(job.Columns) * job.Rows;
   int64_t handedOut = 0, finished = 0;
   int nextColumn = 0, nextRow = 0;
@@ -811,7 +859,8 @@ bool RunQueuedBand(const TFastBand& job) {
     }
     re = job.ColumnRe[nextColumn];
     im = job.RowIm[nextRow];
-    id = static_cast<double>(handedOut++);
+    id = TState::PixelNumber(nextColumn, nextRow);
+    ++handedOut;
     if (++nextRow == job.Rows) {
       nextRow = 0;
       ++nextColumn;
@@ -850,15 +899,10 @@ bool RunQueuedBand(const TFastBand& job) {
     step = AdvanceQueued<V, Formula, Depth>(s, job, step, step + StopCheckSteps);
     if (job.Stop && job.Stop->load(std::memory_order_relaxed)) return false;
 
-    for (int i = 0; i < s.LogCount; ++i) {
-      const int64_t id = static_cast<int64_t>(s.LogId[i]);
-      const int column = static_cast<int>(id / job.Rows);
-      const int row = static_cast<int>(id - int64_t{column} * job.Rows);
-      StoreOutcome<Held>(job, pending, column, row, static_cast<int64_t>(s.LogSteps[i]),
-                         s.LogRe[i], s.LogIm[i], Held, [&](int j) {
-                           return std::pair{s.LogHRe[j][i], s.LogHIm[j][i]};
-                         });
-    }
+    for (int i = 0; i < s.LogCount; ++i)
+      StoreOutcome(job, pending, TState::ColumnOf(s.LogId[i]), TState::RowOf(s.LogId[i]),
+                   static_cast<int64_t>(s.LogSteps[i]), s.LogRe[i], s.LogIm[i],
+                   static_cast<int32_t>(s.LogPeriod[i]));
     finished += s.LogCount;
     s.LogCount = 0;
   }

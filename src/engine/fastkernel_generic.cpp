@@ -18,6 +18,7 @@ struct TGeneric {
   static constexpr int L = 2;
   static constexpr int K = 4;
   static constexpr int KCycles = 2;
+  static constexpr int KCyclesSquares = 2;
   static constexpr int KTranscendental = 2;
 
   static D Set(double v) { return D{v, v}; }

@@ -335,6 +335,21 @@ TEST(FastKernel, BandsAroundTheLaneAndQueueSizesMatchTheReference) {
     }
 }
 
+TEST(FastKernel, LanesReachingTheLimitAtStaggeredStepsMatchTheReference) {
+  // Lanes with a history in registers are checked for the limit only at the step the earliest
+  // of them reaches it; pixels escaping at every step around the set's border start their
+  // successors at staggered steps, and an InnerDist of 0 leaves the limit as the only other end.
+  // The shallowest limits end pixels a step or two after they start.
+  for (int32_t maxDepth : {2, 3, 5, 40, 333})
+    for (int32_t maxCycle : {1, 3, 4}) {
+      TKernelParams p = Area(Picture(0, C, 21, 67, maxDepth), -0.9, -0.6, 0.3, 0.0);
+      p.MaxCycle = maxCycle;
+      p.InnerDist = 0.0;
+      ExpectSameAsReference(p, "MaxDepth " + std::to_string(maxDepth) + " MaxCycle " +
+                                   std::to_string(maxCycle));
+    }
+}
+
 // Records each reported column and whether its cells were final when it was reported.
 class TCheckingSink : public TColumnSink {
 public:
