@@ -28,6 +28,7 @@
 #include <thread>
 #include <vector>
 
+#include "benchpictures.h"
 #include "engine/TComputePool.h"
 #include "engine/TFractArray.h"
 #include "engine/deep/deepkernel.h"
@@ -159,20 +160,6 @@ void DeepSpeed(benchmark::State& state, TDeepParams p, int workers) {
   state.SetLabel(std::to_string(workers) + " worker(s), " + KernelIsaName(BestKernelIsa()));
 }
 
-// The Mandelbrot image other programs are timed on: 1000 x 1000, 1000 iterations, radius 1000.
-TKernelParams Mandelbrot() {
-  TKernelParams p;
-  p.XResolution = p.YResolution = 1000;
-  p.MapField = TKernelParams::MapC;
-  p.Left = -2;
-  p.Right = 1;
-  p.Top = 1.5;
-  p.Bottom = -1.5;
-  p.MaxDepth = 1000;
-  p.MaxCycle = 0;
-  return p;
-}
-
 int64_t ShallowSteps(const TKernelParams& p) {
   static const int64_t steps = [&] {
     TFractArray array(p.XResolution, p.YResolution);
@@ -187,7 +174,7 @@ int64_t ShallowSteps(const TKernelParams& p) {
 }
 
 void ShallowSpeed(benchmark::State& state, int workers) {
-  const TKernelParams p = Mandelbrot();
+  const TKernelParams p = BenchMandelbrot(0);
   const int64_t steps = ShallowSteps(p);
   TComputePool pool(workers);
   TFractArray array(p.XResolution, p.YResolution);

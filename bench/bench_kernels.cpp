@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "benchpictures.h"
 #include "engine/TCallQueue.h"
 #include "engine/TComputePool.h"
 #include "engine/TFractArray.h"
@@ -26,20 +27,6 @@
 namespace {
 
 using namespace std::chrono_literals;
-
-// The Mandelbrot image other programs are timed on: 1000 x 1000, 1000 iterations, radius 1000.
-TKernelParams Mandelbrot(int32_t maxCycle) {
-  TKernelParams p;
-  p.XResolution = p.YResolution = 1000;
-  p.MapField = TKernelParams::MapC;
-  p.Left = -2;
-  p.Right = 1;
-  p.Top = 1.5;
-  p.Bottom = -1.5;
-  p.MaxDepth = 1000;
-  p.MaxCycle = maxCycle;
-  return p;
-}
 
 TKernelParams DefaultJulia() {
   TKernelParams p;
@@ -152,7 +139,7 @@ void Pool(benchmark::State& state, TKernelParams p, bool fast, int workers) {
 // Colouring a finished 1000 x 1000 Mandelbrot array into a 1000 x 1000 surface with the
 // default colouring record.
 void Colouring(benchmark::State& state) {
-  const TKernelParams p = Mandelbrot(3);
+  const TKernelParams p = BenchMandelbrot(3);
   TFractArray array(p.XResolution, p.YResolution);
   ComputeBandFast(p, array, {0, 0, p.XResolution, p.YResolution}, p.XResolution);
   const TVoldViewProps props;
@@ -198,10 +185,10 @@ void RegisterPool(const std::string& name, const TKernelParams& p, bool oneWorke
 }  // namespace
 
 int main(int argc, char** argv) {
-  RegisterOneThread("Mandelbrot_MaxCycle0", Mandelbrot(0), true);
-  RegisterPool("Mandelbrot_MaxCycle0", Mandelbrot(0), true);
-  RegisterOneThread("Mandelbrot_MaxCycle3", Mandelbrot(3), true);
-  RegisterPool("Mandelbrot_MaxCycle3", Mandelbrot(3), true);
+  RegisterOneThread("Mandelbrot_MaxCycle0", BenchMandelbrot(0), true);
+  RegisterPool("Mandelbrot_MaxCycle0", BenchMandelbrot(0), true);
+  RegisterOneThread("Mandelbrot_MaxCycle3", BenchMandelbrot(3), true);
+  RegisterPool("Mandelbrot_MaxCycle3", BenchMandelbrot(3), true);
   RegisterOneThread("DefaultJulia", DefaultJulia(), false);
   RegisterPool("DefaultJulia", DefaultJulia(), false);
   // Every formula, at MaxCycle 0 and at the default 3.
