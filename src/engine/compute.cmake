@@ -29,3 +29,12 @@ if(CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64|amd64")
   set_source_files_properties(${CMAKE_CURRENT_SOURCE_DIR}/fastkernel_avx512.cpp PROPERTIES
     COMPILE_OPTIONS "-mavx512f")
 endif()
+
+# The fuzzers only read files and run the reference kernel; clang spends minutes optimising the
+# fast kernels' instantiations, so a fuzzing build compiles them unoptimised.
+if(ZENOLITH_FUZZ)
+  foreach(_kernel fastkernel_generic fastkernel_avx2 fastkernel_avx512)
+    set_property(SOURCE ${CMAKE_CURRENT_SOURCE_DIR}/${_kernel}.cpp APPEND PROPERTY
+      COMPILE_OPTIONS "-O0")
+  endforeach()
+endif()
