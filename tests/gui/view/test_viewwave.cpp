@@ -373,5 +373,21 @@ TEST_F(ViewWave, ZoomGoesOnPastTheDoublesForTheDeepFormulasWithAPictureOfManyCol
   QApplication::processEvents();
   EXPECT_EQ(child->GetParams().DeepParams().Left, eleventh);
   EXPECT_TRUE(child->GetParams().UsesDeepKernel());
+
+  // Orbit clicks in the deep view: each marker stands on its own pixel, though the doubles of
+  // the clicked points cannot tell the view's pixels apart.
+  ASSERT_TRUE(WaitForPicture(view));
+  child->SetMouseMode(mmDrawPoints);
+  const QPoint clicks[] = {{12, 20}, {50, 41}};
+  for (const QPoint& at : clicks) Click(view, at);
+  ASSERT_EQ(view->GetDrawPoints().Count(), 2);
+  EXPECT_NE(view->GetDrawPoints().GetHead()->GetDeep(), nullptr);
+  const TPixelBuffer& s = view->GetSurface();
+  for (const QPoint& at : clicks) {
+    SCOPED_TRACE(testing::Message() << at.x() << "," << at.y());
+    for (const QPoint& arm : {QPoint(-3, 0), QPoint(3, 0), QPoint(0, -3), QPoint(0, 3)})
+      EXPECT_EQ(s.Get(at.x() + arm.x(), at.y() + arm.y()), 0xFFFFFFu);
+    EXPECT_EQ(s.Get(at.x() + 2, at.y()), 0x000000u);
+  }
   child->CloseWithoutQuery();
 }
