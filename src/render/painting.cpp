@@ -249,31 +249,25 @@ TCellMap MapCells(const TRect& client, int width, int height, const TFractArray*
   const TAxis across{client.Left, int64_t{client.Right} - client.Left, columns};
   const TAxis down{client.Top, int64_t{client.Bottom} - client.Top, rows};
   // Spans overlap only where cells are stretched below a pixel; as in PaintCells, the cell
-  // painted last (the higher index) owns the pixel.
-  bool anyRow = false;
-  const auto [rowBegin, rowEnd] =
-      down.Meeting(down.FirstCell(0), down.EndCell(height), 0, height - 1);
-  for (int64_t j = rowBegin; j < rowEnd; ++j) {
-    const int64_t top = std::max<int64_t>(down.First(j), 0);
-    const int64_t bottom = std::min<int64_t>(down.Last(j), height - 1);
-    if (bottom < top) continue;
-    anyRow = true;
-    std::fill(map.Rows.begin() + top, map.Rows.begin() + bottom + 1,
-              static_cast<int>(std::clamp<int64_t>(j, 0, rows - 1)));
-  }
-  if (!anyRow) return map;
+  // painted last (the higher index) owns the pixel. Returns whether any cell has a pixel.
+  const auto fill = [](const TAxis& axis, int64_t firstCell, int64_t endCell, int pixels,
+                       int cells, std::vector<int>& out) {
+    bool any = false;
+    const auto [begin, end] = axis.Meeting(firstCell, endCell, 0, pixels - 1);
+    for (int64_t i = begin; i < end; ++i) {
+      const int64_t first = std::max<int64_t>(axis.First(i), 0);
+      const int64_t last = std::min<int64_t>(axis.Last(i), pixels - 1);
+      if (last < first) continue;
+      any = true;
+      std::fill(out.begin() + first, out.begin() + last + 1,
+                static_cast<int>(std::clamp<int64_t>(i, 0, cells - 1)));
+    }
+    return any;
+  };
+  if (!fill(down, down.FirstCell(0), down.EndCell(height), height, rows, map.Rows)) return map;
   const int64_t columnEnd = std::min<int64_t>(across.EndCell(width), done);
-  const auto [columnBegin, columnStop] =
-      across.Meeting(across.FirstCell(0), columnEnd, 0, width - 1);
-  bool anyColumn = false;
-  for (int64_t i = columnBegin; i < columnStop; ++i) {
-    const int64_t left = std::max<int64_t>(across.First(i), 0);
-    const int64_t right = std::min<int64_t>(across.Last(i), width - 1);
-    if (right < left) continue;
-    anyColumn = true;
-    std::fill(map.Columns.begin() + left, map.Columns.begin() + right + 1,
-              static_cast<int>(std::clamp<int64_t>(i, 0, columns - 1)));
-  }
+  const bool anyColumn =
+      fill(across, across.FirstCell(0), columnEnd, width, columns, map.Columns);
   // A row span with no column paints nothing.
   if (!anyColumn) std::fill(map.Rows.begin(), map.Rows.end(), -1);
   return map;
