@@ -17,6 +17,10 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <limits>
 #include <atomic>
 #include <cmath>
 #include <condition_variable>
@@ -59,51 +63,217 @@ TDeepParams DeepView(int map, const std::string& re, const std::string& im, int 
   return p;
 }
 
+// mantissa * 10^-exponent as a plain decimal (mantissa with one digit before the point).
+std::string Scientific(const std::string& mantissa, int exponent) {
+  std::string digits = mantissa;
+  digits.erase(std::remove(digits.begin(), digits.end(), '.'), digits.end());
+  return "0." + std::string(static_cast<size_t>(exponent - 1), '0') + digits;
+}
+
+// One view of the oracle sweep.
+struct TViewSpec {
+  std::string Name;
+  int Formula;
+  int Map;
+  std::string Re, Im;  // centre
+  std::string Width;   // plain decimal
+  int32_t MaxDepth;
+  int32_t MaxCycle = 0;
+  double InnerDist = 0.0001;
+  double CR = 0.0, CI = 0.0;  // c of a Julia view
+  int Width_ = 320, Height = 240;
+};
+
+TDeepParams Params(const TViewSpec& v) {
+  TDeepParams p;
+  p.Formula = v.Formula;
+  p.MapField = v.Map;
+  p.XResolution = v.Width_;
+  p.YResolution = v.Height;
+  p.MaxDepth = v.MaxDepth;
+  p.MaxCycle = v.MaxCycle;
+  p.InnerDist = v.InnerDist;
+  p.CR = v.CR;
+  p.CI = v.CI;
+  std::string error;
+  if (!SetDeepViewAround(p, v.Re, v.Im, v.Width, error)) {
+    std::fprintf(stderr, "%s: %s\n", v.Name.c_str(), error.c_str());
+    std::abort();
+  }
+  return p;
+}
+
 class TNoSink : public TColumnSink {
 public:
   void ColumnFinished(int) override {}
 };
 
-// Compares every pixel of the view with the per-pixel MPFR iteration (on two threads).
-void Correctness(benchmark::State& state, TDeepParams p) {
+class TPictureJob;
+void RunPicture(TComputePool& pool, int width, const std::function<void(int band)>& run);
+
+// Which kernel computes a view of the sweep: the program's choice (the deep kernel below the
+// switch, the double kernels above it), or one of them forced.
+enum class TKernelChoice { Program, Double, Deep };
+
+TKernelParams DoubleParams(const TDeepParams& d) {
+  TKernelParams p;
+  p.XResolution = d.XResolution;
+  p.YResolution = d.YResolution;
+  p.Left = std::stod(d.Left);
+  p.Right = std::stod(d.Right);
+  p.Top = std::stod(d.Top);
+  p.Bottom = std::stod(d.Bottom);
+  p.OuterCircle = d.OuterCircle;
+  p.InnerDist = d.InnerDist;
+  p.CR = d.CR;
+  p.CI = d.CI;
+  p.MaxDepth = d.MaxDepth;
+  p.MaxCycle = d.MaxCycle;
+  p.Formula = d.Formula;
+  p.MapField = d.MapField;
+  p.ColorMode = d.ColorMode;
+  return p;
+}
+
+// Computes the view on both cores; true when the deep kernel computed it.
+bool ComputeView(const TDeepParams& p, TKernelChoice choice, TFractArray& array,
+                 TDeepStats& stats) {
+  const bool deep = choice == TKernelChoice::Deep ||
+                    (choice == TKernelChoice::Program && NeedsDeepKernel(p));
+  TComputePool pool(2);
+  std::string error;
+  std::shared_ptr<TDeepPlan> plan;
+  if (deep) {
+    plan = TDeepPlan::Create(p, error);
+    if (!plan) std::abort();
+  }
+  const TKernelParams shallow = DoubleParams(p);
+  auto job = [&](int band) {
+    TNoSink sink;
+    const TBand b{band * BandWidth, 0, band * BandWidth + BandWidth, p.YResolution};
+    if (deep)
+      ComputeDeepBandColumns(*plan, array, b, nullptr, sink, BestKernelIsa(), &stats);
+    else
+      ComputeBandColumns(shallow, array, b, p.XResolution, nullptr, sink);
+  };
+  RunPicture(pool, p.XResolution, job);
+  return deep;
+}
+
+// The plane point of pixel (x, y) moved by (dx, dy) pixels.
+TMpfrComplex ShiftedPoint(const TDeepArea& area, int x, int y, double dx, double dy,
+                          mpfr_prec_t precision) {
+  TMpfrComplex point = area.PixelPoint(x, y, precision);
+  TMpfr step(precision);
+  const auto move = [&](TMpfr& part, TFloatExp spacing, double by) {
+    if (by == 0 || spacing.M == 0) return;
+    mpfr_set_d(step.Get(), spacing.M * by, MPFR_RNDN);
+    mpfr_mul_2si(step.Get(), step.Get(), static_cast<long>(spacing.E), MPFR_RNDN);
+    mpfr_add(part.Get(), part.Get(), step.Get(), MPFR_RNDN);
+  };
+  move(point.Re, area.SpacingX(), dx);
+  // Rows go down from Top.
+  move(point.Im, area.SpacingY(), -dy);
+  return point;
+}
+
+// The difference of two results in steps (infinity when the cycle periods differ).
+double StepsApart(const TDeepParams& p, float depth, int32_t period, const TMpfrPointResult& r) {
+  if (period != r.Period) return std::numeric_limits<double>::infinity();
+  return std::fabs(static_cast<double>(depth) - r.Depth) * p.MaxDepth;
+}
+
+// Sampled pixels of a view against the per-pixel MPFR iteration. A pixel that differs by a
+// step or more, or in its cycle period, is ill-conditioned when the exact result changes as
+// much within 1e-9 of a pixel of its point (or one of its tests is decided by less than doubles
+// resolve, see TMpfrPointResult::TestUnresolved), and wrong otherwise.
+struct TSweepCounts {
+  int64_t Pixels = 0, Equal = 0, SubStep = 0, IllConditioned = 0, Wrong = 0, CycleWrong = 0;
+  double WorstWrong = 0;
+};
+
+TSweepCounts Sweep(const std::string& name, const TDeepParams& p, const TFractArray& array,
+                   mpfr_prec_t precision, int samplesX, int samplesY) {
+  TDeepArea area;
+  std::string error;
+  if (!TDeepArea::Parse(p, area, error)) std::abort();
+  std::vector<std::pair<int, int>> pixels;
+  for (int i = 0; i < samplesX; ++i)
+    for (int j = 0; j < samplesY; ++j)
+      pixels.emplace_back(std::min(p.XResolution - 1, (2 * i + 1) * p.XResolution / (2 * samplesX)),
+                          std::min(p.YResolution - 1, (2 * j + 1) * p.YResolution / (2 * samplesY)));
+  std::atomic<size_t> next{0};
+  std::mutex lock;
+  TSweepCounts counts;
+  const auto check = [&] {
+    for (size_t i = next++; i < pixels.size(); i = next++) {
+      const auto [x, y] = pixels[i];
+      const float depth = array.GetDepth(x, y);
+      const int32_t period = array.GetCycle(x, y);
+      const TMpfrPointResult exact =
+          IteratePointMpfr(p, area.PixelPoint(x, y, precision), precision);
+      const double apart = StepsApart(p, depth, period, exact);
+      bool ill = false;
+      if (apart >= 1.0) {
+        ill = exact.TestUnresolved;
+        const double shifts[4][2] = {{1e-9, 0}, {-1e-9, 0}, {0, 1e-9}, {0, -1e-9}};
+        for (const auto& shift : shifts) {
+          if (ill) break;
+          const TMpfrPointResult near = IteratePointMpfr(
+              p, ShiftedPoint(area, x, y, shift[0], shift[1], precision), precision);
+          ill = StepsApart(p, near.Depth, near.Period, exact) >= std::min(apart, 1.0) ||
+                near.TestUnresolved;
+        }
+      }
+      std::lock_guard<std::mutex> guard(lock);
+      ++counts.Pixels;
+      if (apart < 0.01) {
+        ++counts.Equal;
+      } else if (apart < 1.0) {
+        ++counts.SubStep;
+      } else if (ill) {
+        ++counts.IllConditioned;
+      } else {
+        ++counts.Wrong;
+        counts.CycleWrong += period != exact.Period;
+        counts.WorstWrong = std::max(counts.WorstWrong, std::isinf(apart) ? -1.0 : apart);
+        std::fprintf(stderr, "  wrong in %s: pixel %d,%d kernel %.6f/%d, exact %.6f/%d\n",
+                     name.c_str(), x, y, depth * p.MaxDepth, period, exact.Depth * p.MaxDepth,
+                     exact.Period);
+      }
+    }
+  };
+  std::thread helper(check);
+  check();
+  helper.join();
+  return counts;
+}
+
+void Oracle(benchmark::State& state, std::string name, TDeepParams p, TKernelChoice choice,
+            int samplesX, int samplesY) {
   for (auto _ : state) {
+    TFractArray array(p.XResolution, p.YResolution);
+    TDeepStats stats;
+    const bool deep = ComputeView(p, choice, array, stats);
     std::string error;
     auto plan = TDeepPlan::Create(p, error);
-    TFractArray array(p.XResolution, p.YResolution);
-    TNoSink sink;
-    TDeepStats stats;
-    ComputeDeepBandColumns(*plan, array, {0, 0, p.XResolution, p.YResolution}, nullptr, sink,
-                           BestKernelIsa(), &stats);
-    std::atomic<int> nextColumn{0};
-    std::mutex lock;
-    int64_t same = 0, oneStep = 0;
-    double largest = 0;
-    const auto check = [&] {
-      for (int x = nextColumn++; x < p.XResolution; x = nextColumn++)
-        for (int y = 0; y < p.YResolution; ++y) {
-          const TMpfrPointResult exact =
-              IterateDeepPointMpfr(p, plan->Area(), x, y, plan->Precision() + 64);
-          const double difference =
-              std::fabs(static_cast<double>(array.GetDepth(x, y)) - exact.Depth) * p.MaxDepth;
-          std::lock_guard<std::mutex> guard(lock);
-          largest = std::max(largest, difference);
-          if (difference < 1e-3 && exact.Period == array.GetCycle(x, y))
-            ++same;
-          else if (difference <= 1.0 + 1e-3)
-            ++oneStep;
-        }
-    };
-    std::thread helper(check);
-    check();
-    helper.join();
-    const double pixels = static_cast<double>(p.XResolution) * p.YResolution;
-    state.counters["equal_fraction"] = same / pixels;
-    state.counters["one_step_fraction"] = oneStep / pixels;
-    state.counters["max_difference_steps"] = largest;
-    state.counters["mean_steps"] = static_cast<double>(stats.Steps) / pixels;
-    state.counters["skipped_fraction"] =
-        static_cast<double>(stats.Skipped) / static_cast<double>(std::max<int64_t>(stats.Steps, 1));
-    state.counters["precision_bits"] = static_cast<double>(plan->Precision());
+    if (!plan) std::abort();
+    const TSweepCounts counts = Sweep(name, p, array, plan->Precision() + 64, samplesX, samplesY);
+    const double pixels = static_cast<double>(counts.Pixels);
+    state.counters["deep"] = deep;
+    state.counters["pixels"] = pixels;
+    state.counters["equal"] = static_cast<double>(counts.Equal);
+    state.counters["substep"] = static_cast<double>(counts.SubStep);
+    state.counters["ill"] = static_cast<double>(counts.IllConditioned);
+    state.counters["wrong"] = static_cast<double>(counts.Wrong);
+    state.counters["cycle_wrong"] = static_cast<double>(counts.CycleWrong);
+    state.counters["worst_wrong"] = counts.WorstWrong;
+    if (deep) {
+      const double all = static_cast<double>(p.XResolution) * p.YResolution;
+      state.counters["mean_steps"] = static_cast<double>(stats.Steps) / all;
+      state.counters["skipped"] = static_cast<double>(stats.Skipped) /
+                                  static_cast<double>(std::max<int64_t>(stats.Steps, 1));
+    }
   }
 }
 
@@ -130,7 +300,7 @@ private:
   bool Done = false;
 };
 
-void RunPicture(TComputePool& pool, int width, const TPictureJob::TBandRun& run) {
+void RunPicture(TComputePool& pool, int width, const std::function<void(int band)>& run) {
   auto job = std::make_shared<TPictureJob>(run);
   pool.Submit(job, (width + BandWidth - 1) / BandWidth);
   job->Wait();
@@ -190,28 +360,75 @@ void ShallowSpeed(benchmark::State& state, int workers) {
   state.SetLabel(std::to_string(workers) + " worker(s), " + KernelIsaName(BestKernelIsa()));
 }
 
+// The views of the oracle sweep (bench/data/deepviews.txt): away from c = i, where orbits are
+// long and chaotic.
+std::vector<TViewSpec> SweepViews() {
+  std::ifstream file(std::string(ZENOLITH_BENCH_DATA) + "/deepviews.txt");
+  if (!file) {
+    std::fprintf(stderr, "cannot read deepviews.txt\n");
+    std::abort();
+  }
+  std::vector<TViewSpec> views;
+  std::string line;
+  while (std::getline(file, line)) {
+    if (line.empty() || line[0] == '#') continue;
+    std::istringstream fields(line);
+    TViewSpec v;
+    std::string width;
+    fields >> v.Name >> v.Formula >> v.Map >> v.Re >> v.Im >> width >> v.MaxDepth >> v.MaxCycle >>
+        v.InnerDist >> v.CR >> v.CI;
+    const size_t e = width.find("e-");
+    if (!fields || e == std::string::npos) {
+      std::fprintf(stderr, "bad view: %s\n", line.c_str());
+      std::abort();
+    }
+    v.Width = Scientific(width.substr(0, e), std::stoi(width.substr(e + 2)));
+    views.push_back(v);
+  }
+  return views;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  constexpr int C = TKernelParams::MapC, Z = TKernelParams::MapZ;
-  for (int exponent : {30, 100, 300})
-    benchmark::RegisterBenchmark(
-        ("Correctness/Mandelbrot_c=i/1e-" + std::to_string(exponent)).c_str(),
-        [=](benchmark::State& s) { Correctness(s, DeepView(C, "0", "1", exponent, 63, 10000)); })
-        ->Iterations(1)
-        ->Unit(benchmark::kSecond);
-  benchmark::RegisterBenchmark("Correctness/Julia_c=i_z=i/1e-100", [=](benchmark::State& s) {
-    Correctness(s, DeepView(Z, "0", "1", 100, 63, 10000));
-  })->Iterations(1)->Unit(benchmark::kSecond);
-  benchmark::RegisterBenchmark("Correctness/Mandelbrot_seahorse_spiral/1e-20",
-                               [=](benchmark::State& s) {
-                                 Correctness(s, DeepView(C, "-0.743643887037158704752191506114774",
-                                                         "0.131825904205311970493132056385139",
-                                                         20, 31, 20000));
-                               })
-      ->Iterations(1)
-      ->Unit(benchmark::kSecond);
-
+  constexpr int C = TKernelParams::MapC;
+  for (const TViewSpec& view : SweepViews()) {
+    if (view.Name.find("/switch") != std::string::npos) continue;
+    if (view.Name.find("/speed") != std::string::npos) {
+      // Views where speed is measured: pixel-iterations per CPU-second on one worker.
+      const TDeepParams p = Params(view);
+      benchmark::RegisterBenchmark(("Speed/" + view.Name).c_str(), [=](benchmark::State& s) {
+        DeepSpeed(s, p, 1);
+      })->Unit(benchmark::kMillisecond)->UseRealTime();
+      continue;
+    }
+    const TDeepParams p = Params(view);
+    benchmark::RegisterBenchmark(("Oracle/" + view.Name).c_str(), [=](benchmark::State& s) {
+      Oracle(s, view.Name, p, TKernelChoice::Program, 32, 24);
+    })->Iterations(1)->Unit(benchmark::kSecond);
+  }
+  // Where the double kernels stop being right: views of the sweep's boundary points computed by
+  // them, by relative resolution (pixel spacing over the largest bound, 2^-k) and MaxDepth.
+  for (const TViewSpec& view : SweepViews()) {
+    if (view.Name.find("/switch") == std::string::npos) continue;
+    for (int32_t maxDepth : {200, 1000, 5000, 20000, 100000})
+      for (int k = 28; k <= 44; k += 2) {
+        TViewSpec v = view;
+        v.MaxDepth = maxDepth;
+        v.Width_ = 160;
+        v.Height = 120;
+        const double magnitude =
+            std::max(std::fabs(std::stod(v.Re)), std::fabs(std::stod(v.Im))) + 1e-300;
+        v.Width = ExactDecimal(std::ldexp(magnitude, -k) * v.Width_);
+        const TDeepParams p = Params(v);
+        const std::string name = "Switch/" + view.Name.substr(0, view.Name.find("/switch")) +
+                                 "/MaxDepth_" + std::to_string(maxDepth) + "/2^-" +
+                                 std::to_string(k);
+        benchmark::RegisterBenchmark(name.c_str(), [=](benchmark::State& s) {
+          Oracle(s, name, p, TKernelChoice::Double, 16, 12);
+        })->Iterations(1)->Unit(benchmark::kSecond);
+      }
+  }
   for (int workers : {1, 2}) {
     const std::string suffix = "/" + std::to_string(workers) + "_worker";
     benchmark::RegisterBenchmark(("Speed/shallow_fast_Mandelbrot_1000" + suffix).c_str(),

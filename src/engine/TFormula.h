@@ -9,7 +9,7 @@
 /// DisplayText and greys out what it does not use, files store Identifier, the kernels run Step
 /// and scale escapes by the escape factor, the fast kernel has a vector step where VectorStep
 /// says so. A new formula is a row of Formulas below and its step (formulasteps.cpp, and a
-/// branch of VStep in fastkernel_body.h if it gets one).
+/// branch of VStep in fastkernel_body.h if it gets one) and its derivative.
 struct TFormula {
   /// One application of the formula (see formulasteps.h).
   using TStep = TComplex (*)(TComplex z, TComplex c, TComplex d, int32_t n, int32_t m);
@@ -26,6 +26,9 @@ struct TFormula {
   /// whole depths.
   int32_t EscapeDivisor;
   TStep Step;        ///< the scalar step, the reference of every kernel
+  /// The step's derivative with respect to z (same arguments): the factors of a cycle's
+  /// multiplier (cycletest.h).
+  TStep Derivative;
   bool VectorStep;   ///< the fast kernel has a vector step of it
 
   /// Whether escapes get a fractional depth (in the colour mode that asks for it).
@@ -37,21 +40,21 @@ struct TFormula {
 /// The formulas, indexed by the Formula field of the parameter records.
 // Formula 8's identifier does not match its display text; files store the identifier.
 inline constexpr std::array<TFormula, 13> Formulas = {{
-    {"z^2+c", "z^2 + c", false, false, false, 1, StepZ2, true},
-    {"z^3+c", "z^3 + c", false, false, false, 2, StepZ3, true},
-    {"z^4+c", "z^4 + c", false, false, false, 3, StepZ4, true},
-    {"z^n+c", "z^n + c", false, true, false, TFormula::DivideByN, StepZN, true},
-    {"z^3-3d^2z+c", "z^3 - 3 d^2 z + c", true, false, false, 0, StepZ3D2Z, true},
-    {"z^n+dz^m+c", "z^n + d z^m + c", true, true, true, 0, StepZNDZM, true},
-    {"z(c+(1-c)z^n)", "z ( c + ( 1 - c ) z^n)", false, true, false, 0, StepZTimesPoly, true},
+    {"z^2+c", "z^2 + c", false, false, false, 1, StepZ2, DerivZ2, true},
+    {"z^3+c", "z^3 + c", false, false, false, 2, StepZ3, DerivZ3, true},
+    {"z^4+c", "z^4 + c", false, false, false, 3, StepZ4, DerivZ4, true},
+    {"z^n+c", "z^n + c", false, true, false, TFormula::DivideByN, StepZN, DerivZN, true},
+    {"z^3-3d^2z+c", "z^3 - 3 d^2 z + c", true, false, false, 0, StepZ3D2Z, DerivZ3D2Z, true},
+    {"z^n+dz^m+c", "z^n + d z^m + c", true, true, true, 0, StepZNDZM, DerivZNDZM, true},
+    {"z(c+(1-c)z^n)", "z ( c + ( 1 - c ) z^n)", false, true, false, 0, StepZTimesPoly, DerivZTimesPoly, true},
     {"z(c+(1-c)/z^n)", "z ( c + ( 1 - c ) / z^n)", false, true, false, 0, StepZTimesQuotient,
-     true},
+     DerivZTimesQuotient, true},
     {"z(c+dz^n)/(1/z^n)", "z ( c + d z^n) / (1 + z^n)", true, true, false, 0, StepZRational,
-     true},
-    {"exp(z)-z-1+c", "exp(z) - z - 1 + c", false, false, false, 0, StepExp, true},
-    {"sin(z)+c", "sin(z) + c", false, false, false, 0, StepSinPlusC, true},
-    {"csin(z)", "c sin(z)", false, false, false, 0, StepCTimesSin, true},
-    {"sin(z)-z-1+c", "sin(z) - z - 1 + c", false, false, false, 0, StepSinMinusZ, true},
+     DerivZRational, true},
+    {"exp(z)-z-1+c", "exp(z) - z - 1 + c", false, false, false, 0, StepExp, DerivExp, true},
+    {"sin(z)+c", "sin(z) + c", false, false, false, 0, StepSinPlusC, DerivSinPlusC, true},
+    {"csin(z)", "c sin(z)", false, false, false, 0, StepCTimesSin, DerivCTimesSin, true},
+    {"sin(z)-z-1+c", "sin(z) - z - 1 + c", false, false, false, 0, StepSinMinusZ, DerivSinMinusZ, true},
 }};
 
 /// Number of formulas; a Formula field is 0 .. FormulaCount - 1.

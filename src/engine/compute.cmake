@@ -3,6 +3,7 @@ target_sources(zengine PRIVATE
   TColumnsDone.cpp
   TFormula.cpp
   formulasteps.cpp
+  cycletest.cpp
   kernels.cpp
   realfunctions.cpp
   TCallQueue.cpp

@@ -7,6 +7,7 @@
 #include "core/assertions.h"
 #include "engine/TColumnsDone.h"
 #include "engine/TFractArray.h"
+#include "engine/cycletest.h"
 #include "engine/fastkernel_isa.h"
 
 namespace {
@@ -46,6 +47,37 @@ bool FillBandAtLimit(const TKernelParams& params, TFractArray& array, TBand band
     sink.ColumnFinished(x);
   }
   return true;
+}
+
+const TKernelParams& ParamsOf(const TFastBand& band) {
+  return *static_cast<const TKernelParams*>(band.Params);
+}
+
+TComplex BandPoint(const TFastBand& band, int column, int row) {
+  return {band.ColumnRe[column], band.RowIm[row]};
+}
+
+bool BandCycleRepels(const TFastBand& band, int column, int row, double re, double im,
+                     const double* olderRe, const double* olderIm, int32_t period) {
+  const TKernelParams& params = ParamsOf(band);
+  const TComplex p = BandPoint(band, column, row);
+  return CycleRepels(params, PixelC(params, p), PixelD(params, p), {re, im}, olderRe, olderIm,
+                     period);
+}
+
+bool BandResume(const TFastBand& band, int column, int row, double re, double im,
+                int64_t steps, const double* hRe, const double* hIm, int32_t filled,
+                float& depth, int32_t& period) {
+  const TKernelParams& params = ParamsOf(band);
+  const TComplex p = BandPoint(band, column, row);
+  TCycleHistory history;
+  history.Re.assign(hRe, hRe + filled);
+  history.Im.assign(hIm, hIm + filled);
+  const TPointOutcome outcome = ContinuePoint(params, PixelC(params, p), PixelD(params, p),
+                                              {re, im}, steps, history, band.Stop);
+  depth = outcome.Depth;
+  period = outcome.Period;
+  return !outcome.Stopped;
 }
 
 }  // namespace
@@ -112,6 +144,9 @@ bool ComputeBandColumns(const TKernelParams& params, TFractArray& array, TBand b
   std::pair<TColumnSink*, int> context{&sink, firstColumn};
   job.ColumnDone = ReportColumn;
   job.Context = &context;
+  job.Repels = BandCycleRepels;
+  job.Resume = BandResume;
+  job.Params = &params;
   return run(job);
 }
 

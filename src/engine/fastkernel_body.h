@@ -240,10 +240,19 @@ inline int32_t FirstCycle(const TFastBand& job, double re, double im, int depth,
   return 0;
 }
 
+// Counts a stored cell of `column` and reports the column once its last cell is stored.
+template <class TPending>
+inline void CellStored(const TFastBand& job, TPending& pending, int column) {
+  if (--job.Remaining[column] == 0) {
+    pending.Flush(job);
+    job.ColumnDone(job.Context, column);
+  }
+}
+
 // Stores the outcome of a pixel that a step flagged (or that reached the limit): the
 // reference's tests, in its order, on the pixel's numbers: a fault, an escape, a cycle of
-// `period` (see FirstCycle), the limit. Returns false (never, as the flags are exact) when none
-// holds. Reports the column once its last cell is stored.
+// `period` (see FirstCycle; a confirmed one), the limit. Returns false when none holds (a
+// dropped cycle): the pixel goes on. Reports the column once its last cell is stored.
 template <class TPending>
 inline bool StoreOutcome(const TFastBand& job, TPending& pending, int column, int row,
                          int64_t steps, double re, double im, int32_t period) {
@@ -270,10 +279,41 @@ inline bool StoreOutcome(const TFastBand& job, TPending& pending, int column, in
   depthValue = limit | deferred ? 0.0 : depthValue;
   job.Depths[cell] = static_cast<float>(depthValue / static_cast<double>(job.MaxDepth));
   job.Cycles[cell] = period;
-  if (--job.Remaining[column] == 0) {
-    pending.Flush(job);
-    job.ColumnDone(job.Context, column);
+  CellStored(job, pending, column);
+  return true;
+}
+
+// Whether a flagged step of a pixel ends in a cycle detection, its fault and escape tests
+// coming first, so that the detection needs its confirmation.
+inline bool DetectsCycle(const TFastBand& job, double re, double im, int32_t period) {
+  const double r2 = im * im + re * re;
+  return period != 0 && std::isfinite(re) && std::isfinite(im) && std::isfinite(r2) &&
+         !(r2 > job.Outer2);
+}
+
+// Continues a pixel whose detected cycle repels with the reference's code from its iterate
+// (re, im), number `steps`, and stores its cells. `olderRe` and `olderIm` hold the history
+// before that step, newest first (MaxCycle entries). False when the stop flag was seen.
+template <class TPending>
+inline bool ResumePixel(const TFastBand& job, TPending& pending, int column, int row,
+                        int64_t steps, double re, double im, const double* olderRe,
+                        const double* olderIm) {
+  // The history after the step: the iterate, then the older ones, real entries only.
+  double hRe[FastMaxCycle], hIm[FastMaxCycle];
+  const int32_t filled = static_cast<int32_t>(std::min<int64_t>(steps, job.MaxCycle));
+  hRe[0] = re;
+  hIm[0] = im;
+  for (int32_t j = 1; j < filled; ++j) {
+    hRe[j] = olderRe[j - 1];
+    hIm[j] = olderIm[j - 1];
   }
+  float depth = 0.0f;
+  int32_t period = 0;
+  if (!job.Resume(job, column, row, re, im, steps, hRe, hIm, filled, depth, period)) return false;
+  const int64_t cell = column * job.Stride + row;
+  job.Depths[cell] = depth;
+  job.Cycles[cell] = period;
+  CellStored(job, pending, column);
   return true;
 }
 
@@ -513,10 +553,20 @@ bool RunBand(const TFastBand& job) {
       const int lane = __builtin_ctzll(settle);
       const double re = TState::At(s.X, lane);
       const double im = TState::At(s.Y, lane);
-      const int32_t period = FirstCycle(job, re, im, mc, [&](int j) {
+      int32_t period = FirstCycle(job, re, im, mc, [&](int j) {
         return std::pair{TState::At(s.RingRe[previous + 1 + j], lane),
                          TState::At(s.RingIm[previous + 1 + j], lane)};
       });
+      if (DetectsCycle(job, re, im, period)) {
+        double olderRe[FastMaxCycle], olderIm[FastMaxCycle];
+        for (int j = 0; j + 1 < period; ++j) {
+          olderRe[j] = TState::At(s.RingRe[previous + 1 + j], lane);
+          olderIm[j] = TState::At(s.RingIm[previous + 1 + j], lane);
+        }
+        // A repelling cycle is passed by: the lane goes on with its ring as it is.
+        if (job.Repels(job, column[lane], row[lane], re, im, olderRe, olderIm, period))
+          period = 0;
+      }
       const bool finished = StoreOutcome(job, pending, column[lane], row[lane],
                                          step - start[lane], re, im, period);
       if (finished) {
@@ -562,6 +612,9 @@ struct TQueuedLanes {
   // The pixels that ended: the last step's result, steps, number and the period of the first
   // history entry within InnerDist (0: none).
   alignas(64) double LogRe[Room], LogIm[Room], LogSteps[Room], LogId[Room], LogPeriod[Room];
+  // The history before that step, newest first; written only for the vectors in which a
+  // pixel ended with a cycle, which needs it for its confirmation.
+  alignas(64) double LogHRe[Held][Room], LogHIm[Held][Room];
   int LogCount;
 
   // A pixel's number: its band column and row in one double (exact), so that neither needs a
@@ -696,6 +749,13 @@ __attribute__((noinline)) int64_t AdvanceQueued(TQueuedLanes<V, Formula, Depth>&
     VCompressStore<V>(s.LogSteps + logged, ended, now - start[k]);
     VCompressStore<V>(s.LogId + logged, ended, id[k]);
     VCompressStore<V>(s.LogPeriod + logged, ended, period);
+    if (V::Any(V::And(ended, V::Less(zero, period)))) {
+#pragma GCC unroll 8
+      for (int j = 0; j < Held; ++j) {
+        VCompressStore<V>(s.LogHRe[j] + logged, ended, hRe[j][k]);
+        VCompressStore<V>(s.LogHIm[j] + logged, ended, hIm[j][k]);
+      }
+    }
     const int count = static_cast<int>(__builtin_popcount(V::Bits(ended)));
     logged += count;
     commit(k);
@@ -899,10 +959,27 @@ bool RunQueuedBand(const TFastBand& job) {
     step = AdvanceQueued<V, Formula, Depth>(s, job, step, step + StopCheckSteps);
     if (job.Stop && job.Stop->load(std::memory_order_relaxed)) return false;
 
-    for (int i = 0; i < s.LogCount; ++i)
-      StoreOutcome(job, pending, TState::ColumnOf(s.LogId[i]), TState::RowOf(s.LogId[i]),
-                   static_cast<int64_t>(s.LogSteps[i]), s.LogRe[i], s.LogIm[i],
-                   static_cast<int32_t>(s.LogPeriod[i]));
+    for (int i = 0; i < s.LogCount; ++i) {
+      const int column = TState::ColumnOf(s.LogId[i]);
+      const int row = TState::RowOf(s.LogId[i]);
+      const int64_t steps = static_cast<int64_t>(s.LogSteps[i]);
+      const int32_t period = static_cast<int32_t>(s.LogPeriod[i]);
+      if (DetectsCycle(job, s.LogRe[i], s.LogIm[i], period)) {
+        double olderRe[Held], olderIm[Held];
+        for (int j = 0; j < Held; ++j) {
+          olderRe[j] = s.LogHRe[j][i];
+          olderIm[j] = s.LogHIm[j][i];
+        }
+        if (job.Repels(job, column, row, s.LogRe[i], s.LogIm[i], olderRe, olderIm, period)) {
+          // Rare: the pixel is finished by the reference's code from where it stands.
+          if (!ResumePixel(job, pending, column, row, steps, s.LogRe[i], s.LogIm[i], olderRe,
+                           olderIm))
+            return false;
+          continue;
+        }
+      }
+      StoreOutcome(job, pending, column, row, steps, s.LogRe[i], s.LogIm[i], period);
+    }
     finished += s.LogCount;
     s.LogCount = 0;
   }

@@ -35,6 +35,18 @@ struct TFastBand {
   const std::atomic<bool>* Stop;  ///< may be null
   void (*ColumnDone)(void* context, int column);  ///< band-relative column, all cells stored
   void* Context;
+  /// The confirmation of a detected cycle (cycletest.h) at band pixel (column, row): whether
+  /// the cycle of `period` with newest point (re, im) and older points olderRe/olderIm[0 ..
+  /// period - 2] (newest first) repels, so that the pixel goes on.
+  bool (*Repels)(const TFastBand& band, int column, int row, double re, double im,
+                 const double* olderRe, const double* olderIm, int32_t period);
+  /// Continues band pixel (column, row) past a dropped cycle with the reference's code: from
+  /// iterate (re, im), number `steps`, with `filled` real history entries hRe/hIm (newest
+  /// first). Sets the cell values. False when the stop flag was seen first.
+  bool (*Resume)(const TFastBand& band, int column, int row, double re, double im,
+                 int64_t steps, const double* hRe, const double* hIm, int32_t filled,
+                 float& depth, int32_t& period);
+  const void* Params;  ///< what Repels and Resume read (the dispatcher's parameters)
 };
 
 /// Each computes `band` completely (true) or returns false when `Stop` was seen first; the

@@ -77,3 +77,73 @@ TComplex StepCTimesSin(TComplex z, TComplex c, TComplex, int32_t, int32_t) {
 TComplex StepSinMinusZ(TComplex z, TComplex c, TComplex, int32_t, int32_t) {
   return CSubReal(CAdd(CSub(CSin(z), z), c), 1.0);
 }
+
+namespace {
+
+/// k z^(k-1) for an exponent k >= 1 (1 for k = 1).
+TComplex PowerDeriv(TComplex z, int32_t k) { return CScale(CPowInt(z, k - 1), k); }
+
+/// cos z = (cos re * cosh im, -sin re * sinh im).
+TComplex CCos(TComplex z) {
+  const TSinCos angle = RealSinCos(z.re);
+  return {angle.Cos * RealCosh(z.im), -(angle.Sin * RealSinh(z.im))};
+}
+
+}  // namespace
+
+TComplex DerivZ2(TComplex z, TComplex, TComplex, int32_t, int32_t) { return CScale(z, 2.0); }
+
+TComplex DerivZ3(TComplex z, TComplex, TComplex, int32_t, int32_t) { return PowerDeriv(z, 3); }
+
+TComplex DerivZ4(TComplex z, TComplex, TComplex, int32_t, int32_t) { return PowerDeriv(z, 4); }
+
+TComplex DerivZN(TComplex z, TComplex, TComplex, int32_t n, int32_t) {
+  // The polar power is z^N wherever its angle is right.
+  return PowerDeriv(z, n);
+}
+
+TComplex DerivZ3D2Z(TComplex z, TComplex, TComplex d, int32_t, int32_t) {
+  // z^3 + 3 d^2 z + c, as the step computes it.
+  return CAdd(PowerDeriv(z, 3), CScale(CMul(d, d), 3.0));
+}
+
+TComplex DerivZNDZM(TComplex z, TComplex, TComplex d, int32_t n, int32_t m) {
+  return CAdd(PowerDeriv(z, n), CMul(d, PowerDeriv(z, m)));
+}
+
+TComplex DerivZTimesPoly(TComplex z, TComplex c, TComplex, int32_t n, int32_t) {
+  // c z + z^(N+1) - z^(N+2)
+  const TComplex zn = CPowInt(z, n);
+  return CAdd(c, CSub(CScale(zn, n + 1.0), CScale(CMul(zn, z), n + 2.0)));
+}
+
+TComplex DerivZTimesQuotient(TComplex z, TComplex c, TComplex, int32_t n, int32_t) {
+  if (z.re * z.im == 0) return {1.0, 0.0};
+  // c z + z^(1-N) - z^(2-N)
+  const TComplex inverse = CPowInt(z, -n);
+  return CAdd(c, CSub(CScale(inverse, 1.0 - n), CScale(CMul(inverse, z), 2.0 - n)));
+}
+
+TComplex DerivZRational(TComplex z, TComplex c, TComplex d, int32_t n, int32_t) {
+  // (g / h)' = (g' h - g h') / h^2 with g = c z + d z^(N+1), h = 1 + z^N.
+  const TComplex zn = CPowInt(z, n);
+  const TComplex h = CAddReal(zn, 1.0);
+  const TComplex g = CMul(z, CAdd(c, CMul(d, zn)));
+  const TComplex dg = CAdd(c, CScale(CMul(d, zn), n + 1.0));
+  const TComplex dh = PowerDeriv(z, n);
+  return CDiv(CSub(CMul(dg, h), CMul(g, dh)), CMul(h, h));
+}
+
+TComplex DerivExp(TComplex z, TComplex, TComplex, int32_t, int32_t) {
+  return CSubReal(CExp(z), 1.0);
+}
+
+TComplex DerivSinPlusC(TComplex z, TComplex, TComplex, int32_t, int32_t) { return CCos(z); }
+
+TComplex DerivCTimesSin(TComplex z, TComplex c, TComplex, int32_t, int32_t) {
+  return CMul(c, CCos(z));
+}
+
+TComplex DerivSinMinusZ(TComplex z, TComplex, TComplex, int32_t, int32_t) {
+  return CSubReal(CCos(z), 1.0);
+}

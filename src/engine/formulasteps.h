@@ -22,3 +22,22 @@ TComplex StepExp(TComplex z, TComplex c, TComplex d, int32_t n, int32_t m);
 TComplex StepSinPlusC(TComplex z, TComplex c, TComplex d, int32_t n, int32_t m);
 TComplex StepCTimesSin(TComplex z, TComplex c, TComplex d, int32_t n, int32_t m);
 TComplex StepSinMinusZ(TComplex z, TComplex c, TComplex d, int32_t n, int32_t m);
+
+// Their derivatives with respect to z, for the multiplier of a detected cycle (cycletest.h).
+// Each is the derivative of the step as the program computes it, quirks included: formula 7
+// leaves a point on an axis where it is, so its derivative there is 1. A pole or an overflow
+// shows as a non-finite part.
+
+TComplex DerivZ2(TComplex z, TComplex c, TComplex d, int32_t n, int32_t m);
+TComplex DerivZ3(TComplex z, TComplex c, TComplex d, int32_t n, int32_t m);
+TComplex DerivZ4(TComplex z, TComplex c, TComplex d, int32_t n, int32_t m);
+TComplex DerivZN(TComplex z, TComplex c, TComplex d, int32_t n, int32_t m);
+TComplex DerivZ3D2Z(TComplex z, TComplex c, TComplex d, int32_t n, int32_t m);
+TComplex DerivZNDZM(TComplex z, TComplex c, TComplex d, int32_t n, int32_t m);
+TComplex DerivZTimesPoly(TComplex z, TComplex c, TComplex d, int32_t n, int32_t m);
+TComplex DerivZTimesQuotient(TComplex z, TComplex c, TComplex d, int32_t n, int32_t m);
+TComplex DerivZRational(TComplex z, TComplex c, TComplex d, int32_t n, int32_t m);
+TComplex DerivExp(TComplex z, TComplex c, TComplex d, int32_t n, int32_t m);
+TComplex DerivSinPlusC(TComplex z, TComplex c, TComplex d, int32_t n, int32_t m);
+TComplex DerivCTimesSin(TComplex z, TComplex c, TComplex d, int32_t n, int32_t m);
+TComplex DerivSinMinusZ(TComplex z, TComplex c, TComplex d, int32_t n, int32_t m);

@@ -7,6 +7,7 @@
 #include "core/linearmap.h"
 #include "engine/TColumnsDone.h"
 #include "engine/TFractArray.h"
+#include "engine/cycletest.h"
 
 namespace {
 
@@ -30,11 +31,8 @@ TComplex PixelPoint(const TKernelParams& params, int x, int y, int width) {
           static_cast<double>(LinearMap(y, 0, params.YResolution, params.Top, params.Bottom))};
 }
 
-int64_t IteratePoint(const TKernelParams& params, int x, int y, int width,
-                     TCycleHistory& history, TFractArray& array, const std::atomic<bool>* stop) {
-  const TComplex p = PixelPoint(params, x, y, width);
-  const TComplex c = params.MapField == TKernelParams::MapC ? p : TComplex{params.CR, params.CI};
-  const TComplex d = params.MapField == TKernelParams::MapD ? p : TComplex{params.DR, params.DI};
+TPointOutcome ContinuePoint(const TKernelParams& params, TComplex c, TComplex d, TComplex z,
+                            int64_t steps, TCycleHistory& history, const std::atomic<bool>* stop) {
   const double outer2 = params.OuterCircle * params.OuterCircle;
   const double inner2 = params.InnerDist * params.InnerDist;
   const double maxDepth = params.MaxDepth;
@@ -45,26 +43,26 @@ int64_t IteratePoint(const TKernelParams& params, int x, int y, int width,
   // History entries not yet written all hold HistoryStart, so only the first of them can ever
   // match. They are not stored: a large MaxCycle then costs nothing until the orbit is that
   // long. The first `filled` entries are real iterates.
-  history.Re.clear();
-  history.Im.clear();
-  int64_t filled = 0;
+  int64_t filled = static_cast<int64_t>(history.Re.size());
 
-  TComplex z = p;
-  array.SetCycle(x, y, 0);
-  double depth = 1.0;
-  int64_t steps = 0;
+  TPointOutcome outcome;
+  double depth = 1.0 + static_cast<double>(steps);
+  outcome.Steps = 0;
   // The stop flag is looked at by work done, not by steps: with a long history one step compares
   // against every entry, and a stop must still be honoured within milliseconds.
   int64_t work = 0;
   int64_t nextStopCheck = 0;
   while (depth < maxDepth) {
     if (stop && work >= nextStopCheck) {
-      if (stop->load(std::memory_order_relaxed)) return steps;
+      if (stop->load(std::memory_order_relaxed)) {
+        outcome.Stopped = true;
+        return outcome;
+      }
       nextStopCheck = work + StopCheckInterval;
     }
     work += 1 + filled;
     const TComplex next = formula.Step(z, c, d, params.N, params.M);
-    ++steps;
+    ++outcome.Steps;
     const double r2 = next.im * next.im + next.re * next.re;
     // Faults are caught before the escape test, as a trapping overflow would have been.
     if (IsFault(next) || !std::isfinite(r2)) break;
@@ -88,9 +86,11 @@ int64_t IteratePoint(const TKernelParams& params, int x, int y, int width,
       const double dr = HistoryStart - next.re;
       if (di * di + dr * dr < inner2) period = filled + 1;
     }
-    if (period != 0) {
+    // The first match decides; a repelling cycle is passed by and the orbit goes on.
+    if (period != 0 && !CycleRepels(params, c, d, next, history.Re.data(), history.Im.data(),
+                                    static_cast<int32_t>(period))) {
       depth = -depth;
-      array.SetCycle(x, y, static_cast<int32_t>(period));
+      outcome.Period = static_cast<int32_t>(period);
       break;
     }
     if (maxCycle > 0) {
@@ -111,8 +111,22 @@ int64_t IteratePoint(const TKernelParams& params, int x, int y, int width,
   }
   // A fault leaves the loop below MaxDepth, so it keeps its depth here.
   if (depth == maxDepth) depth = 0.0;
-  array.SetDepth(x, y, static_cast<float>(depth / maxDepth));
-  return steps;
+  outcome.Depth = static_cast<float>(depth / maxDepth);
+  return outcome;
+}
+
+int64_t IteratePoint(const TKernelParams& params, int x, int y, int width,
+                     TCycleHistory& history, TFractArray& array, const std::atomic<bool>* stop) {
+  const TComplex p = PixelPoint(params, x, y, width);
+  history.Re.clear();
+  history.Im.clear();
+  array.SetCycle(x, y, 0);
+  const TPointOutcome outcome =
+      ContinuePoint(params, PixelC(params, p), PixelD(params, p), p, 0, history, stop);
+  if (outcome.Stopped) return outcome.Steps;
+  array.SetCycle(x, y, outcome.Period);
+  array.SetDepth(x, y, outcome.Depth);
+  return outcome.Steps;
 }
 
 TBand ClipBand(TBand band, const TFractArray& array) {

@@ -37,8 +37,27 @@ inline bool IsFault(TComplex z) { return !std::isfinite(z.re) || !std::isfinite(
 /// bottom edges exclusive. `width` is the number of columns; the rows use params.YResolution.
 TComplex PixelPoint(const TKernelParams& params, int x, int y, int width);
 
+/// How a pixel's iteration ended: its depth value and cycle period as the array stores them,
+/// the formula steps taken, and whether the stop flag cut it short (the rest is then
+/// unspecified).
+struct TPointOutcome {
+  float Depth = 0.0f;
+  int32_t Period = 0;
+  int64_t Steps = 0;
+  bool Stopped = false;
+};
+
+/// Iterates a pixel whose constants are c and d from its iterate `z`, number `steps` (the
+/// pixel's point is iterate 0), with `history` holding its real entries (at most MaxCycle,
+/// newest first), on to the end, exactly as IteratePoint does from there; `history` is
+/// updated. IteratePoint is this from the pixel's point; faster kernels continue a pixel here.
+TPointOutcome ContinuePoint(const TKernelParams& params, TComplex c, TComplex d, TComplex z,
+                            int64_t steps, TCycleHistory& history,
+                            const std::atomic<bool>* stop = nullptr);
+
 /// Iterates pixel (x, y) and stores its depth value (a fraction of MaxDepth: > 0 escaped,
-/// 0 limit reached, < 0 cycle) and cycle period in `array`. A floating-point fault ends only
+/// 0 limit reached, < 0 cycle) and cycle period in `array`. A cycle counts only where it does
+/// not repel (cycletest.h). A floating-point fault ends only
 /// this pixel. Returns the number of formula steps taken. When `stop` becomes true the pixel
 /// is abandoned within a few tens of thousands of steps and its cells are left unspecified;
 /// the caller must check `stop` afterwards.

@@ -1,4 +1,5 @@
-zenolith_add_test(test_engine_kernels SOURCES test_kernels.cpp test_formulas.cpp LIBS zengine)
+zenolith_add_test(test_engine_kernels SOURCES test_kernels.cpp test_formulas.cpp
+  test_cycletest.cpp LIBS zengine)
 zenolith_add_test(test_engine_thread SOURCES test_thread.cpp
   test_thread_pool.cpp test_computepool.cpp LIBS zengine)
 zenolith_add_test(test_engine_fastkernel SOURCES test_fastkernel.cpp LIBS zengine)

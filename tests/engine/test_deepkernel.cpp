@@ -428,6 +428,33 @@ TEST(DeepKernel, DeepViewsAgreeWithThePerPixelMpfrIteration) {
   }
 }
 
+// Orbits that linger near the repelling 2-cycle of c near -0.74329189 + 0.13124055i are
+// detected as cycles of period 2 with the dialog's InnerDist; the cycle repels, so they go on
+// and escape, in the deep kernel as in MPFR.
+TEST(DeepKernel, CyclesThatRepelArePassedByAsInMpfr) {
+  for (int32_t maxCycle : {2, 3, 4}) {
+    SCOPED_TRACE(maxCycle);
+    const TDeepParams p =
+        View(0, C, "-0.74329189", "0.13124055", "0.0000000000001", 15, 1000, maxCycle);
+    auto plan = Plan(p);
+    auto array = Compute(*plan, BestKernelIsa());
+    auto scalar = ComputeScalar(*plan);
+    int64_t passed = 0;
+    for (int x = 0; x < p.XResolution; ++x)
+      for (int y = 0; y < p.YResolution; ++y) {
+        const TMpfrPointResult exact =
+            IterateDeepPointMpfr(p, plan->Area(), x, y, plan->Precision() + 64);
+        passed += exact.CyclesPassed;
+        EXPECT_EQ(array->GetCycle(x, y), 0);
+        EXPECT_EQ(exact.Period, 0);
+        EXPECT_GT(array->GetDepth(x, y), 0.0f);
+        EXPECT_NEAR(array->GetDepth(x, y), exact.Depth, 1e-3 / p.MaxDepth) << x << "," << y;
+        EXPECT_EQ(array->GetDepth(x, y), scalar->GetDepth(x, y));
+      }
+    EXPECT_GE(passed, p.XResolution * p.YResolution);
+  }
+}
+
 TEST(DeepKernel, NewtonFindsTheNucleiOfKnownComponents) {
   const struct {
     const char* Name;

@@ -314,6 +314,20 @@ TEST(FastKernel, CycleHistoriesOfEveryDepthMatchTheReference) {
     }
 }
 
+// Near a repelling 2-cycle every pixel's orbit is detected as a cycle and goes on once the
+// cycle is found to repel (in the step loop with a history in memory, and by the reference's
+// code from the log with a history in registers), some several times.
+TEST(FastKernel, CyclesPassedByMatchTheReference) {
+  for (int32_t maxCycle : {1, 2, 3, 4, 5, 9}) {
+    TKernelParams p = Area(Picture(0, C, 29, 17, 1000), -0.74329239, -0.74329139, 0.1312409,
+                           0.1312402);
+    p.MaxCycle = maxCycle;
+    ExpectSameAsReference(p, "MaxCycle " + std::to_string(maxCycle));
+    p.InnerDist = 0.01;
+    ExpectSameAsReference(p, "MaxCycle " + std::to_string(maxCycle) + ", InnerDist 0.01");
+  }
+}
+
 TEST(FastKernel, BandsAroundTheLaneAndQueueSizesMatchTheReference) {
   // Lanes with a history in registers take their next pixels from a queue and log the ended
   // ones in batches of at most 8 vectors of lanes; bands of one pixel, of fewer pixels than

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <set>
 #include <string>
@@ -43,6 +45,35 @@ TEST(FormulaTable, UsedConstantsAreExactlyThoseTheStepReads) {
     EXPECT_EQ(readsD, f.UsesD);
     EXPECT_EQ(readsN, f.UsesN);
     EXPECT_EQ(readsM, f.UsesM);
+  }
+}
+
+// The derivative confirms cycles: it must be the slope of the step as the program computes it.
+TEST(FormulaTable, DerivativeIsTheStepsSlope) {
+  const TComplex zs[] = {{0.3, 0.4}, {-0.7, 0.2}, {1.1, -0.5}, {-0.4, -0.9}};
+  const TComplex c{0.1, 0.2}, d{0.2, -0.3};
+  for (int i = 0; i < FormulaCount; ++i) {
+    const TFormula& f = Formulas[static_cast<size_t>(i)];
+    for (int32_t n : {1, 2, 5})
+      for (const TComplex z : zs) {
+        SCOPED_TRACE(std::string(f.Identifier) + " N " + std::to_string(n) + " at " +
+                     std::to_string(z.re) + "," + std::to_string(z.im));
+        // Central differences along both axes: a holomorphic step has the same slope on each.
+        const double h = 1e-6;
+        const TComplex right = f.Step({z.re + h, z.im}, c, d, n, 3);
+        const TComplex left = f.Step({z.re - h, z.im}, c, d, n, 3);
+        const TComplex up = f.Step({z.re, z.im + h}, c, d, n, 3);
+        const TComplex down = f.Step({z.re, z.im - h}, c, d, n, 3);
+        const TComplex alongRe{(right.re - left.re) / (2 * h), (right.im - left.im) / (2 * h)};
+        // Dividing the difference along the imaginary axis by i.
+        const TComplex alongIm{(up.im - down.im) / (2 * h), -(up.re - down.re) / (2 * h)};
+        const TComplex derivative = f.Derivative(z, c, d, n, 3);
+        const double scale = 1e-6 * std::max(1.0, std::hypot(derivative.re, derivative.im));
+        EXPECT_NEAR(derivative.re, alongRe.re, scale);
+        EXPECT_NEAR(derivative.im, alongRe.im, scale);
+        EXPECT_NEAR(derivative.re, alongIm.re, scale);
+        EXPECT_NEAR(derivative.im, alongIm.im, scale);
+      }
   }
 }
 

@@ -124,8 +124,11 @@ TEST(IteratePoint, WorkedExamples) {
       {"fault before escape", Params(0, Z, {0, 0}, 1e150), {1e100, 0}, float(1.0 / 200), 0, 1},
       {"division by zero", Params(8, Z), {-1, 0}, float(1.0 / 200), 0, 1},
       {"gradual underflow", Params(0, Z, {0, 0}), {1e-160, 0}, float(-2.0 / 200), 1, 2},
-      // Unused history entries hold (1000, 1000), which an iterate can meet.
-      {"history start", Params(0, Z, {1000, 1000}, 1e10), {0, 0}, float(-1.0 / 200), 1, 1},
+      // Unused history entries hold (1000, 1000), which an iterate can meet; there the
+      // multiplier 2z is far above 1, so the "cycle" is passed by: 1000 + 2001000i, then
+      // -4.004e12 + 4.002e9i escapes at step 3.
+      {"history start", Params(0, Z, {1000, 1000}, 1e10), {0, 0},
+       float((3 - std::log(1.6032032008004003e25) / std::log(1e20)) / 200), 0, 3},
       {"formula 9 whole count", Params(9, Z, {0, 0}), {10, 0}, float(1.0 / 200), 0, 1},
       {"MaxDepth 1", Params(0, C, {}, 1000, 0, 3, 1), {100, 0}, 0.0f, 0, 0},
   };

@@ -7,6 +7,7 @@
 
 #include "core/assertions.h"
 #include "engine/TKernelParams.h"
+#include "engine/cycletest.h"
 #include "engine/deep/TDeepPlan.h"
 #include "engine/deep/TReferenceOrbit.h"
 #include "engine/deep/deepstep.h"
@@ -181,6 +182,13 @@ TTest TestIterate(const TDeepContext& c, TDeepLane& lane, double re, double im) 
     const double d2 = di * di + dr * dr;
     if (lane.HBound[j] == 0.0) {
       if (d2 < c.Inner2) {
+        // The multiplier needs the cycle's points themselves, not a skipped neighbourhood.
+        for (int32_t i = 0; i < j; ++i)
+          if (lane.HBound[i] != 0.0) return TTest::Restart;
+        // The first match decides; a repelling cycle is passed by.
+        if (CycleRepels(c.Kernel, {c.Kernel.CR, c.Kernel.CI}, {c.Kernel.DR, c.Kernel.DI},
+                        {re, im}, lane.HRe, lane.HIm, j + 1))
+          break;
         Finish(c, lane, -steps, j + 1);
         return TTest::Finished;
       }
@@ -415,6 +423,10 @@ TDeepContext MakeDeepContext(const TDeepPlan& plan, int firstColumn, int firstRo
   c.HasDc = p.MapField == TKernelParams::MapC;
   c.Skips = plan.SkipsAllowed();
   c.MaxCycle = p.MaxCycle;
+  c.Kernel.Formula = p.Formula;
+  c.Kernel.MapField = p.MapField;
+  c.Kernel.CR = p.CR;
+  c.Kernel.CI = p.CI;
   c.LastStep = static_cast<int64_t>(p.MaxDepth) - 1;
   c.MaxDepth = p.MaxDepth;
   c.Outer2 = p.OuterCircle * p.OuterCircle;

@@ -2,6 +2,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "engine/TKernelParams.h"
 #include "engine/deep/floatexp.h"
 
 class TDeepPlan;
@@ -47,6 +48,9 @@ struct TDeepContext {
   bool HasDc = false;   ///< pixels differ in c
   bool Skips = false;   ///< approximations may be used
   int32_t MaxCycle = 0;
+  /// What the confirmation of a cycle reads (the formula; the derivatives of formulas 0 to 2
+  /// read neither c nor d).
+  TKernelParams Kernel;
   int64_t LastStep = 0;  ///< MaxDepth - 1: the last step a pixel takes
   double MaxDepth = 1;
   double Outer2 = 0, Inner2 = 0, InnerDist = 0, LogOuter2 = 0, EscapeK = 1;

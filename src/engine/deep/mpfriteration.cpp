@@ -3,25 +3,34 @@
 #include <cmath>
 #include <vector>
 
+#include "engine/cycletest.h"
 #include "engine/deep/TMpfrFormula.h"
 
 TMpfrPointResult IterateDeepPointMpfr(const TDeepParams& params, const TDeepArea& area, int x,
                                       int y, mpfr_prec_t precision,
                                       const std::atomic<bool>* stop) {
+  return IteratePointMpfr(params, area.PixelPoint(x, y, precision), precision, stop);
+}
+
+TMpfrPointResult IteratePointMpfr(const TDeepParams& params, const TMpfrComplex& p,
+                                  mpfr_prec_t precision, const std::atomic<bool>* stop) {
   TMpfrPointResult result;
-  const TMpfrComplex p = area.PixelPoint(x, y, precision);
-  TMpfrComplex c(precision);
+  TMpfrComplex z(precision), c(precision);
+  mpfr_set(z.Re.Get(), p.Re.Get(), MPFR_RNDN);
+  mpfr_set(z.Im.Get(), p.Im.Get(), MPFR_RNDN);
   if (params.MapField == TKernelParams::MapC) {
-    c = p;
+    c = z;
   } else {
     mpfr_set_d(c.Re.Get(), params.CR, MPFR_RNDN);
     mpfr_set_d(c.Im.Get(), params.CI, MPFR_RNDN);
   }
-  TMpfrComplex z = p;
   TMpfrFormula formula(params.Formula, precision);
   const double outer2 = params.OuterCircle * params.OuterCircle;
   const double inner2 = params.InnerDist * params.InnerDist;
   const double maxDepth = params.MaxDepth;
+  TKernelParams kernel;
+  kernel.Formula = params.Formula;
+  kernel.MapField = params.MapField;
 
   // Recent iterates, most recent first; entries not yet written hold (1000, 1000).
   std::vector<TMpfrComplex> history;
@@ -45,6 +54,9 @@ TMpfrPointResult IterateDeepPointMpfr(const TDeepParams& params, const TDeepArea
     if (!std::isfinite(z.Re.ToDouble()) || !std::isfinite(z.Im.ToDouble()) ||
         !std::isfinite(r2Double))
       break;
+    // An escape decided by less than doubles resolve (a view around a point that escapes right
+    // at the radius) may go either way in a kernel.
+    if (std::fabs(r2Double - outer2) < 0x1p-50 * outer2) result.TestUnresolved = true;
     if (mpfr_cmp_d(r2.Get(), outer2) > 0) {
       if (params.ColorMode == TKernelParams::ColorContinue) {
         double k = 1.0;
@@ -63,6 +75,29 @@ TMpfrPointResult IterateDeepPointMpfr(const TDeepParams& params, const TDeepArea
       mpfr_sqr(e.Get(), e.Get(), MPFR_RNDN);
       mpfr_add(d.Get(), d.Get(), e.Get(), MPFR_RNDN);
       if (mpfr_cmp_d(d.Get(), inner2) < 0) period = static_cast<int32_t>(j + 1);
+      // Iterates rounded to doubles move their distance by some units in their last place.
+      const double noise = 0x1p-50 * (std::sqrt(r2Double) + std::hypot(history[j].Re.ToDouble(),
+                                                                       history[j].Im.ToDouble()));
+      if (std::fabs(std::sqrt(d.ToDouble()) - params.InnerDist) < noise)
+        result.TestUnresolved = true;
+    }
+    if (period != 0) {
+      // The confirmation on the iterates rounded to doubles, as the kernels see them.
+      std::vector<double> olderRe, olderIm;
+      for (int32_t j = 0; j + 1 < period; ++j) {
+        olderRe.push_back(history[static_cast<size_t>(j)].Re.ToDouble());
+        olderIm.push_back(history[static_cast<size_t>(j)].Im.ToDouble());
+      }
+      const TComplex newest{z.Re.ToDouble(), z.Im.ToDouble()};
+      const TComplex m = CycleMultiplier(kernel, {params.CR, params.CI}, {0.0, 0.0}, newest,
+                                         olderRe.data(), olderIm.data(), period);
+      const double m2 = m.im * m.im + m.re * m.re;
+      if (std::fabs(m2 / RepellingMultiplier2 - 1.0) < 1e-9) result.TestUnresolved = true;
+      if (CycleRepels(kernel, {params.CR, params.CI}, {0.0, 0.0}, newest, olderRe.data(),
+                      olderIm.data(), period)) {
+        period = 0;
+        ++result.CyclesPassed;
+      }
     }
     if (period != 0) {
       depth = -depth;

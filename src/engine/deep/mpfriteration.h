@@ -14,13 +14,24 @@ struct TMpfrPointResult {
   float Depth = 0.0f;  ///< depth value as the kernels store it (fraction of MaxDepth)
   int32_t Period = 0;  ///< cycle period, 0 without a cycle
   int64_t Steps = 0;   ///< formula steps taken
+  int64_t CyclesPassed = 0;  ///< cycle detections dropped because the cycle repels
+  /// Whether an escape test, cycle test or confirmation was decided by less than doubles
+  /// resolve: |z|^2 within a few units in the last place of OuterCircle^2, a distance within a
+  /// few of InnerDist, a multiplier at the threshold. Iterates rounded to doubles (as the
+  /// kernels keep them) may then decide either way.
+  bool TestUnresolved = false;
 };
 
 /// Iterates pixel (x, y) of the view (formula 0 .. 2, `area` read from `params`) at
 /// `precision` bits with the tests of the double kernel: escape when |z|^2 > OuterCircle^2,
 /// the continuous correction, cycle tests against the MaxCycle previous iterates within
-/// InnerDist, a fault when a part or |z|^2 leaves the double range. Stops early (result
+/// InnerDist (a repelling cycle passed by, as cycletest.h decides on the iterates rounded to
+/// doubles), a fault when a part or |z|^2 leaves the double range. Stops early (result
 /// unspecified) when `stop` becomes true.
 TMpfrPointResult IterateDeepPointMpfr(const TDeepParams& params, const TDeepArea& area, int x,
                                       int y, mpfr_prec_t precision,
                                       const std::atomic<bool>* stop = nullptr);
+
+/// The same for the plane point `p` (read at `precision` bits), which need not be a pixel's.
+TMpfrPointResult IteratePointMpfr(const TDeepParams& params, const TMpfrComplex& p,
+                                  mpfr_prec_t precision, const std::atomic<bool>* stop = nullptr);
