@@ -4,6 +4,7 @@
 
 #include <QMdiSubWindow>
 #include <QPointer>
+#include <QSettings>
 
 #include "core/TErrorReport.h"
 #include "document/TStoredFractal.h"
@@ -21,6 +22,8 @@
 
 namespace {
 
+const char* const AutoMaxDepthKey = "AutoMaxDepth";
+
 // A document that the window being set up cannot mark modified yet.
 std::unique_ptr<TUnitFract> NewDocument(const std::string& name, const std::string& path) {
   auto document = std::make_unique<TUnitFract>(name, path);
@@ -36,7 +39,19 @@ void ToggleMode(TWorkspace& workspace, TMouseMode mode) {
 }  // namespace
 
 TFractalCommands::TFractalCommands(TWorkspace& workspace, TRecentFiles& recent, QObject* parent)
-    : QObject(parent), Workspace(workspace), Recent(recent) {}
+    : QObject(parent), Workspace(workspace), Recent(recent) {
+  Workspace.SetAutoMaxDepth(
+      TRecentFiles::OpenSettings()->value(QLatin1String(AutoMaxDepthKey), false).toBool());
+}
+
+bool TFractalCommands::AutoMaxDepth() const { return Workspace.GetAutoMaxDepth(); }
+
+void TFractalCommands::SetAutoMaxDepth(bool on) {
+  Workspace.SetAutoMaxDepth(on);
+  std::unique_ptr<QSettings> settings = TRecentFiles::OpenSettings();
+  settings->setValue(QLatin1String(AutoMaxDepthKey), on);
+  settings->sync();
+}
 
 TMDIChildWave* TFractalCommands::CreateChildWindow(std::unique_ptr<TUnitFract> document,
                                                    const TFractProps& params,

@@ -19,7 +19,8 @@ class TWorkspace;
 class TFractalCommands : public QObject {
   Q_OBJECT
 public:
-  /// `workspace` and `recent` (not owned) must outlive the commands.
+  /// `workspace` and `recent` (not owned) must outlive the commands. The workspace takes the
+  /// stored Auto Max Depth option.
   TFractalCommands(TWorkspace& workspace, TRecentFiles& recent, QObject* parent = nullptr);
 
   /// Parameters given to every new window; "Use As Default" of the fractal dialog replaces it.
@@ -70,6 +71,11 @@ public:
   void AddNextPointsExecute();
   void GroupAsPolynoomExecute();
   void RemovePointsExecute();
+  /// Auto Max Depth, a program-wide option (TWorkspace::SetAutoMaxDepth): kept in the
+  /// settings between runs, never in fractal or project files; off until switched on.
+  bool AutoMaxDepth() const;
+  /// Switches Auto Max Depth for every fractal window and stores it.
+  void SetAutoMaxDepth(bool on);
   // Undo and redo of the active window (TFractalCommands_Undo.cpp).
   /// Takes back the latest change of the active fractal window; recomputes or repaints.
   void UndoExecute();

@@ -17,13 +17,13 @@ namespace {
 
 const char* const RecentFilesKey = "RecentFiles";
 
-std::unique_ptr<QSettings> OpenSettings() {
-  if (!TRecentFiles::SettingsFile.isEmpty())
-    return std::make_unique<QSettings>(TRecentFiles::SettingsFile, QSettings::IniFormat);
+}  // namespace
+
+std::unique_ptr<QSettings> TRecentFiles::OpenSettings() {
+  if (!SettingsFile.isEmpty())
+    return std::make_unique<QSettings>(SettingsFile, QSettings::IniFormat);
   return std::make_unique<QSettings>(QStringLiteral("Zenolith"), QStringLiteral("Zenolith"));
 }
-
-}  // namespace
 
 TRecentFiles::TRecentFiles(QMenu& menu, QObject* parent) : QObject(parent), Menu(menu) {
   const QStringList stored = OpenSettings()->value(QLatin1String(RecentFilesKey)).toStringList();

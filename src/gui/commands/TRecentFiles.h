@@ -1,4 +1,5 @@
 #pragma once
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -6,6 +7,7 @@
 #include <QString>
 
 class QMenu;
+class QSettings;
 
 /// The recent files: the last opened or saved fractal and project files, newest first, kept in
 /// the settings between runs and listed in the "Recent Files" menu. Choosing one asks for it
@@ -18,6 +20,9 @@ public:
   /// Where the recent files are kept between runs: empty = the user's settings (organisation
   /// and application "Zenolith"); otherwise this INI file. Tests set their own file.
   static QString SettingsFile;
+  /// The settings the program keeps between runs (the recent files, the options), as
+  /// SettingsFile says.
+  static std::unique_ptr<QSettings> OpenSettings();
 
   /// Reads the stored list; `menu` (not owned; it must outlive this object) lists it.
   explicit TRecentFiles(QMenu& menu, QObject* parent = nullptr);

@@ -2,9 +2,12 @@
 // status bar, the first show with the command line, and the close.
 #include "gui/shell/TMainForm.h"
 
+#include <string>
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
@@ -29,11 +32,31 @@
 #include "gui/view/TMDIChildWave.h"
 #include "gui/view/TMDIChildZenolith.h"
 #include "gui/view/TWorkspace.h"
+#include "gui/view/viewstatus.h"
 
 namespace {
 
 const char* const Version = "1.0";
 const int StatusPanelWidths[TMainForm::StatusPanelCount] = {300, 160, 75, 70, 45, 24, 65, 60};
+
+// `text` as the point panel shows it: a deep view's width says how deep the view is, so it
+// stays whole and the point before it gives way, elided in the middle.
+QString FittedPointText(const QLabel& panel, const QString& text) {
+  const QFontMetrics metrics = panel.fontMetrics();
+  const int room = panel.contentsRect().width() - panel.indent() - 2 * panel.margin();
+  if (metrics.horizontalAdvance(text) <= room) return text;
+  const std::string full = text.toStdString();
+  const size_t split = PlanePointWidthStart(full);
+  if (split == std::string::npos) return text;
+  const QString point = QString::fromStdString(full.substr(0, split));
+  const QString width = QString::fromStdString(full.substr(split));
+  // Kerning may make the joined text a pixel wider than its parts.
+  for (int pointRoom = room - metrics.horizontalAdvance(width); pointRoom > 0; --pointRoom) {
+    const QString fitted = metrics.elidedText(point, Qt::ElideMiddle, pointRoom) + width;
+    if (metrics.horizontalAdvance(fitted) <= room) return fitted;
+  }
+  return width;
+}
 
 }  // namespace
 
@@ -125,8 +148,10 @@ void TMainForm::ConnectChild(TMDIChildZenolith* child) {
   auto* wave = qobject_cast<TMDIChildWave*>(child);
   if (wave == nullptr) return;
   connect(wave, &TMDIChildWave::JuliaRequested, Fractal, &TFractalCommands::CreateJuliaWindow);
-  connect(wave, &TMDIChildWave::StatusHint, this,
-          [this](const QString& text) { SetStatusText(0, text); });
+  // A window in the background (a picture finishing there) does not speak over the active one.
+  connect(wave, &TMDIChildWave::StatusHint, this, [this, wave](const QString& text) {
+    if (wave == Workspace->ActiveChild()) SetStatusText(0, text);
+  });
   connect(wave, &TMDIChildWave::FileSaved, Recent, &TRecentFiles::AddRecentFile);
 }
 
@@ -172,6 +197,7 @@ void TMainForm::ConnectCommands() {
   on(Undo, Fractal, &TFractalCommands::UndoExecute);
   on(Redo, Fractal, &TFractalCommands::RedoExecute);
   on(DeleteUndo, Fractal, &TFractalCommands::DeleteUndoExecute);
+  on(AutoMaxDepth, Fractal, &TFractalCommands::SetAutoMaxDepth);
   on(ProjectOpen, Project, &TProjectCommands::ProjectOpenExecute);
   on(ProjectNew, Project, &TProjectCommands::ProjectNewExecute);
   on(ProjectClose, Project, &TProjectCommands::ProjectCloseExecute);
@@ -246,6 +272,7 @@ void TMainForm::CreateMenus() {
   MenuFractal->setObjectName(QStringLiteral("MenuFractal"));
   MenuFractal->addAction(FileProperties);
   MenuFractal->addAction(ViewVold);
+  MenuFractal->addAction(AutoMaxDepth);
   MenuFractal->addSeparator();
   MenuFractal->addAction(AddNextPoints);
   MenuFractal->addAction(GroupAsPolynoom);
@@ -398,7 +425,14 @@ QLabel* TMainForm::StatusPanel(int index) const {
 }
 
 void TMainForm::SetStatusText(int index, const QString& text) {
-  if (QLabel* panel = StatusPanel(index)) panel->setText(text);
+  QLabel* panel = StatusPanel(index);
+  if (panel == nullptr) return;
+  if (index == PointPanel) {
+    panel->setToolTip(text);
+    panel->setText(FittedPointText(*panel, text));
+  } else {
+    panel->setText(text);
+  }
 }
 
 void TMainForm::SetEditNameEnabled(bool enabled) {

@@ -86,6 +86,8 @@ public:
   QAction* Redo = nullptr;
   /// Saves the active fractal as a PNG or JPEG picture.
   QAction* ExportImage = nullptr;
+  /// The program-wide Auto Max Depth option (checkable).
+  QAction* AutoMaxDepth = nullptr;
 
   /// Every action, in the order of the action table.
   const std::vector<QAction*>& ActionList1() const { return Actions; }
@@ -106,8 +108,12 @@ public:
   QLineEdit* EditName = nullptr;
   /// Number of status panels.
   static constexpr int StatusPanelCount = 8;
+  /// The panel of the plane point under the mouse.
+  static constexpr int PointPanel = 1;
   /// Status panel 0..7; panel 0 shows the long hints.
   QLabel* StatusPanel(int index) const;
+  /// Shows `text` in panel `index`. The point panel holds the whole text in its tooltip and
+  /// keeps a deep view's width whole, the point before it elided in the middle to fit.
   void SetStatusText(int index, const QString& text);
 
   // ---- The parts (owned by this window).

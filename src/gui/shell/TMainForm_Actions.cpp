@@ -6,6 +6,7 @@
 #include <QMenu>
 
 #include "document/TUnit.h"
+#include "gui/commands/TFractalCommands.h"
 #include "gui/common/icons.h"
 #include "gui/project/TProjectCommands.h"
 #include "gui/shell/TMainForm.h"
@@ -96,6 +97,8 @@ const TActionDef ActionTable[] = {
      "Remove all points", 13},
     {&TMainForm::HelpContents, "HelpContents", "&Contents", "F1", "Help",
      "Contents|Show the help topics", -1},
+    {&TMainForm::AutoMaxDepth, "AutoMaxDepth", "Auto Max Depth", "", "FractWindow",
+     "Auto Max Depth|Raise the Max Depth after a zoom when the picture needs more steps", -1},
 };
 
 // Enabled exactly while a fractal window is active.
@@ -103,7 +106,7 @@ QAction* TMainForm::*const FractalActions[] = {
     &TMainForm::FileProperties, &TMainForm::FractProps,     &TMainForm::ZoomIn,
     &TMainForm::ZoomOut,        &TMainForm::DrawPoints,     &TMainForm::AddNextPoints,
     &TMainForm::GroupAsPolynoom, &TMainForm::RemovePoints,  &TMainForm::CreateJuliaFromMandelbrot,
-    &TMainForm::ViewVold,       &TMainForm::DuplicateWave,
+    &TMainForm::ViewVold,       &TMainForm::DuplicateWave,     &TMainForm::AutoMaxDepth,
 };
 
 // The mode and grouping toggles show a check mark.
@@ -139,6 +142,8 @@ void TMainForm::CreateActions() {
     Actions.push_back(action);
   }
   for (QAction* TMainForm::*member : CheckableActions) (this->*member)->setCheckable(true);
+  // An option of the program, not of a window: it keeps its check mark without windows.
+  AutoMaxDepth->setCheckable(true);
   for (QAction* TMainForm::*member : InertActions) (this->*member)->setEnabled(false);
 }
 
@@ -204,6 +209,7 @@ void TMainForm::UpdateActions() {
   Redo->setEnabled(history && history->CanRedo());
   DeleteUndo->setEnabled(history && !history->Empty());
   ExportImage->setEnabled(wave != nullptr);
+  AutoMaxDepth->setChecked(Fractal->AutoMaxDepth());
 }
 
 void TMainForm::ShowStatus(const TMDIChildZenolith* child) {

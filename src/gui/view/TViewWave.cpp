@@ -32,6 +32,20 @@ constexpr int WheelNotch = 120;
 // How often the time of a running computation is shown anew, in milliseconds.
 constexpr int StatusClockInterval = 250;
 
+// Whether the bounds of `a` and `b` are the same numbers, however they are written.
+bool SameDeepArea(const TDeepParams& a, const TDeepParams& b) {
+  const std::string* first[4] = {&a.Left, &a.Top, &a.Right, &a.Bottom};
+  const std::string* second[4] = {&b.Left, &b.Top, &b.Right, &b.Bottom};
+  for (int i = 0; i < 4; ++i) {
+    TMpfr x(64), y(64);
+    std::string message;
+    if (!ParseDecimal(*first[i], x, message) || !ParseDecimal(*second[i], y, message) ||
+        !mpfr_equal_p(x.Get(), y.Get()))
+      return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 TViewWave::TViewWave(TUnitFract& document, const TVoldViewProps& viewProps,
@@ -54,6 +68,7 @@ TViewWave::~TViewWave() {
 
 void TViewWave::SetParams(const TFractProps& params) {
   StopComputation();
+  DepthRaisesLeft = 0;
   FractProps = params;
 }
 
@@ -84,6 +99,7 @@ void TViewWave::StartComputation() {
   if (!array) {
     // Refused rather than crashing; the previous picture stays.
     MemoryRefused = true;
+    DepthRaisesLeft = 0;
     TErrorReport::NotEnoughMemory();
     return;
   }
@@ -115,16 +131,6 @@ void TViewWave::StopComputation() {
 
 bool TViewWave::Computing() const {
   return ThreadVolumeWriter && !ThreadVolumeWriter->Finished();
-}
-
-void TViewWave::SetArea(double left, double top, double right, double bottom) {
-  StopComputation();
-  FractProps.ClearDeepArea();
-  FractProps.Left.SetDouble(left);
-  FractProps.Top.SetDouble(top);
-  FractProps.Right.SetDouble(right);
-  FractProps.Bottom.SetDouble(bottom);
-  StartComputation();
 }
 
 TRect TViewWave::ClientRect() const { return TRect{0, 0, width(), height()}; }
@@ -197,6 +203,8 @@ void TViewWave::ComputationEnded() {
   ComputeTime = ComputeClock.elapsed();
   EndHandled = true;
   StatusClock.stop();
+  // A raise computes the picture again; the orbits wait for that one.
+  if (CheckFinishedDepths()) return;
   DrawOrbits();
   emit StatusChanged();
 }
@@ -493,14 +501,36 @@ void TViewWave::ZoomTo(const TRect& selection, bool zoomIn) {
       return;
     }
   }
-  if (collapsed) {
+  // Bounds that come out as they were (a view one unit of the last place wide) zoom nowhere.
+  if (collapsed || (newLeft == left && newRight == right && newTop == top &&
+                    newBottom == bottom)) {
     RefuseZoom(zoomIn, true);
     return;
   }
+  TFractProps zoomed = FractProps;
+  zoomed.ClearDeepArea();
+  zoomed.Left.SetDouble(newLeft);
+  zoomed.Top.SetDouble(newTop);
+  zoomed.Right.SetDouble(newRight);
+  zoomed.Bottom.SetDouble(newBottom);
+  // Where NeedsDeepKernel says double pictures turn to blocks, the deep kernel's formulas have
+  // gone deep above; the others stop zooming in. A view opened beyond it still zooms out.
+  if (zoomIn && NeedsDeepKernel(zoomed.KernelParams())) {
+    RefuseZoom(zoomIn, true);
+    return;
+  }
+  ApplyZoom(zoomed);
+}
+
+void TViewWave::ApplyZoom(const TFractProps& zoomed) {
   const TViewState before = CaptureState();
-  SetArea(newLeft, newTop, newRight, newBottom);
+  StopComputation();
+  FractProps = zoomed;
+  StartComputation();
   MarkModified();
   CommitChange(before);
+  // Auto Max Depth looks at the picture this zoom computes.
+  DepthRaisesLeft = ThreadVolumeWriter ? AutoMaxDepthRaises : 0;
 }
 
 void TViewWave::ZoomDeep(const TRect& selection, bool zoomIn) {
@@ -521,12 +551,11 @@ void TViewWave::ZoomDeep(const TRect& selection, bool zoomIn) {
     RefuseZoom(zoomIn);
     return;
   }
-  const TViewState before = CaptureState();
-  StopComputation();
-  FractProps = zoomed;
-  StartComputation();
-  MarkModified();
-  CommitChange(before);
+  if (SameDeepArea(zoomed.DeepParams(), FractProps.DeepParams())) {
+    RefuseZoom(zoomIn, true);
+    return;
+  }
+  ApplyZoom(zoomed);
 }
 
 void TViewWave::RefuseZoom(bool zoomIn, bool precision) {

@@ -59,7 +59,8 @@ public:
   /// Takes the colouring record; call RequestRepaint() to show it.
   void SetViewProps(const TVoldViewProps& props) { ViewProps = props; }
   const TFractProps& GetParams() const { return FractProps; }
-  /// Stops the computation, then takes the parameters; StartComputation() shows them.
+  /// Stops the computation, then takes the parameters; StartComputation() shows them. Auto
+  /// Max Depth leaves parameters set here as they are: only zooms raise MaxDepth.
   void SetParams(const TFractProps& params);
 
   // ---- Computation.
@@ -74,10 +75,25 @@ public:
   void StopComputation();
   /// True while a worker runs.
   bool Computing() const;
-  /// Sets the plane rectangle (plane units) and restarts the computation.
-  void SetArea(double left, double top, double right, double bottom);
   /// The current result array (owned), or null before the first computation.
   const TFractArray* GetFractArray() const { return FractArray.get(); }
+
+  // ---- Auto Max Depth (TViewWave_Depth.cpp).
+  /// Whether a zoom raises MaxDepth when its picture shows detail cut off by the limit: once
+  /// the zoom's picture is computed, it is computed again with MaxDepth doubled (up to
+  /// AutoMaxDepthCap) while at least 1% of the pixels reached MaxDepth and the escaped pixels
+  /// past half of MaxDepth number at least a quarter of those; at most AutoMaxDepthRaises
+  /// times a zoom. The raise belongs to the zoom: it adds no undo step.
+  bool GetAutoMaxDepth() const { return AutoMaxDepth; }
+  void SetAutoMaxDepth(bool on) { AutoMaxDepth = on; }
+  /// The highest MaxDepth a raise gives.
+  static constexpr int32_t AutoMaxDepthCap = 10000000;
+  /// Raises after one zoom at most.
+  static constexpr int AutoMaxDepthRaises = 4;
+  /// Status text of a finished picture whose pixels mostly reached MaxDepth or a cycle.
+  static constexpr const char* MostAtMaxDepth =
+      "Most of the picture reached Max Depth or a cycle. Raise Max Depth in Fractal "
+      "Properties, or switch on Auto Max Depth.";
 
   // ---- Painting.
   /// Invalidates the whole view: the next paint fills the background, paints the array and
@@ -175,7 +191,8 @@ signals:
   /// d = dr + di i, with the view's records as they were at the click.
   void JuliaRequested(const TFractProps& params, const TVoldViewProps& viewProps, double cr,
                       double ci, double dr, double di);
-  /// A text for the main window's first status panel: a zoom that was not made.
+  /// A text for the main window's first status panel: a zoom that was not made, or a finished
+  /// picture that mostly reached MaxDepth or a cycle.
   void StatusHint(const QString& text);
 
 protected:
@@ -193,6 +210,12 @@ private:
   void LeftClick(int x, int y);
   void RightClick();
   void ZoomTo(const TRect& selection, bool zoomIn);
+  /// Makes a zoom to `zoomed`: records the state before it, computes and marks the document
+  /// changed; Auto Max Depth may follow when the picture is done.
+  void ApplyZoom(const TFractProps& zoomed);
+  /// Looks at a finished picture: raises MaxDepth and computes again when the zoom that made
+  /// it asks for that (true), else shows the hint of a picture mostly at the limit.
+  bool CheckFinishedDepths();
   /// Starts an orbit at client pixel (x, y) of a deep view (w x h pixels), in MPFR; false when
   /// it cannot start.
   bool AddDeepOrbit(int x, int y, int w, int h);
@@ -233,6 +256,9 @@ private:
   // Wheel travel not yet turned into notches (touchpads send small steps).
   int WheelRemainder = 0;
   bool EndHandled = false;
+  bool AutoMaxDepth = false;
+  // Raises of MaxDepth the latest zoom may still make; 0 once its picture has been looked at.
+  int DepthRaisesLeft = 0;
   TPixelBuffer Surface;
   // Bytes of the array and the surface, held in TMemoryBudget::Shared().
   uint64_t ArrayBytes = 0;

@@ -80,6 +80,8 @@ TMDIChildWave* TWorkspace::WaveWindowOf(const TUnit* unit) const {
 }
 
 void TWorkspace::AddChildWindow(TMDIChildZenolith* child) {
+  if (auto* wave = qobject_cast<TMDIChildWave*>(child))
+    wave->GetView()->SetAutoMaxDepth(AutoMaxDepth);
   emit ChildAdded(child);
   // A window deleted without closing (a cancelled New) activates nothing in its place.
   connect(child, &QObject::destroyed, this, [this] {
@@ -89,6 +91,13 @@ void TWorkspace::AddChildWindow(TMDIChildZenolith* child) {
   child->show();
   if (!child->isMaximized()) FitIntoArea(child);
   setActiveSubWindow(child);
+}
+
+void TWorkspace::SetAutoMaxDepth(bool on) {
+  AutoMaxDepth = on;
+  for (QMdiSubWindow* window : subWindowList()) {
+    if (auto* wave = qobject_cast<TMDIChildWave*>(window)) wave->GetView()->SetAutoMaxDepth(on);
+  }
 }
 
 void TWorkspace::FitIntoArea(QMdiSubWindow* window) const {

@@ -33,8 +33,13 @@ public:
   /// The fractal window that shows `unit`, or null.
   TMDIChildWave* WaveWindowOf(const TUnit* unit) const;
   /// Adds a child window (ChildAdded), shows it inside the visible area and activates it.
-  /// The workspace owns it from now on.
+  /// The workspace owns it from now on. A fractal window takes the Auto Max Depth option.
   void AddChildWindow(TMDIChildZenolith* child);
+
+  /// The program-wide Auto Max Depth option (TViewWave::SetAutoMaxDepth) of every fractal
+  /// window, now and added later.
+  bool GetAutoMaxDepth() const { return AutoMaxDepth; }
+  void SetAutoMaxDepth(bool on);
 
   // ---- Names.
   /// Last number used in a "NONAME" window name; stored in projects.
@@ -83,4 +88,6 @@ private:
   std::vector<QMdiSubWindow*> TileCandidates() const;
   /// Height kept free at the bottom for the minimized windows.
   int IconRowHeight() const;
+
+  bool AutoMaxDepth = false;
 };

@@ -34,6 +34,11 @@ std::string PlanePointText(const TFractProps& params, int x, int y, int width, i
   return SignificantText(re) + ", " + SignificantText(im);
 }
 
+size_t PlanePointWidthStart(const std::string& text) {
+  if (text.empty() || text.back() != ')') return std::string::npos;
+  return text.rfind(" (width ");
+}
+
 std::string DurationText(int64_t milliseconds) {
   const int64_t hundredths = std::max<int64_t>(milliseconds, 0) / 10;
   const int64_t fraction = hundredths % 100;

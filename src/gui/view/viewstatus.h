@@ -1,5 +1,6 @@
 #pragma once
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -14,6 +15,9 @@ class TViewWave;
 /// A deep view shows the point with the digits that tell neighbouring pixels apart and the
 /// width of its area: "re, im (width 3.2e-85)".
 std::string PlanePointText(const TFractProps& params, int x, int y, int width, int height);
+/// Where the width of a deep view's PlanePointText begins (at " (width"), or npos for a text
+/// without one.
+size_t PlanePointWidthStart(const std::string& text);
 /// "<seconds> s" with two decimals, cut (1999 ms give "1.99 s"); negative times count as 0.
 std::string DurationText(int64_t milliseconds);
 /// The texts of the main window's status panels 2, 3 and 4 for `view`: the plane point under

@@ -12,6 +12,7 @@
 
 #include "document/TStoredFractal.h"
 #include "document/fractalfile.h"
+#include "engine/deep/deepbounds.h"
 #include "gui/common/filekinds.h"
 #include "gui/dialogs/TDlgVoldViewProps.h"
 #include "gui/support/wavetestsupport.h"
@@ -291,6 +292,49 @@ TEST_F(Status, MousePointProgressAndTimeShowInTheirPanels) {
       << Form->StatusPanel(3)->text().toStdString();
   EXPECT_EQ(view->ProgressPercent(), -1);
   EXPECT_EQ(PanelTexts(4, 5), QStringList({"", ""}));
+}
+
+TEST_F(Status, ADeepViewsPointGivesWayToItsWidth) {
+  const std::string example = std::string(ZENOLITH_TEST_DATA) + "/../../examples/";
+  for (const char* file : {"deep-misiurewicz-1e-50.zlf", "deep-misiurewicz-1e-250.zlf"}) {
+    SCOPED_TRACE(file);
+    ASSERT_NE(Form->Fractal->OpenFractalFile(example + file), nullptr);
+    TMDIChildWave* child = Form->Workspace->ActiveWaveWindow();
+    TViewWave* view = child->GetView();
+    SetViewSize(child, 320, 240);
+    // A move from elsewhere: the cursor may already stand where an earlier view had it.
+    QTest::mouseMove(view, QPoint(50, 50));
+    QTest::mouseMove(view, QPoint(100, 40));
+    const TFractProps params = child->GetParams();
+    ASSERT_TRUE(params.UsesDeepKernel());
+    const std::string full = PlanePointText(params, 100, 40, 320, 240);
+    const std::string width = " (" + DeepWidthText(params.DeepParams()) + ")";
+    ASSERT_EQ(full.substr(PlanePointWidthStart(full)), width);
+    QLabel* panel = Form->StatusPanel(TMainForm::PointPanel);
+    const QString shown = panel->text();
+    EXPECT_EQ(panel->toolTip().toStdString(), full);
+    // The width in full at the end, the point cut in its middle, all of it within the panel.
+    EXPECT_TRUE(shown.endsWith(QString::fromStdString(width))) << shown.toStdString();
+    const QString point = shown.left(shown.size() - static_cast<qsizetype>(width.size()));
+    ASSERT_TRUE(point.contains(QChar(0x2026))) << shown.toStdString();
+    const QString head = point.section(QChar(0x2026), 0, 0);
+    const QString tail = point.section(QChar(0x2026), 1);
+    EXPECT_FALSE(head.isEmpty());
+    EXPECT_TRUE(QString::fromStdString(full).startsWith(head));
+    const std::string fullPoint = full.substr(0, PlanePointWidthStart(full));
+    EXPECT_TRUE(QString::fromStdString(fullPoint).endsWith(tail));
+    EXPECT_LE(panel->fontMetrics().horizontalAdvance(shown) + panel->indent(),
+              panel->contentsRect().width());
+    ASSERT_TRUE(WaitForPicture(view));
+    child->CloseWithoutQuery();
+  }
+  // A shallow view's point fits as it is.
+  TMDIChildWave* child = ComputedWave(SmallMandelbrot(), {}, 200, 160);
+  QTest::mouseMove(child->GetView(), QPoint(50, 50));
+  QTest::mouseMove(child->GetView(), QPoint(100, 40));
+  EXPECT_EQ(Form->StatusPanel(TMainForm::PointPanel)->text(), "-0.7, 0.6");
+  EXPECT_EQ(Form->StatusPanel(TMainForm::PointPanel)->toolTip(), "-0.7, 0.6");
+  EXPECT_EQ(PlanePointWidthStart("-0.7, 0.6"), std::string::npos);
 }
 
 TEST(Examples, EveryGalleryFileReadsAndHasItsPicture) {

@@ -121,8 +121,8 @@ TEST_F(MainFormActions, MenusHoldTheirEntriesInOrder) {
             QStringList({"ProjectNewItem", "ProjectOpenItem", "ProjectCloseItem", "-",
                          "ProjectSaveItem", "ProjectExportItem"}));
   EXPECT_EQ(Entries(Form->MenuFractal),
-            QStringList({"FileProperties", "ViewVold", "-", "AddNextPoints", "GroupAsPolynoom",
-                         "RemovePoints"}));
+            QStringList({"FileProperties", "ViewVold", "AutoMaxDepth", "-", "AddNextPoints",
+                         "GroupAsPolynoom", "RemovePoints"}));
   EXPECT_EQ(Entries(Form->MenuMode), QStringList({"ZoomIn", "ZoomOut", "DrawPoints",
                                                   "CreateJuliaFromMandelbrot"}));
   EXPECT_EQ(Entries(Form->MenuWindow),

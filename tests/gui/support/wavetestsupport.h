@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QStandardPaths>
+#include <QMouseEvent>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -69,6 +70,14 @@ inline int DifferentFromEngine(const TMDIChildWave* child) {
 /// A click of `button` at `at` in the widget's coordinates.
 inline void Click(QWidget* widget, QPoint at, Qt::MouseButton button = Qt::LeftButton) {
   QTest::mouseClick(widget, button, Qt::NoModifier, at);
+}
+
+/// A press of the left button at `at`, sent to the widget at once: the view acts on presses,
+/// and presses in quick succession stay presses where clicks would become double clicks.
+inline void Press(QWidget* widget, QPoint at) {
+  QMouseEvent event(QEvent::MouseButtonPress, QPointF(at), QPointF(widget->mapToGlobal(at)),
+                    Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(widget, &event);
 }
 
 /// A wheel event of `angleDelta` (120 = one notch up) at `at` in the widget's coordinates.

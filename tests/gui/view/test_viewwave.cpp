@@ -4,6 +4,8 @@
 
 #include <QLabel>
 
+#include "document/TStoredFractal.h"
+#include "document/fractalfile.h"
 #include "gui/common/cursors.h"
 #include "gui/support/wavetestsupport.h"
 #include "engine/deep/deepzoom.h"
@@ -390,4 +392,133 @@ TEST_F(ViewWave, ZoomGoesOnPastTheDoublesForTheDeepFormulasWithAPictureOfManyCol
     EXPECT_EQ(s.Get(at.x() + 2, at.y()), 0x000000u);
   }
   child->CloseWithoutQuery();
+}
+
+TEST_F(ViewWave, AZoomWhoseBoundsComeOutAsTheyWereIsRefused) {
+  // exp(z)-z-1+c over one unit of the last place each way: no double lies between the bounds.
+  const double left = -0.7, bottom = 0.3;
+  TFractProps p = WithArea(QuickJulia(), left, std::nextafter(left, 1.0),
+                           std::nextafter(bottom, 1.0), bottom);
+  p.Formula = 9;
+  p.MapField = TKernelParams::MapC;
+  TMDIChildWave* child = ComputedWave(p, {}, 400, 400, "U", "/tmp/u.zlf");
+  TViewWave* view = child->GetView();
+  child->ClearModified();
+  const std::string noDeepZoom =
+      std::string(TViewWave::AreaCannotShrink) + " " + TViewWave::DeepZoomFormulas;
+  const struct {
+    TMouseMode Mode;
+    double SelectionSize;
+    std::string Status;
+  } cases[] = {
+      {mmZoomIn, 0.5, noDeepZoom},
+      // Nine tenths of the view: a growth of a fraction of a unit, rounded away.
+      {mmZoomOut, 0.9, TViewWave::AreaCannotGrow},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.Mode));
+    Form->SetStatusText(0, "");
+    child->SetMouseMode(c.Mode);
+    view->SelectionSize = c.SelectionSize;
+    Press(view, QPoint(200, 200));
+    EXPECT_EQ(Xml(child->GetParams()), Xml(p));
+    EXPECT_EQ(Form->StatusPanel(0)->text().toStdString(), c.Status);
+    EXPECT_FALSE(child->GetUnitFract()->Modified());
+    EXPECT_FALSE(view->GetHistory().CanUndo());
+    EXPECT_TRUE(view->ComputationFinished());
+  }
+  // Doubling the view moves at least one bound to the next number.
+  view->SelectionSize = 0.5;
+  Press(view, QPoint(200, 200));
+  EXPECT_GT(child->GetParams().Right.GetDouble() - child->GetParams().Left.GetDouble(),
+            p.Right.GetDouble() - p.Left.GetDouble());
+  EXPECT_TRUE(child->GetUnitFract()->Modified());
+  EXPECT_EQ(view->GetHistory().UndoCount(), 1u);
+  ASSERT_TRUE(WaitForPicture(view));
+}
+
+TEST_F(ViewWave, FormulasWithoutTheDeepKernelStopZoomingInWhileTheirPicturesAreRight) {
+  const std::string noDeepZoom =
+      std::string(TViewWave::AreaCannotShrink) + " " + TViewWave::DeepZoomFormulas;
+  // z^n + c with N = 2 around c = i, a boundary point at every scale.
+  TFractProps p = WithArea(QuickJulia(), -0.5, 0.5, 1.5, 0.5);
+  p.Formula = 3;
+  p.N.SetInt(2);
+  p.MapField = TKernelParams::MapC;
+  p.MaxCycle.SetInt(0);
+  ASSERT_FALSE(DeepKernelSupports(p.Formula));
+  TMDIChildWave* child = ComputedWave(p, {}, 400, 400, "N", "/tmp/n.zlf");
+  TViewWave* view = child->GetView();
+  child->SetMouseMode(mmZoomIn);
+  view->SelectionSize = 0.1;
+  QLabel* status = Form->StatusPanel(0);
+  // Each press narrows the view ten times, until the next view would need the deep kernel.
+  const auto widthOf = [](const TFractProps& q) {
+    return q.Right.GetDouble() - q.Left.GetDouble();
+  };
+  int accepted = 0;
+  TFractProps last = p;
+  for (int press = 0; press < 30; ++press) {
+    child->ClearModified();
+    status->clear();
+    const size_t steps = view->GetHistory().UndoCount();
+    Press(view, QPoint(200, 200));
+    if (!status->text().isEmpty()) break;
+    ++accepted;
+    EXPECT_NEAR(widthOf(child->GetParams()) / widthOf(last), 0.1, 1e-6);
+    last = child->GetParams();
+    EXPECT_FALSE(NeedsDeepKernel(last.KernelParams()));
+    EXPECT_TRUE(child->GetUnitFract()->Modified());
+    EXPECT_EQ(view->GetHistory().UndoCount(), steps + 1);
+  }
+  EXPECT_EQ(status->text().toStdString(), noDeepZoom);
+  // From 1 to about 2^-40 of the largest bound times the 40 points across.
+  EXPECT_GE(accepted, 8);
+  // The press that was refused would have made the first view past the limit.
+  const double w = widthOf(last);
+  const double h = last.Bottom.GetDouble() - last.Top.GetDouble();
+  const double l = last.Left.GetDouble(), t = last.Top.GetDouble();
+  EXPECT_TRUE(NeedsDeepKernel(
+      WithArea(last, l + 0.45 * w, l + 0.55 * w, t + 0.45 * h, t + 0.55 * h).KernelParams()));
+  EXPECT_EQ(Xml(child->GetParams()), Xml(last));
+  EXPECT_FALSE(child->GetUnitFract()->Modified());
+  // The last view's points still tell apart, not in blocks of one value.
+  ASSERT_TRUE(WaitForPicture(view));
+  const TFractArray* array = view->GetFractArray();
+  std::set<float> depths;
+  for (int x = 0; x < array->Width; ++x)
+    for (int y = 0; y < array->Height; ++y) depths.insert(array->GetDepth(x, y));
+  EXPECT_GT(depths.size(), 100u);
+  // Zooming out is always made.
+  child->SetMouseMode(mmZoomOut);
+  Press(view, QPoint(200, 200));
+  EXPECT_GT(widthOf(child->GetParams()), widthOf(last));
+  EXPECT_TRUE(child->GetUnitFract()->Modified());
+  ASSERT_TRUE(WaitForPicture(view));
+  child->CloseWithoutQuery();
+
+  // A file beyond the limit still shows; it zooms out, not in.
+  TScratchDir dir("view_beyond");
+  TFractProps beyond = WithArea(p, -1e-13, 1e-13, 1 + 1e-13, 1 - 1e-13);
+  ASSERT_TRUE(NeedsDeepKernel(beyond.KernelParams()));
+  std::string errorText;
+  ASSERT_TRUE(WriteFractalFile(dir.File("beyond.zlf"), TStoredFractal(beyond, {}), errorText))
+      << errorText;
+  ASSERT_NE(Form->Fractal->OpenFractalFile(dir.File("beyond.zlf")), nullptr);
+  TMDIChildWave* opened = Form->Workspace->ActiveWaveWindow();
+  SetViewSize(opened, 400, 400);
+  ASSERT_TRUE(WaitForPicture(opened->GetView()));
+  EXPECT_NE(opened->GetView()->GetFractArray(), nullptr);
+  const TFractProps read = opened->GetParams();
+  status->clear();
+  opened->SetMouseMode(mmZoomIn);
+  Press(opened->GetView(), QPoint(200, 200));
+  EXPECT_EQ(Xml(opened->GetParams()), Xml(read));
+  EXPECT_EQ(status->text().toStdString(), noDeepZoom);
+  EXPECT_FALSE(opened->GetUnitFract()->Modified());
+  opened->SetMouseMode(mmZoomOut);
+  Press(opened->GetView(), QPoint(200, 200));
+  EXPECT_GT(widthOf(opened->GetParams()), widthOf(read));
+  EXPECT_TRUE(opened->GetUnitFract()->Modified());
+  ASSERT_TRUE(WaitForPicture(opened->GetView()));
 }
