@@ -455,6 +455,46 @@ TEST(DeepKernel, CyclesThatRepelArePassedByAsInMpfr) {
   }
 }
 
+// Without cycle tests, pixels inside a component never escape: once a pixel's difference after
+// a rebase comes back exactly, its steps repeat and it is finished at the limit, as stepping
+// on would have finished it. Pixels just outside still escape where MPFR says.
+TEST(DeepKernel, APixelWhoseStepsRepeatIsFinishedAtTheLimitAtOnce) {
+  // Around the nucleus of the period-3 component (the rabbit's c), inside it, and across the
+  // edge of its period-2 neighbour's decorations further out.
+  const struct {
+    const char* Name;
+    TDeepParams Params;
+    bool Inside;
+  } cases[] = {
+      {"inside", View(0, C, "-0.12256116687665361237", "0.74486176661974423659",
+                      TenToMinus(20), 9, 100000), true},
+      {"across the edge of the period-2 bulb",
+       View(0, C, "-0.75", "0.0000000001", TenToMinus(14), 9, 20000), false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const TDeepParams& p = c.Params;
+    auto plan = Plan(p);
+    TDeepStats stats;
+    auto array = Compute(*plan, BestKernelIsa(), &stats);
+    auto scalar = ComputeScalar(*plan);
+    for (int x = 0; x < p.XResolution; x += 8)
+      for (int y = 0; y < p.YResolution; y += 8) {
+        const TMpfrPointResult exact =
+            IterateDeepPointMpfr(p, plan->Area(), x, y, plan->Precision() + 64);
+        EXPECT_EQ(array->GetDepth(x, y), exact.Depth) << x << "," << y;
+        EXPECT_EQ(array->GetCycle(x, y), 0);
+      }
+    for (int x = 0; x < p.XResolution; ++x)
+      for (int y = 0; y < p.YResolution; ++y)
+        EXPECT_EQ(array->GetDepth(x, y), scalar->GetDepth(x, y));
+    if (c.Inside) {
+      // Nearly all of the steps are the repeats.
+      EXPECT_GT(stats.Skipped, stats.Steps * 9 / 10);
+    }
+  }
+}
+
 TEST(DeepKernel, NewtonFindsTheNucleiOfKnownComponents) {
   const struct {
     const char* Name;
@@ -616,8 +656,10 @@ TEST(DeepKernel, AnUndecidableCycleTestRestartsThePixelWithoutSkips) {
 }
 
 TEST(DeepKernel, StopEndsTheBand) {
-  // Every pixel inside, at the deepest limit, on an orbit cut short: only a stop ends them.
-  TDeepParams endless = View(0, C, "-0.1", "0.2", TenToMinus(30), 9, 2147483647);
+  // Every pixel on the real axis near c = -1.9, at the deepest limit, on an orbit cut short:
+  // chaotic orbits that neither escape nor repeat, so only a stop ends them.
+  TDeepParams endless = View(0, C, "-1.9", "0", TenToMinus(30), 9, 2147483647);
+  endless.Top = endless.Bottom = "0";
   // Ordinary pixels; the sink stops after the first column.
   const TDeepParams ordinary = View(0, C, "0", "1", TenToMinus(30), 9);
   {

@@ -15,6 +15,8 @@
 #include "engine/deep/deepbounds.h"
 #include "engine/deep/deepkernel.h"
 #include "engine/deep/deepzoom.h"
+#include "engine/deep/mpfriteration.h"
+#include "engine/kernels.h"
 #include "support/TRecordingView.h"
 #include "support/fractarrays.h"
 
@@ -130,6 +132,81 @@ TEST(DeepView, ViewsJustAboveTheThresholdUseTheDoubleKernelsAndJustBelowTheDeepO
   other.Formula = 3;
   EXPECT_FALSE(other.UsesDeepKernel());
   EXPECT_EQ(DeepPlanFor(other), nullptr);
+}
+
+// Long orbits carry the roundings of double steps far: views with a large MaxDepth go deep
+// well above the 2^-40 where short orbits go, for each formula the deep kernel has; the other
+// formulas keep the doubles down to 2^-40, where they stop zooming in.
+TEST(DeepView, TheSwitchToTheDeepKernelComesSoonerForLongerOrbits) {
+  // |bounds| near 1.25 as above; the pixel as c or, with c = i around z = 0.5, as z or d.
+  for (int formula : {0, 1, 2, 3, 9})
+    for (int map : {TKernelParams::MapZ, TKernelParams::MapC, TKernelParams::MapD})
+      for (int32_t maxDepth : {200, 500, 800, 1000, 2000, 20000, 100000, 2000000}) {
+        const double limit = DoubleLimitLog2(formula, map, maxDepth);
+        SCOPED_TRACE("formula " + std::to_string(formula) + " map " + std::to_string(map) +
+                     " MaxDepth " + std::to_string(maxDepth) + " limit " +
+                     std::to_string(limit));
+        // Short orbits and the formulas without the deep kernel keep today's switch.
+        if (maxDepth <= 500 || !DeepKernelSupports(formula))
+          EXPECT_EQ(limit, DeepThresholdLog2);
+        else
+          EXPECT_GT(limit, DeepThresholdLog2);
+        EXPECT_LE(limit, -8.0);
+        // Never later for a longer orbit.
+        EXPECT_GE(DoubleLimitLog2(formula, map, maxDepth + 1), limit);
+        const char* re = map == TKernelParams::MapC ? "-1.25" : "0.5";
+        // The first step's growth around z = 0.5 is that of z^2 + c (formulas 1 and 2 grow
+        // differently there): the width below is the limit for the others.
+        if (map != TKernelParams::MapC && (formula == 1 || formula == 2)) continue;
+        for (double factor : {1.03, 0.97}) {
+          char width[64];
+          std::snprintf(width, sizeof width, "%.40f", 16 * 1.25 * std::exp2(limit) * factor);
+          TFractProps p = ViewAround(re, width, map);
+          p.Formula = static_cast<uint8_t>(formula);
+          p.MaxDepth.SetInt(maxDepth);
+          EXPECT_EQ(p.UsesDeepKernel(), factor < 1 && DeepKernelSupports(formula)) << width;
+          EXPECT_EQ(NeedsDeepKernel(p.KernelParams()), factor < 1) << width;
+        }
+      }
+}
+
+// A view that showed it: 2^-28 of its coordinates per pixel near the seahorse valley, MaxDepth
+// 2000. The double kernel puts a pixel that escapes after 884 steps at 889; the deep kernel,
+// which the view now takes, gives MPFR's depth.
+TEST(DeepView, AViewWhereDoublesGoWrongIsComputedDeep) {
+  TDeepParams d;
+  d.XResolution = 160;
+  d.YResolution = 120;
+  d.MapField = TKernelParams::MapC;
+  d.MaxDepth = 2000;
+  d.MaxCycle = 0;
+  const std::string re = "-0.743585937685774390620070523430581679624969325";
+  std::string error;
+  ASSERT_TRUE(SetDeepViewAround(d, re, "0.1317843280310277813073153174335390802318781109375",
+                                ExactDecimal(std::ldexp(std::fabs(std::stod(re)), -28) * 160),
+                                error));
+  ASSERT_TRUE(NeedsDeepKernel(d));
+  auto plan = TDeepPlan::Create(d, error);
+  ASSERT_TRUE(plan) << error;
+  TFractArray deep(160, 120), shallow(160, 120);
+  TNoColumns sink;
+  ASSERT_TRUE(ComputeDeepBandColumnsScalar(*plan, deep, {25, 55, 26, 56}, nullptr, sink));
+  TKernelParams k;
+  k.XResolution = 160;
+  k.YResolution = 120;
+  k.Left = std::stod(d.Left);
+  k.Right = std::stod(d.Right);
+  k.Top = std::stod(d.Top);
+  k.Bottom = std::stod(d.Bottom);
+  k.MapField = TKernelParams::MapC;
+  k.MaxDepth = 2000;
+  k.MaxCycle = 0;
+  ASSERT_TRUE(ComputeBand(k, shallow, {25, 55, 26, 56}, 160));
+  const TMpfrPointResult exact =
+      IterateDeepPointMpfr(d, plan->Area(), 25, 55, plan->Precision() + 64);
+  EXPECT_NEAR(exact.Depth * 2000, 884.04, 0.01);
+  EXPECT_NEAR(deep.GetDepth(25, 55) * 2000, exact.Depth * 2000, 0.01);
+  EXPECT_GT(std::fabs(shallow.GetDepth(25, 55) - exact.Depth) * 2000, 4.0);
 }
 
 TEST(DeepView, TheRecordCarriesItsTextsWhileTheDoublesAreTheirRoundings) {

@@ -86,7 +86,35 @@ bool TReferenceOrbit::Compute(const TMpfrComplex& start, const TMpfrComplex& c,
     else if (t + 1 < Size())
       Near[static_cast<size_t>(t)] = Near[static_cast<size_t>(t + 1)];
   }
+  FindPeriod();
   return BuildTable(settings, stop);
+}
+
+bool TReferenceOrbit::SameValue(int64_t i, int64_t j) const {
+  if (Re[static_cast<size_t>(i)] != Re[static_cast<size_t>(j)] ||
+      Im[static_cast<size_t>(i)] != Im[static_cast<size_t>(j)])
+    return false;
+  const TComplexExp a = Value(i), b = Value(j);
+  return a.Re == b.Re && a.Im == b.Im && a.E == b.E;
+}
+
+void TReferenceOrbit::FindPeriod() {
+  PeriodFrom = PeriodLength = 0;
+  const int64_t last = Size() - 1;
+  // The last iterate's latest earlier occurrence gives the period, if any; the tail before it
+  // must repeat with it.
+  constexpr int64_t MaxPeriod = int64_t{1} << 20;
+  for (int64_t m = last - 1; m >= 0 && last - m <= MaxPeriod; --m) {
+    if (!SameValue(m, last)) continue;
+    const int64_t period = last - m;
+    int64_t from = m;
+    while (from > 0 && SameValue(from - 1, from - 1 + period)) --from;
+    if (Size() - from >= 2 * period) {
+      PeriodFrom = from;
+      PeriodLength = period;
+    }
+    return;
+  }
 }
 
 TComplexExp TReferenceOrbit::Value(int64_t i) const {

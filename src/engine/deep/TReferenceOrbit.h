@@ -77,6 +77,12 @@ public:
   /// The first index j >= i whose value is near 0 (0 < |Z_j|^2 < NearZero2), or Size().
   int64_t NextNearZero(int64_t i) const { return Near[static_cast<size_t>(i)]; }
 
+  /// Where the stored orbit repeats itself exactly: from PeriodStart() on, iterate n + Period()
+  /// has the same doubles (and exponent) as iterate n, up to the end, for at least two periods
+  /// (an orbit that has settled on an attracting cycle). Period() is 0 when it does not.
+  int64_t PeriodStart() const { return PeriodFrom; }
+  int64_t Period() const { return PeriodLength; }
+
   /// |Z|^2 below which an iterate counts as near 0: the step from it shrinks a difference by
   /// 2|Z| or more, so that skips may apply again after it.
   static constexpr double NearZero2 = 0x1p-20;
@@ -91,4 +97,8 @@ private:
   std::vector<int32_t> Near;                          // NextNearZero
   int64_t OriginIndex = 0;
   int64_t SafeEndIndex = 0;
+  int64_t PeriodFrom = 0, PeriodLength = 0;
+
+  void FindPeriod();
+  bool SameValue(int64_t i, int64_t j) const;
 };

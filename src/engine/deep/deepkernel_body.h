@@ -27,6 +27,8 @@ constexpr int DeepHistorySlots = 2 * (DeepVectorMaxCycle + 1);
 
 template <class V, int Formula, bool Cycles, bool HasDc>
 bool RunDeepBand(const TDeepBandJob& job) {
+  // Without cycle tests, long-running lanes are watched for repeats (TDeepContext::WatchRepeats).
+  constexpr bool Watch = !Cycles;
   using D = typename V::D;
   using M = typename V::M;
   using I = typename V::I;
@@ -46,6 +48,8 @@ bool RunDeepBand(const TDeepBandJob& job) {
   // The lanes' numbers between bursts of steps.
   alignas(64) double sDr[K][L], sDi[K][L], sCr[K][L], sCi[K][L], sZr[K][L], sZi[K][L];
   alignas(64) int64_t sIdx[K][L], sEnd[K][L];
+  // Each lane's starting step, also as a double for the vector loop's watch.
+  alignas(64) double sStart[K][L];
   int64_t start[Lanes];
   unsigned activeBits[K] = {};
   M activeMask[K];
@@ -93,6 +97,7 @@ bool RunDeepBand(const TDeepBandJob& job) {
       }
     }
     start[k * L + l] = step - lane.Steps;
+    sStart[k][l] = static_cast<double>(start[k * L + l]);
     activeBits[k] |= 1u << l;
   };
   // A parked lane stays on iterate 0 (its index does not advance) with a zero difference; its
@@ -103,6 +108,7 @@ bool RunDeepBand(const TDeepBandJob& job) {
     sZi[k][l] = ctx.JointIm[0];
     sIdx[k][l] = 0;
     sEnd[k][l] = -1;
+    sStart[k][l] = 0.0;
     activeBits[k] &= ~(1u << l);
   };
   // Gives the lane pixels until one needs plain steps, or parks it. False when stopped.
@@ -151,6 +157,7 @@ bool RunDeepBand(const TDeepBandJob& job) {
   const D outer2 = V::Set(ctx.Outer2);
   const D inner2 = V::Set(ctx.Inner2);
   const D scalarRebase2 = V::Set(ctx.ScalarRebase2);
+  const D rebaseReach2 = V::Set(ctx.RebaseReach2);
   const D tiny2 = V::Set(DeepTiny2);
   const D zero = V::Set(0.0);
   const I zeroStart = V::SetI(ctx.Offsets[1]);
@@ -163,9 +170,10 @@ bool RunDeepBand(const TDeepBandJob& job) {
     for (int k = 0; k < K; ++k) anyActive = anyActive || activeBits[k] != 0;
     if (!anyActive) break;
 
-    D dr[K], di[K], cr[K], ci[K], zr[K], zi[K];
+    D dr[K], di[K], cr[K], ci[K], zr[K], zi[K], st[K];
     I idx[K], end[K];
     for (int k = 0; k < K; ++k) {
+      if constexpr (Watch) st[k] = V::Load(sStart[k]);
       dr[k] = V::Load(sDr[k]);
       di[k] = V::Load(sDi[k]);
       // Without differences in c (the pixel as z) the constant 0 saves the registers.
@@ -184,6 +192,9 @@ bool RunDeepBand(const TDeepBandJob& job) {
     M rebases[K];
     for (int k = 0; k < K; ++k) rebases[k] = V::None();
     for (;;) {
+      // Lanes that have run WatchAfter steps after this one started on or before this step.
+      [[maybe_unused]] const D watchFrom =
+          V::Set(static_cast<double>(step + 1 - ctx.WatchAfter));
 #pragma GCC unroll 4
       for (int k = 0; k < K; ++k) {
         D nr, ni;
@@ -197,7 +208,7 @@ bool RunDeepBand(const TDeepBandJob& job) {
         const D d2 = ni * ni + nr * nr;
         // Nearer to 0 than to the reference (or as near): a rebase, left to the scalar side
         // when the value is small enough for skips to follow.
-        const M near = V::LessEq(r2, d2);
+        const M near = V::LessEq(r2, d2 * rebaseReach2);
         const M small = V::Less(r2, scalarRebase2);
         // Beyond the circle or not a number (escape or fault), a tiny difference, or the
         // lane's stop (the orbit's end, or just past a reference value near 0).
@@ -219,6 +230,8 @@ bool RunDeepBand(const TDeepBandJob& job) {
         // A rebase: the full value becomes the difference, on iterate 0 (value 0) of the
         // orbit of 0. Selected without a branch, so that the lanes' numbers stay in registers.
         const M rebase = V::And(V::AndNot(near, small), activeMask[k]);
+        // A long-running lane that rebases here is looked at for repeats.
+        if constexpr (Watch) exit = V::Or(exit, V::And(rebase, V::LessEq(st[k], watchFrom)));
         dr[k] = V::Select(rebase, fr, nr);
         di[k] = V::Select(rebase, fi, ni);
         zr[k] = V::Select(rebase, zero, nzr);

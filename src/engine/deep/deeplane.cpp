@@ -4,6 +4,8 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <limits>
+#include <utility>
 
 #include "core/assertions.h"
 #include "engine/TKernelParams.h"
@@ -118,6 +120,7 @@ void ResetPixel(const TDeepContext& c, TDeepLane& lane) {
   lane.Depth = 0.0f;
   lane.Period = 0;
   lane.Pending = false;
+  lane.Seen = 0;
   const bool firstSkip = plan.FirstSkipSteps() > 0 && !lane.NoSkip && c.Skips;
   // The start difference (and difference in c) with its exponent, made only where needed.
   const auto startDifference = [&] {
@@ -272,9 +275,10 @@ bool NeedsRebase(const TDeepContext& c, const TDeepLane& lane, double re, double
   if (!lane.Tiny) {
     const double r2 = im * im + re * re;
     const double d2 = lane.DzIm * lane.DzIm + lane.DzRe * lane.DzRe;
-    return r2 <= d2;
+    return r2 <= d2 * c.RebaseReach2;
   }
-  return !Less(Norm2(lane.DzX), Norm2(Add(ReferenceValue(c, lane), lane.DzX)));
+  return !Less(Mul(Norm2(lane.DzX), ToFloatExp(c.RebaseReach2)),
+               Norm2(Add(ReferenceValue(c, lane), lane.DzX)));
 }
 
 // The pixel continues from iterate 0 of the orbit of 0: its difference becomes its value.
@@ -286,6 +290,56 @@ void Rebase(const TDeepContext& c, TDeepLane& lane, double re, double im) {
   lane.End = c.ZeroEnd;
   SetDelta(lane, value);
   ++lane.Rebases;
+}
+
+// Whether the lane, just rebased or taken back a period, has had this index and difference at
+// an earlier such point (see TDeepContext::WatchRepeats); else they are kept for the next.
+bool RepeatsItself(const TDeepContext& c, TDeepLane& lane) {
+  if (!c.WatchRepeats || lane.Tiny) return false;
+  const int32_t kept = std::min(lane.Seen, TDeepLane::RepeatSlots);
+  for (int32_t i = 0; i < kept; ++i)
+    if (lane.SeenIndex[i] == lane.Index && lane.SeenRe[i] == lane.DzRe &&
+        lane.SeenIm[i] == lane.DzIm)
+      return true;
+  const int32_t slot = lane.Seen % TDeepLane::RepeatSlots;
+  lane.SeenIndex[slot] = lane.Index;
+  lane.SeenRe[slot] = lane.DzRe;
+  lane.SeenIm[slot] = lane.DzIm;
+  ++lane.Seen;
+  return false;
+}
+
+// The whole periods of a repeating orbit a watched lane is taken back by at a time: at least
+// MinFoldSteps steps, so that lanes on a short cycle (a Misiurewicz point's) are not stopped
+// every few steps. 0 when the orbit does not repeat itself.
+int64_t FoldSpan(const TReferenceOrbit& orbit) {
+  constexpr int64_t MinFoldSteps = 4096;
+  const int64_t period = orbit.Period();
+  if (period == 0) return 0;
+  const int64_t span = (MinFoldSteps + period - 1) / period * period;
+  // The orbit holds at least two periods past PeriodStart; a span longer than that fits none.
+  return orbit.PeriodStart() + span < orbit.Size() ? span : period;
+}
+
+// Takes a watched lane that has passed a fold span of an orbit that repeats itself back by
+// whole spans: the reference values there are the same doubles. Whether it moved.
+bool FoldPeriod(const TDeepContext& c, TDeepLane& lane) {
+  if (!c.WatchRepeats) return false;
+  const TReferenceOrbit& orbit = *c.Orbits[lane.Orbit];
+  const int64_t span = FoldSpan(orbit);
+  const int64_t m = lane.Index - c.Offsets[lane.Orbit];
+  if (span == 0 || m < orbit.PeriodStart() + span) return false;
+  lane.Index -= (m - orbit.PeriodStart()) / span * span;
+  return true;
+}
+
+// Finishes a lane whose steps from here on repeat earlier ones, which ended nothing: it reaches
+// the limit, and the steps it does not take count as skipped.
+TLaneState FinishRepeating(const TDeepContext& c, TDeepLane& lane) {
+  lane.Skipped += c.LastStep - lane.Steps;
+  lane.Steps = c.LastStep;
+  Finish(c, lane, c.MaxDepth, 0);
+  return TLaneState::Finished;
 }
 
 // Whether no cycle test could fire at the iterates the approximation skips: those among
@@ -392,7 +446,14 @@ bool OneStepFromSkips(const TDeepContext& c, const TDeepLane& lane) {
 int64_t StopOf(const TDeepContext& c, int orbit, int64_t index, int64_t end) {
   const int64_t offset = c.Offsets[orbit];
   const int64_t near = c.Orbits[orbit]->NextNearZero(index - offset) + offset + 1;
-  return near < end ? near : end;
+  int64_t stop = near < end ? near : end;
+  // A watched lane is also taken back where it has passed a fold span of a repeating orbit.
+  const TReferenceOrbit& o = *c.Orbits[orbit];
+  if (c.WatchRepeats && o.Period() > 0) {
+    const int64_t fold = offset + o.PeriodStart() + FoldSpan(o);
+    if (index < fold && fold < stop) stop = fold;
+  }
+  return stop;
 }
 
 }  // namespace
@@ -408,6 +469,7 @@ TDeepContext MakeDeepContext(const TDeepPlan& plan, int firstColumn, int firstRo
   c.Offsets[1] = plan.ZeroOffset();
   c.ZeroEnd = plan.ZeroOffset() + plan.ZeroOrbit().Size() - 1;
   c.ZeroStop = StopOf(c, 1, c.Offsets[1], c.ZeroEnd);
+  c.WatchRepeats = p.MaxCycle == 0;
   // After a rebase the difference is the value v, and one step later v^k + dc; skips from
   // there need it below the radius of the orbit's first approximation. With some room, and
   // only where skips are taken at all.
@@ -416,6 +478,7 @@ TDeepContext MakeDeepContext(const TDeepPlan& plan, int firstColumn, int firstRo
     const double radius = 4.0 * ToDouble(zero.Node(1, 0).Radius);
     c.ScalarRebase2 = std::pow(radius, 2.0 / (p.Formula + 2));
   }
+
   c.JointRe = plan.JointRe();
   c.JointIm = plan.JointIm();
   c.StartIndex = plan.StartIndex();
@@ -457,6 +520,8 @@ void StartLane(const TDeepContext& context, TDeepLane& lane, int column, int row
 TLaneState AdvanceLane(const TDeepContext& c, TDeepLane& lane, bool pendingTest) {
   int64_t rounds = 0;
   int climb = 0;
+  // A lane handed over at iterate 0 of the orbit of 0 was rebased by the vector loop.
+  bool rebased = pendingTest && lane.Steps > 0 && lane.Index == c.Offsets[1];
   if (lane.Pending) {
     pendingTest = true;
     lane.Pending = false;
@@ -481,7 +546,15 @@ TLaneState AdvanceLane(const TDeepContext& c, TDeepLane& lane, bool pendingTest)
       Finish(c, lane, c.MaxDepth, 0);
       return TLaneState::Finished;
     }
-    if (NeedsRebase(c, lane, re, im)) Rebase(c, lane, re, im);
+    if (NeedsRebase(c, lane, re, im)) {
+      Rebase(c, lane, re, im);
+      // From here on the lane's future depends on its index and difference alone.
+      climb = 0;
+      if (RepeatsItself(c, lane)) return FinishRepeating(c, lane);
+    } else if (std::exchange(rebased, false) || FoldPeriod(c, lane)) {
+      climb = 0;
+      if (RepeatsItself(c, lane)) return FinishRepeating(c, lane);
+    }
     Settle(lane);
     const bool skips = c.Skips && !lane.NoSkip;
     if (skips && TrySkip(c, lane)) {
@@ -517,7 +590,7 @@ TLaneState ComputeLane(const TDeepContext& c, TDeepLane& lane, int column, int r
     const double im = c.JointIm[lane.Index] + lane.DzIm;
     const double r2 = im * im + re * re;
     const double d2 = lane.DzIm * lane.DzIm + lane.DzRe * lane.DzRe;
-    const bool near = r2 <= d2;
+    const bool near = r2 <= d2 * c.RebaseReach2;
     const bool small = r2 < c.ScalarRebase2;
     bool flagged = !(r2 <= c.Outer2) || d2 < Tiny2 || (near && small) ||
                    lane.Index == lane.Stop || lane.Steps == c.LastStep;
@@ -535,6 +608,8 @@ TLaneState ComputeLane(const TDeepContext& c, TDeepLane& lane, int column, int r
       lane.End = c.ZeroEnd;
       lane.Stop = c.ZeroStop;
       ++lane.Rebases;
+      // A long-running lane is looked at for repeats there.
+      flagged = flagged || (c.WatchRepeats && lane.Steps >= c.WatchAfter);
     }
     if (flagged)
       state = AdvanceLane(c, lane, true);

@@ -39,6 +39,20 @@ struct TDeepContext {
   /// |full value|^2 below which a rebasing pixel is handed to the scalar side: from there its
   /// steps after the first may be skipped. Farther out the vector loop rebases it itself.
   double ScalarRebase2 = 0;
+  /// Whether lanes are watched for repeats (without cycle tests): a lane that comes back to an
+  /// index and difference it had before repeats its steps since then for ever, so it reaches
+  /// the limit, and is finished at once. It is looked at after each rebase (every rebase is
+  /// then left to the scalar side) and where it passes a period of an orbit that repeats
+  /// itself exactly (TReferenceOrbit::Period), which takes it back a period.
+  bool WatchRepeats = false;
+  /// Steps after which a watched lane's rebases in the vector loop are also looked at (lanes
+  /// that run this long are mostly inside).
+  int64_t WatchAfter = 4096;
+  /// A lane rebases where |full value|^2 <= RebaseReach2 |difference|^2: 1 (no farther from 0
+  /// than from the reference), or 4 when rebases are watched, so that a lane near a reference
+  /// that passes 0 periodically (a small copy's nucleus) rebases there each period too; the
+  /// rounding of its value is then at most twice that of its difference.
+  double RebaseReach2 = 1.0;
   /// The one-step approximation's radius over |Z|, squared.
   double SingleStep2 = 0;
   const double* JointRe = nullptr;
@@ -85,6 +99,12 @@ struct TDeepLane {
   float Depth;     ///< results, once finished
   int32_t Period;
   int64_t Skipped, Rebases, Restarts;
+  /// The indices and differences at the latest rebases and periods passed (see
+  /// TDeepContext::WatchRepeats).
+  static constexpr int RepeatSlots = 4;
+  int64_t SeenIndex[RepeatSlots];
+  double SeenRe[RepeatSlots], SeenIm[RepeatSlots];
+  int32_t Seen;
 };
 
 /// What the scalar side hands back.

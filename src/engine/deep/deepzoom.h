@@ -19,8 +19,17 @@
 // differences 2^-40 above the rounding of |z0^k + c|, which fails near z0 = 0 long before the
 // bounds run out of digits; the measure is then the smaller of the two.
 
-/// Relative resolution below which a view needs the deep kernel (log2).
+/// Relative resolution below which double pictures turn to noise and blocks (log2): where
+/// formulas without the deep kernel stop zooming in, and where short orbits go deep.
 constexpr double DeepThresholdLog2 = -40.0;
+
+/// Relative resolution (log2) below which double pictures of `formula` with the pixel as
+/// `mapField` stop being right when orbits may run `maxDepth` steps, so that the view needs the
+/// deep kernel. Long orbits near the boundary carry the roundings of their steps far: with the
+/// pixel as c and a few thousand steps, double pixels differ from exact ones well above
+/// DeepThresholdLog2 (bench/bench_deep's "Switch" sweep measures where). DeepThresholdLog2
+/// for formulas without the deep kernel.
+double DoubleLimitLog2(int formula, int mapField, int32_t maxDepth);
 
 /// Longest decimal text (digits) a deep bound may have.
 constexpr int MaxDecimalDigits = 10000;
@@ -34,8 +43,8 @@ bool DeepKernelSupports(int formula);
 double RelativeResolutionLog2(TFloatExp spacingX, TFloatExp spacingY, TFloatExp magnitude,
                               int mapField, int formula, double cAbs);
 
-/// Whether a view of double bounds lies below the threshold. Only the area, resolution, map
-/// mode, formula and c are read.
+/// Whether a view of double bounds lies below DoubleLimitLog2. Only the area, resolution, map
+/// mode, formula, MaxDepth and c are read.
 bool NeedsDeepKernel(const TKernelParams& params);
 
 /// The same for decimal bounds; false when a bound is not a plain decimal number.

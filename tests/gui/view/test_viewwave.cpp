@@ -314,7 +314,8 @@ TEST_F(ViewWave, ZoomGoesOnPastTheDoublesForTheDeepFormulasWithAPictureOfManyCol
   p.MapField = TKernelParams::MapC;
   p.XResolution.SetInt(64);
   p.YResolution.SetInt(64);
-  p.MaxDepth.SetInt(1000);
+  // Short orbits: doubles stay right down to 2^-40 (longer ones go deep sooner).
+  p.MaxDepth.SetInt(500);
   p.MaxCycle.SetInt(0);
   TMDIChildWave* child = AddWave(p, {}, "Deep", "/tmp/deep.zlf");
   SetViewSize(child, 64, 64);
