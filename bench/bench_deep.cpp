@@ -116,26 +116,6 @@ void RunPicture(TComputePool& pool, int width, const std::function<void(int band
 // switch, the double kernels above it), or one of them forced.
 enum class TKernelChoice { Program, Double, Deep };
 
-TKernelParams DoubleParams(const TDeepParams& d) {
-  TKernelParams p;
-  p.XResolution = d.XResolution;
-  p.YResolution = d.YResolution;
-  p.Left = std::stod(d.Left);
-  p.Right = std::stod(d.Right);
-  p.Top = std::stod(d.Top);
-  p.Bottom = std::stod(d.Bottom);
-  p.OuterCircle = d.OuterCircle;
-  p.InnerDist = d.InnerDist;
-  p.CR = d.CR;
-  p.CI = d.CI;
-  p.MaxDepth = d.MaxDepth;
-  p.MaxCycle = d.MaxCycle;
-  p.Formula = d.Formula;
-  p.MapField = d.MapField;
-  p.ColorMode = d.ColorMode;
-  return p;
-}
-
 // Computes the view on both cores; true when the deep kernel computed it.
 bool ComputeView(const TDeepParams& p, TKernelChoice choice, TFractArray& array,
                  TDeepStats& stats) {
@@ -148,7 +128,7 @@ bool ComputeView(const TDeepParams& p, TKernelChoice choice, TFractArray& array,
     plan = TDeepPlan::Create(p, error);
     if (!plan) std::abort();
   }
-  const TKernelParams shallow = DoubleParams(p);
+  const TKernelParams shallow = DoubleParamsFrom(p);
   auto job = [&](int band) {
     TNoSink sink;
     const TBand b{band * BandWidth, 0, band * BandWidth + BandWidth, p.YResolution};

@@ -191,17 +191,7 @@ TEST(DeepView, AViewWhereDoublesGoWrongIsComputedDeep) {
   TFractArray deep(160, 120), shallow(160, 120);
   TNoColumns sink;
   ASSERT_TRUE(ComputeDeepBandColumnsScalar(*plan, deep, {25, 55, 26, 56}, nullptr, sink));
-  TKernelParams k;
-  k.XResolution = 160;
-  k.YResolution = 120;
-  k.Left = std::stod(d.Left);
-  k.Right = std::stod(d.Right);
-  k.Top = std::stod(d.Top);
-  k.Bottom = std::stod(d.Bottom);
-  k.MapField = TKernelParams::MapC;
-  k.MaxDepth = 2000;
-  k.MaxCycle = 0;
-  ASSERT_TRUE(ComputeBand(k, shallow, {25, 55, 26, 56}, 160));
+  ASSERT_TRUE(ComputeBand(DoubleParamsFrom(d), shallow, {25, 55, 26, 56}, 160));
   const TMpfrPointResult exact =
       IterateDeepPointMpfr(d, plan->Area(), 25, 55, plan->Precision() + 64);
   EXPECT_NEAR(exact.Depth * 2000, 884.04, 0.01);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 #include "engine/deep/TDeepArea.h"
@@ -169,24 +170,44 @@ std::string ExactDecimal(double x) {
   return text;
 }
 
+namespace {
+
+// The fields a deep and a double view have alike.
+template <class TTo, class TFrom>
+void CopyShared(TTo& to, const TFrom& from) {
+  to.XResolution = from.XResolution;
+  to.YResolution = from.YResolution;
+  to.OuterCircle = from.OuterCircle;
+  to.InnerDist = from.InnerDist;
+  to.CR = from.CR;
+  to.CI = from.CI;
+  to.MaxDepth = from.MaxDepth;
+  to.MaxCycle = from.MaxCycle;
+  to.Formula = from.Formula;
+  to.MapField = from.MapField;
+  to.ColorMode = from.ColorMode;
+}
+
+}  // namespace
+
 TDeepParams DeepParamsFrom(const TKernelParams& p) {
   TDeepParams d;
-  d.XResolution = p.XResolution;
-  d.YResolution = p.YResolution;
+  CopyShared(d, p);
   d.Left = ExactDecimal(p.Left);
   d.Right = ExactDecimal(p.Right);
   d.Top = ExactDecimal(p.Top);
   d.Bottom = ExactDecimal(p.Bottom);
-  d.OuterCircle = p.OuterCircle;
-  d.InnerDist = p.InnerDist;
-  d.CR = p.CR;
-  d.CI = p.CI;
-  d.MaxDepth = p.MaxDepth;
-  d.MaxCycle = p.MaxCycle;
-  d.Formula = p.Formula;
-  d.MapField = p.MapField;
-  d.ColorMode = p.ColorMode;
   return d;
+}
+
+TKernelParams DoubleParamsFrom(const TDeepParams& d) {
+  TKernelParams p;
+  CopyShared(p, d);
+  p.Left = std::strtod(d.Left.c_str(), nullptr);
+  p.Right = std::strtod(d.Right.c_str(), nullptr);
+  p.Top = std::strtod(d.Top.c_str(), nullptr);
+  p.Bottom = std::strtod(d.Bottom.c_str(), nullptr);
+  return p;
 }
 
 std::string DecimalText(const TMpfr& value, int digits) {

@@ -62,6 +62,11 @@ std::string ExactDecimal(double x);
 /// The deep parameters of a double view: its bounds as exact decimal texts.
 TDeepParams DeepParamsFrom(const TKernelParams& params);
 
+/// The double view of deep parameters: each bound is its text rounded to the nearest double
+/// (a text that is not a plain decimal reads as what strtod makes of it). N, M and d keep
+/// their defaults: the deep kernel's formulas do not read them.
+TKernelParams DoubleParamsFrom(const TDeepParams& params);
+
 /// `value` as a plain decimal text (no exponent) rounded to `digits` significant digits,
 /// trailing zeros of the decimals dropped ("0.000000000000000000000000123", "-1.5", "0").
 std::string DecimalText(const TMpfr& value, int digits);
