@@ -7,6 +7,9 @@ pkgs=(cmake g++ make pkg-config libgtest-dev libgmock-dev googletest libbenchmar
       # the manual pages, the icons, the Debian package, and the checks of the install
       help2man librsvg2-bin dpkg-dev file man-db desktop-file-utils appstream shared-mime-info
       xdg-utils libfile-mimeinfo-perl bash-completion
+      # zoom movies: H.264 in MP4 through FFmpeg's libraries; ffprobe and ffmpeg and GNU parallel
+      # for the movie tests
+      libavcodec-dev libavformat-dev libswscale-dev libavutil-dev ffmpeg parallel
       "$@")
 missing=()
 for p in "${pkgs[@]}"; do

@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "cli/TOutputTarget.h"
+#include "core/TOutputTarget.h"
 #include "engine/TFractArray.h"
 
 bool WriteDump(const TFractArray& array, TOutputTarget& output, std::string& error) {

@@ -13,11 +13,13 @@
 #include <malloc.h>
 #endif
 
-#include "cli/TOutputTarget.h"
+#include "core/TOutputTarget.h"
+#include "cli/TProgressBar.h"
 #include "cli/cliargs.h"
+#include "cli/moviejob.h"
 #include "cli/dump.h"
-#include "cli/pngwriter.h"
-#include "cli/renderjob.h"
+#include "render/pngwriter.h"
+#include "engine/computearray.h"
 #include "core/TErrorReport.h"
 #include "document/TStoredFractal.h"
 #include "document/fractalfile.h"
@@ -29,30 +31,6 @@ namespace {
 
 constexpr int ExitBadArguments = 1;
 constexpr int ExitFailed = 2;
-
-// A progress bar on a terminal; redrawn only when the percentage changes.
-class TProgressBar {
-public:
-  TProgressBar() : Enabled(::isatty(STDERR_FILENO) == 1) {}
-  void Show(int done, int total) {
-    if (!Enabled || total <= 0) return;
-    const int percent = static_cast<int>(int64_t{done} * 100 / total);
-    if (percent == Shown) return;
-    Shown = percent;
-    constexpr int Width = 40;
-    std::string bar(Width, '.');
-    bar.replace(0, static_cast<size_t>(percent * Width / 100), percent * Width / 100, '#');
-    std::fprintf(stderr, "\r[%s] %3d%%", bar.c_str(), percent);
-    std::fflush(stderr);
-  }
-  void Finish() {
-    if (Enabled && Shown >= 0) std::fputc('\n', stderr);
-  }
-
-private:
-  const bool Enabled;
-  int Shown = -1;
-};
 
 // Whether a surface of width x height pixels may be allocated: 4 bytes a pixel, within half of
 // the machine's memory, as for the result array.
@@ -162,5 +140,5 @@ int main(int argc, char** argv) {
     case TCommand::Render:
       break;
   }
-  return Render(options);
+  return options.MovieOutput.empty() ? Render(options) : MakeMovie(options);
 }

@@ -91,6 +91,23 @@ bool TSafeFile::Write(const void* data, size_t size) {
   return true;
 }
 
+bool TSafeFile::Seek(int64_t offset) {
+  if (Fd < 0 || FailureKind != TFailure::None) {
+    if (FailureKind == TFailure::None) Fail(TFailure::CannotWrite, EBADF);
+    return false;
+  }
+  if (offset < 0) return Fail(TFailure::CannotWrite, EINVAL);
+  if (::lseek(Fd, static_cast<off_t>(offset), SEEK_SET) < 0)
+    return Fail(TFailure::CannotWrite, errno);
+  return true;
+}
+
+int64_t TSafeFile::Size() const {
+  struct stat info {};
+  if (Fd < 0 || ::fstat(Fd, &info) != 0) return -1;
+  return static_cast<int64_t>(info.st_size);
+}
+
 bool TSafeFile::Commit() {
   if (Fd < 0 || FailureKind != TFailure::None) {
     if (FailureKind == TFailure::None) Fail(TFailure::CannotWrite, EBADF);

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include <sys/types.h>
@@ -32,8 +33,14 @@ public:
   bool CheckTarget(const std::string& target);
   /// Checks `target` and creates the temporary file beside it.
   bool Open(const std::string& target);
-  /// Appends `size` bytes. After a failure every later write fails as well.
+  /// Writes `size` bytes at the write position (the end, unless Seek moved it). After a
+  /// failure every later write fails as well.
   bool Write(const void* data, size_t size);
+  /// Moves the write position to `offset` bytes from the start, for formats that complete
+  /// their headers at the end (MP4). False when the file is not open or has failed.
+  bool Seek(int64_t offset);
+  /// The bytes written so far, up to the furthest write; -1 when the file is not open.
+  int64_t Size() const;
   /// Flushes the file to the disk, closes it and renames it over the target; afterwards syncs
   /// the folder. On failure the temporary file is removed and the target is untouched.
   bool Commit();

@@ -7,4 +7,5 @@ target_sources(zcore PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/unitInteger.cpp
   ${CMAKE_CURRENT_LIST_DIR}/unitTime.cpp
   ${CMAKE_CURRENT_LIST_DIR}/unitColor.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/pathsplit.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/pathsplit.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TOutputTarget.cpp)

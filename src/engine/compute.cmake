@@ -8,6 +8,7 @@ target_sources(zengine PRIVATE
   realfunctions.cpp
   TCallQueue.cpp
   TThreadVolumeWriter.cpp
+  computearray.cpp
   TComputePool.cpp
   cpufeatures.cpp
   fastkernel.cpp

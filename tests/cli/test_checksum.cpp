@@ -7,7 +7,7 @@
 
 #include <zlib.h>
 
-#include "cli/checksum.h"
+#include "render/checksum.h"
 
 namespace {
 

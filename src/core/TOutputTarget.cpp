@@ -1,4 +1,4 @@
-#include "cli/TOutputTarget.h"
+#include "core/TOutputTarget.h"
 
 #include <cerrno>
 

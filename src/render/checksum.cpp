@@ -1,4 +1,4 @@
-#include "cli/checksum.h"
+#include "render/checksum.h"
 
 #include <algorithm>
 

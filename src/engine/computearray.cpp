@@ -1,4 +1,4 @@
-#include "cli/renderjob.h"
+#include "engine/computearray.h"
 
 #include <chrono>
 #include <optional>
@@ -35,7 +35,7 @@ private:
 
 bool ComputeArray(const TKernelParams& params, TFractArray& array, TComputePool& pool,
                   const TProgressReport& progress, bool reference,
-                  std::shared_ptr<TDeepPlan> deep) {
+                  std::shared_ptr<TDeepPlan> deep, const std::atomic<bool>* stop) {
   TCallQueue gui;
   // The reference computes band after band on a worker of its own, a progress call after each.
   std::optional<TComputePool> single;
@@ -50,8 +50,10 @@ bool ComputeArray(const TKernelParams& params, TFractArray& array, TComputePool&
   {
     TThreadVolumeWriter writer(client, array, params, gui, options);
     writer.Resume();
-    while (!gui.ProcessUntil([&] { return client.Ended; }, std::chrono::hours(1))) {
+    const auto stopped = [stop] { return stop != nullptr && stop->load(); };
+    while (!gui.ProcessUntil([&] { return client.Ended || stopped(); }, std::chrono::hours(1))) {
     }
+    if (!client.Ended) writer.Terminate();
     writer.WaitFor();
   }
   client.PaintProgress();

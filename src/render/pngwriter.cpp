@@ -1,8 +1,9 @@
-#include "cli/pngwriter.h"
+#include "render/pngwriter.h"
 
 #include <algorithm>
 #include <condition_variable>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -10,10 +11,11 @@
 
 #include <zlib.h>
 
-#include "cli/TOutputTarget.h"
-#include "cli/checksum.h"
+#include "core/TOutputTarget.h"
+#include "render/checksum.h"
 #include "engine/TComputePool.h"
 #include "engine/TFractArray.h"
+#include "render/TPixelBuffer.h"
 #include "render/painting.h"
 
 // A PNG file is a signature and chunks; the picture is one zlib stream spread over IDAT chunks.
@@ -29,6 +31,7 @@ constexpr size_t StripeBytes = 512 * 1024;
 constexpr int StripesPerWorker = 4;
 // Pixels that no cell paints (none once the array is complete), as on a fresh view.
 constexpr uint32_t Background = 0x000000;
+const char* const NoMemory = "There is not enough memmory for this operation.";
 // Rows painted at once before they are filtered.
 constexpr int PaintRows = 64;
 // Bytes given to zlib at once: its counters are 32-bit.
@@ -123,17 +126,19 @@ bool Deflate(const unsigned char* raw, size_t rawSize, bool last, TBytes& out) {
   return ok;
 }
 
+// Writes rows y0 .. y1 - 1 of the picture (0xFFBBGGRR pixels, `width` a row) into `out`.
+using TRowPainter = std::function<void(int y0, int y1, uint32_t* out)>;
+// Whether row y shows the same pixels as row y - 1 (so its bytes are copied, not filtered).
+using TRowRepeats = std::function<bool(int y)>;
+
 // The stripes as a job of the pool: each paints its rows, filters and compresses them. The
 // thread that writes waits for them in order.
 class TStripeJob : public TComputeJob {
 public:
-  TStripeJob(const TFractArray& array, const TVoldViewProps& view, int32_t maxCycle,
-             TCellMap map, int height, int stripeRows)
-      : Array(array),
-        View(view),
-        MaxCycle(maxCycle),
-        Map(std::move(map)),
-        Width(static_cast<int>(Map.Columns.size())),
+  TStripeJob(TRowPainter paint, TRowRepeats repeats, int width, int height, int stripeRows)
+      : Paint(std::move(paint)),
+        Repeats(std::move(repeats)),
+        Width(width),
         Height(height),
         StripeRows(stripeRows),
         Stripes(static_cast<size_t>((height + stripeRows - 1) / stripeRows)) {}
@@ -155,12 +160,10 @@ public:
           new uint32_t[static_cast<size_t>(chunkRows) * static_cast<size_t>(Width)]);
       for (int y0 = top; y0 < bottom; y0 += chunkRows) {
         const int y1 = std::min(y0 + chunkRows, bottom);
-        PaintMappedRows(Map, y0, y1, &Array, View, MaxCycle, Background, pixels.get());
+        Paint(y0, y1, pixels.get());
         for (int y = y0; y < y1; ++y) {
           unsigned char* out = raw.get() + static_cast<size_t>(y - top) * rowBytes;
-          // A row that shows the same cells as the one above is the same bytes.
-          if (y > top &&
-              Map.Rows[static_cast<size_t>(y)] == Map.Rows[static_cast<size_t>(y - 1)]) {
+          if (y > top && Repeats(y)) {
             std::memcpy(out, out - rowBytes, rowBytes);
           } else {
             FilterRow(pixels.get() + static_cast<size_t>(y - y0) * static_cast<size_t>(Width),
@@ -200,10 +203,8 @@ public:
   }
 
 private:
-  const TFractArray& Array;
-  const TVoldViewProps& View;
-  const int32_t MaxCycle;
-  const TCellMap Map;
+  const TRowPainter Paint;
+  const TRowRepeats Repeats;
   const int Width;
   const int Height;
   const int StripeRows;
@@ -243,30 +244,16 @@ bool WriteData(TOutputTarget& output, const TBytes& bytes) {
   return true;
 }
 
-}  // namespace
-
-bool WritePicturePng(const TFractArray& array, const TVoldViewProps& view, int32_t maxCycle,
-                     int width, int height, TComputePool& pool, TOutputTarget& output,
-                     std::string& error) {
-  if (width <= 0 || height <= 0) {
-    error = "the picture is empty";
-    return false;
-  }
-  const char* const noMemory = "There is not enough memmory for this operation.";
-  TCellMap map;
-  try {
-    map = MapCells({0, 0, width, height}, width, height, &array);
-  } catch (const std::bad_alloc&) {
-    error = noMemory;
-    return false;
-  }
+// Writes a PNG picture of width x height pixels whose rows `paint` gives, its stripes painted
+// and compressed on the workers of `pool`.
+bool WritePng(const TRowPainter& paint, const TRowRepeats& repeats, int width, int height,
+              TComputePool& pool, TOutputTarget& output, std::string& error) {
   const size_t rowBytes = 1 + 3 * static_cast<size_t>(width);
   int rows = static_cast<int>(std::max<size_t>(1, StripeBytes / rowBytes));
   const int spread = std::max(1, pool.WorkerCount() * StripesPerWorker);
   rows = std::min(rows, std::max(1, (height + spread - 1) / spread));
-  auto job = std::make_shared<TStripeJob>(array, view, maxCycle, std::move(map), height, rows);
+  auto job = std::make_shared<TStripeJob>(paint, repeats, width, height, rows);
   pool.Submit(job, job->Count());
-
   static const unsigned char Signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   unsigned char header[13];
   PutBigEndian(header, static_cast<uint32_t>(width));
@@ -303,7 +290,7 @@ bool WritePicturePng(const TFractArray& array, const TVoldViewProps& view, int32
               WriteChunk(output, "IEND", nullptr, 0);
   }
   if (!encoded) {
-    error = noMemory;
+    error = NoMemory;
     return false;
   }
   if (!written) {
@@ -311,4 +298,44 @@ bool WritePicturePng(const TFractArray& array, const TVoldViewProps& view, int32
     return false;
   }
   return true;
+}
+
+}  // namespace
+
+bool WritePicturePng(const TFractArray& array, const TVoldViewProps& view, int32_t maxCycle,
+                     int width, int height, TComputePool& pool, TOutputTarget& output,
+                     std::string& error) {
+  if (width <= 0 || height <= 0) {
+    error = "the picture is empty";
+    return false;
+  }
+  TCellMap map;
+  try {
+    map = MapCells({0, 0, width, height}, width, height, &array);
+  } catch (const std::bad_alloc&) {
+    error = NoMemory;
+    return false;
+  }
+  return WritePng(
+      [&](int y0, int y1, uint32_t* out) {
+        PaintMappedRows(map, y0, y1, &array, view, maxCycle, Background, out);
+      },
+      // A row that shows the same cells as the one above is the same bytes.
+      [&](int y) { return map.Rows[static_cast<size_t>(y)] == map.Rows[static_cast<size_t>(y - 1)]; },
+      width, height, pool, output, error);
+}
+
+bool WritePixelsPng(const TPixelBuffer& picture, TComputePool& pool, TOutputTarget& output,
+                    std::string& error) {
+  const int width = picture.Width();
+  if (width <= 0 || picture.Height() <= 0) {
+    error = "the picture is empty";
+    return false;
+  }
+  return WritePng(
+      [&](int y0, int y1, uint32_t* out) {
+        std::memcpy(out, picture.Data() + static_cast<size_t>(y0) * static_cast<size_t>(width),
+                    static_cast<size_t>(y1 - y0) * static_cast<size_t>(width) * 4);
+      },
+      [](int) { return false; }, width, picture.Height(), pool, output, error);
 }

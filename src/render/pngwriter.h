@@ -5,6 +5,7 @@
 class TComputePool;
 class TFractArray;
 class TOutputTarget;
+class TPixelBuffer;
 class TVoldViewProps;
 
 /// Paints the complete `array` stretched over a picture of `width` x `height` pixels with the
@@ -17,3 +18,9 @@ class TVoldViewProps;
 bool WritePicturePng(const TFractArray& array, const TVoldViewProps& view, int32_t maxCycle,
                      int width, int height, TComputePool& pool, TOutputTarget& output,
                      std::string& error);
+
+/// Writes `picture` (at least 1 x 1 pixels) as a PNG picture (8-bit RGB, the fourth byte of each
+/// pixel dropped) onto `output`, compressed in stripes on the workers of `pool` as above.
+/// Returns false with the output's reason when a write failed, else the encoder's (memory).
+bool WritePixelsPng(const TPixelBuffer& picture, TComputePool& pool, TOutputTarget& output,
+                    std::string& error);
