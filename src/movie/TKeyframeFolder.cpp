@@ -3,7 +3,11 @@
 #include <cerrno>
 #include <cstdio>
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "core/TOutputTarget.h"
 #include "core/systemerror.h"
@@ -29,10 +33,33 @@ TKeyframeFolder::TKeyframeFolder(std::string folder, const TMoviePlan& plan)
       Width(plan.KeyWidth()),
       Height(plan.KeyHeight()) {}
 
+namespace {
+
+// Removes the temporary files of keyframes whose writer was killed: TSafeFile names them
+// ".zenolith-PID-N.tmp", and a process that has ended writes nothing more.
+void RemoveDeadTemporaries(const std::string& folder) {
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return;
+  while (const dirent* entry = ::readdir(dir)) {
+    long pid = 0;
+    unsigned long number = 0;
+    char end = 0;
+    if (std::sscanf(entry->d_name, ".zenolith-%ld-%lu.tm%c", &pid, &number, &end) == 3 &&
+        end == 'p' && pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+      ::unlinkat(::dirfd(dir), entry->d_name, 0);
+  }
+  ::closedir(dir);
+}
+
+}  // namespace
+
 bool TKeyframeFolder::Prepare(std::string& error) const {
   struct stat info {};
   if (::stat(Path.c_str(), &info) == 0) {
-    if (S_ISDIR(info.st_mode)) return true;
+    if (S_ISDIR(info.st_mode)) {
+      RemoveDeadTemporaries(Path);
+      return true;
+    }
     error = "\"" + Path + "\" is not a folder";
     return false;
   }

@@ -22,8 +22,9 @@ public:
   TKeyframeFolder(std::string folder, const TMoviePlan& plan);
 
   const std::string& Folder() const { return Path; }
-  /// Makes the folder when it is missing. False with the reason when it cannot be made or
-  /// something else than a folder has its name.
+  /// Makes the folder when it is missing; in one that is there, removes the temporary files
+  /// of keyframes whose process has ended (a killed run). False with the reason when it
+  /// cannot be made or something else than a folder has its name.
   bool Prepare(std::string& error) const;
   /// The file of keyframe `index`.
   std::string FileOf(int index) const;

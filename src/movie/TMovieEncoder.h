@@ -17,6 +17,11 @@ public:
   static std::unique_ptr<TMovieEncoder> ForPath(const std::string& path, TComputePool& pool,
                                                 std::string& error);
 
+  /// Whether a movie of `width` x `height` pixels can be written to `path`: a kind ForPath
+  /// knows, a size it takes, a place that may take a file. Touches nothing; checked before
+  /// keyframes that may take hours. False with the reason.
+  static bool Check(const std::string& path, int width, int height, std::string& error);
+
   /// Starts a movie of `width` x `height` pixels at `framesPerSecond` at `path`. False with the
   /// reason (the system's words for a file that cannot be made).
   virtual bool Open(const std::string& path, int width, int height, double framesPerSecond,

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <memory>
 
-#include "core/TOutputTarget.h"
 #include "engine/TComputePool.h"
 #include "engine/TFractArray.h"
 #include "engine/computearray.h"
@@ -121,12 +120,12 @@ bool TMovieMaker::Assemble(const std::string& output, std::string& error) {
             Keys.Folder() + "\", the first is " + std::to_string(missing.front());
     return false;
   }
-  // Refused before the frames are made, which may take long.
-  if (!TOutputTarget::Check(output, error)) return false;
   std::unique_ptr<TMovieEncoder> encoder = TMovieEncoder::ForPath(output, Pool, error);
   if (!encoder ||
-      !encoder->Open(output, settings.Width, settings.Height, settings.FramesPerSecond, error))
+      !encoder->Open(output, settings.Width, settings.Height, settings.FramesPerSecond, error)) {
+    error = "cannot write \"" + output + "\": " + error;
     return false;
+  }
   TPixelBuffer key;
   int loaded = -1;
   TPixelBuffer frame(settings.Width, settings.Height);
@@ -176,6 +175,10 @@ bool TMovieMaker::Make(const std::string& output, bool resume, std::string& erro
   UnitsBefore = 0;
   Started = std::chrono::steady_clock::now();
   // The movie's place is checked before the keyframes, which may take hours.
-  if (!TOutputTarget::Check(output, error)) return false;
+  if (!TMovieEncoder::Check(output, MoviePlan.Settings().Width, MoviePlan.Settings().Height,
+                            error)) {
+    error = "cannot write \"" + output + "\": " + error;
+    return false;
+  }
   return ComputeKeyframes(0, last, resume, error) && Assemble(output, error);
 }

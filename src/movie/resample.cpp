@@ -141,11 +141,14 @@ void ResampleFrame(const TPixelBuffer& source, const TSourceRect& rect, TPixelBu
                    TComputePool& pool) {
   if (frame.Width() < 1 || frame.Height() < 1 || source.Width() < 1 || source.Height() < 1)
     return;
+  // A pixel's colour is the fractal at its top left corner (the kernels sample there), so a
+  // frame pixel's box is centred on its corner's place in the source, whose pixels are boxes
+  // around their own corners.
+  const double across = std::max(rect.Width / frame.Width(), 1.0);
+  const double down = std::max(rect.Height / frame.Height(), 1.0);
   auto job = std::make_shared<TResampleJob>(
-      source,
-      ResampleTaps(rect.Left, rect.Width / frame.Width(), frame.Width()),
-      ResampleTaps(rect.Top, rect.Height / frame.Height(), frame.Height()),
-      frame);
+      source, ResampleTaps(rect.Left + (1 - across) / 2, across, frame.Width()),
+      ResampleTaps(rect.Top + (1 - down) / 2, down, frame.Height()), frame);
   pool.Submit(job, job->Bands());
   job->WaitForEnd();
 }

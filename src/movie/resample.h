@@ -30,6 +30,9 @@ TResampleTaps ResampleTaps(double start, double size, int count);
 
 /// Fills `frame` (its size is the frame's) with the part `rect` of `source`, averaged down as
 /// ResampleTaps says on both axes, in integers, so the result is the same on every machine and
-/// however the rows are shared out. The rows are spread over the workers of `pool`.
+/// however the rows are shared out. Pixels stand for the fractal at their top left corners, as
+/// the kernels compute them: frame pixel (x, y) averages the source around the point
+/// (Left + x * Width / frame width, Top + y * Height / frame height). The rows are spread over
+/// the workers of `pool`.
 void ResampleFrame(const TPixelBuffer& source, const TSourceRect& rect, TPixelBuffer& frame,
                    TComputePool& pool);
