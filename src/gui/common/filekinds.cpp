@@ -12,11 +12,14 @@ const TFileKind Palette{
     true};
 const TFileKind Image{"png", "PNG Image (*.png)|*.png|JPEG Image (*.jpg *.jpeg)|*.jpg;*.jpeg",
                       false, false};
+const TFileKind Movie{"mp4", "MP4 Video (*.mp4)|*.mp4|Numbered PNG Images (*.png)|*.png", false,
+                      false};
 }  // namespace FileKind
 
 const std::vector<const TFileKind*>& FileKinds() {
   static const std::vector<const TFileKind*> kinds = {&FileKind::Fractal, &FileKind::Project,
-                                                      &FileKind::Palette, &FileKind::Image};
+                                                      &FileKind::Palette, &FileKind::Image,
+                                                      &FileKind::Movie};
   return kinds;
 }
 

@@ -27,6 +27,8 @@ extern const TFileKind Project;
 extern const TFileKind Palette;
 /// Exported pictures ".png" (and ".jpg", ".jpeg"); written only.
 extern const TFileKind Image;
+/// Zoom movies ".mp4" (and numbered ".png" pictures); written only.
+extern const TFileKind Movie;
 }  // namespace FileKind
 
 /// Every kind above.

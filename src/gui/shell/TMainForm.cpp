@@ -28,6 +28,7 @@
 #include "gui/common/icons.h"
 #include "gui/dialogs/TDlgRegisterWave.h"
 #include "gui/export/TImageExportCommand.h"
+#include "gui/export/TMovieExportCommand.h"
 #include "gui/project/TProjectCommands.h"
 #include "gui/view/TMDIChildWave.h"
 #include "gui/view/TMDIChildZenolith.h"
@@ -107,6 +108,7 @@ void TMainForm::CreateParts() {
   Fractal = new TFractalCommands(*Workspace, *Recent, this);
   Project = new TProjectCommands(*Workspace, *Fractal, *Recent, this);
   Export = new TImageExportCommand(*Workspace, this);
+  MovieExport = new TMovieExportCommand(*Workspace, this);
   Opener.SetOpener(FileKind::Fractal, [this](const std::string& path) {
     Fractal->OpenFractalFileAndRemember(path);
   });
@@ -204,6 +206,7 @@ void TMainForm::ConnectCommands() {
   on(ProjectSave, Project, &TProjectCommands::ProjectSaveExecute);
   on(ProjectExport, Project, &TProjectCommands::ProjectExportExecute);
   on(ExportImage, Export, &TImageExportCommand::ExportImageExecute);
+  on(ExportMovie, MovieExport, &TMovieExportCommand::ExportMovieExecute);
 }
 
 QAction* TMainForm::AddMenuProxy(QMenu* menu, QAction* action, const QString& caption,
@@ -244,6 +247,7 @@ void TMainForm::CreateMenus() {
   MenuFile->addAction(FileSave);
   MenuFile->addAction(FileSaveAs);
   MenuFile->addAction(ExportImage);
+  MenuFile->addAction(ExportMovie);
   MenuFile->addSeparator();
   // Hidden entries: their actions keep their keys on the window.
   AddMenuProxy(MenuFile, Register, Register->text(), false);

@@ -20,6 +20,7 @@ class QToolBar;
 class TAboutBox;
 class TFractalCommands;
 class TImageExportCommand;
+class TMovieExportCommand;
 class TMDIChildZenolith;
 class TProjectCommands;
 class TRecentFiles;
@@ -86,6 +87,7 @@ public:
   QAction* Redo = nullptr;
   /// Saves the active fractal as a PNG or JPEG picture.
   QAction* ExportImage = nullptr;
+  QAction* ExportMovie = nullptr;
   /// The program-wide Auto Max Depth option (checkable).
   QAction* AutoMaxDepth = nullptr;
 
@@ -127,6 +129,8 @@ public:
   TProjectCommands* Project = nullptr;
   /// Export Image.
   TImageExportCommand* Export = nullptr;
+  /// Export Zoom Movie.
+  TMovieExportCommand* MovieExport = nullptr;
   /// The openers of the file kinds, for the command line, Recent Files and drops.
   TFileOpener Opener;
 

@@ -56,6 +56,8 @@ const TActionDef ActionTable[] = {
     {&TMainForm::Redo, "Redo", "&Redo", "Ctrl+Y", "", "Redo|Redo the last undone action", -1},
     {&TMainForm::ExportImage, "ExportImage", "&Export Image...", "", "File",
      "Export Image|Save the fractal as a PNG or JPEG picture", -1},
+    {&TMainForm::ExportMovie, "ExportMovie", "Export &Zoom Movie...", "", "File",
+     "Export Zoom Movie|Make a video zooming from the fractal out to the whole set", -1},
     {&TMainForm::DeleteUndo, "DeleteUndo", "De&lete Undo", "", "",
      "Delete Undo|Forget wave before last wave action", 9},
     {&TMainForm::Options, "Options", "Options...", "", "", "", 13},
@@ -209,6 +211,7 @@ void TMainForm::UpdateActions() {
   Redo->setEnabled(history && history->CanRedo());
   DeleteUndo->setEnabled(history && !history->Empty());
   ExportImage->setEnabled(wave != nullptr);
+  ExportMovie->setEnabled(wave != nullptr);
   AutoMaxDepth->setChecked(Fractal->AutoMaxDepth());
 }
 

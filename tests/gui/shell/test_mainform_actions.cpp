@@ -114,7 +114,7 @@ TEST_F(MainFormActions, MenusHoldTheirEntriesInOrder) {
   EXPECT_EQ(Form->menuBar()->actions(), bar);
   EXPECT_EQ(Entries(Form->MenuFile),
             QStringList({"FileNewWave", "FileOpenWave", "RecentFiles", "DuplicateWave", "-",
-                         "FileClose", "FileSave", "FileSaveAs", "ExportImage", "-",
+                         "FileClose", "FileSave", "FileSaveAs", "ExportImage", "ExportMovie", "-",
                          "RegisterItem(hidden)", "-", "OptionsItem(hidden)", "FileExit"}));
   EXPECT_EQ(Entries(Form->MenuEdit), QStringList({"Undo", "Redo", "-", "DeleteUndo"}));
   EXPECT_EQ(Entries(Form->MenuProject),
@@ -158,7 +158,7 @@ TEST_F(MainFormActions, WithoutWindowTheFractalMenusAndCommandsAreOff) {
   EXPECT_TRUE(Form->MenuHelp->menuAction()->isVisible());
   ExpectFractalCommands(false);
   for (QAction* a : {Form->FileSave, Form->FileSaveAs, Form->FileRevert, Form->ExportImage,
-                     Form->ProjectClose, Form->ProjectSave, Form->ProjectExport, Form->Undo,
+                     Form->ExportMovie, Form->ProjectClose, Form->ProjectSave, Form->ProjectExport, Form->Undo,
                      Form->Redo, Form->DeleteUndo}) {
     EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
   }
