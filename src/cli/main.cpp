@@ -16,6 +16,7 @@
 #include "core/TOutputTarget.h"
 #include "cli/TProgressBar.h"
 #include "cli/cliargs.h"
+#include "cli/inputfile.h"
 #include "cli/moviejob.h"
 #include "cli/dump.h"
 #include "render/pngwriter.h"
@@ -62,10 +63,7 @@ int WriteOutput(const std::string& path,
 int Render(const TRenderOptions& options) {
   std::string reason;
   TStoredFractal fractal;
-  if (!ReadFractalFile(options.Input, fractal, reason)) {
-    TErrorReport::CannotRead(options.Input, reason);
-    return ExitFailed;
-  }
+  if (!ReadInputFile(options.Input, fractal)) return ExitFailed;
   // Refused before the computation, which may take long: a pipe, a device or a folder.
   for (const std::string& path : {options.DumpOutput, options.PngOutput}) {
     if (!path.empty() && !TOutputTarget::Check(path, reason))

@@ -8,9 +8,8 @@
 
 #include "cli/TProgressBar.h"
 #include "cli/cliargs.h"
-#include "core/TErrorReport.h"
+#include "cli/inputfile.h"
 #include "document/TStoredFractal.h"
-#include "document/fractalfile.h"
 #include "engine/TComputePool.h"
 #include "movie/TMovieMaker.h"
 
@@ -36,18 +35,10 @@ int Failed(const std::string& reason) {
 int MakeMovie(const TRenderOptions& options) {
   std::string reason;
   TStoredFractal fractal;
-  if (!ReadFractalFile(options.Input, fractal, reason)) {
-    TErrorReport::CannotRead(options.Input, reason);
-    return ExitFailed;
-  }
+  if (!ReadInputFile(options.Input, fractal)) return ExitFailed;
   std::optional<TStoredFractal> start;
-  if (!options.StartInput.empty()) {
-    start.emplace();
-    if (!ReadFractalFile(options.StartInput, *start, reason)) {
-      TErrorReport::CannotRead(options.StartInput, reason);
-      return ExitFailed;
-    }
-  }
+  if (!options.StartInput.empty() && !ReadInputFile(options.StartInput, start.emplace()))
+    return ExitFailed;
   TMoviePlan plan;
   if (!TMoviePlan::Make(fractal, start ? &start->Params : nullptr, options.Movie, plan, reason))
     return Failed("cannot plan the movie: " + reason);

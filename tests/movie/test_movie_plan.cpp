@@ -8,16 +8,11 @@
 #include "document/TStoredFractal.h"
 #include "document/fractalfile.h"
 #include "movie/TMoviePlan.h"
-#include "support/testdata.h"
+#include "support/fixturefractal.h"
 
 namespace {
 
-TStoredFractal Seahorse() {
-  TStoredFractal fractal;
-  std::string error;
-  EXPECT_TRUE(ReadFractalFile(TestData("movie/seahorse.zlf"), fractal, error)) << error;
-  return fractal;
-}
+TStoredFractal Seahorse() { return FixtureFractal("movie/seahorse.zlf"); }
 
 TMovieSettings Small(double seconds, double fps) {
   TMovieSettings s;
@@ -136,9 +131,8 @@ TEST(MoviePlan, TheMovieRunsFromTheFilesViewToTheWholeSetAboutOneFixedPoint) {
 }
 
 TEST(MoviePlan, KeyframesOfADeepViewKeepItsDigits) {
-  TStoredFractal deep;
+  const TStoredFractal deep = FixtureFractal("cli/deep.zlf");
   std::string error;
-  ASSERT_TRUE(ReadFractalFile(TestData("cli/deep.zlf"), deep, error)) << error;
   TMoviePlan plan;
   ASSERT_TRUE(TMoviePlan::Make(deep, nullptr, Small(4, 10), plan, error)) << error;
   TStoredFractal key;

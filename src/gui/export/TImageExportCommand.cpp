@@ -14,6 +14,7 @@
 #include "gui/common/filekinds.h"
 #include "gui/common/imagefile.h"
 #include "gui/export/TDlgExportImage.h"
+#include "gui/export/exportprogress.h"
 #include "gui/export/TImageExporter.h"
 #include "gui/view/TMDIChildWave.h"
 #include "gui/view/TViewWave.h"
@@ -65,13 +66,8 @@ bool TImageExportCommand::ExportImageFile(const std::string& path, int width, in
 
   QProgressDialog progress(QStringLiteral("Computing the image..."), QStringLiteral("Cancel"),
                            0, width, Workspace.window());
-  progress.setObjectName(QStringLiteral("ExportProgress"));
-  progress.setWindowTitle(QStringLiteral("Export Image"));
-  progress.setWindowModality(Qt::WindowModal);
-  progress.setAutoClose(false);
-  progress.setAutoReset(false);
-  progress.setMinimumDuration(0);
-  progress.setValue(0);
+  SetUpExportProgress(progress, QStringLiteral("ExportProgress"), QStringLiteral("Export Image"),
+                      width);
 
   // The bar moves a few times a second, not at every band: a modal progress dialog runs the
   // event loop on every change, which must not happen inside a band's paint.

@@ -15,6 +15,7 @@
 #include "gui/common/TPrompter.h"
 #include "gui/common/filekinds.h"
 #include "gui/export/TDlgExportMovie.h"
+#include "gui/export/exportprogress.h"
 #include "gui/view/TMDIChildWave.h"
 #include "gui/view/TViewWave.h"
 #include "gui/view/TWorkspace.h"
@@ -79,13 +80,8 @@ bool TMovieExportCommand::ExportMovieFile(const std::string& path,
 
   QProgressDialog progress(QStringLiteral("Computing the keyframes..."), QStringLiteral("Cancel"),
                            0, 1000, Workspace.window());
-  progress.setObjectName(QStringLiteral("MovieProgress"));
-  progress.setWindowTitle(QStringLiteral("Export Zoom Movie"));
-  progress.setWindowModality(Qt::WindowModal);
-  progress.setAutoClose(false);
-  progress.setAutoReset(false);
-  progress.setMinimumDuration(0);
-  progress.setValue(0);
+  SetUpExportProgress(progress, QStringLiteral("MovieProgress"),
+                      QStringLiteral("Export Zoom Movie"), 1000);
 
   // The maker reports on its thread; the bar takes the latest report a few times a second.
   std::mutex lock;

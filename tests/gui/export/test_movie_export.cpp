@@ -12,16 +12,12 @@
 #include "gui/export/TMovieExportCommand.h"
 #include "gui/support/wavetestsupport.h"
 #include "movie/TPngSequenceWriter.h"
+#include "support/fixturefractal.h"
 #include "support/runprogram.h"
 
 namespace {
 
-TStoredFractal Seahorse() {
-  TStoredFractal fractal;
-  std::string error;
-  EXPECT_TRUE(ReadFractalFile(TestData("movie/seahorse.zlf"), fractal, error)) << error;
-  return fractal;
-}
+TStoredFractal Seahorse() { return FixtureFractal("movie/seahorse.zlf"); }
 
 }  // namespace
 
