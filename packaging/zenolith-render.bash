@@ -1,5 +1,5 @@
-# bash completion for zenolith-render: its options, pictures for -o, dumps for --dump, and
-# fractal files for the input.
+# bash completion for zenolith-render: its options, pictures for -o, dumps for --dump, movies
+# for --movie, folders for --keyframe-folder, and fractal files for the input and --start.
 _zenolith_render() {
   local cur prev
   cur="${COMP_WORDS[COMP_CWORD]}"
@@ -11,7 +11,21 @@ _zenolith_render() {
     --dump)
       _filedir tsv
       return ;;
-    --size)
+    --movie)
+      _filedir '@(mp4|png)'
+      return ;;
+    --start)
+      _filedir zlf
+      return ;;
+    --keyframe-folder)
+      _filedir -d
+      return ;;
+    --fps)
+      COMPREPLY=($(compgen -W "24 25 30 50 60" -- "$cur"))
+      return ;;
+    --seconds|--zoom-rate|--keyframes)
+      return ;;
+    --size|--keyframe-size)
       COMPREPLY=($(compgen -W "640x480 800x600 1024x768 1920x1080" -- "$cur"))
       return ;;
     --threads)
@@ -19,8 +33,9 @@ _zenolith_render() {
       return ;;
   esac
   if [[ "$cur" == -* ]]; then
-    COMPREPLY=($(compgen -W "-o --output --size --dump --threads --reference --help --version" \
-      -- "$cur"))
+    COMPREPLY=($(compgen -W "-o --output --size --dump --threads --reference --help --version
+      --movie --start --fps --seconds --zoom-rate --zoom-in --full-frames --keyframe-folder
+      --keyframe-size --resume --keyframes --assemble --keyframe-count" -- "$cur"))
     return
   fi
   _filedir zlf
