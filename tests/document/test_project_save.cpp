@@ -364,7 +364,8 @@ TEST(ProjectLock, OneProcessHoldsAProjectAndALockLeftByAKillNeverBlocks) {
             std::vector<std::string>{"savedProjectWindowFile0.wav"});
   // Given up, the lock leaves nothing behind.
   EXPECT_FALSE(TProjectLock::HeldHere(project));
-  EXPECT_EQ(FolderListing(dir.Path()), (std::vector<std::string>{"p.kvp", "pTempSaveFiles", "sub"}));
+  EXPECT_EQ(FolderListing(dir.Path()),
+            (std::vector<std::string>{"p.kvp", "pTempSaveFiles", "sub"}));
   // A lock file with no process behind it, or with rubbish in it, is taken over as well.
   for (const std::string& stale : {std::string("999999999\n"), std::string("rubbish")}) {
     WriteFileBytes(expectedLock, stale);

@@ -14,6 +14,7 @@
 
 namespace {
 
+// One section of the file with its keys and raw values (TSettingsFile::TSection).
 using TSection = std::pair<std::string, std::vector<std::pair<std::string, std::string>>>;
 
 // QSettings keeps the keys of no group in this section.
@@ -133,8 +134,10 @@ std::vector<std::string> UnescapeList(const std::string& raw) {
       if (!named) {
         if (e == 'x' && i < raw.size() && IsHexDigit(static_cast<unsigned char>(raw[i]))) {
           unsigned value = 0;
-          while (i < raw.size() && IsHexDigit(static_cast<unsigned char>(raw[i])))
-            value = ((value << 4) + static_cast<unsigned>(HexValue(static_cast<unsigned char>(raw[i++])))) & 0xFFFF;
+          while (i < raw.size() && IsHexDigit(static_cast<unsigned char>(raw[i]))) {
+            const int digit = HexValue(static_cast<unsigned char>(raw[i++]));
+            value = ((value << 4) + static_cast<unsigned>(digit)) & 0xFFFF;
+          }
           AppendCode(current, value);
         } else if (e >= '0' && e <= '7') {
           unsigned value = static_cast<unsigned>(e - '0');

@@ -45,10 +45,10 @@ public:
   static std::vector<std::string> DecodeList(const std::string& raw);
 
 private:
+  // One section of the file ("General" for keys of no group) with its keys and raw values.
+  using TSection = std::pair<std::string, std::vector<std::pair<std::string, std::string>>>;
   // Reads the file into `sections`; false with the reason for a file left alone.
-  bool ReadFile(std::vector<std::pair<std::string, std::vector<std::pair<std::string, std::string>>>>&
-                    sections,
-                std::string& problem) const;
+  bool ReadFile(std::vector<TSection>& sections, std::string& problem) const;
 
   std::string FilePath;
   bool IgnoredFile = false;

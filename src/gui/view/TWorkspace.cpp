@@ -86,7 +86,9 @@ void TWorkspace::AddChildWindow(TMDIChildZenolith* child) {
   if (auto* wave = qobject_cast<TMDIChildWave*>(child)) {
     wave->GetView()->SetAutoMaxDepth(AutoMaxDepth);
     connect(wave, &TMDIChildWave::MemoryRefused, Notices,
-            [this, wave](const QString& what, bool surface) { Notices->Note(wave, what, surface); });
+            [this, wave](const QString& what, bool surface) {
+              Notices->Note(wave, what, surface);
+            });
     connect(wave, &QObject::destroyed, Notices,
             [this](QObject* gone) { Notices->Forget(gone); });
   }

@@ -445,8 +445,9 @@ TEST_F(Project, WindowPastTheMemoryBudgetOpensEmptyAndKeepsItsPlace) {
   QApplication::processEvents();
   const QSize view = huge->GetView()->size();
   const std::string memory =
-      std::string(TErrorReport::NotEnoughMemoryText) + "\nWindow \"Huge\" stays empty: its picture of " +
-      std::to_string(view.width()) + " x " + std::to_string(view.height()) + " pixels needs " +
+      std::string(TErrorReport::NotEnoughMemoryText) +
+      "\nWindow \"Huge\" stays empty: its picture of " + std::to_string(view.width()) + " x " +
+      std::to_string(view.height()) + " pixels needs " +
       std::to_string((uint64_t(view.width()) * view.height() * 4 + (1 << 20) - 1) >> 20) +
       " MB.\nThe windows may take 64 MB together.";
   EXPECT_TRUE(Prompter.ShowedOnly(memory, "System Error"));

@@ -553,7 +553,8 @@ TEST_F(ViewWave, AreaTooSmallForAFormulaWithoutDeepKernelSaysWhy) {
     Form->SetStatusText(0, QString());
     TMDIChildWave* child = ComputedWave(row.Params);
     EXPECT_EQ(child->GetView()->AreaTooSmall(), row.Said);
-    EXPECT_EQ(Form->StatusPanel(0)->text() == said, row.Said) << Form->StatusPanel(0)->text().toStdString();
+    EXPECT_EQ(Form->StatusPanel(0)->text() == said, row.Said)
+        << Form->StatusPanel(0)->text().toStdString();
     child->CloseWithoutQuery();
     QApplication::processEvents();
   }
