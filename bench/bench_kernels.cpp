@@ -47,13 +47,14 @@ TKernelParams FormulaPicture(int formula, int32_t maxCycle) {
   p.M = 2;
   p.Left = -2.2;
   p.Right = 1.1;
-  if (formula == 9) {  // exp(z) - z + c - 1
+  if (formula == FormulaIndex<TFormulaExp>) {
     p.Left = -4;
     p.Right = 2;
     p.Top = 3;
     p.Bottom = -3;
   }
-  if (formula >= 10) {  // the sines: a period of the real axis
+  if (formula == FormulaIndex<TFormulaSinPlusC> || formula == FormulaIndex<TFormulaCTimesSin> ||
+      formula == FormulaIndex<TFormulaSinMinusZ>) {  // the sines: a period of the real axis
     p.Left = -3.5;
     p.Right = 3.5;
     p.Top = 2;

@@ -136,7 +136,7 @@ std::vector<TExample> Examples() {
   }
   {  // Formula 5, z^n + d z^m + c, with the pixel as c.
     TFractProps p = Area(-1.6, 1.6, 1.6, -1.6);
-    p.Formula = 5;
+    p.Formula = FormulaIndex<TFormulaZNDZM>;
     p.MapField = TKernelParams::MapC;
     p.N.SetInt(3);
     p.M.SetInt(2);
@@ -155,7 +155,7 @@ std::vector<TExample> Examples() {
   }
   {  // exp(z) - z - 1 + c with the pixel as c.
     TFractProps p = Area(-6.0, 3.0, 4.5, -4.5);
-    p.Formula = 9;
+    p.Formula = FormulaIndex<TFormulaExp>;
     p.MapField = TKernelParams::MapC;
     p.OuterCircle.SetDouble(50.0);
     p.MaxDepth.SetInt(150);

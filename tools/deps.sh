@@ -4,6 +4,9 @@
 set -euo pipefail
 pkgs=(cmake g++ make pkg-config libgtest-dev libgmock-dev googletest libbenchmark-dev
       qt6-base-dev qt6-base-dev-tools libgl-dev zlib1g-dev libmpfr-dev libgmp-dev libsleef-dev
+      # the manual pages, the icons, the Debian package, and the checks of the install
+      help2man librsvg2-bin dpkg-dev file man-db desktop-file-utils appstream shared-mime-info
+      xdg-utils libfile-mimeinfo-perl bash-completion
       "$@")
 missing=()
 for p in "${pkgs[@]}"; do

@@ -59,6 +59,8 @@ int main(int argc, char* argv[]) {
     app = std::make_unique<TApplication>(argc, argv);
     TApplication::setApplicationName(QString::fromLatin1(ApplicationTitle));
     TApplication::setApplicationVersion(QStringLiteral("1.0"));
+    // Names the installed desktop entry, whose icon and name the desktop shows for the windows.
+    TApplication::setDesktopFileName(QStringLiteral("org.zenolith.Zenolith"));
     THelpViewer::SetHelpFile("KORVHELP.HLP");
     prompter.Install();
     Run(*app);

@@ -23,11 +23,14 @@ bool ParseSize(std::string_view text, int& width, int& height) {
 }  // namespace
 
 const char* UsageText() {
-  return "Usage: zenolith-render FILE.zlf -o OUT.png [--size WxH] [--dump OUT.tsv] [--threads N]\n"
-         "       [--reference]\n"
+  // help2man makes the manual page of this text: one usage line, then sections whose title
+  // ends in a colon.
+  return "Usage: zenolith-render FILE.zlf -o OUT.png [--size WxH] [--dump OUT.tsv] [--threads N] "
+         "[--reference]\n"
          "Computes the fractal of a Zenolith fractal file and writes the picture that a fractal\n"
          "window of WxH pixels shows of it (default: the file's resolution), without orbits.\n"
          "\n"
+         "Options:\n"
          "  -o, --output OUT.png  write the picture as PNG (\"-\": to standard output)\n"
          "  --size WxH            size of the picture in pixels, e.g. 800x600\n"
          "  --dump OUT.tsv        write the depth and cycle period of every point as text\n"
@@ -39,8 +42,11 @@ const char* UsageText() {
          "\n"
          "At least one of -o and --dump is needed. An output file is replaced only once it is\n"
          "complete; pipes and devices are refused as outputs (use \"-\" and redirect).\n"
-         "Exit status: 0 done, 1 bad arguments, 2 the file cannot be read, the picture is too\n"
-         "large, or an output cannot be written.\n";
+         "\n"
+         "Exit status:\n"
+         "  0  done\n"
+         "  1  bad arguments\n"
+         "  2  the file cannot be read, the picture is too large, or an output cannot be written\n";
 }
 
 TCommand ParseArguments(int argc, const char* const* argv, TRenderOptions& options,

@@ -2,69 +2,58 @@
 #include <cmath>
 #include <cstdint>
 
+#include "engine/formulamath.h"
 #include "engine/realfunctions.h"
 
-// Complex arithmetic on plain pairs of doubles, each operation written out so that its order of
-// operations is fixed: a vectorised kernel can repeat it lane by lane and match bit for bit.
-// std::complex is avoided on purpose: its operators may take library recovery paths for
-// infinities and NaNs that a vector lane cannot follow.
+// Complex arithmetic on plain pairs of doubles: the scalar model of formulamath.h, so that every
+// operation is the one a vector lane performs, in its order, and a vectorised kernel matches the
+// scalar one bit for bit. std::complex is avoided on purpose: its operators may take library
+// recovery paths for infinities and NaNs that a vector lane cannot follow.
+//
+// Only code compiled for the baseline uses this model (the fast kernel's instruction-set builds
+// bring their own): its functions are inline and must not be compiled with wider instructions.
 
-/// A complex number (real part, imaginary part).
-struct TComplex {
-  double re, im;
+/// Plain doubles as a number model (see formulamath.h).
+struct TScalarModel {
+  using D = double;
+  using M = bool;
+  static double Set(double v) { return v; }
+  static double Abs(double a) { return std::fabs(a); }
+  static double Select(bool m, double ifSet, double otherwise) { return m ? ifSet : otherwise; }
+  static bool GreaterEq(double a, double b) { return a >= b; }
+  static bool Equal(double a, double b) { return a == b; }
+  static double Sqrt(double a) { return std::sqrt(a); }
+  static double Asin(double a) { return RealAsin(a); }
+  static double Pow(double a, double b) { return RealPow(a, b); }
+  static void SinCos(double a, double& sin, double& cos) {
+    const TSinCos both = RealSinCos(a);
+    sin = both.Sin;
+    cos = both.Cos;
+  }
+  static double Exp(double a) { return RealExp(a); }
+  static double Sinh(double a) { return RealSinh(a); }
+  static double Cosh(double a) { return RealCosh(a); }
 };
 
-inline TComplex CAdd(TComplex a, TComplex b) { return {a.re + b.re, a.im + b.im}; }
-inline TComplex CSub(TComplex a, TComplex b) { return {a.re - b.re, a.im - b.im}; }
+/// A complex number (real part, imaginary part).
+using TComplex = TVComplex<TScalarModel>;
+
+inline TComplex CAdd(TComplex a, TComplex b) { return VAdd<TScalarModel>(a, b); }
+inline TComplex CSub(TComplex a, TComplex b) { return VSub<TScalarModel>(a, b); }
 /// a + r for a real r (acts on the real part).
-inline TComplex CAddReal(TComplex a, double r) { return {a.re + r, a.im}; }
+inline TComplex CAddReal(TComplex a, double r) { return VAddReal<TScalarModel>(a, r); }
 /// a - r for a real r.
-inline TComplex CSubReal(TComplex a, double r) { return {a.re - r, a.im}; }
+inline TComplex CSubReal(TComplex a, double r) { return VSubReal<TScalarModel>(a, r); }
 /// r - a for a real r.
-inline TComplex CRealSub(double r, TComplex a) { return {r - a.re, -a.im}; }
+inline TComplex CRealSub(double r, TComplex a) { return VRealSub<TScalarModel>(r, a); }
 /// a * r for a real r (scales both parts).
-inline TComplex CScale(TComplex a, double r) { return {a.re * r, a.im * r}; }
-
-inline TComplex CMul(TComplex a, TComplex b) {
-  return {a.re * b.re - a.im * b.im, a.re * b.im + a.im * b.re};
-}
-
-/// a / b by Smith's method, which keeps the intermediate values in range where the plain
-/// formula would overflow or underflow. A zero divisor gives NaN parts.
-inline TComplex CDiv(TComplex a, TComplex b) {
-  if (std::fabs(b.re) >= std::fabs(b.im)) {
-    const double ratio = b.im / b.re;
-    const double denom = b.re + b.im * ratio;
-    return {(a.re + a.im * ratio) / denom, (a.im - a.re * ratio) / denom};
-  }
-  const double ratio = b.re / b.im;
-  const double denom = b.im + b.re * ratio;
-  return {(a.re * ratio + a.im) / denom, (a.im * ratio - a.re) / denom};
-}
-
-/// z^k by binary powering: a few dozen products even for k = 2147483647. Negative k gives
-/// 1 / z^-k; k = 0 gives 1.
-inline TComplex CPowInt(TComplex z, int32_t k) {
-  uint32_t bits = k < 0 ? 0u - static_cast<uint32_t>(k) : static_cast<uint32_t>(k);
-  TComplex result{1.0, 0.0};
-  TComplex base = z;
-  while (bits != 0) {
-    if (bits & 1u) result = CMul(result, base);
-    bits >>= 1;
-    if (bits != 0) base = CMul(base, base);
-  }
-  return k < 0 ? CDiv({1.0, 0.0}, result) : result;
-}
-
+inline TComplex CScale(TComplex a, double r) { return VScale<TScalarModel>(a, r); }
+inline TComplex CMul(TComplex a, TComplex b) { return VMul<TScalarModel>(a, b); }
+/// a / b by Smith's method (see VDiv). A zero divisor gives NaN parts.
+inline TComplex CDiv(TComplex a, TComplex b) { return VDiv<TScalarModel>(a, b); }
+/// z^k by binary powering. Negative k gives 1 / z^-k; k = 0 gives 1.
+inline TComplex CPowInt(TComplex z, int32_t k) { return VPowInt<TScalarModel>(z, k); }
 /// e^z = e^re * (cos im, sin im).
-inline TComplex CExp(TComplex z) {
-  const double scale = RealExp(z.re);
-  const TSinCos angle = RealSinCos(z.im);
-  return {scale * angle.Cos, scale * angle.Sin};
-}
-
+inline TComplex CExp(TComplex z) { return VExp<TScalarModel>(z); }
 /// sin z = (sin re * cosh im, cos re * sinh im).
-inline TComplex CSin(TComplex z) {
-  const TSinCos angle = RealSinCos(z.re);
-  return {angle.Sin * RealCosh(z.im), angle.Cos * RealSinh(z.im)};
-}
+inline TComplex CSin(TComplex z) { return VSin<TScalarModel>(z); }

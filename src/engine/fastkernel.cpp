@@ -83,10 +83,9 @@ bool BandResume(const TFastBand& band, int column, int row, double re, double im
 }  // namespace
 
 bool FastKernelVectorises(const TKernelParams& p) {
-  const bool vectorFormula = p.Formula >= 0 && p.Formula < FormulaCount &&
-                             Formulas[static_cast<size_t>(p.Formula)].VectorStep;
-  return vectorFormula && p.MaxDepth >= 2 && p.MaxCycle >= 0 && p.MaxCycle <= FastMaxCycle &&
-         p.N >= 1 && p.M >= 1 && p.MapField >= TKernelParams::MapZ &&
+  // Every formula has a vector step: formulas.h writes each once for every number model.
+  return p.Formula >= 0 && p.Formula < FormulaCount && p.MaxDepth >= 2 && p.MaxCycle >= 0 &&
+         p.MaxCycle <= FastMaxCycle && p.N >= 1 && p.M >= 1 && p.MapField >= TKernelParams::MapZ &&
          p.MapField <= TKernelParams::MapD;
 }
 

@@ -21,148 +21,15 @@
 #include <utility>
 
 #include "engine/TFormula.h"
+#include "engine/formulas.h"
 #include "engine/fastkernel_isa.h"
 
 namespace {
 
-template <class V>
-struct TVComplex {
-  typename V::D re, im;
-};
-
-template <class V>
-inline TVComplex<V> VAdd(TVComplex<V> a, TVComplex<V> b) {
-  return {a.re + b.re, a.im + b.im};
-}
-template <class V>
-inline TVComplex<V> VSub(TVComplex<V> a, TVComplex<V> b) {
-  return {a.re - b.re, a.im - b.im};
-}
-template <class V>
-inline TVComplex<V> VAddReal(TVComplex<V> a, typename V::D r) {
-  return {a.re + r, a.im};
-}
-template <class V>
-inline TVComplex<V> VSubReal(TVComplex<V> a, typename V::D r) {
-  return {a.re - r, a.im};
-}
-template <class V>
-inline TVComplex<V> VRealSub(typename V::D r, TVComplex<V> a) {
-  return {r - a.re, -a.im};
-}
-template <class V>
-inline TVComplex<V> VScale(TVComplex<V> a, typename V::D r) {
-  return {a.re * r, a.im * r};
-}
-template <class V>
-inline TVComplex<V> VMul(TVComplex<V> a, TVComplex<V> b) {
-  return {a.re * b.re - a.im * b.im, a.re * b.im + a.im * b.re};
-}
-
-// Smith's quotient. Both of its branches are the same operations on swapped operands, so the
-// operands are chosen per lane and each lane performs exactly its branch's operations.
-template <class V>
-inline TVComplex<V> VDiv(TVComplex<V> a, TVComplex<V> b) {
-  const auto reWins = V::GreaterEq(V::Abs(b.re), V::Abs(b.im));
-  const auto num = V::Select(reWins, b.im, b.re);
-  const auto den = V::Select(reWins, b.re, b.im);
-  const auto ratio = num / den;
-  const auto denom = den + num * ratio;
-  const auto reRatio = a.re * ratio;
-  const auto imRatio = a.im * ratio;
-  const auto re = V::Select(reWins, a.re, reRatio) + V::Select(reWins, imRatio, a.im);
-  const auto im = V::Select(reWins, a.im, imRatio) - V::Select(reWins, reRatio, a.re);
-  return {re / denom, im / denom};
-}
-
-template <class V>
-inline TVComplex<V> VPowInt(TVComplex<V> z, int32_t k) {
-  uint32_t bits = k < 0 ? 0u - static_cast<uint32_t>(k) : static_cast<uint32_t>(k);
-  TVComplex<V> result{V::Set(1.0), V::Set(0.0)};
-  TVComplex<V> base = z;
-  while (bits != 0) {
-    if (bits & 1u) result = VMul<V>(result, base);
-    bits >>= 1;
-    if (bits != 0) base = VMul<V>(base, base);
-  }
-  return k < 0 ? VDiv<V>({V::Set(1.0), V::Set(0.0)}, result) : result;
-}
-
-template <class V>
-inline TVComplex<V> VExp(TVComplex<V> z) {
-  const auto scale = V::Exp(z.re);
-  typename V::D sin, cos;
-  V::SinCos(z.im, sin, cos);
-  return {scale * cos, scale * sin};
-}
-
-template <class V>
-inline TVComplex<V> VSin(TVComplex<V> z) {
-  typename V::D sin, cos;
-  V::SinCos(z.re, sin, cos);
-  return {sin * V::Cosh(z.im), cos * V::Sinh(z.im)};
-}
-
-// Formulas 0 to 2 square the parts of z; those squares are also the next step's escape test, so
-// they are carried from one step to the next (`a` = x * x, `b` = y * y).
-template <int Formula>
-constexpr bool CarriesSquares = Formula <= 2;
-
-// One formula step on every lane; the formula's quirks are the reference's.
-template <class V, int Formula>
-inline TVComplex<V> VStep(TVComplex<V> z, typename V::D a, typename V::D b, TVComplex<V> c,
-                          TVComplex<V> d, int32_t n, int32_t m) {
-  const auto x = z.re;
-  const auto y = z.im;
-  if constexpr (Formula == 0) {
-    return {a - b + c.re, V::Set(2.0) * x * y + c.im};
-  } else if constexpr (Formula == 1) {
-    return {a * x - V::Set(3.0) * x * b + c.re, -b * y + V::Set(3.0) * y * a + c.im};
-  } else if constexpr (Formula == 2) {
-    return {a * a - V::Set(6.0) * a * b + b * b + c.re,
-            V::Set(4.0) * (a * x * y - x * b * y) + c.im};
-  } else if constexpr (Formula == 3) {
-    // The angle is 0 at the origin, where y / r is not a number.
-    const auto r = V::Sqrt(x * x + y * y);
-    const auto half = V::Asin(y / r);
-    const auto angle = V::Select(V::GreaterEq(x, V::Set(0.0)), half, V::Set(std::numbers::pi) - half);
-    const auto t = V::Select(V::Equal(r, V::Set(0.0)), V::Set(0.0), angle);
-    const auto power = V::Set(static_cast<double>(n));
-    const auto s = V::Pow(r, power);
-    typename V::D sin, cos;
-    V::SinCos(power * t, sin, cos);
-    return {s * cos + c.re, s * sin + c.im};
-  } else if constexpr (Formula == 4) {
-    const TVComplex<V> term = VScale<V>(VMul<V>(VMul<V>(d, d), z), V::Set(-3.0));
-    return VAdd<V>(VSub<V>(VPowInt<V>(z, 3), term), c);
-  } else if constexpr (Formula == 5) {
-    return VAdd<V>(VAdd<V>(VPowInt<V>(z, n), VMul<V>(d, VPowInt<V>(z, m))), c);
-  } else if constexpr (Formula == 6) {
-    return VMul<V>(z, VAdd<V>(c, VMul<V>(VRealSub<V>(V::Set(1.0), z), VPowInt<V>(z, n))));
-  } else if constexpr (Formula == 7) {
-    const auto onAxis = V::Equal(x * y, V::Set(0.0));
-    const TVComplex<V> moved =
-        VMul<V>(z, VAdd<V>(c, VDiv<V>(VRealSub<V>(V::Set(1.0), z), VPowInt<V>(z, n))));
-    return {V::Select(onAxis, x, moved.re), V::Select(onAxis, y, moved.im)};
-  } else if constexpr (Formula == 8) {
-    const TVComplex<V> zn = VPowInt<V>(z, n);
-    return VDiv<V>(VMul<V>(z, VAdd<V>(c, VMul<V>(d, zn))), VAddReal<V>(zn, V::Set(1.0)));
-  } else if constexpr (Formula == 9) {
-    return VSubReal<V>(VAdd<V>(VSub<V>(VExp<V>(z), z), c), V::Set(1.0));
-  } else if constexpr (Formula == 10) {
-    return VAdd<V>(VSin<V>(z), c);
-  } else if constexpr (Formula == 11) {
-    return VMul<V>(c, VSin<V>(z));
-  } else {
-    static_assert(Formula == 12, "no such formula");
-    return VSubReal<V>(VAdd<V>(VSub<V>(VSin<V>(z), z), c), V::Set(1.0));
-  }
-}
-
-// A lane without a pixel sits at z = 0 with d = 0 and this c, a fixed point of its formula
-// (exponents >= 1), so that it never escapes; its cycles are masked.
-template <int Formula>
-constexpr double ParkedCR = Formula == 12 ? 1.0 : 0.0;
+// A lane without a pixel sits at z = 0 with d = 0 and c = (F::ParkedCR, 0), a fixed point of
+// its formula (exponents >= 1), so that it never escapes; its cycles are masked. Formulas that
+// square the parts of z carry those squares from one step to the next (`a` = x * x,
+// `b` = y * y): they are also the next step's escape test.
 
 // Steps between two looks at the stop flag when no lane needs attention.
 constexpr int64_t StopCheckSteps = 2048;
@@ -184,10 +51,10 @@ constexpr int HistorySlots = 2 * (FastMaxCycle + 1);
 // With a history, the squaring formulas' short steps end pixels so often that the settling of
 // ended lanes, not latency, sets their pace: a vector whose lanes are settled alone branches
 // less and less often wrongly than several together.
-template <class V, int Formula, int Depth>
+template <class V, class F, int Depth>
 constexpr int Chains() {
-  if constexpr (Formula == 3 || Formula >= 9) return V::KTranscendental;
-  if constexpr (Depth != 0 && CarriesSquares<Formula>) return V::KCyclesSquares;
+  if constexpr (F::Transcendental) return V::KTranscendental;
+  if constexpr (Depth != 0 && F::SquaresParts) return V::KCyclesSquares;
   if constexpr (Depth != 0) return V::KCycles;
   return V::K;
 }
@@ -320,10 +187,10 @@ inline bool ResumePixel(const TFastBand& job, TPending& pending, int column, int
 // The lanes of one band between the step loop and the settling, for no cycle test or a
 // history in memory. While steps run, these numbers live in vector registers; the settling
 // reads and writes them lane by lane. The loop stops for every ended pixel.
-template <class V, int Formula, int Depth>
+template <class V, class F, int Depth>
 struct TLanes {
   static constexpr int L = V::L;
-  static constexpr int K = Chains<V, Formula, Depth>();
+  static constexpr int K = Chains<V, F, Depth>();
   static constexpr int Count = K * L;
   static constexpr bool Ring = Depth == RingHistory;
   static_assert(Depth == 0 || Ring);
@@ -343,16 +210,16 @@ struct TLanes {
 // Steps every lane until the step count reaches `event` or a lane is flagged, and returns the
 // step count; a flagged step is not taken over. The lanes' numbers are loaded into registers
 // once and stored back at the end.
-template <class V, int Formula, int Depth>
-__attribute__((noinline)) int64_t Advance(TLanes<V, Formula, Depth>& s, const TFastBand& job,
+template <class V, class F, int Depth>
+__attribute__((noinline)) int64_t Advance(TLanes<V, F, Depth>& s, const TFastBand& job,
                                           int& write, int64_t step, int64_t event) {
   using D = typename V::D;
   using M = typename V::M;
-  using TState = TLanes<V, Formula, Depth>;
+  using TState = TLanes<V, F, Depth>;
   constexpr int L = V::L;
   constexpr int K = TState::K;
   constexpr bool Ring = TState::Ring;
-  constexpr bool Squares = CarriesSquares<Formula>;
+  constexpr bool Squares = F::SquaresParts;
 
   // An escape radius whose square overflows must still let an overflowing r2 count as a fault
   // first, as in the reference: inf <= inf would keep the lane going one more step.
@@ -400,7 +267,7 @@ __attribute__((noinline)) int64_t Advance(TLanes<V, Formula, Depth>& s, const TF
         a[k] = x[k] * x[k];
         b[k] = y[k] * y[k];
       }
-      const TVComplex<V> next = VStep<V, Formula>({x[k], y[k]}, a[k], b[k], c[k], d[k], n, m);
+      const TVComplex<V> next = F::template Step<V>({x[k], y[k]}, a[k], b[k], c[k], d[k], n, m);
       D r2;
       if constexpr (Squares) {
         na[k] = next.re * next.re;
@@ -456,9 +323,9 @@ __attribute__((noinline)) int64_t Advance(TLanes<V, Formula, Depth>& s, const TF
   return step;
 }
 
-template <class V, int Formula, int Depth>
+template <class V, class F, int Depth>
 bool RunBand(const TFastBand& job) {
-  using TState = TLanes<V, Formula, Depth>;
+  using TState = TLanes<V, F, Depth>;
   constexpr int Lanes = TState::Count;
   constexpr bool Ring = TState::Ring;
 
@@ -486,7 +353,7 @@ bool RunBand(const TFastBand& job) {
     double re = 0.0, im = 0.0;
     if (handedOut == total) {
       s.Active &= ~bit;
-      TState::At(s.CRe, lane) = ParkedCR<Formula>;
+      TState::At(s.CRe, lane) = F::ParkedCR;
       TState::At(s.CIm, lane) = 0.0;
       TState::At(s.DRe, lane) = TState::At(s.DIm, lane) = 0.0;
     } else {
@@ -538,7 +405,7 @@ bool RunBand(const TFastBand& job) {
   int64_t deadline = firstDeadline();
   while (running > 0) {
     const int64_t event = deadline < step + StopCheckSteps ? deadline : step + StopCheckSteps;
-    step = Advance<V, Formula, Depth>(s, job, write, step, event);
+    step = Advance<V, F, Depth>(s, job, write, step, event);
     if (job.Stop && job.Stop->load(std::memory_order_relaxed)) return false;
 
     uint64_t settle = s.Exits;
@@ -586,10 +453,10 @@ bool RunBand(const TFastBand& job) {
 // takes each lane's next pixel from a queue, both prepared and worked through by the band's
 // runner between calls. The step loop is left only when the log is nearly full, the queue
 // nearly empty, no lane runs or the stop flag is due.
-template <class V, int Formula, int Depth>
+template <class V, class F, int Depth>
 struct TQueuedLanes {
   static constexpr int L = V::L;
-  static constexpr int K = Chains<V, Formula, Depth>();
+  static constexpr int K = Chains<V, F, Depth>();
   static constexpr int Count = K * L;
   static constexpr int Held = Depth;
   // Entries of the queue and the log; each array has room for one more vector, which the
@@ -667,20 +534,20 @@ inline typename V::D VExpandLoad(typename V::D v, typename V::M m, const double*
 // Steps every lane until the step count reaches `event` or the log, the queue or the lanes
 // run short (see TQueuedLanes), and returns the step count. On entry the log is empty and the
 // queue holds at least a pixel per lane.
-template <class V, int Formula, int Depth>
-__attribute__((noinline)) int64_t AdvanceQueued(TQueuedLanes<V, Formula, Depth>& s,
+template <class V, class F, int Depth>
+__attribute__((noinline)) int64_t AdvanceQueued(TQueuedLanes<V, F, Depth>& s,
                                                 const TFastBand& job, int64_t step,
                                                 int64_t event) {
   using D = typename V::D;
   using M = typename V::M;
-  using TState = TQueuedLanes<V, Formula, Depth>;
+  using TState = TQueuedLanes<V, F, Depth>;
   constexpr int L = V::L;
   constexpr int K = TState::K;
   constexpr int Held = TState::Held;
-  constexpr bool Squares = CarriesSquares<Formula>;
+  constexpr bool Squares = F::SquaresParts;
   constexpr unsigned LaneBits = (1u << L) - 1;
   // Only these formulas read d; for the others it stays where it is.
-  constexpr bool UsesD = Formula == 4 || Formula == 5 || Formula == 8;
+  constexpr bool UsesD = F::UsesD;
 
   const D outer2 = V::Set(std::min(job.Outer2, std::numeric_limits<double>::max()));
   const D inner2 = V::Set(job.Inner2);
@@ -770,7 +637,7 @@ __attribute__((noinline)) int64_t AdvanceQueued(TQueuedLanes<V, Formula, Depth>&
     // Past the band's last pixel a lane is parked on a fixed point of its formula.
     const M parked = V::And(ended, V::Less(id[k], zero));
     if (V::Any(parked)) {
-      c[k] = {V::Select(parked, V::Set(ParkedCR<Formula>), c[k].re), V::Select(parked, zero, c[k].im)};
+      c[k] = {V::Select(parked, V::Set(F::ParkedCR), c[k].re), V::Select(parked, zero, c[k].im)};
       if constexpr (UsesD)
         d[k] = {V::Select(parked, zero, d[k].re), V::Select(parked, zero, d[k].im)};
     }
@@ -808,7 +675,7 @@ __attribute__((noinline)) int64_t AdvanceQueued(TQueuedLanes<V, Formula, Depth>&
         a[k] = x[k] * x[k];
         b[k] = y[k] * y[k];
       }
-      const TVComplex<V> next = VStep<V, Formula>({x[k], y[k]}, a[k], b[k], c[k], d[k], n, m);
+      const TVComplex<V> next = F::template Step<V>({x[k], y[k]}, a[k], b[k], c[k], d[k], n, m);
       D r2;
       if constexpr (Squares) {
         na[k] = next.re * next.re;
@@ -895,9 +762,9 @@ __attribute__((noinline)) int64_t AdvanceQueued(TQueuedLanes<V, Formula, Depth>&
   return step;
 }
 
-template <class V, int Formula, int Depth>
+template <class V, class F, int Depth>
 bool RunQueuedBand(const TFastBand& job) {
-  using TState = TQueuedLanes<V, Formula, Depth>;
+  using TState = TQueuedLanes<V, F, Depth>;
   constexpr int Lanes = TState::Count;
   constexpr int Held = TState::Held;
 
@@ -935,7 +802,7 @@ bool RunQueuedBand(const TFastBand& job) {
     s.Active |= static_cast<uint64_t>(!parked) << lane;
     TState::At(s.X, lane) = re;
     TState::At(s.Y, lane) = im;
-    TState::At(s.CRe, lane) = parked ? ParkedCR<Formula> : job.MapField == 1 ? re : job.CR;
+    TState::At(s.CRe, lane) = parked ? F::ParkedCR : job.MapField == 1 ? re : job.CR;
     TState::At(s.CIm, lane) = parked ? 0.0 : job.MapField == 1 ? im : job.CI;
     TState::At(s.DRe, lane) = parked ? 0.0 : job.MapField == 2 ? re : job.DR;
     TState::At(s.DIm, lane) = parked ? 0.0 : job.MapField == 2 ? im : job.DI;
@@ -956,7 +823,7 @@ bool RunQueuedBand(const TFastBand& job) {
     s.QueueHead = 0;
     s.QueueEnd = TState::Capacity;
 
-    step = AdvanceQueued<V, Formula, Depth>(s, job, step, step + StopCheckSteps);
+    step = AdvanceQueued<V, F, Depth>(s, job, step, step + StopCheckSteps);
     if (job.Stop && job.Stop->load(std::memory_order_relaxed)) return false;
 
     for (int i = 0; i < s.LogCount; ++i) {
@@ -988,24 +855,18 @@ bool RunQueuedBand(const TFastBand& job) {
 }
 
 
-template <class V, int Formula, int Depth>
+template <class V, class F, int Depth>
 bool RunFormulaBand(const TFastBand& job) {
   if constexpr (Depth > 0)
-    return RunQueuedBand<V, Formula, Depth>(job);
+    return RunQueuedBand<V, F, Depth>(job);
   else
-    return RunBand<V, Formula, Depth>(job);
+    return RunBand<V, F, Depth>(job);
 }
 
-// The band's formula, one with a vector step (FastKernelVectorises sends the others elsewhere).
-template <class V, int Depth, int Formula = 0>
+// The band's formula.
+template <class V, int Depth>
 bool RunBandFormula(const TFastBand& job) {
-  if constexpr (Formula == FormulaCount) {
-    __builtin_trap();
-  } else {
-    if constexpr (Formulas[Formula].VectorStep)
-      if (job.Formula == Formula) return RunFormulaBand<V, Formula, Depth>(job);
-    return RunBandFormula<V, Depth, Formula + 1>(job);
-  }
+  return WithFormula(job.Formula, [&]<class F>() { return RunFormulaBand<V, F, Depth>(job); });
 }
 
 template <class V>

@@ -45,7 +45,7 @@ std::unique_ptr<TDeepOrbit> TDeepOrbit::Create(const std::string& re, const std:
 }
 
 bool TDeepOrbit::Step(int formula) {
-  if (formula < 0 || formula > 2) return false;
+  if (!DeepKernelSupports(formula)) return false;
   const mpfr_prec_t precision = Z.Re.Precision();
   TMpfrComplex next = Z;
   TMpfrFormula(formula, precision).Step(next, C);

@@ -34,6 +34,7 @@
 #include "support/runprogram.h"
 #include "support/smalldisk.h"
 #include "support/testdata.h"
+#include "support/formulaids.h"
 
 extern char** environ;
 
@@ -534,7 +535,7 @@ TEST(RenderHostile, EdgeParametersGiveAPictureOrTheProgramsRefusal) {
       {"InnerDist 1e-300", [](TFractProps& p) { p.InnerDist.SetDouble(1e-300); }, 0, ""},
       {"largest exponents",
        [](TFractProps& p) {
-         p.Formula = 5;
+         p.Formula = formula::ZNDZM;
          p.N.SetInt(2147483647);
          p.M.SetInt(2147483647);
        },

@@ -20,6 +20,7 @@
 #include "support/files.h"
 #include "support/testdata.h"
 #include "support/xmltext.h"
+#include "support/formulaids.h"
 
 // Broken files, each read through the path File > Open takes (the document's Load) or the path
 // the palette editor takes, with the one message it must give. Nothing read may change the
@@ -35,7 +36,7 @@ struct TBadFile {
 // A window's records unlike the defaults, so that a partly applied file would show.
 TStoredFractal Held() {
   TStoredFractal f;
-  f.Params.Formula = 7;
+  f.Params.Formula = formula::ZTimesQuotient;
   f.Params.MaxDepth.SetInt(321);
   f.View.CursorColor = 0x010203;
   f.View.PalOutside.AddItem(unitFactorPosMoreLess1(0.3), 0x00AA00);

@@ -15,6 +15,7 @@
 #include "support/files.h"
 #include "support/testdata.h"
 #include "support/xmltext.h"
+#include "support/formulaids.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ TStoredFractal Unusual() {
   EXPECT_TRUE(f.Params.Left.SetText("-250 %", "Left", error));
   f.Params.Right.SetDouble(0.0625);
   f.Params.MapField = TKernelParams::MapD;
-  f.Params.Formula = 5;
+  f.Params.Formula = formula::ZNDZM;
   f.Params.N.SetInt(3);
   f.Params.M.SetInt(4);
   return f;
@@ -185,7 +186,7 @@ TEST_F(FractalFile, DeepViewsStoreTheirBoundsInFullAndOpenAsTheSameArea) {
     SCOPED_TRACE(exponent);
     TStoredFractal deep;
     TFractProps& p = deep.Params;
-    p.Formula = 0;
+    p.Formula = formula::Z2;
     p.MapField = TKernelParams::MapC;
     TDeepParams d = p.DeepParams();
     std::string error;

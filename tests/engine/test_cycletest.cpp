@@ -9,6 +9,7 @@
 #include "engine/cycletest.h"
 #include "engine/kernels.h"
 #include "support/fractarrays.h"
+#include "support/formulaids.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ TEST(CycleConfirmation, MultipliersOfKnownCycles) {
   const std::complex<double> cs[] = {{-0.1, 0.2}, {-1.1, 0.05}, {-0.7433, 0.1312}, {0.3, 0.5}};
   for (const std::complex<double> c : cs) {
     SCOPED_TRACE(c.real());
-    const TKernelParams p = Formula(0, C);
+    const TKernelParams p = Formula(formula::Z2, C);
     // Fixed points z = (1 +- sqrt(1 - 4c)) / 2, multiplier 2z.
     for (double sign : {1.0, -1.0}) {
       const std::complex<double> z = (1.0 + sign * std::sqrt(1.0 - 4.0 * c)) / 2.0;
@@ -52,11 +53,11 @@ TEST(CycleConfirmation, MultipliersOfKnownCycles) {
 
 TEST(CycleConfirmation, NeutralAndUndefinedMultipliersNeverRepel) {
   // Formula 7 leaves a point on an axis where it is: the multiplier 1 of a neutral cycle.
-  const TKernelParams p7 = Formula(7, Z, {0.3, 0.1});
+  const TKernelParams p7 = Formula(formula::ZTimesQuotient, Z, {0.3, 0.1});
   EXPECT_FALSE(CycleRepels(p7, {0.3, 0.1}, {}, {0.5, 0.0}, nullptr, nullptr, 1));
   EXPECT_FALSE(CycleRepels(p7, {0.3, 0.1}, {}, {0.0, -2.5}, nullptr, nullptr, 1));
   // A NaN multiplier shows nothing; an overflowing one repels.
-  const TKernelParams p0 = Formula(0, Z);
+  const TKernelParams p0 = Formula(formula::Z2, Z);
   const double nanRe[] = {std::nan("")}, nanIm[] = {0.0};
   EXPECT_FALSE(CycleRepels(p0, {}, {}, {0.5, 0.0}, nanRe, nanIm, 2));
   const double hugeRe[] = {1e200}, hugeIm[] = {0.0};
@@ -89,7 +90,7 @@ int64_t FirstDetection(const TKernelParams& p, TComplex point) {
 // c (multiplier about 1.15) closer than the dialog's InnerDist, and every pixel was reported as
 // a period-2 cycle although each escapes after a few hundred steps.
 TEST(CycleConfirmation, OrbitsLingeringNearARepellingCycleGoOnAndEscape) {
-  TKernelParams p = Picture(0, C, 25, 19, 1000);
+  TKernelParams p = Picture(formula::Z2, C, 25, 19, 1000);
   const double width = 1e-6;
   p.Left = -0.74329189 - width / 2;
   p.Right = -0.74329189 + width / 2;
@@ -119,13 +120,13 @@ TEST(CycleConfirmation, AttractingCyclesStand) {
     TComplex Point;
     int32_t Period;
   } cases[] = {
-      {"superattracting 2-cycle", Formula(0, C), {-1, 0}, 2},
-      {"period-2 bulb", Formula(0, C), {-1.1, 0.05}, 2},
-      {"period-3 bulb (the rabbit)", Formula(0, C), {-0.122561, 0.744862}, 3},
-      {"main cardioid", Formula(0, C), {0.1, 0.1}, 1},
-      {"Julia set of the rabbit", Formula(0, Z, {-0.122561, 0.744862}), {0.1, 0.1}, 3},
-      {"cubic", Formula(1, C), {0.2, 0.1}, 1},
-      {"exponential", Formula(9, C), {-0.5, 0.2}, 1},
+      {"superattracting 2-cycle", Formula(formula::Z2, C), {-1, 0}, 2},
+      {"period-2 bulb", Formula(formula::Z2, C), {-1.1, 0.05}, 2},
+      {"period-3 bulb (the rabbit)", Formula(formula::Z2, C), {-0.122561, 0.744862}, 3},
+      {"main cardioid", Formula(formula::Z2, C), {0.1, 0.1}, 1},
+      {"Julia set of the rabbit", Formula(formula::Z2, Z, {-0.122561, 0.744862}), {0.1, 0.1}, 3},
+      {"cubic", Formula(formula::Z3, C), {0.2, 0.1}, 1},
+      {"exponential", Formula(formula::Exp, C), {-0.5, 0.2}, 1},
   };
   for (const auto& t : cases) {
     SCOPED_TRACE(t.Name);

@@ -19,6 +19,7 @@
 #include "engine/deep/nucleus.h"
 #include "engine/kernels.h"
 #include "support/fractarrays.h"
+#include "support/formulaids.h"
 
 namespace {
 
@@ -142,11 +143,13 @@ TEST(DeepKernel, PerturbedStepMatchesMpfrOnSinglePoints) {
       {"tiny reference and difference", Scaled(1.0, 1.0, -2000), Scaled(-1.0, 0.5, -2001),
        Scaled(1.0, 0.0, -4003)},
   };
-  for (int formula = 0; formula <= 2; ++formula) {
+  for (int formula = 0; formula < FormulaCount; ++formula) {
+    const int degree = DeepDegree(formula);
+    if (degree == 0) continue;
     for (const auto& c : cases) {
-      SCOPED_TRACE(std::string(c.Name) + ", formula " + std::to_string(formula));
+      SCOPED_TRACE(std::string(c.Name) + ", " + Formulas[static_cast<size_t>(formula)].Identifier);
       const TComplexExp exact = ExactDelta(formula, c.Z, c.Dz, c.Dc);
-      EXPECT_LT(RelativeError(DeepDeltaStep(formula, c.Z, c.Dz, c.Dc), exact), 1e-13);
+      EXPECT_LT(RelativeError(DeepDeltaStep(degree, c.Z, c.Dz, c.Dc), exact), 1e-13);
       // The step on doubles, where the numbers fit.
       const double zr = RealPart(c.Z), zi = ImagPart(c.Z);
       if (c.Dz.E < -900 || (!IsZero(c.Z) && c.Z.E < -900)) continue;
@@ -154,9 +157,9 @@ TEST(DeepKernel, PerturbedStepMatchesMpfrOnSinglePoints) {
       double re = 0, im = 0;
       const double dr = RealPart(c.Dz), di = ImagPart(c.Dz);
       const double cr = RealPart(c.Dc), ci = ImagPart(c.Dc);
-      if (formula == 0) DeltaStep<0>(k, zr, zi, dr, di, cr, ci, re, im);
-      if (formula == 1) DeltaStep<1>(k, zr, zi, dr, di, cr, ci, re, im);
-      if (formula == 2) DeltaStep<2>(k, zr, zi, dr, di, cr, ci, re, im);
+      if (degree == 2) DeltaStep<2>(k, zr, zi, dr, di, cr, ci, re, im);
+      if (degree == 3) DeltaStep<3>(k, zr, zi, dr, di, cr, ci, re, im);
+      if (degree == 4) DeltaStep<4>(k, zr, zi, dr, di, cr, ci, re, im);
       EXPECT_LT(RelativeError(ToComplexExp(re, im), exact), 1e-13);
     }
   }
@@ -246,8 +249,8 @@ TEST(DeepKernel, ThresholdSeparatesDoubleViewsFromDeepOnes) {
     // The decimal texts of the same bounds give the same answer.
     EXPECT_EQ(NeedsDeepKernel(DeepParamsFrom(c.Params)), c.Deep);
   }
-  EXPECT_TRUE(DeepKernelSupports(2));
-  EXPECT_FALSE(DeepKernelSupports(3));
+  EXPECT_TRUE(DeepKernelSupports(formula::Z4));
+  EXPECT_FALSE(DeepKernelSupports(formula::ZN));
 }
 
 TEST(DeepKernel, BoundsAreReadAsPlainDecimals) {
@@ -388,19 +391,19 @@ TEST(DeepKernel, DeepViewsAgreeWithThePerPixelMpfrIteration) {
     const char* Name;
     TDeepParams Params;
   } cases[] = {
-      {"Mandelbrot, 1e-30 around c = i", View(0, C, "0", "1", TenToMinus(30))},
+      {"Mandelbrot, 1e-30 around c = i", View(formula::Z2, C, "0", "1", TenToMinus(30))},
       {"Mandelbrot, 1e-60 around c = i, z^3 + c",
-       View(1, C, "0.5", "0.8660254037844386467637231707529361834714026269051903140279034897",
+       View(formula::Z3, C, "0.5", "0.8660254037844386467637231707529361834714026269051903140279034897",
             TenToMinus(60), 15)},
-      {"Julia of c = i, 1e-40 around z = i", View(0, Z, "0", "1", TenToMinus(40))},
+      {"Julia of c = i, 1e-40 around z = i", View(formula::Z2, Z, "0", "1", TenToMinus(40))},
       {"Julia of c = i, 1e-20 around z = 0 (rebases onto the orbit of 0)",
-       View(0, Z, "0", "0", TenToMinus(20))},
+       View(formula::Z2, Z, "0", "0", TenToMinus(20))},
       {"cycles of period 2, 1e-25 inside the bulb of c = -1",
-       View(0, C, "-1.01", "0.02", TenToMinus(25), 15, 2000, 3)},
+       View(formula::Z2, C, "-1.01", "0.02", TenToMinus(25), 15, 2000, 3)},
       {"beyond the double range: 1e-330 around c = i",
-       View(0, C, "0", "1", TenToMinus(330), 9, 3000)},
+       View(formula::Z2, C, "0", "1", TenToMinus(330), 9, 3000)},
       {"orbits of thousands of steps near the seahorse valley's spiral",
-       View(0, C, "-0.743643887037158704752191506114774", "0.131825904205311970493132056385139",
+       View(formula::Z2, C, "-0.743643887037158704752191506114774", "0.131825904205311970493132056385139",
             TenToMinus(12), 21, 20000)},
   };
   for (const auto& c : cases) {
@@ -435,7 +438,7 @@ TEST(DeepKernel, CyclesThatRepelArePassedByAsInMpfr) {
   for (int32_t maxCycle : {2, 3, 4}) {
     SCOPED_TRACE(maxCycle);
     const TDeepParams p =
-        View(0, C, "-0.74329189", "0.13124055", "0.0000000000001", 15, 1000, maxCycle);
+        View(formula::Z2, C, "-0.74329189", "0.13124055", "0.0000000000001", 15, 1000, maxCycle);
     auto plan = Plan(p);
     auto array = Compute(*plan, BestKernelIsa());
     auto scalar = ComputeScalar(*plan);
@@ -466,10 +469,10 @@ TEST(DeepKernel, APixelWhoseStepsRepeatIsFinishedAtTheLimitAtOnce) {
     TDeepParams Params;
     bool Inside;
   } cases[] = {
-      {"inside", View(0, C, "-0.12256116687665361237", "0.74486176661974423659",
+      {"inside", View(formula::Z2, C, "-0.12256116687665361237", "0.74486176661974423659",
                       TenToMinus(20), 9, 100000), true},
       {"across the edge of the period-2 bulb",
-       View(0, C, "-0.75", "0.0000000001", TenToMinus(14), 9, 20000), false},
+       View(formula::Z2, C, "-0.75", "0.0000000001", TenToMinus(14), 9, 20000), false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -540,7 +543,7 @@ TEST(DeepKernel, AnEscapingCentreGivesWayToANearbyNucleus) {
   // The centre's orbit escapes after about 3000 steps; the nucleus of a component near the
   // view, whose orbit never escapes, takes its place (the pixels are checked against MPFR
   // above).
-  const TDeepParams p = View(0, C, "-0.743643887037158704752191506114774",
+  const TDeepParams p = View(formula::Z2, C, "-0.743643887037158704752191506114774",
                              "0.131825904205311970493132056385139", TenToMinus(12), 21, 20000);
   auto plan = Plan(p);
   ASSERT_TRUE(plan->Prepare());
@@ -551,7 +554,7 @@ TEST(DeepKernel, AnEscapingCentreGivesWayToANearbyNucleus) {
 // cycles and the first history entries included.
 TEST(DeepKernel, ShallowViewsAgreeWithTheDoubleKernel) {
   for (const TKernelParams& shallow :
-       {Picture(0, C, 37, 23, 200), Picture(1, Z, 31, 19, 150), Picture(2, C, 29, 17, 100)}) {
+       {Picture(formula::Z2, C, 37, 23, 200), Picture(formula::Z3, Z, 31, 19, 150), Picture(formula::Z4, C, 29, 17, 100)}) {
     for (int32_t maxCycle : {0, 3}) {
       TKernelParams p = shallow;
       p.MaxCycle = maxCycle;
@@ -576,11 +579,11 @@ TEST(DeepKernel, EveryInstructionSetAndTheScalarCodeStoreTheSameCells) {
     const char* Name;
     TDeepParams Params;
   } cases[] = {
-      {"Mandelbrot 1e-30, no cycle test", View(0, C, "0", "1", TenToMinus(30), 33)},
+      {"Mandelbrot 1e-30, no cycle test", View(formula::Z2, C, "0", "1", TenToMinus(30), 33)},
       {"Mandelbrot 1e-20 with cycle tests",
-       View(0, C, "-0.7436438870371587", "0.1318259042053119", TenToMinus(20), 31, 5000, 3)},
-      {"z^4 + c Julia 1e-25", View(2, Z, "0.1", "0.9", TenToMinus(25), 27, 2000, 2)},
-      {"z^3 + c beyond the double range", View(1, C, "0", "0.8", TenToMinus(400), 21, 3000)},
+       View(formula::Z2, C, "-0.7436438870371587", "0.1318259042053119", TenToMinus(20), 31, 5000, 3)},
+      {"z^4 + c Julia 1e-25", View(formula::Z4, Z, "0.1", "0.9", TenToMinus(25), 27, 2000, 2)},
+      {"z^3 + c beyond the double range", View(formula::Z3, C, "0", "0.8", TenToMinus(400), 21, 3000)},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -596,7 +599,7 @@ TEST(DeepKernel, EveryInstructionSetAndTheScalarCodeStoreTheSameCells) {
 
 TEST(DeepKernel, SeveralThreadsStoreTheCellsOfOne) {
   const TDeepParams p =
-      View(0, C, "-0.7436438870371587", "0.1318259042053119", TenToMinus(24), 45, 4000, 3);
+      View(formula::Z2, C, "-0.7436438870371587", "0.1318259042053119", TenToMinus(24), 45, 4000, 3);
   auto single = Plan(p);
   const auto expected = Compute(*single, BestKernelIsa());
   // A fresh plan: the threads prepare it together.
@@ -620,7 +623,7 @@ TEST(DeepKernel, SeveralThreadsStoreTheCellsOfOne) {
 // A history entry of a skipped iterate is known only within its bound: a test that meets one
 // within InnerDist and the bound cannot be decided, and the pixel starts again without skips.
 TEST(DeepKernel, AnUndecidableCycleTestRestartsThePixelWithoutSkips) {
-  const TDeepParams p = View(0, C, "-0.1", "0.2", TenToMinus(30), 9, 2000, 3);
+  const TDeepParams p = View(formula::Z2, C, "-0.1", "0.2", TenToMinus(30), 9, 2000, 3);
   auto plan = Plan(p);
   ASSERT_TRUE(plan->Prepare());
   const TDeepContext context = MakeDeepContext(*plan, 0, 0, nullptr);
@@ -658,10 +661,10 @@ TEST(DeepKernel, AnUndecidableCycleTestRestartsThePixelWithoutSkips) {
 TEST(DeepKernel, StopEndsTheBand) {
   // Every pixel on the real axis near c = -1.9, at the deepest limit, on an orbit cut short:
   // chaotic orbits that neither escape nor repeat, so only a stop ends them.
-  TDeepParams endless = View(0, C, "-1.9", "0", TenToMinus(30), 9, 2147483647);
+  TDeepParams endless = View(formula::Z2, C, "-1.9", "0", TenToMinus(30), 9, 2147483647);
   endless.Top = endless.Bottom = "0";
   // Ordinary pixels; the sink stops after the first column.
-  const TDeepParams ordinary = View(0, C, "0", "1", TenToMinus(30), 9);
+  const TDeepParams ordinary = View(formula::Z2, C, "0", "1", TenToMinus(30), 9);
   {
     std::atomic<bool> stop{true};
     auto plan = Plan(ordinary);

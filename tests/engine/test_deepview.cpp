@@ -19,6 +19,7 @@
 #include "engine/kernels.h"
 #include "support/TRecordingView.h"
 #include "support/fractarrays.h"
+#include "support/formulaids.h"
 
 namespace {
 
@@ -129,7 +130,7 @@ TEST(DeepView, ViewsJustAboveTheThresholdUseTheDoubleKernelsAndJustBelowTheDeepO
   }
   // Other formulas keep the double kernels at any depth.
   TFractProps other = ViewAround("-1.25", "0.000000000000000000000001", TKernelParams::MapC);
-  other.Formula = 3;
+  other.Formula = formula::ZN;
   EXPECT_FALSE(other.UsesDeepKernel());
   EXPECT_EQ(DeepPlanFor(other), nullptr);
 }
@@ -139,7 +140,7 @@ TEST(DeepView, ViewsJustAboveTheThresholdUseTheDoubleKernelsAndJustBelowTheDeepO
 // formulas keep the doubles down to 2^-40, where they stop zooming in.
 TEST(DeepView, TheSwitchToTheDeepKernelComesSoonerForLongerOrbits) {
   // |bounds| near 1.25 as above; the pixel as c or, with c = i around z = 0.5, as z or d.
-  for (int formula : {0, 1, 2, 3, 9})
+  for (int formula : {formula::Z2, formula::Z3, formula::Z4, formula::ZN, formula::Exp})
     for (int map : {TKernelParams::MapZ, TKernelParams::MapC, TKernelParams::MapD})
       for (int32_t maxDepth : {200, 500, 800, 1000, 2000, 20000, 100000, 2000000}) {
         const double limit = DoubleLimitLog2(formula, map, maxDepth);
@@ -155,9 +156,9 @@ TEST(DeepView, TheSwitchToTheDeepKernelComesSoonerForLongerOrbits) {
         // Never later for a longer orbit.
         EXPECT_GE(DoubleLimitLog2(formula, map, maxDepth + 1), limit);
         const char* re = map == TKernelParams::MapC ? "-1.25" : "0.5";
-        // The first step's growth around z = 0.5 is that of z^2 + c (formulas 1 and 2 grow
+        // The first step's growth around z = 0.5 is that of z^2 + c (z^3 and z^4 grow
         // differently there): the width below is the limit for the others.
-        if (map != TKernelParams::MapC && (formula == 1 || formula == 2)) continue;
+        if (map != TKernelParams::MapC && DeepDegree(formula) > 2) continue;
         for (double factor : {1.03, 0.97}) {
           char width[64];
           std::snprintf(width, sizeof width, "%.40f", 16 * 1.25 * std::exp2(limit) * factor);

@@ -21,6 +21,7 @@
 #include "engine/kernels.h"
 #include "engine/realfunctions.h"
 #include "support/fractarrays.h"
+#include "support/formulaids.h"
 
 namespace {
 
@@ -225,40 +226,40 @@ TEST(FastKernel, DepthsCyclesAndExponentsMatchTheReference) {
     const char* Name;
     TKernelParams Params;
   } cases[] = {
-      {"MaxDepth 1 stores 0 everywhere", with(Picture(0, C), [](auto& p) { p.MaxDepth = 1; })},
-      {"MaxDepth 2", with(Picture(0, C), [](auto& p) { p.MaxDepth = 2; })},
+      {"MaxDepth 1 stores 0 everywhere", with(Picture(formula::Z2, C), [](auto& p) { p.MaxDepth = 1; })},
+      {"MaxDepth 2", with(Picture(formula::Z2, C), [](auto& p) { p.MaxDepth = 2; })},
       {"deep zoom at the border",
-       with(Area(Picture(0, C, 41, 29), -0.7454, -0.7452, 0.1131, 0.1129),
+       with(Area(Picture(formula::Z2, C, 41, 29), -0.7454, -0.7452, 0.1131, 0.1129),
             [](auto& p) { p.MaxDepth = 3000; })},
-      {"MaxCycle 1", with(Picture(0, C), [](auto& p) { p.MaxCycle = 1; })},
-      {"MaxCycle 7, wide InnerDist", with(Picture(1, C), [](auto& p) {
+      {"MaxCycle 1", with(Picture(formula::Z2, C), [](auto& p) { p.MaxCycle = 1; })},
+      {"MaxCycle 7, wide InnerDist", with(Picture(formula::Z3, C), [](auto& p) {
          p.MaxCycle = 7;
          p.InnerDist = 0.3;
        })},
-      {"MaxCycle at the vector limit", with(Picture(0, C), [](auto& p) {
+      {"MaxCycle at the vector limit", with(Picture(formula::Z2, C), [](auto& p) {
          p.MaxCycle = FastMaxCycle;
          p.InnerDist = 0.01;
          p.MaxDepth = 400;
        })},
-      {"MaxCycle beyond the vector limit", with(Picture(0, C), [](auto& p) {
+      {"MaxCycle beyond the vector limit", with(Picture(formula::Z2, C), [](auto& p) {
          p.MaxCycle = FastMaxCycle + 1;
          p.InnerDist = 0.01;
        })},
-      {"formula 5 with exponents 1 and 7", with(Picture(5, Z), [](auto& p) { p.N = 1; p.M = 7; })},
+      {"formula 5 with exponents 1 and 7", with(Picture(formula::ZNDZM, Z), [](auto& p) { p.N = 1; p.M = 7; })},
       {"formula 5 with the largest exponent",
-       with(Picture(5, C), [](auto& p) { p.N = 2147483647; })},
-      {"formula 6 with N 2", with(Picture(6, C), [](auto& p) { p.N = 2; p.CR = 0.3; })},
-      {"formula 8 with N 1", with(Picture(8, D), [](auto& p) { p.N = 1; })},
-      {"formula 3 with N 2", with(Picture(3, C), [](auto& p) { p.N = 2; })},
-      {"formula 3 with N 1", with(Picture(3, Z), [](auto& p) { p.N = 1; })},
-      {"small escape radius", with(Picture(2, Z), [](auto& p) { p.OuterCircle = 1.0000001; })},
+       with(Picture(formula::ZNDZM, C), [](auto& p) { p.N = 2147483647; })},
+      {"formula 6 with N 2", with(Picture(formula::ZTimesPoly, C), [](auto& p) { p.N = 2; p.CR = 0.3; })},
+      {"formula 8 with N 1", with(Picture(formula::ZRational, D), [](auto& p) { p.N = 1; })},
+      {"formula 3 with N 2", with(Picture(formula::ZN, C), [](auto& p) { p.N = 2; })},
+      {"formula 3 with N 1", with(Picture(formula::ZN, Z), [](auto& p) { p.N = 1; })},
+      {"small escape radius", with(Picture(formula::Z4, Z), [](auto& p) { p.OuterCircle = 1.0000001; })},
       // Lanes reaching the limit while others end and start their staged pixels.
       {"MaxCycle 3 at a deep limit",
-       with(Area(Picture(0, C, 41, 29), -0.7454, -0.7452, 0.1131, 0.1129), [](auto& p) {
+       with(Area(Picture(formula::Z2, C, 41, 29), -0.7454, -0.7452, 0.1131, 0.1129), [](auto& p) {
          p.MaxDepth = 3000;
          p.InnerDist = 1e-9;
        })},
-      {"formula 9 with MaxCycle 3 at a deep limit", with(Picture(9, C), [](auto& p) {
+      {"formula 9 with MaxCycle 3 at a deep limit", with(Picture(formula::Exp, C), [](auto& p) {
          p.MaxDepth = 2000;
          p.InnerDist = 1e-12;
        })},
@@ -272,31 +273,31 @@ TEST(FastKernel, EdgeAreasMatchTheReference) {
     TKernelParams Params;
   } cases[] = {
       // Every point escapes at its first step and gets the smallest depth.
-      {"first-step escape", Area(Picture(0, C), 100, 300, 200, -200)},
-      {"first-step escape, formula 2", Area(Picture(2, Z), -500, 500, 500, -500)},
+      {"first-step escape", Area(Picture(formula::Z2, C), 100, 300, 200, -200)},
+      {"first-step escape, formula 2", Area(Picture(formula::Z4, Z), -500, 500, 500, -500)},
       // Squares overflow before the escape test: faults, not escapes.
-      {"overflow", Circle(Area(Picture(0, Z), -1e200, 1e200, 1e200, -1e200), 1e160)},
-      {"overflow in a quotient", Circle(Area(Picture(8, Z), -1e155, 1e155, 1e155, -1e155), 1e150)},
-      {"exp overflow", Area(Picture(9, Z), 700, 900, 1, -1)},
+      {"overflow", Circle(Area(Picture(formula::Z2, Z), -1e200, 1e200, 1e200, -1e200), 1e160)},
+      {"overflow in a quotient", Circle(Area(Picture(formula::ZRational, Z), -1e155, 1e155, 1e155, -1e155), 1e150)},
+      {"exp overflow", Area(Picture(formula::Exp, Z), 700, 900, 1, -1)},
       // cosh and sinh overflow; with c = 0 formula 11 multiplies the infinity by 0.
-      {"sine overflow", Area(Picture(10, Z), -3, 3, 800, 600)},
-      {"sine overflow times 0", Area(Constant(Picture(11, Z), 0, 0), -3, 3, 800, 600)},
-      {"sines far along the real axis", Area(Picture(12, C), 1e15, 1e15 + 1000, 1, -1)},
+      {"sine overflow", Area(Picture(formula::SinPlusC, Z), -3, 3, 800, 600)},
+      {"sine overflow times 0", Area(Constant(Picture(formula::CTimesSin, Z), 0, 0), -3, 3, 800, 600)},
+      {"sines far along the real axis", Area(Picture(formula::SinMinusZ, C), 1e15, 1e15 + 1000, 1, -1)},
       // r^N overflows before the escape test.
-      {"power overflow", Circle(Area(Picture(3, Z), -20, 20, 20, -20), 1e300)},
+      {"power overflow", Circle(Area(Picture(formula::ZN, Z), -20, 20, 20, -20), 1e300)},
       // The origin (angle 0) and the negative real axis (angle pi).
-      {"axes, formula 3", Area(Picture(3, Z, 40, 30), -2, 2, 1.5, -1.5)},
-      {"underflow to subnormals", Area(Picture(0, Z), -1e-160, 1e-160, 1e-160, -1e-160)},
-      {"division by zero", Area(Picture(8, C), -2, 0, 1, -1)},
+      {"axes, formula 3", Area(Picture(formula::ZN, Z, 40, 30), -2, 2, 1.5, -1.5)},
+      {"underflow to subnormals", Area(Picture(formula::Z2, Z), -1e-160, 1e-160, 1e-160, -1e-160)},
+      {"division by zero", Area(Picture(formula::ZRational, C), -2, 0, 1, -1)},
       // Even sizes over symmetric areas put a column and a row exactly on the axes.
-      {"axes, formula 7", Area(Picture(7, Z, 40, 30), -2, 2, 1.5, -1.5)},
-      {"axes, formula 7 as c", Area(Picture(7, C, 40, 30), -2, 2, 1.5, -1.5)},
-      {"axes, formula 0", Area(Picture(0, C, 40, 30), -2, 2, 1.5, -1.5)},
-      {"axes, formula 4", Area(Picture(4, D, 40, 30), -2, 2, 1.5, -1.5)},
-      {"negative zero corner", Area(Picture(6, Z, 40, 30), -0.0, 1, -0.0, -1)},
-      {"single pixel", Picture(0, C, 1, 1)},
-      {"single row", Picture(1, C, 50, 1)},
-      {"single column", Picture(8, Z, 1, 50)},
+      {"axes, formula 7", Area(Picture(formula::ZTimesQuotient, Z, 40, 30), -2, 2, 1.5, -1.5)},
+      {"axes, formula 7 as c", Area(Picture(formula::ZTimesQuotient, C, 40, 30), -2, 2, 1.5, -1.5)},
+      {"axes, formula 0", Area(Picture(formula::Z2, C, 40, 30), -2, 2, 1.5, -1.5)},
+      {"axes, formula 4", Area(Picture(formula::Z3D2Z, D, 40, 30), -2, 2, 1.5, -1.5)},
+      {"negative zero corner", Area(Picture(formula::ZTimesPoly, Z, 40, 30), -0.0, 1, -0.0, -1)},
+      {"single pixel", Picture(formula::Z2, C, 1, 1)},
+      {"single row", Picture(formula::Z3, C, 50, 1)},
+      {"single column", Picture(formula::ZRational, Z, 1, 50)},
   };
   for (const auto& t : cases) ExpectSameAsReference(t.Params, t.Name);
 }
@@ -304,7 +305,7 @@ TEST(FastKernel, EdgeAreasMatchTheReference) {
 TEST(FastKernel, CycleHistoriesOfEveryDepthMatchTheReference) {
   // Depths 1 to 4 are kept in registers, deeper ones in memory; a wide InnerDist finds cycles of
   // every period in the set.
-  for (int formula : {0, 2, 4, 8, 9, 12})
+  for (int formula : {formula::Z2, formula::Z4, formula::Z3D2Z, formula::ZRational, formula::Exp, formula::SinMinusZ})
     for (int32_t maxCycle : {1, 2, 3, 4, 5}) {
       TKernelParams p = Picture(formula, C, 37, 23, 300);
       p.MaxCycle = maxCycle;
@@ -319,7 +320,7 @@ TEST(FastKernel, CycleHistoriesOfEveryDepthMatchTheReference) {
 // code from the log with a history in registers), some several times.
 TEST(FastKernel, CyclesPassedByMatchTheReference) {
   for (int32_t maxCycle : {1, 2, 3, 4, 5, 9}) {
-    TKernelParams p = Area(Picture(0, C, 29, 17, 1000), -0.74329239, -0.74329139, 0.1312409,
+    TKernelParams p = Area(Picture(formula::Z2, C, 29, 17, 1000), -0.74329239, -0.74329139, 0.1312409,
                            0.1312402);
     p.MaxCycle = maxCycle;
     ExpectSameAsReference(p, "MaxCycle " + std::to_string(maxCycle));
@@ -356,7 +357,7 @@ TEST(FastKernel, LanesReachingTheLimitAtStaggeredStepsMatchTheReference) {
   // The shallowest limits end pixels a step or two after they start.
   for (int32_t maxDepth : {2, 3, 5, 40, 333})
     for (int32_t maxCycle : {1, 3, 4}) {
-      TKernelParams p = Area(Picture(0, C, 21, 67, maxDepth), -0.9, -0.6, 0.3, 0.0);
+      TKernelParams p = Area(Picture(formula::Z2, C, 21, 67, maxDepth), -0.9, -0.6, 0.3, 0.0);
       p.MaxCycle = maxCycle;
       p.InnerDist = 0.0;
       ExpectSameAsReference(p, "MaxDepth " + std::to_string(maxDepth) + " MaxCycle " +
@@ -380,7 +381,7 @@ public:
 };
 
 TEST(FastKernel, ReportsEachClippedColumnOnceWhenItsCellsAreFinal) {
-  TKernelParams p = Picture(0, C, 12, 17);
+  TKernelParams p = Picture(formula::Z2, C, 12, 17);
   p.MaxDepth = 500;
   const auto expected = ComputeWhole(p);
   for (TKernelIsa isa : SupportedIsas()) {
@@ -399,7 +400,7 @@ TEST(FastKernel, ReportsEachClippedColumnOnceWhenItsCellsAreFinal) {
 }
 
 TEST(FastKernel, PartialRowsLeaveOtherCellsAlone) {
-  const TKernelParams p = Picture(4, Z, 9, 20);
+  const TKernelParams p = Picture(formula::Z3D2Z, Z, 9, 20);
   const auto expected = ComputeWhole(p);
   for (TKernelIsa isa : SupportedIsas()) {
     SCOPED_TRACE(KernelIsaName(isa));
@@ -426,7 +427,7 @@ TEST(FastKernel, PartialRowsLeaveOtherCellsAlone) {
 
 TEST(FastKernel, StopEndsADeepBandWithoutCountingItsColumns) {
   // Without and with a cycle history, whose lanes stage their next pixels.
-  for (const TKernelParams& endless : {EndlessPicture(4, 8, 8), EndlessChaos(8, 8, 3)}) {
+  for (const TKernelParams& endless : {EndlessPicture(formula::Z3D2Z, 8, 8), EndlessChaos(8, 8, 3)}) {
     ASSERT_TRUE(FastKernelVectorises(endless));
     for (TKernelIsa isa : SupportedIsas()) {
       SCOPED_TRACE(std::string(KernelIsaName(isa)) + " MaxCycle " +

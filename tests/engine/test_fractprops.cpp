@@ -6,6 +6,7 @@
 #include "core/TReadError.h"
 #include "engine/TFractProps.h"
 #include "support/xmltext.h"
+#include "support/formulaids.h"
 
 namespace {
 
@@ -63,7 +64,7 @@ TEST(FractProps, CopyKeepsValuesUnitsAndCodes) {
   TFractProps a;
   std::string error;
   ASSERT_TRUE(a.Left.SetText("25 %", "Left", error));
-  a.Formula = 7;
+  a.Formula = formula::ZTimesQuotient;
   a.MapField = TKernelParams::MapD;
   a.ColorMode = TKernelParams::ColorDiscontinue;
   ASSERT_TRUE(a.Cont.SetText("3", "Cont", error));
@@ -93,7 +94,7 @@ TEST(FractProps, WrittenRecordReadsBackEveryStoredField) {
                {&a.CR, "0.3"},          {&a.CI, "-0.4"},          {&a.DR, "0.55"},
                {&a.DI, "-0.65"},        {&a.N, "7"},              {&a.M, "2"}};
   for (const auto& t : texts) ASSERT_TRUE(t.Value->SetText(t.Text, "x", error)) << t.Text;
-  a.Formula = 8;
+  a.Formula = formula::ZRational;
   a.MapField = TKernelParams::MapD;
   a.ColorMode = TKernelParams::ColorDiscontinue;
 
@@ -191,7 +192,7 @@ TEST(FractProps, FailureKeepsTheFieldsReadBeforeIt) {
   file.OuterCircle.SetDouble(50);
   file.InnerDist.SetDouble(0.25);
   file.MaxCycle.SetInt(14);
-  file.Formula = 11;
+  file.Formula = formula::CTimesSin;
   file.MapField = TKernelParams::MapC;
   file.ZR.SetDouble(0.5);
   file.ZI.SetDouble(-0.5);
@@ -256,7 +257,7 @@ TEST(FractProps, KernelParamsCarryEveryNumberToItsOwnField) {
   unitFactor* reals[] = {&p.Left, &p.Right, &p.Top,  &p.Bottom, &p.OuterCircle,
                          &p.InnerDist, &p.CR, &p.CI, &p.DR,     &p.DI};
   for (int i = 0; i < 10; ++i) reals[i]->SetDouble(i == 4 ? 40 : (i + 1) / 16.0);
-  p.Formula = 5;
+  p.Formula = formula::ZNDZM;
   p.MapField = TKernelParams::MapC;
   p.ColorMode = TKernelParams::ColorDiscontinue;
   const TKernelParams k = p.KernelParams();

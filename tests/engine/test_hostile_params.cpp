@@ -14,6 +14,7 @@
 #include "engine/kernels.h"
 #include "support/TRecordingView.h"
 #include "support/fractarrays.h"
+#include "support/formulaids.h"
 
 // Parameters a user may type or a file may hold at the edges of their ranges: each gives a
 // normal picture or a clear refusal, and a computation can always be stopped at once.
@@ -142,7 +143,7 @@ TEST(HostileParameters, EdgeValuesGiveANormalPictureWithBothKernels) {
       {"escape at once in Continue mode",
        [](TKernelParams& p) {
          p.OuterCircle = 1.0000000000000002;
-         p.Formula = 3;
+         p.Formula = formula::ZN;
          p.N = 2147483647;
        },
        nullptr},
@@ -167,7 +168,7 @@ TEST(HostileParameters, EdgeValuesGiveANormalPictureWithBothKernels) {
 TEST(HostileParameters, LargestExponentsCostOnlyAFewDozenProductsAStep) {
   // With a power computed by N - 1 products one step would take seconds; a picture of
   // 40 x 40 pixels and up to 200 steps each would never end.
-  for (int formula : {3, 5, 6, 7, 8}) {
+  for (int formula : {formula::ZN, formula::ZNDZM, formula::ZTimesPoly, formula::ZTimesQuotient, formula::ZRational}) {
     SCOPED_TRACE(formula);
     TKernelParams p = PictureOfSize(40, 40);
     p.Formula = formula;

@@ -9,6 +9,7 @@
 
 #include "engine/TFractArray.h"
 #include "engine/kernels.h"
+#include "support/formulaids.h"
 
 namespace {
 
@@ -110,27 +111,27 @@ TEST(IteratePoint, WorkedExamples) {
     int64_t Steps;
   } cases[] = {
       // 0.25, 0.0625, 0.00390625, 1.52587890625e-5, 2.3e-10: the fifth is within InnerDist.
-      {"period 1", Params(0, Z, {0, 0}), {0.5, 0}, float(-5.0 / 200), 1, 5},
-      {"MaxCycle 0", Params(0, Z, {0, 0}, 1000, 0, 0), {0.5, 0}, 0.0f, 0, 199},
-      {"period 2", Params(0, C), {-1, 0}, float(-3.0 / 200), 2, 3},  // -1, 0, -1, 0
-      {"Discontinue escape", Params(0, C, {}, 1000, 1), {2, 0}, 0.015f, 0, 3},
-      {"first-step escape", Params(0, C), {100, 0}, float(0.0001 / 200), 0, 1},
-      {"formula 7 real axis", Params(7, Z), {0.5, 0}, float(-2.0 / 200), 1, 2},
-      {"formula 7 imaginary axis", Params(7, Z), {0, 0.5}, float(-2.0 / 200), 1, 2},
-      {"exp overflow", Params(9, Z, {0, 0}), {800, 0}, float(1.0 / 200), 0, 1},
+      {"period 1", Params(formula::Z2, Z, {0, 0}), {0.5, 0}, float(-5.0 / 200), 1, 5},
+      {"MaxCycle 0", Params(formula::Z2, Z, {0, 0}, 1000, 0, 0), {0.5, 0}, 0.0f, 0, 199},
+      {"period 2", Params(formula::Z2, C), {-1, 0}, float(-3.0 / 200), 2, 3},  // -1, 0, -1, 0
+      {"Discontinue escape", Params(formula::Z2, C, {}, 1000, 1), {2, 0}, 0.015f, 0, 3},
+      {"first-step escape", Params(formula::Z2, C), {100, 0}, float(0.0001 / 200), 0, 1},
+      {"formula 7 real axis", Params(formula::ZTimesQuotient, Z), {0.5, 0}, float(-2.0 / 200), 1, 2},
+      {"formula 7 imaginary axis", Params(formula::ZTimesQuotient, Z), {0, 0.5}, float(-2.0 / 200), 1, 2},
+      {"exp overflow", Params(formula::Exp, Z, {0, 0}), {800, 0}, float(1.0 / 200), 0, 1},
       // 6 -> 396.4 -> exp overflows before any escape.
-      {"fault at step 2", Params(9, Z, {0, 0}, 1e150), {6, 0}, float(2.0 / 200), 0, 2},
+      {"fault at step 2", Params(formula::Exp, Z, {0, 0}, 1e150), {6, 0}, float(2.0 / 200), 0, 2},
       // |z|^2 overflows: a fault, not an escape (which would store 0.0001 / 200).
-      {"fault before escape", Params(0, Z, {0, 0}, 1e150), {1e100, 0}, float(1.0 / 200), 0, 1},
-      {"division by zero", Params(8, Z), {-1, 0}, float(1.0 / 200), 0, 1},
-      {"gradual underflow", Params(0, Z, {0, 0}), {1e-160, 0}, float(-2.0 / 200), 1, 2},
+      {"fault before escape", Params(formula::Z2, Z, {0, 0}, 1e150), {1e100, 0}, float(1.0 / 200), 0, 1},
+      {"division by zero", Params(formula::ZRational, Z), {-1, 0}, float(1.0 / 200), 0, 1},
+      {"gradual underflow", Params(formula::Z2, Z, {0, 0}), {1e-160, 0}, float(-2.0 / 200), 1, 2},
       // Unused history entries hold (1000, 1000), which an iterate can meet; there the
       // multiplier 2z is far above 1, so the "cycle" is passed by: 1000 + 2001000i, then
       // -4.004e12 + 4.002e9i escapes at step 3.
-      {"history start", Params(0, Z, {1000, 1000}, 1e10), {0, 0},
+      {"history start", Params(formula::Z2, Z, {1000, 1000}, 1e10), {0, 0},
        float((3 - std::log(1.6032032008004003e25) / std::log(1e20)) / 200), 0, 3},
-      {"formula 9 whole count", Params(9, Z, {0, 0}), {10, 0}, float(1.0 / 200), 0, 1},
-      {"MaxDepth 1", Params(0, C, {}, 1000, 0, 3, 1), {100, 0}, 0.0f, 0, 0},
+      {"formula 9 whole count", Params(formula::Exp, Z, {0, 0}), {10, 0}, float(1.0 / 200), 0, 1},
+      {"MaxDepth 1", Params(formula::Z2, C, {}, 1000, 0, 3, 1), {100, 0}, 0.0f, 0, 0},
   };
   for (const auto& t : cases) {
     SCOPED_TRACE(t.Name);
@@ -143,7 +144,7 @@ TEST(IteratePoint, WorkedExamples) {
 
 TEST(IteratePoint, ContinueModeEscapeGetsFractionalDepth) {
   // 2 -> 6 -> 38 -> 1446 escapes at depth 3: 3 - ln(1446^2) / ln(1000^2) = 1.94661...
-  EXPECT_NEAR(RunPixel(Params(0, C), {2, 0}).Depth, 1.94661 / 200, 3e-8);
+  EXPECT_NEAR(RunPixel(Params(formula::Z2, C), {2, 0}).Depth, 1.94661 / 200, 3e-8);
   // Higher powers scale the fraction by 1/2, 1/3 and 1/N (iterates worked by hand).
   struct {
     int Formula;
@@ -161,7 +162,7 @@ TEST(IteratePoint, ContinueModeEscapeGetsFractionalDepth) {
 }
 
 TEST(IteratePoint, MapModeReplacesOnlyItsConstant) {
-  for (int formula : {0, 4, 5, 8, 11}) {
+  for (int formula : {formula::Z2, formula::Z3D2Z, formula::ZNDZM, formula::ZRational, formula::CTimesSin}) {
     const TComplex p{0.3, -0.2};
     const TPixel asC = RunPixel(Params(formula, C, {9, 9}), p);
     const TPixel julia = RunPixel(Params(formula, Z, p), p);
@@ -176,7 +177,7 @@ TEST(IteratePoint, MapModeReplacesOnlyItsConstant) {
 
 TEST(IteratePoint, StopAbandonsADeepPixel) {
   // z = 0 is a fixed point of formula 9; undetected, it runs to the deepest limit for minutes.
-  const TKernelParams endless = Params(9, Z, {0, 0}, 1000, 0, 0, 2147483647);
+  const TKernelParams endless = Params(formula::Exp, Z, {0, 0}, 1000, 0, 0, 2147483647);
   std::atomic<bool> stop{true};
   EXPECT_EQ(RunPixel(endless, {0, 0}, &stop).Steps, 0);
   stop = false;
@@ -207,7 +208,7 @@ TEST(ComputeBand, WritesOnlyItsClippedColumnsAndCountsThemDone) {
       }
     }
   // Column 0 starts at 800, where exp overflows; column 3 at 0, a fixed point, comes after.
-  TKernelParams faulty = Params(9, Z, {0, 0});
+  TKernelParams faulty = Params(formula::Exp, Z, {0, 0});
   faulty.XResolution = 6;
   faulty.YResolution = 3;
   faulty.Left = 800;

@@ -21,6 +21,7 @@
 #include "support/TProbeJob.h"
 #include "support/TRecordingView.h"
 #include "support/fractarrays.h"
+#include "support/formulaids.h"
 
 namespace {
 
@@ -139,7 +140,7 @@ TEST(ThreadVolumeWriter, StopInsideADeepBandCountsNoColumnAndPaintsNothing) {
       // when it has ended, the worker goes on to the first band, whose first pixel never ends
       // by itself.
       TWorkerGate gate(pool, 1);
-      TThreadVolumeWriter writer(view, array, EndlessPicture(9, 8, 2), gui, EachBandOn(pool));
+      TThreadVolumeWriter writer(view, array, EndlessPicture(formula::Exp, 8, 2), gui, EachBandOn(pool));
       writer.Resume();
       ASSERT_TRUE(gate.Open());
       if (explicitStop) {

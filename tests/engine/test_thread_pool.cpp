@@ -17,6 +17,7 @@
 #include "support/TProbeJob.h"
 #include "support/TRecordingView.h"
 #include "support/fractarrays.h"
+#include "support/formulaids.h"
 
 namespace {
 
@@ -69,7 +70,7 @@ TEST(CoalescedWriter, EveryFormulaAndMapModeMatchesTheReferenceOnOneAndSeveralWo
 
 TEST(CoalescedWriter, WorkersNeverWaitForTheGuiThread) {
   TComputePool pool(3);
-  const TKernelParams p = Picture(0, TKernelParams::MapC, 64, 40, 120);
+  const TKernelParams p = Picture(formula::Z2, TKernelParams::MapC, 64, 40, 120);
   const auto expected = ComputeWhole(p);
   TFractArray array(p.XResolution, p.YResolution);
   TRecordingView view(array, expected.get());
@@ -116,7 +117,7 @@ TEST(CoalescedWriter, StopWaitsOnlyForTheBandsInProgress) {
     }
   }
   // A writer stopped before it started never runs and does not need waiting for.
-  const TKernelParams p = Picture(0, TKernelParams::MapZ, 8, 8, 120);
+  const TKernelParams p = Picture(formula::Z2, TKernelParams::MapZ, 8, 8, 120);
   TFractArray array(8, 8);
   TRecordingView view(array);
   TCallQueue gui;
@@ -172,7 +173,7 @@ public:
 
 TEST(CoalescedWriter, SimultaneousViewsShareTheWorkersBandByBand) {
   TComputePool pool(1);
-  const TKernelParams p = Picture(0, TKernelParams::MapC, 40, 30, 120);  // ten bands each
+  const TKernelParams p = Picture(formula::Z2, TKernelParams::MapC, 40, 30, 120);  // ten bands each
   TFractArray arrayA(40, 30), arrayB(40, 30);
   TRecordingView viewA(arrayA), viewB(arrayB);
   TSnapshotDispatcher gui(arrayA, arrayB);
@@ -202,10 +203,10 @@ TEST(CoalescedWriter, ManyViewsStartedAndStoppedAtRandomKeepOnlyFinishedColumns)
     std::unique_ptr<TRecordingView> Client;
     std::unique_ptr<TThreadVolumeWriter> Writer;
   };
-  TKernelParams deep = Picture(0, TKernelParams::MapC, 37, 25, 120);
+  TKernelParams deep = Picture(formula::Z2, TKernelParams::MapC, 37, 25, 120);
   deep.MaxDepth = 3000;
-  const TKernelParams pictures[] = {deep, Picture(4, TKernelParams::MapD, 30, 17, 120),
-                                    Picture(10, TKernelParams::MapZ, 21, 19, 120)};
+  const TKernelParams pictures[] = {deep, Picture(formula::Z3D2Z, TKernelParams::MapD, 30, 17, 120),
+                                    Picture(formula::SinPlusC, TKernelParams::MapZ, 21, 19, 120)};
   std::vector<std::unique_ptr<TFractArray>> expected;
   for (const auto& p : pictures) expected.push_back(ComputeWhole(p));
   for (int round = 0; round < 40; ++round) {
@@ -246,7 +247,7 @@ TEST(CoalescedWriter, ManyViewsStartedAndStoppedAtRandomKeepOnlyFinishedColumns)
 }
 
 TEST(EachBandWriter, TheFastKernelKeepsTheBandByBandProgress) {
-  const TKernelParams p = Picture(1, TKernelParams::MapC, 13, 9, 120);
+  const TKernelParams p = Picture(formula::Z3, TKernelParams::MapC, 13, 9, 120);
   const auto expected = ComputeWhole(p);
   TFractArray array(13, 9);
   TRecordingView view(array, expected.get());

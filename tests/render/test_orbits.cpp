@@ -7,6 +7,7 @@
 #include "engine/kernels.h"
 #include "render/TDrawPointsList.h"
 #include "render/TOrbitCanvas.h"
+#include "support/formulaids.h"
 
 namespace {
 
@@ -242,7 +243,7 @@ TEST(DrawPointsList, NextPointsUseEachOrbitsOwnConstantsAndTheGivenFormula) {
 
   // With MapC and formula 0 the first next point is c^2 + c.
   params.MapField = TKernelParams::MapC;
-  params.Formula = 0;
+  params.Formula = formula::Z2;
   TDrawPointsList list;
   const TStartDrawPoint* orbit = list.AddOrbit(0.5, 0.25, false, params);
   list.AddNextPoints(params);
@@ -261,7 +262,7 @@ TEST(DrawPointsList, NextPointsUseEachOrbitsOwnConstantsAndTheGivenFormula) {
 
 TEST(DrawPointsList, AFaultingStepSkipsOnlyThatOrbitsPoint) {
   TKernelParams params = Area();
-  params.Formula = 9;  // exp(z) - z + c - 1 overflows at Re z = 800
+  params.Formula = formula::Exp;  // exp(z) - z + c - 1 overflows at Re z = 800
   TDrawPointsList list;
   const TStartDrawPoint* far = list.AddOrbit(800.0, 0.0, false, params);
   const TStartDrawPoint* near = list.AddOrbit(0.1, 0.0, false, params);
@@ -328,7 +329,7 @@ TEST(DrawPointsList, DeepOrbitsAreIteratedInMpfrAndDrawnWhereTheyFall) {
   TKernelParams p;
   p.MapField = TKernelParams::MapZ;
   p.CR = p.CI = 0.0;
-  p.Formula = 0;
+  p.Formula = formula::Z2;
   TDeepParams area;
   area.XResolution = area.YResolution = 16;
   area.Left = "0.99999999999999999999999999999995";
@@ -353,7 +354,7 @@ TEST(DrawPointsList, DeepOrbitsAreIteratedInMpfrAndDrawnWhereTheyFall) {
                          "E 9,2 15,8 white", "E 10,3 14,7 black",     // 12.5, 5.5
                          "E 7,3 13,9 white", "E 8,4 12,8 black"}));   // 10.25, 6.75
   // Another formula is not iterated in MPFR, and the orbit gets no point from it.
-  p.Formula = 3;
+  p.Formula = formula::ZN;
   list.AddNextPoints(p);
   EXPECT_EQ(orbit->Length(), 3);
   // Not a plain decimal: no orbit.

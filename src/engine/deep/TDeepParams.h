@@ -4,7 +4,7 @@
 
 #include "engine/TKernelParams.h"
 
-/// The inputs of one deep computation: those of TKernelParams that formulas 0 to 2 read, with
+/// The inputs of one deep computation: those of TKernelParams that the deep formulas read, with
 /// the area given as decimal texts of any length (no exponent, as the program's values have
 /// none) instead of doubles. Defaults are those of TKernelParams.
 struct TDeepParams {
@@ -20,7 +20,7 @@ struct TDeepParams {
   double CI = -0.744862;        ///< c, imaginary part
   int32_t MaxDepth = 200;       ///< iteration limit, >= 1
   int32_t MaxCycle = 3;         ///< longest detected cycle period; 0 switches detection off
-  int Formula = 0;              ///< 0 (z^2 + c), 1 (z^3 + c) or 2 (z^4 + c)
+  int Formula = 0;              ///< a formula with a deep degree (z^2 + c, z^3 + c, z^4 + c)
   int MapField = TKernelParams::MapZ;           ///< MapZ, MapC or MapD (for these formulas MapZ)
   int ColorMode = TKernelParams::ColorContinue;  ///< ColorContinue or ColorDiscontinue
 };

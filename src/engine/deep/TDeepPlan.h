@@ -21,7 +21,7 @@
 /// for a period at which the centre's orbit came near 0) takes its place if it lies within
 /// about two view sizes: its orbit never escapes, so pixels that outlast the centre keep a
 /// reference to be precise against. With the pixel as z
-/// (Julia, and the pixel as d, which formulas 0 to 2 do not read) the main orbit starts at the
+/// (Julia, and the pixel as d, which the deep formulas do not read) the main orbit starts at the
 /// reference point and a second orbit, that of the critical point 0 under the same c, takes
 /// the pixels that rebase.
 ///
@@ -30,7 +30,7 @@
 class TDeepPlan {
 public:
   /// A plan for `params`, or null with errorText when a bound is not a plain decimal
-  /// ("In Left: ...") or a parameter is outside its range (formula 0 .. 2, map mode,
+  /// ("In Left: ...") or a parameter is outside its range (a formula with a deep degree, map mode,
   /// resolutions and MaxDepth >= 1, MaxCycle >= 0, OuterCircle > 1, 0 < InnerDist < 1).
   /// `maxOrbitLength` caps the reference orbits (pixels that run past the end rebase).
   static std::unique_ptr<TDeepPlan> Create(const TDeepParams& params, std::string& errorText,

@@ -1,54 +1,87 @@
 #include "engine/deep/TMpfrFormula.h"
 
 #include "core/assertions.h"
+#include "engine/TFormula.h"
+#include "engine/deep/TMpfrNumber.h"
+#include "engine/formulas.h"
 
-TMpfrFormula::TMpfrFormula(int formula, mpfr_prec_t precision)
-    : Formula(formula), A(precision), B(precision), T(precision), U(precision) {
-  ZASSERT(formula >= 0 && formula <= 2);
-}
+namespace {
 
-void TMpfrFormula::Step(TMpfrComplex& z, const TMpfrComplex& c) {
-  mpfr_ptr x = z.Re.Get();
-  mpfr_ptr y = z.Im.Get();
-  constexpr mpfr_rnd_t r = MPFR_RNDN;
-  mpfr_sqr(A.Get(), x, r);  // a = x^2
-  mpfr_sqr(B.Get(), y, r);  // b = y^2
-  switch (Formula) {
-    case 0:
-      // (x^2 - y^2 + cr, 2xy + ci)
-      mpfr_mul(T.Get(), x, y, r);
-      mpfr_sub(x, A.Get(), B.Get(), r);
-      mpfr_add(x, x, c.Re.Get(), r);
-      mpfr_mul_2ui(y, T.Get(), 1, r);
-      mpfr_add(y, y, c.Im.Get(), r);
-      break;
-    case 1:
-      // (a x - 3 x b + cr, -b y + 3 y a + ci)
-      mpfr_mul(T.Get(), A.Get(), x, r);
-      mpfr_mul(U.Get(), x, B.Get(), r);
-      mpfr_mul_ui(U.Get(), U.Get(), 3, r);
-      mpfr_sub(T.Get(), T.Get(), U.Get(), r);
-      mpfr_mul(U.Get(), y, A.Get(), r);
-      mpfr_mul_ui(U.Get(), U.Get(), 3, r);
-      mpfr_mul(A.Get(), B.Get(), y, r);
-      mpfr_sub(y, U.Get(), A.Get(), r);
-      mpfr_add(y, y, c.Im.Get(), r);
-      mpfr_add(x, T.Get(), c.Re.Get(), r);
-      break;
-    default:
-      // (a a - 6 a b + b b + cr, 4 (a x y - x b y) + ci)
-      mpfr_mul(T.Get(), x, y, r);            // xy
-      mpfr_sub(U.Get(), A.Get(), B.Get(), r);  // a - b
-      mpfr_mul(U.Get(), U.Get(), T.Get(), r);  // xy (a - b)
-      mpfr_mul_2ui(y, U.Get(), 2, r);
-      mpfr_add(y, y, c.Im.Get(), r);
-      mpfr_mul(T.Get(), A.Get(), B.Get(), r);  // ab
-      mpfr_mul_ui(T.Get(), T.Get(), 6, r);
-      mpfr_sqr(A.Get(), A.Get(), r);
-      mpfr_sqr(B.Get(), B.Get(), r);
-      mpfr_add(A.Get(), A.Get(), B.Get(), r);
-      mpfr_sub(x, A.Get(), T.Get(), r);
-      mpfr_add(x, x, c.Re.Get(), r);
-      break;
+/// MPFR numbers as a number model (formulamath.h), at the thread's working precision.
+struct TMpfrModel {
+  using D = TMpfrNumber;
+  using M = bool;
+  static TMpfrNumber Set(double v) { return TMpfrNumber(v); }
+  static TMpfrNumber Abs(TMpfrNumber a) {
+    mpfr_abs(a.Get(), a.Get(), MPFR_RNDN);
+    return a;
   }
+  static TMpfrNumber Select(bool m, const TMpfrNumber& ifSet, const TMpfrNumber& otherwise) {
+    return m ? ifSet : otherwise;
+  }
+  static bool GreaterEq(const TMpfrNumber& a, const TMpfrNumber& b) {
+    return mpfr_greaterequal_p(a.Get(), b.Get()) != 0;
+  }
+  static bool Equal(const TMpfrNumber& a, const TMpfrNumber& b) {
+    return mpfr_equal_p(a.Get(), b.Get()) != 0;
+  }
+  static TMpfrNumber Sqrt(TMpfrNumber a) {
+    mpfr_sqrt(a.Get(), a.Get(), MPFR_RNDN);
+    return a;
+  }
+  static TMpfrNumber Asin(TMpfrNumber a) {
+    mpfr_asin(a.Get(), a.Get(), MPFR_RNDN);
+    return a;
+  }
+  static TMpfrNumber Pow(TMpfrNumber a, const TMpfrNumber& b) {
+    mpfr_pow(a.Get(), a.Get(), b.Get(), MPFR_RNDN);
+    return a;
+  }
+  static void SinCos(const TMpfrNumber& a, TMpfrNumber& sin, TMpfrNumber& cos) {
+    mpfr_sin_cos(sin.Get(), cos.Get(), a.Get(), MPFR_RNDN);
+  }
+  static TMpfrNumber Exp(TMpfrNumber a) {
+    mpfr_exp(a.Get(), a.Get(), MPFR_RNDN);
+    return a;
+  }
+  static TMpfrNumber Sinh(TMpfrNumber a) {
+    mpfr_sinh(a.Get(), a.Get(), MPFR_RNDN);
+    return a;
+  }
+  static TMpfrNumber Cosh(TMpfrNumber a) {
+    mpfr_cosh(a.Get(), a.Get(), MPFR_RNDN);
+    return a;
+  }
+};
+
+using TMpfrModelComplex = TVComplex<TMpfrModel>;
+
+TMpfrModelComplex Number(const TMpfrComplex& z) {
+  return {TMpfrNumber(z.Re.Get()), TMpfrNumber(z.Im.Get())};
 }
+
+}  // namespace
+
+template <class F>
+void TMpfrFormula::StepWith(const TMpfrFormula& self, TMpfrComplex& z, const TMpfrComplex& c) {
+  const TMpfrNumber::TPrecision scope(z.Re.Precision());
+  const TMpfrModelComplex w = Number(z);
+  TMpfrNumber a, b;
+  if constexpr (F::SquaresParts) {
+    a = w.re * w.re;
+    b = w.im * w.im;
+  }
+  const TMpfrModelComplex d{TMpfrNumber(self.D.re), TMpfrNumber(self.D.im)};
+  const TMpfrModelComplex next =
+      F::template Step<TMpfrModel>(w, a, b, Number(c), d, self.N, self.M);
+  mpfr_set(z.Re.Get(), next.re.Get(), MPFR_RNDN);
+  mpfr_set(z.Im.Get(), next.im.Get(), MPFR_RNDN);
+}
+
+TMpfrFormula::TMpfrFormula(int formula, mpfr_prec_t precision, int32_t n, int32_t m, TComplex d)
+    : Function(nullptr), Precision(precision), N(n), M(m), D(d) {
+  ZASSERT(formula >= 0 && formula < FormulaCount && n >= 1 && m >= 1);
+  Function = WithFormula(formula, []<class F>() -> TStepFunction { return &StepWith<F>; });
+}
+
+void TMpfrFormula::Step(TMpfrComplex& z, const TMpfrComplex& c) { Function(*this, z, c); }

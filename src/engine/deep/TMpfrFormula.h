@@ -1,20 +1,31 @@
 #pragma once
+#include <cstdint>
+
+#include "engine/complexmath.h"
 #include "engine/deep/TMpfr.h"
 #include "engine/deep/TMpfrComplex.h"
 
-/// One step of formula 0, 1 or 2 (z^2 + c, z^3 + c, z^4 + c) in MPFR, written out on the real
-/// and imaginary parts as the double kernel writes it; each operation is rounded to the
-/// precision of the scratch numbers, so at a precision well above the view's the result is
-/// the exact step for every practical purpose. Holds its scratch numbers: one per thread.
+/// One step of a formula in MPFR: the formula's own step (formulas.h), computed on MPFR numbers
+/// at the precision of z, each operation rounded to it; at a precision well above the view's
+/// the result is the exact step for every practical purpose.
 class TMpfrFormula {
 public:
-  /// `formula` 0 .. 2 (fatal assertion otherwise); scratch of `precision` bits.
-  TMpfrFormula(int formula, mpfr_prec_t precision);
+  /// Formula `formula` (an index into Formulas; fatal assertion otherwise) at `precision` bits,
+  /// with the exponents n and m (>= 1) and the constant d, which only some formulas read.
+  TMpfrFormula(int formula, mpfr_prec_t precision, int32_t n = 1, int32_t m = 1,
+               TComplex d = {0.0, 0.0});
 
-  /// z = z^k + c, each part rounded to z's precision.
+  /// z = f(z) with the constant c, each part rounded to z's precision.
   void Step(TMpfrComplex& z, const TMpfrComplex& c);
 
 private:
-  int Formula;
-  TMpfr A, B, T, U;
+  using TStepFunction = void (*)(const TMpfrFormula& self, TMpfrComplex& z,
+                                 const TMpfrComplex& c);
+  TStepFunction Function;
+  mpfr_prec_t Precision;
+  int32_t N, M;
+  TComplex D;
+
+  template <class F>
+  static void StepWith(const TMpfrFormula& self, TMpfrComplex& z, const TMpfrComplex& c);
 };

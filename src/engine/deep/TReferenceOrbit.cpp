@@ -6,6 +6,7 @@
 
 #include "core/assertions.h"
 #include "engine/deep/TMpfrFormula.h"
+#include "engine/deep/deepzoom.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ TComplexExp Scaled(TComplexExp z, double factor) { return Mul(z, ToFloatExp(fact
 
 bool TReferenceOrbit::Compute(const TMpfrComplex& start, const TMpfrComplex& c,
                               const TSettings& settings, const std::atomic<bool>* stop) {
-  ZASSERT(settings.Formula >= 0 && settings.Formula <= 2);
+  ZASSERT(DeepDegree(settings.Formula) > 0);
   Re.clear();
   Im.clear();
   Tiny.clear();
@@ -136,16 +137,16 @@ double TReferenceOrbit::SeparationFrom(int64_t i) const {
   return Window[static_cast<size_t>(std::min(i, Size() - 1))];
 }
 
-double TReferenceOrbit::RadiusFactor(int formula) {
+double TReferenceOrbit::RadiusFactor(int degree) {
   // Where the first neglected term of (Z + dz)^k - Z^k reaches Epsilon of the linear one:
   // |dz| < 2 Epsilon |Z| for k = 2 (dz^2 against 2 Z dz), Epsilon |Z| for k = 3 (3 Z dz^2
   // against 3 Z^2 dz, dz^3 far smaller), 2/3 Epsilon |Z| for k = 4 (6 Z^2 dz^2 against 4 Z^3 dz).
-  return Epsilon * (formula == 0 ? 2.0 : formula == 1 ? 1.0 : 2.0 / 3.0);
+  return Epsilon * (2.0 / (degree - 1));
 }
 
 bool TReferenceOrbit::BuildTable(const TSettings& settings, const std::atomic<bool>* stop) {
-  const int k = settings.Formula + 2;
-  const double radiusFactor = RadiusFactor(settings.Formula);
+  const int k = DeepDegree(settings.Formula);
+  const double radiusFactor = RadiusFactor(k);
   const int32_t maxCycle = settings.MaxCycle;
 
   // Squared distance of each reference iterate from its nearest of MaxCycle predecessors.

@@ -32,7 +32,7 @@ public:
 
   /// What the orbit and its table are built for.
   struct TSettings {
-    int Formula = 0;        ///< 0 .. 2: z^(Formula + 2) + C
+    int Formula = 0;        ///< a formula with a deep degree k: z^k + C
     double Outer2 = 1e6;    ///< the escape test's bound on |z|^2
     int32_t MaxCycle = 0;   ///< history length the separations are kept for (0: none)
     TFloatExp DcMax;        ///< the largest |dc| of a pixel (0 with the pixel as z)
@@ -44,8 +44,9 @@ public:
   /// of 0 (rebasing), so a longer limit still gives right pictures, only more slowly.
   static constexpr int64_t MaxLength = int64_t{1} << 21;
 
-  /// The radius of the one-step approximation at Z is this factor times |Z| (formula 0 .. 2).
-  static double RadiusFactor(int formula);
+  /// The radius of the one-step approximation at Z is this factor times |Z| (for z^k + C,
+  /// `degree` k = 2 .. 4).
+  static double RadiusFactor(int degree);
 
   /// Computes the orbit of `start` under z^k + `c` and its table. Stops at the first iterate
   /// beyond the escape bound (kept), before the first iterate a double cannot hold, or at

@@ -4,6 +4,7 @@ pkg_check_modules(ZENOLITH_MPFR REQUIRED IMPORTED_TARGET mpfr gmp)
 target_link_libraries(zengine PUBLIC PkgConfig::ZENOLITH_MPFR)
 target_sources(zengine PRIVATE
   deep/TMpfr.cpp
+  deep/TMpfrNumber.cpp
   deep/TMpfrFormula.cpp
   deep/TDeepArea.cpp
   deep/TReferenceOrbit.cpp

@@ -9,10 +9,10 @@
 
 class TFractArray;
 
-// The deep kernel: formulas 0 to 2 at any depth, by perturbation around reference orbits
-// computed in MPFR (TDeepPlan), with skips by bilinear approximation, rebasing, and an exponent
-// kept aside for tiny differences. Each pixel's depth value and cycle period mean what the
-// double kernel's mean (escape test against OuterCircle on the full value, the continuous
+// The deep kernel: the formulas with a deep degree (z^2, z^3, z^4 + c) at any depth, by
+// perturbation around reference orbits computed in MPFR (TDeepPlan), with skips by bilinear
+// approximation, rebasing, and an exponent kept aside for tiny differences. Each pixel's depth
+// value and cycle period mean what the double kernel's mean (escape test against OuterCircle on the full value, the continuous
 // correction, cycle tests with MaxCycle and InnerDist on full values, faults ending the pixel).
 // There is no bit-exact twin, but every run, thread count and instruction set gives the same
 // cells.

@@ -25,7 +25,7 @@ constexpr int64_t DeepStopCheckSteps = 2048;
 // contiguous, newest first, without wrapping.
 constexpr int DeepHistorySlots = 2 * (DeepVectorMaxCycle + 1);
 
-template <class V, int Formula, bool Cycles, bool HasDc>
+template <class V, int Degree, bool Cycles, bool HasDc>
 bool RunDeepBand(const TDeepBandJob& job) {
   // Without cycle tests, long-running lanes are watched for repeats (TDeepContext::WatchRepeats).
   constexpr bool Watch = !Cycles;
@@ -198,7 +198,7 @@ bool RunDeepBand(const TDeepBandJob& job) {
 #pragma GCC unroll 4
       for (int k = 0; k < K; ++k) {
         D nr, ni;
-        DeltaStep<Formula>(constants, zr[k], zi[k], dr[k], di[k], cr[k], ci[k], nr, ni);
+        DeltaStep<Degree>(constants, zr[k], zi[k], dr[k], di[k], cr[k], ci[k], nr, ni);
         idx[k] = V::IncrementWhere(activeMask[k], idx[k]);
         const D nzr = V::Gather(jointRe, idx[k]);
         const D nzi = V::Gather(jointIm, idx[k]);
@@ -306,13 +306,13 @@ bool RunDeepBand(const TDeepBandJob& job) {
 
 template <class V, bool Cycles, bool HasDc>
 bool RunDeepBandFormula(const TDeepBandJob& job) {
-  switch (job.Context->Formula) {
-    case 0:
-      return RunDeepBand<V, 0, Cycles, HasDc>(job);
-    case 1:
-      return RunDeepBand<V, 1, Cycles, HasDc>(job);
-    default:
+  switch (job.Context->Degree) {
+    case 2:
       return RunDeepBand<V, 2, Cycles, HasDc>(job);
+    case 3:
+      return RunDeepBand<V, 3, Cycles, HasDc>(job);
+    default:
+      return RunDeepBand<V, 4, Cycles, HasDc>(job);
   }
 }
 

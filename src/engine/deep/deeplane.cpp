@@ -13,6 +13,7 @@
 #include "engine/deep/TDeepPlan.h"
 #include "engine/deep/TReferenceOrbit.h"
 #include "engine/deep/deepstep.h"
+#include "engine/deep/deepzoom.h"
 
 namespace {
 
@@ -206,10 +207,10 @@ TTest TestIterate(const TDeepContext& c, TDeepLane& lane, double re, double im) 
   return TTest::Continue;
 }
 
-template <int Formula>
+template <int Degree>
 void DoubleStep(const TDeepContext& c, TDeepLane& lane) {
   double re, im;
-  DeltaStep<Formula>(Constants, c.JointRe[lane.Index], c.JointIm[lane.Index], lane.DzRe,
+  DeltaStep<Degree>(Constants, c.JointRe[lane.Index], c.JointIm[lane.Index], lane.DzRe,
                      lane.DzIm, lane.DcRe, lane.DcIm, re, im);
   lane.DzRe = re;
   lane.DzIm = im;
@@ -219,11 +220,11 @@ TComplexExp Scaled(TComplexExp z, double factor) { return Mul(z, ToFloatExp(fact
 
 }  // namespace
 
-TComplexExp DeepDeltaStep(int formula, TComplexExp z, TComplexExp dz, TComplexExp dc) {
-  switch (formula) {
-    case 0:
+TComplexExp DeepDeltaStep(int degree, TComplexExp z, TComplexExp dz, TComplexExp dc) {
+  switch (degree) {
+    case 2:
       return Add(Mul(Add(Scaled(z, 2.0), dz), dz), dc);
-    case 1: {
+    case 3: {
       const TComplexExp u = Add(Scaled(z, 3.0), dz);
       const TComplexExp s = Add(Scaled(Mul(z, z), 3.0), Mul(u, dz));
       return Add(Mul(s, dz), dc);
@@ -243,19 +244,19 @@ namespace {
 // One step of the lane from its index to the next; the difference stays in its form.
 void ExplicitStep(const TDeepContext& c, TDeepLane& lane) {
   if (!lane.Tiny) {
-    switch (c.Formula) {
-      case 0:
-        DoubleStep<0>(c, lane);
+    switch (c.Degree) {
+      case 2:
+        DoubleStep<2>(c, lane);
         break;
-      case 1:
-        DoubleStep<1>(c, lane);
+      case 3:
+        DoubleStep<3>(c, lane);
         break;
       default:
-        DoubleStep<2>(c, lane);
+        DoubleStep<4>(c, lane);
         break;
     }
   } else {
-    lane.DzX = DeepDeltaStep(c.Formula, ReferenceValue(c, lane), lane.DzX, lane.DcX);
+    lane.DzX = DeepDeltaStep(c.Degree, ReferenceValue(c, lane), lane.DzX, lane.DcX);
   }
   ++lane.Index;
   ++lane.Steps;
@@ -476,13 +477,13 @@ TDeepContext MakeDeepContext(const TDeepPlan& plan, int firstColumn, int firstRo
   const TReferenceOrbit& zero = plan.ZeroOrbit();
   if (plan.SkipsAllowed() && zero.Levels() >= 1 && zero.NodeCount(1) > 0) {
     const double radius = 4.0 * ToDouble(zero.Node(1, 0).Radius);
-    c.ScalarRebase2 = std::pow(radius, 2.0 / (p.Formula + 2));
+    c.ScalarRebase2 = std::pow(radius, 2.0 / DeepDegree(p.Formula));
   }
 
   c.JointRe = plan.JointRe();
   c.JointIm = plan.JointIm();
   c.StartIndex = plan.StartIndex();
-  c.Formula = p.Formula;
+  c.Degree = DeepDegree(p.Formula);
   c.HasDc = p.MapField == TKernelParams::MapC;
   c.Skips = plan.SkipsAllowed();
   c.MaxCycle = p.MaxCycle;
@@ -501,7 +502,7 @@ TDeepContext MakeDeepContext(const TDeepPlan& plan, int firstColumn, int firstRo
   // The deep kernel's formulas have fixed exponents, so the factor reads no N.
   ZASSERT(formula.EscapeDivisor != TFormula::DivideByN);
   c.EscapeK = formula.Fractional() ? formula.EscapeFactor(1) : 1.0;
-  const double factor = TReferenceOrbit::RadiusFactor(p.Formula);
+  const double factor = TReferenceOrbit::RadiusFactor(c.Degree);
   c.SingleStep2 = factor * factor;
   c.FirstColumn = firstColumn;
   c.FirstRow = firstRow;

@@ -58,11 +58,11 @@ struct TDeepContext {
   const double* JointRe = nullptr;
   const double* JointIm = nullptr;
   int64_t StartIndex = 0;  ///< joint index of a pixel's start value
-  int Formula = 0;
+  int Degree = 2;  ///< k of the formula's deep step z^k + c
   bool HasDc = false;   ///< pixels differ in c
   bool Skips = false;   ///< approximations may be used
   int32_t MaxCycle = 0;
-  /// What the confirmation of a cycle reads (the formula; the derivatives of formulas 0 to 2
+  /// What the confirmation of a cycle reads (the formula; the derivatives of the deep formulas
   /// read neither c nor d).
   TKernelParams Kernel;
   int64_t LastStep = 0;  ///< MaxDepth - 1: the last step a pixel takes
@@ -115,10 +115,10 @@ enum class TLaneState {
   Stopped,   ///< the stop flag was seen
 };
 
-/// dz' = (Z + dz)^k - Z^k + dc for formula 0 .. 2 (k = formula + 2) with the exponents kept
+/// dz' = (Z + dz)^k - Z^k + dc for `degree` k = 2 .. 4 with the exponents kept
 /// aside: the step of a pixel whose difference is tiny (the vector loop's step on doubles is
 /// DeltaStep of deepstep.h).
-TComplexExp DeepDeltaStep(int formula, TComplexExp z, TComplexExp dz, TComplexExp dc);
+TComplexExp DeepDeltaStep(int degree, TComplexExp z, TComplexExp dz, TComplexExp dc);
 
 /// The vector loop's bound on |dz|^2 for lanes whose difference can become tiny.
 constexpr double DeepTiny2 = 0x1p-1000;

@@ -1,6 +1,6 @@
 #pragma once
-// The perturbed step of formulas 0 to 2 on doubles or on vectors of doubles, written once so
-// that the scalar lane code and every instruction-set build do the same operations in the same
+// The perturbed step of the formulas z^k + c (k is their DeepDegree, 2 to 4) on doubles or on
+// vectors of doubles, written once so that the scalar lane code and every instruction-set build do the same operations in the same
 // order: for a reference value Z, a difference dz and a difference in c dc,
 //   dz' = (Z + dz)^k - Z^k + dc,
 // factored so that no large terms cancel:
@@ -25,15 +25,15 @@ struct TStepConstants {
   typename V::D Three, Four, Six;
 };
 
-template <int Formula, class V, class T = typename V::D>
+template <int Degree, class V, class T = typename V::D>
 inline void DeltaStep(const TStepConstants<V>& k, T zr, T zi, T dr, T di, T cr, T ci, T& outRe,
                       T& outIm) {
-  if constexpr (Formula == 0) {
+  if constexpr (Degree == 2) {
     const T tr = zr + zr + dr;
     const T ti = zi + zi + di;
     outRe = tr * dr - ti * di + cr;
     outIm = tr * di + ti * dr + ci;
-  } else if constexpr (Formula == 1) {
+  } else if constexpr (Degree == 3) {
     const T z2r = zr * zr - zi * zi;
     const T z2i = (zr + zr) * zi;
     const T ur = k.Three * zr + dr;
@@ -43,7 +43,7 @@ inline void DeltaStep(const TStepConstants<V>& k, T zr, T zi, T dr, T di, T cr, 
     outRe = sr * dr - si * di + cr;
     outIm = sr * di + si * dr + ci;
   } else {
-    static_assert(Formula == 2, "the deep kernel steps formulas 0 to 2");
+    static_assert(Degree == 4, "the deep kernel steps z^2, z^3 and z^4");
     const T z2r = zr * zr - zi * zi;
     const T z2i = (zr + zr) * zi;
     const T z3r = z2r * zr - z2i * zi;

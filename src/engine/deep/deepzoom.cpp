@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <limits>
 
+#include "engine/TFormula.h"
 #include "engine/deep/TDeepArea.h"
 
 namespace {
@@ -20,7 +21,13 @@ double Log2Of(TFloatExp x) {
 
 }  // namespace
 
-bool DeepKernelSupports(int formula) { return formula >= 0 && formula <= 2; }
+bool DeepKernelSupports(int formula) { return DeepDegree(formula) > 0; }
+
+int DeepDegree(int formula) {
+  return formula >= 0 && formula < FormulaCount
+             ? Formulas[static_cast<size_t>(formula)].DeepDegree
+             : 0;
+}
 
 double DoubleLimitLog2(int formula, int mapField, int32_t maxDepth) {
   if (!DeepKernelSupports(formula)) return DeepThresholdLog2;
@@ -63,7 +70,7 @@ double RelativeResolutionLog2(TFloatExp spacingX, TFloatExp spacingY, TFloatExp 
   double measure = spacing - m;
   if (mapField != TKernelParams::MapC) {
     // One step maps differences s at |z0| <= M to k M^(k-1) s around values up to M^k + |c|.
-    const int k = DeepKernelSupports(formula) ? formula + 2 : 2;
+    const int k = DeepKernelSupports(formula) ? DeepDegree(formula) : 2;
     const double grown = spacing + std::log2(static_cast<double>(k)) + (k - 1) * m;
     const double power = k * m;
     // log2(M^k + |c|), without leaving the logarithms.

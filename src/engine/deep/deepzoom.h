@@ -34,12 +34,17 @@ double DoubleLimitLog2(int formula, int mapField, int32_t maxDepth);
 /// Longest decimal text (digits) a deep bound may have.
 constexpr int MaxDecimalDigits = 10000;
 
-/// Whether the deep kernel computes this formula (0, 1 and 2: z^2 + c, z^3 + c, z^4 + c).
+/// Whether the deep kernel computes this formula (those with a DeepDegree: z^2 + c, z^3 + c,
+/// z^4 + c).
 bool DeepKernelSupports(int formula);
 
+/// The formula's deep degree k (its deep step is z^k + c), 0 without the deep kernel or for
+/// an index out of range.
+int DeepDegree(int formula);
+
 /// log2 of the relative resolution described above, from the pixel spacings of the two axes
-/// (either may be 0), the largest magnitude of the bounds, the map mode, the formula (0 .. 2;
-/// others count as 0) and |c|. +infinity when both spacings are 0.
+/// (either may be 0), the largest magnitude of the bounds, the map mode, the formula (one
+/// without the deep kernel counts as z^2 + c) and |c|. +infinity when both spacings are 0.
 double RelativeResolutionLog2(TFloatExp spacingX, TFloatExp spacingY, TFloatExp magnitude,
                               int mapField, int formula, double cAbs);
 

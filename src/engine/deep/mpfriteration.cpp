@@ -58,12 +58,9 @@ TMpfrPointResult IteratePointMpfr(const TDeepParams& params, const TMpfrComplex&
     // at the radius) may go either way in a kernel.
     if (std::fabs(r2Double - outer2) < 0x1p-50 * outer2) result.TestUnresolved = true;
     if (mpfr_cmp_d(r2.Get(), outer2) > 0) {
-      if (params.ColorMode == TKernelParams::ColorContinue) {
-        double k = 1.0;
-        if (params.Formula == 1) k = 0.5;
-        if (params.Formula == 2) k = 1.0 / 3.0;
-        depth = depth - k * std::log(r2Double) / std::log(outer2);
-      }
+      const TFormula& row = Formulas[static_cast<size_t>(params.Formula)];
+      if (params.ColorMode == TKernelParams::ColorContinue && row.Fractional())
+        depth = depth - row.EscapeFactor(1) * std::log(r2Double) / std::log(outer2);
       if (depth < 0) depth = 0.0001;
       break;
     }

@@ -22,7 +22,7 @@ struct TMpfrPointResult {
   bool TestUnresolved = false;
 };
 
-/// Iterates pixel (x, y) of the view (formula 0 .. 2, `area` read from `params`) at
+/// Iterates pixel (x, y) of the view (a formula with a deep degree, `area` read from `params`) at
 /// `precision` bits with the tests of the double kernel: escape when |z|^2 > OuterCircle^2,
 /// the continuous correction, cycle tests against the MaxCycle previous iterates within
 /// InnerDist (a repelling cycle passed by, as cycletest.h decides on the iterates rounded to

@@ -1,6 +1,7 @@
 #include "engine/deep/nucleus.h"
 
 #include "engine/deep/TMpfrFormula.h"
+#include "engine/deep/deepzoom.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ void MulInto(TMpfrComplex& a, const TMpfrComplex& b, TMpfr& t, TMpfr& u) {
 
 bool FindNucleus(TMpfrComplex& c, int formula, int64_t period, const std::atomic<bool>* stop) {
   const mpfr_prec_t precision = c.Re.Precision();
-  const int k = formula + 2;
+  const int k = DeepDegree(formula);
   TMpfrFormula step(formula, precision);
   TMpfrComplex z(precision), d(precision), power(precision);
   TMpfr t(precision), u(precision), n(precision);

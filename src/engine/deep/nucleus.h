@@ -12,7 +12,7 @@
 constexpr int MaxNewtonSteps = 64;
 
 /// Improves `c` by Newton's method on z_period(c) = 0 (z_0 = 0, z_{n+1} = z_n^k + c with k =
-/// formula + 2, formula 0 .. 2), at c's precision. True when the correction has fallen below
+/// the formula's deep degree), at c's precision. True when the correction has fallen below
 /// 2^-(precision - 8) of |c|; false when it has not within MaxNewtonSteps, the derivative
 /// vanished, or `stop` became true (c is then unspecified).
 bool FindNucleus(TMpfrComplex& c, int formula, int64_t period, const std::atomic<bool>* stop);

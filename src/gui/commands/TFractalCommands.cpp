@@ -12,6 +12,7 @@
 #include "gui/commands/TSettingsFile.h"
 #include "gui/common/TPrompter.h"
 #include "gui/common/busycursor.h"
+#include "gui/common/datafolders.h"
 #include "gui/common/filekinds.h"
 #include "gui/dialogs/TDlgFractal.h"
 #include "gui/dialogs/TDlgVoldViewProps.h"
@@ -94,6 +95,8 @@ void TFractalCommands::FileNewWaveExecute() {
 void TFractalCommands::FileOpenFractalExecute() {
   TFileDialogRequest request = OpenFileRequest(FileKind::Fractal, "Open Fractal");
   request.AllowMultiSelect = true;
+  // Until the user has files of their own, an installed program starts among its examples.
+  if (Recent.Files().empty()) request.InitialDir = InstalledExamplesFolder();
   const std::vector<std::string> files = TPrompter::Current().OpenFileNames(request);
   // One file failing does not keep the others from opening.
   for (const std::string& file : files) OpenFractalFileAndRemember(file);

@@ -7,6 +7,7 @@
 #include "gui/view/TOrbitJournal.h"
 #include "gui/view/TUndoHistory.h"
 #include "render/TDrawPointsList.h"
+#include "support/formulaids.h"
 
 namespace {
 
@@ -61,7 +62,7 @@ TEST(OrbitJournal, ReplayRebuildsEveryPointConstantMarkAndLink) {
   mapC.MapField = TKernelParams::MapC;
   TKernelParams mapD;
   mapD.MapField = TKernelParams::MapD;
-  mapD.Formula = 5;
+  mapD.Formula = formula::ZNDZM;
   mapD.N = 4;
   mapD.M = 2;
   mapD.CR = 0.31;

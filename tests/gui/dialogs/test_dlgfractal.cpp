@@ -9,6 +9,7 @@
 #include "gui/dialogs/guialg.h"
 #include "gui/help/helpcontexts.h"
 #include "gui/support/guitest.h"
+#include "support/formulaids.h"
 
 namespace {
 
@@ -73,7 +74,7 @@ protected:
 
 TEST_F(DlgFractal, FormShowsTheRecord) {
   TFractProps record;
-  record.Formula = 6;
+  record.Formula = formula::ZTimesPoly;
   record.MapField = TKernelParams::MapD;
   record.ColorMode = TKernelParams::ColorDiscontinue;
   std::string error;
@@ -247,7 +248,7 @@ TEST_F(DlgFractal, AFailedOkStillTakesFormulaMapAndColourMode) {
 
 TEST_F(DlgFractal, UseAsDefaultChangesTheDefaultOnlyWhenEveryFieldIsAccepted) {
   TFractProps record;
-  record.Formula = 2;
+  record.Formula = formula::Z4;
   const std::string before = Xml(Default);
   TDlgFractal dialog(nullptr, 100, 100, &Default, record);
   RunModal(dialog, [&] {

@@ -5,6 +5,7 @@
 #include "document/TProjectGeometry.h"
 #include "document/TStoredFractal.h"
 #include "gui/support/wavetestsupport.h"
+#include "support/formulaids.h"
 
 using ChildWave = WaveFixture;
 
@@ -211,7 +212,7 @@ TEST_F(ChildWave, MaximizedWindowKeepsItsNormalPlace) {
 
 TEST_F(ChildWave, RecordsOfAFractalFileReadBackIntoAnotherWindow) {
   TFractProps params = SmallMandelbrot(123, 45);
-  params.Formula = 7;
+  params.Formula = formula::ZTimesQuotient;
   params.N.SetInt(4);
   TVoldViewProps colours;
   colours.SensOutside = SensLow;

@@ -10,6 +10,7 @@
 #include "gui/support/wavetestsupport.h"
 #include "engine/deep/deepzoom.h"
 #include "gui/view/viewstatus.h"
+#include "support/formulaids.h"
 
 namespace {
 
@@ -400,7 +401,7 @@ TEST_F(ViewWave, AZoomWhoseBoundsComeOutAsTheyWereIsRefused) {
   const double left = -0.7, bottom = 0.3;
   TFractProps p = WithArea(QuickJulia(), left, std::nextafter(left, 1.0),
                            std::nextafter(bottom, 1.0), bottom);
-  p.Formula = 9;
+  p.Formula = formula::Exp;
   p.MapField = TKernelParams::MapC;
   TMDIChildWave* child = ComputedWave(p, {}, 400, 400, "U", "/tmp/u.zlf");
   TViewWave* view = child->GetView();
@@ -443,7 +444,7 @@ TEST_F(ViewWave, FormulasWithoutTheDeepKernelStopZoomingInWhileTheirPicturesAreR
       std::string(TViewWave::AreaCannotShrink) + " " + TViewWave::DeepZoomFormulas;
   // z^n + c with N = 2 around c = i, a boundary point at every scale.
   TFractProps p = WithArea(QuickJulia(), -0.5, 0.5, 1.5, 0.5);
-  p.Formula = 3;
+  p.Formula = formula::ZN;
   p.N.SetInt(2);
   p.MapField = TKernelParams::MapC;
   p.MaxCycle.SetInt(0);
