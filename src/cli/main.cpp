@@ -57,6 +57,9 @@ int WriteOutput(const std::string& path,
   if (!output.Open(path)) return CannotWrite(output.Describe(), output.Reason());
   if (!write(output, error)) return CannotWrite(output.Describe(), error);
   if (!output.Finish()) return CannotWrite(output.Describe(), output.Reason());
+  // Written all the same; whoever shares the folder learns who may write it now.
+  if (!output.Warning().empty())
+    std::fprintf(stderr, "zenolith-render: %s\n", output.Warning().c_str());
   return 0;
 }
 

@@ -12,6 +12,8 @@ public:
   static constexpr const char* TitleAssertion = "Assertion failed";
   static constexpr const char* TitleSystemError = "System Error";
   static constexpr const char* TitleSystemWarning = "System Warning";
+  /// Title of a file that was written but changed hands (its owner could not be kept).
+  static constexpr const char* TitleFileWarning = "File Warning";
   /// Title of a file that cannot be written (one word, as the program always spelled it).
   static constexpr const char* TitleSaveError = "FileError";
 

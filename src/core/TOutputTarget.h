@@ -27,6 +27,8 @@ public:
 
   /// The system's words for the first failure, e.g. "No space left on device".
   const std::string& Reason() const { return FailureReason; }
+  /// After Finish: the replaced file's owner could not be kept (TSafeFile::Warning), or "".
+  const std::string& Warning() const { return File.Warning(); }
   /// How the output is named in messages: "standard output" or the path in double quotes.
   std::string Describe() const;
 

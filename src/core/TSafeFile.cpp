@@ -1,14 +1,18 @@
 #include "core/TSafeFile.h"
 
-#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <vector>
+
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "core/systemerror.h"
+#include "core/tempfiles.h"
 
 namespace {
 
@@ -17,6 +21,25 @@ std::string FolderOf(const std::string& path) {
   if (slash == std::string::npos) return ".";
   if (slash == 0) return "/";
   return path.substr(0, slash);
+}
+
+// A user's name in double quotes, or the number where the system has no name for it.
+std::string UserName(uid_t uid) {
+  std::vector<char> buffer(16384);
+  passwd entry {};
+  passwd* found = nullptr;
+  if (::getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &found) == 0 && found)
+    return "\"" + std::string(found->pw_name) + "\"";
+  return std::to_string(uid);
+}
+
+std::string GroupName(gid_t gid) {
+  std::vector<char> buffer(16384);
+  group entry {};
+  group* found = nullptr;
+  if (::getgrgid_r(gid, &entry, buffer.data(), buffer.size(), &found) == 0 && found)
+    return "\"" + std::string(found->gr_name) + "\"";
+  return std::to_string(gid);
 }
 
 }  // namespace
@@ -45,6 +68,8 @@ bool TSafeFile::CheckTarget(const std::string& target) {
   if (::stat(Target.c_str(), &info) != 0) return true;
   Existed = true;
   Mode = info.st_mode & 07777;
+  Owner = info.st_uid;
+  Group = info.st_gid;
   if (S_ISDIR(info.st_mode)) return Fail(TFailure::CannotCreate, EISDIR);
   if (!S_ISREG(info.st_mode)) return Fail(TFailure::NotRegular, 0);
   // The mode bits count even for a user who may write anything: read-only means keep it.
@@ -56,12 +81,14 @@ bool TSafeFile::CheckTarget(const std::string& target) {
 
 bool TSafeFile::Open(const std::string& target) {
   Abandon();
+  AttributesWarning.clear();
   if (!CheckTarget(target)) return false;
-  static std::atomic<unsigned> counter{0};
+  const std::string folder = FolderOf(Target);
+  // What saves killed before their rename left here would stay for ever otherwise.
+  RemoveDeadTempFiles(folder);
   for (int attempt = 0; attempt < 100; ++attempt) {
     // A short name of its own: the target's name plus a suffix could exceed the name limit.
-    Temp = FolderOf(Target) + "/.zenolith-" + std::to_string(::getpid()) + "-" +
-           std::to_string(counter++) + ".tmp";
+    Temp = NewTempFilePath(folder);
     Fd = ::open(Temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (Fd >= 0) return true;
     if (errno != EEXIST) break;
@@ -114,8 +141,7 @@ bool TSafeFile::Commit() {
     Abandon();
     return false;
   }
-  bool ok = true;
-  if (Existed && ::fchmod(Fd, Mode) != 0) ok = Fail(TFailure::CannotWrite, errno);
+  bool ok = !Existed || KeepAttributes();
   if (ok && ::fsync(Fd) != 0) ok = Fail(TFailure::CannotWrite, errno);
   const int closed = ::close(Fd);
   const int closeError = errno;
@@ -132,6 +158,44 @@ bool TSafeFile::Commit() {
   if (dir >= 0) {
     ::fsync(dir);
     ::close(dir);
+  }
+  return true;
+}
+
+bool TSafeFile::KeepAttributes() {
+  struct stat now {};
+  if (::fstat(Fd, &now) != 0) return Fail(TFailure::CannotWrite, errno);
+  bool ownerKept = now.st_uid == Owner;
+  bool groupKept = now.st_gid == Group;
+  int refusal = 0;
+  if (!ownerKept || !groupKept) {
+    // As editors that save through a new file do: give it back to the old owner and group.
+    if (::fchown(Fd, Owner, Group) == 0) {
+      ownerKept = groupKept = true;
+    } else {
+      refusal = errno;
+      // A member of the group may still keep the group.
+      if (!groupKept && ::fchown(Fd, static_cast<uid_t>(-1), Group) == 0) groupKept = true;
+    }
+  }
+  mode_t mode = Mode;
+  // A set-id bit stays only with the owner or group it was given for.
+  if (!ownerKept) mode &= ~S_ISUID;
+  if (!groupKept) mode &= ~S_ISGID;
+  if (::fchmod(Fd, mode) != 0) return Fail(TFailure::CannotWrite, errno);
+  if (!ownerKept || !groupKept) {
+    std::string owners;
+    std::string before;
+    if (!ownerKept) {
+      owners = "user " + UserName(now.st_uid);
+      before = "user " + UserName(Owner);
+    }
+    if (!groupKept) {
+      owners += (owners.empty() ? "" : " and ") + std::string("group ") + GroupName(now.st_gid);
+      before += (before.empty() ? "" : " and ") + std::string("group ") + GroupName(Group);
+    }
+    AttributesWarning = "The file \"" + Target + "\" was replaced, but it now belongs to " +
+                        owners + " instead of " + before + " (" + SystemErrorText(refusal) + ").";
   }
   return true;
 }

@@ -9,7 +9,10 @@
 /// bytes go to a temporary file in the target's folder, every write is checked, and Commit
 /// fsyncs it and renames it over the target. A target that exists and is not a regular file
 /// (a pipe, a device, a socket, a folder) is refused, so that no step ever blocks on it.
-/// A link is followed: the file it points to is replaced, not the link.
+/// A link is followed: the file it points to is replaced, not the link. The replacement keeps
+/// the owner, group and mode of the file it replaces where the system allows; where it does
+/// not, the file is still replaced and Warning() says what changed. Temporary files that
+/// saves of ended processes left in the folder are removed when a file is opened there.
 class TSafeFile {
 public:
   /// How the last step failed.
@@ -41,8 +44,9 @@ public:
   bool Seek(int64_t offset);
   /// The bytes written so far, up to the furthest write; -1 when the file is not open.
   int64_t Size() const;
-  /// Flushes the file to the disk, closes it and renames it over the target; afterwards syncs
-  /// the folder. On failure the temporary file is removed and the target is untouched.
+  /// Gives the file the owner, group and mode of the file it replaces, flushes it to the disk,
+  /// closes it and renames it over the target; afterwards syncs the folder. On failure the
+  /// temporary file is removed and the target is untouched.
   bool Commit();
   /// Removes the temporary file; the target stays as it was.
   void Abandon();
@@ -51,15 +55,25 @@ public:
   /// The system's words for the failure, e.g. "No space left on device", "Permission denied",
   /// or NotRegularFileText; empty while nothing failed.
   const std::string& Reason() const { return FailureReason; }
+  /// After a Commit that replaced a file whose owner or group could not be kept (only the
+  /// owner may give a file away): one sentence naming the file, who it belongs to now and who
+  /// it belonged to. Empty otherwise.
+  const std::string& Warning() const { return AttributesWarning; }
 
 private:
   bool Fail(TFailure failure, int error);
+  // Gives the open temporary file the owner, group and mode of the replaced file, as far as
+  // the system allows; false only when the mode cannot be set.
+  bool KeepAttributes();
 
   std::string Target;  // the file to replace, a link resolved
   std::string Temp;
   int Fd = -1;
   bool Existed = false;
   mode_t Mode = 0;
+  uid_t Owner = 0;
+  gid_t Group = 0;
+  std::string AttributesWarning;
   TFailure FailureKind = TFailure::None;
   std::string FailureReason;
 };

@@ -1,5 +1,6 @@
 #pragma once
 #include <functional>
+#include <limits>
 #include <memory>
 #include <string>
 #include <utility>
@@ -96,13 +97,18 @@ public:
                                                       std::move(setPresent)));
   }
   /// Zero or more `item` (one element each): `each` visits the items to write; reading makes
-  /// each item with `make` from the record read so far, reads it and gives it to `add`.
+  /// each item with `make` from the record read so far, reads it and gives it to `add`. The
+  /// grammar refuses more than `most` items with the message `tooMany` and the position of
+  /// the first item too many.
   template <class I>
   static TXMLLayout Repeat(TXMLLayout<I> item,
                            std::function<void(const R&, const std::function<void(const I&)>&)> each,
-                           std::function<I(const R&)> make, std::function<void(R&, I&&)> add) {
+                           std::function<I(const R&)> make, std::function<void(R&, I&&)> add,
+                           size_t most = std::numeric_limits<size_t>::max(),
+                           std::string tooMany = {}) {
     return TXMLLayout(std::make_shared<TRepeatNode<I>>(std::move(item), std::move(each),
-                                                       std::move(make), std::move(add)));
+                                                       std::move(make), std::move(add), most,
+                                                       std::move(tooMany)));
   }
   /// The part `member` of the record, laid out by `layout`; read in place.
   template <class S>
@@ -383,16 +389,18 @@ private:
   public:
     using TEach = std::function<void(const R&, const std::function<void(const I&)>&)>;
     TRepeatNode(TXMLLayout<I> item, TEach each, std::function<I(const R&)> make,
-                std::function<void(R&, I&&)> add)
+                std::function<void(R&, I&&)> add, size_t most, std::string tooMany)
         : Item(std::move(item)),
           Each(std::move(each)),
           Make(std::move(make)),
-          Add(std::move(add)) {}
+          Add(std::move(add)),
+          Most(most),
+          TooMany(std::move(tooMany)) {}
     void Write(const R& record, TXMLComplexElement& parent) const override {
       Each(record, [&](const I& item) { Item.Write(item, parent); });
     }
     const TDTDItem* Grammar(TDTDGrammar& g) const override {
-      return g.template Make<TDTDRepeatMin0>(Item.Grammar(g));
+      return g.template Make<TDTDRepeatMin0>(Item.Grammar(g), Most, TooMany);
     }
     bool Read(R& record, const TXMLItem*& cursor, TReadError& error,
               const TContext& c) const override {
@@ -419,6 +427,8 @@ private:
     const TEach Each;
     const std::function<I(const R&)> Make;
     const std::function<void(R&, I&&)> Add;
+    const size_t Most;
+    const std::string TooMany;
   };
 
   template <class S>

@@ -2,6 +2,7 @@
 target_sources(zcore PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/safefile.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TSafeFile.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tempfiles.cpp
   ${CMAKE_CURRENT_LIST_DIR}/systemerror.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TFileReadBuffer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TXMLItem.cpp

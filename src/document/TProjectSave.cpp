@@ -6,14 +6,16 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
-#include <signal.h>
 #include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/assertions.h"
 #include "core/pathsplit.h"
 #include "core/safefile.h"
+#include "core/tempfiles.h"
 #include "core/xmlread.h"
+#include "document/TProjectLock.h"
 #include "document/projectfile.h"
 
 namespace {
@@ -72,18 +74,8 @@ bool SplitCopyName(const std::string& name, const char* prefix, std::string& num
   return false;
 }
 
-// Whether the process `pid` may still be running; a pid that cannot be read counts as running,
-// so nothing is removed on a guess.
-bool ProcessRunning(const std::string& pid) {
-  if (!IsDigits(pid) || pid.size() > 9) return true;
-  const long id = std::stol(pid);
-  if (id <= 0) return true;
-  return ::kill(static_cast<pid_t>(id), 0) == 0 || errno == EPERM;
-}
-
-// The process named by a temporary file of a save, or "" when `name` is none: a copy being
-// written, "newProjectWindowFile<m>-<pid>.wav", or a file of the shared writer of
-// core/safefile, ".zenolith-<pid>-<n>.tmp".
+// The process named by a copy being written, "newProjectWindowFile<m>-<pid>.wav", or by a
+// temporary file of the shared writer (core/tempfiles); "" for any other name.
 std::string WriterOf(const std::string& name) {
   const std::string newPrefix = NewCopyPrefix;
   const std::string extension = CopyExtension;
@@ -96,19 +88,7 @@ std::string WriterOf(const std::string& name) {
     const std::string pid = rest.substr(dash + 1);
     return IsDigits(pid) ? pid : "";
   }
-  const std::string tempPrefix = ".zenolith-";
-  const std::string tempExtension = ".tmp";
-  if (name.compare(0, tempPrefix.size(), tempPrefix) == 0 && name.size() > tempExtension.size() &&
-      name.compare(name.size() - tempExtension.size(), tempExtension.size(), tempExtension) ==
-          0) {
-    const std::string rest = name.substr(
-        tempPrefix.size(), name.size() - tempPrefix.size() - tempExtension.size());
-    const size_t dash = rest.find('-');
-    if (dash == std::string::npos || !IsDigits(rest.substr(dash + 1))) return "";
-    const std::string pid = rest.substr(0, dash);
-    return IsDigits(pid) ? pid : "";
-  }
-  return "";
+  return TempFileWriter(name);
 }
 
 // The entries of a folder that are regular files (symbolic links not followed); none when the
@@ -128,12 +108,7 @@ std::vector<std::string> FilesIn(const std::string& folder) {
 }
 
 // Removes what a save of a process that has ended left in `folder`: nobody will finish it.
-void RemoveLeftovers(const std::string& folder) {
-  for (const std::string& name : FilesIn(folder)) {
-    const std::string pid = WriterOf(name);
-    if (!pid.empty() && !ProcessRunning(pid)) ::unlink((folder + "/" + name).c_str());
-  }
-}
+void RemoveLeftovers(const std::string& folder) { RemoveFilesOfEndedProcesses(folder, WriterOf); }
 
 // The copy numbers that a project text names; false when it is no project.
 bool NamedCopies(std::istream& in, std::set<std::string>& named) {
@@ -153,6 +128,14 @@ TProjectSave::~TProjectSave() {
 
 bool TProjectSave::Begin(std::string& errorText) {
   if (!ProjectTempFolder(ProjectFile, Folder, errorText)) return false;
+  // Another process with the same project would delete the copies this save names.
+  if (!TProjectLock::HeldHere(ProjectFile)) {
+    Lock = std::make_unique<TProjectLock>(ProjectFile);
+    if (Lock->State() == TProjectLock::TState::HeldElsewhere) {
+      errorText = TProjectLock::InUseText(ProjectFile, Lock->Holder());
+      return false;
+    }
+  }
   // Only a regular file is read: a pipe or a device would block or never end.
   struct stat info {};
   if (::stat(ProjectFile.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
@@ -165,6 +148,7 @@ bool TProjectSave::Begin(std::string& errorText) {
   if (PathOfPathFile(ProjectFile, projectFolder, file, ignored))
     RemoveLeftovers(projectFolder.empty() ? "/" : projectFolder);
   RemoveLeftovers(Folder);
+  Begun = true;
   return true;
 }
 
@@ -204,6 +188,7 @@ int TProjectSave::FreeNumber() {
 }
 
 int TProjectSave::WriteCopy(const std::string& bytes, std::string& errorText) {
+  ZASSERT_TEXT(Begun, "Begun");
   if (!MakeFolder(errorText)) return -1;
   // Another running copy of the program may take a free number at the same moment: the copy
   // is put in place with link(), which refuses a name that exists, and then tries the next.
@@ -266,6 +251,7 @@ int TProjectSave::WriteCopy(const std::string& bytes, std::string& errorText) {
 }
 
 bool TProjectSave::Commit(const std::string& projectText, std::string& errorText) {
+  ZASSERT_TEXT(Begun, "Begun");
   // The copies' names must be on disk before the project file that names them.
   if (!Written.empty()) SyncFolder(Folder);
   if (!WriteFileSafely(ProjectFile, projectText, errorText)) return false;

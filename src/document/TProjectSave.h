@@ -1,7 +1,10 @@
 #pragma once
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
+
+class TProjectLock;
 
 /// The file steps of one save of a project into its file and its folder of copies. At every
 /// moment the project file on disk and the copies it names form one whole project, the
@@ -10,7 +13,9 @@
 ///   save.Begin(error);                    // the folder, and the copies the file on disk names
 ///   int m = save.WriteCopy(bytes, error); // each document stored as a copy
 ///   save.Commit(projectText, error);      // the switch, then the cleaning of the folder
-/// A save dropped or failed before Commit succeeds removes the copies it wrote.
+/// A save dropped or failed before Commit succeeds removes the copies it wrote. Only the process
+/// that holds the project (TProjectLock) saves into it: Begin takes the lock for the save when
+/// the process does not hold it already, and fails while another process does.
 class TProjectSave {
 public:
   /// A save of the project file `projectFile` (an absolute path).
@@ -20,9 +25,12 @@ public:
   TProjectSave(const TProjectSave&) = delete;
   TProjectSave& operator=(const TProjectSave&) = delete;
 
-  /// Finds the folder of copies and the copies that the project file on disk names, and
-  /// removes the temporary files that saves of ended processes left. False with the path
-  /// splitter's message when the path names no folder.
+  /// Takes the project's lock unless this process holds it, finds the folder of copies and the
+  /// copies that the project file on disk names, and removes the temporary files that saves of
+  /// ended processes left. False with the path splitter's message when the path names no
+  /// folder, or with TProjectLock::InUseText while another process holds the project; then
+  /// nothing may be written. (Where no lock can be made at all, as on read-only media, the
+  /// save goes on and fails at its first write.)
   bool Begin(std::string& errorText);
   /// Writes `bytes` as the copy "savedProjectWindowFile<m>.wav" under the lowest number m that
   /// no copy in the folder has and the project file on disk does not name: a temporary file
@@ -43,6 +51,8 @@ private:
   void RemoveUnnamedCopies(const std::set<std::string>& named) const;
   void RemoveWrittenCopies();
 
+  // Held for this save alone when the process did not hold the project already.
+  std::unique_ptr<TProjectLock> Lock;
   std::string ProjectFile;
   std::string Folder;
   // Copy numbers (as written in "TempFile") that the file on disk names or this save took.
@@ -51,4 +61,6 @@ private:
   int NextNumber = 0;
   bool FolderMade = false;
   bool Committed = false;
+  // Begin succeeded: the copies and the project file may be written.
+  bool Begun = false;
 };

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <system_error>
 
 #include "core/TReadError.h"
@@ -100,10 +101,34 @@ TWindow OptionalText(const char* name, std::string TProjectWindow::*member,
       [member](const TProjectWindow& w) { return !(w.*member).empty(); });
 }
 
+// The document's own file: "File" when that element gives the name back byte for byte, else
+// "EscapedFile" (written only for such names, so every other project stays as it was).
+TWindow OwnFile() {
+  return TWindow::Optional(
+      TWindow::Choice(
+          "xmlFile",
+          {TWindow::Text(
+               "File", [](const TProjectWindow& w) { return w.File; },
+               [](TProjectWindow& w, const TXMLItem& element, TReadError&) {
+                 w.File = element.GetText();
+                 return true;
+               }),
+           TWindow::Text(
+               "EscapedFile", [](const TProjectWindow& w) { return EscapeFileName(w.File); },
+               [](TProjectWindow& w, const TXMLItem& element, TReadError& error) {
+                 if (UnescapeFileName(element.GetText(), w.File) && !w.File.empty()) return true;
+                 error.Text = "In EscapedFile: \"%\" must be followed by two hexadecimal digits.";
+                 return false;
+               })},
+          [](const TProjectWindow& w) { return FileElementHolds(w.File) ? 0 : 1; },
+          [](TProjectWindow&, int) {}),
+      [](const TProjectWindow& w) { return !w.File.empty(); });
+}
+
 // "Wave" or "Music", with the document's own file and its copy.
 TWindow Document(const char* name) {
   return TWindow::Compound(
-      name, {OptionalText("File", &TProjectWindow::File),
+      name, {OwnFile(),
              OptionalText("TempFile", &TProjectWindow::TempFile, IsCopyNumber,
                           "In TempFile: Value must be a number from 0 to 999999999.")});
 }
@@ -137,8 +162,37 @@ const TProject& ProjectLayout() {
            [](const TProjectRecord&) { return TProjectWindow(); },
            [](TProjectRecord& project, TProjectWindow&& window) {
              project.Windows.push_back(std::move(window));
-           })});
+           },
+           MaxProjectWindows, TooManyWindowsText())});
   return layout;
+}
+
+// The element "TempFile" of the document of the window element `window`, or the window.
+const TXMLItem& CopyElement(const TXMLItem& window) {
+  for (const TXMLItem* item = window.GetFirst()->GetFirst(); item; item = item->GetNext())
+    if (item->GetElement() == "TempFile") return *item;
+  return window;
+}
+
+// Refuses the latest window read when its copy is one an earlier window named: two windows
+// on one copy would save over each other's work.
+bool CopyIsItsOwn(const TXMLItem& element, const TProjectRecord& read,
+                  std::set<std::string>& copies, TReadError& error) {
+  const std::string& copy = read.Windows.back().TempFile;
+  if (copy.empty() || copies.insert(copy).second) return true;
+  error.At(CopyElement(element));
+  error.Text = "In TempFile: The copy " + copy + " belongs to an earlier window.";
+  return false;
+}
+
+// `file` as a path: a relative name is taken from the project's folder.
+std::string FromProjectFolder(const std::string& file, const std::string& projectFile) {
+  if (file.empty() || file.front() == '/') return file;
+  std::string folder;
+  std::string name;
+  std::string ignored;
+  if (!PathOfPathFile(projectFile, folder, name, ignored)) return file;
+  return folder + "/" + file;
 }
 
 // Opens the document of a window just read (`element`), names it and places its window.
@@ -160,6 +214,10 @@ bool OpenWindow(const TProjectWindow& window, const TXMLItem& element,
   // A document that does not open has shown its message; the project adds where it stopped.
   error.Text.clear();
   error.At(document);
+  const std::string file = FromProjectFolder(window.File, projectFile);
+  // A copy is no document's own file: Save would overwrite another window's copy, and the
+  // project's next save would delete it.
+  const bool ownFile = !file.empty() && !InFolderOfCopies(file, projectFile);
   TUnit* unit = nullptr;
   if (!window.Music) {
     if (!copyPath.empty()) {
@@ -168,10 +226,11 @@ bool OpenWindow(const TProjectWindow& window, const TXMLItem& element,
       // The copy stands in for the document's own file, which a later Save writes. That file
       // was never read here, so a project could name any file at all: it stays the document's
       // only while it is a fractal file; otherwise Save asks for a name.
-      unit->SetFileName(ReadsAsFractalFile(window.File) ? window.File : "");
-    } else if (!window.File.empty()) {
-      unit = host.OpenFractalFile(window.File);
+      unit->SetFileName(ownFile && ReadsAsFractalFile(file) ? file : "");
+    } else if (!file.empty()) {
+      unit = host.OpenFractalFile(file);
       if (!unit) return false;
+      if (!ownFile) unit->SetFileName("");
     }
   }
 
@@ -212,7 +271,96 @@ bool ReadsAsProject(const std::string& path) {
          ReadXMLFile(path, ProjectGrammar()).Outcome == TXMLReadOutcome::Read;
 }
 
+// Whether the first bytes of `path` (a regular file) are those of a project file: its header
+// survives when the rest is cut off.
+bool HasProjectHeader(const std::string& path) {
+  std::ifstream in;
+  std::string reason;
+  if (!OpenXMLFile(path, in, reason)) return false;
+  char start[512];
+  in.read(start, sizeof start);
+  const std::string head(start, static_cast<size_t>(in.gcount()));
+  return head.find("<!DOCTYPE Project ") != std::string::npos;
+}
+
+// Whether `folder` holds a copy of a document ("savedProjectWindowFile...").
+bool HoldsCopies(const std::string& folder) {
+  std::error_code ec;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    if (it->path().filename().string().rfind(SavedCopyPrefix, 0) == 0) return true;
+  }
+  return false;
+}
+
+// A file of `folder` other than `except` whose name before its extension is `name` and that
+// looks like a project, or "".
+std::string ProjectNamed(const std::string& folder, const std::string& name,
+                         const std::string& except) {
+  std::error_code ec;
+  for (fs::directory_iterator it(folder.empty() ? "/" : folder, ec), end; !ec && it != end;
+       it.increment(ec)) {
+    const std::string other = it->path().string();
+    std::string otherName;
+    std::string extension;
+    SplitFileExtension(it->path().filename().string(), otherName, extension);
+    if (otherName != name || (!except.empty() && SamePlace(other, except))) continue;
+    if (LooksLikeProject(other)) return other;
+  }
+  return "";
+}
+
 }  // namespace
+
+std::string TooManyWindowsText() {
+  return "A project holds at most " + std::to_string(MaxProjectWindows) + " windows";
+}
+
+bool FileElementHolds(const std::string& path) {
+  if (path.empty()) return false;
+  const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+  if (blank(path.front()) || blank(path.back())) return false;
+  return path.find_first_of("<>\t\n\r") == std::string::npos;
+}
+
+std::string EscapeFileName(const std::string& path) {
+  static const char Hex[] = "0123456789ABCDEF";
+  std::string text;
+  for (char c : path) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    if (byte <= ' ' || byte == 0x7F || c == '%' || c == '<' || c == '>') {
+      text += '%';
+      text += Hex[byte >> 4];
+      text += Hex[byte & 15];
+    } else {
+      text += c;
+    }
+  }
+  return text;
+}
+
+bool UnescapeFileName(const std::string& text, std::string& path) {
+  const auto digit = [](char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+  };
+  std::string bytes;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '%') {
+      bytes += text[i];
+      continue;
+    }
+    if (i + 2 >= text.size()) return false;
+    const int high = digit(text[i + 1]);
+    const int low = digit(text[i + 2]);
+    if (high < 0 || low < 0) return false;
+    bytes += static_cast<char>(high * 16 + low);
+    i += 2;
+  }
+  path = std::move(bytes);
+  return true;
+}
 
 const TDTDCompound& ProjectGrammar() {
   static TDTDGrammar grammar;
@@ -221,6 +369,18 @@ const TDTDCompound& ProjectGrammar() {
 }
 
 bool ProjectFileText(const TProjectRecord& project, std::string& bytes, std::string& errorText) {
+  // Said of the window, which the writer's own message would not name.
+  for (const TProjectWindow& window : project.Windows) {
+    if (window.Name.find_first_of("<>") != std::string::npos) {
+      errorText = "The name of the window \"" + window.Name +
+                  "\" holds '<' or '>' and cannot be stored.";
+      return false;
+    }
+  }
+  if (project.Windows.size() > static_cast<size_t>(MaxProjectWindows)) {
+    errorText = TooManyWindowsText() + ".";
+    return false;
+  }
   return ProjectLayout().WriteElement(project)->ToFileText(bytes, errorText);
 }
 
@@ -264,7 +424,12 @@ bool ReadProjectRecord(std::istream& in, TProjectRecord& project, std::string& e
   }
   TProjectRecord record;
   TReadError error;
-  if (!ProjectLayout().Read(record, read.Root->GetFirst(), error)) {
+  std::set<std::string> copies;
+  const TProject::TThen then = [&](const TXMLItem& element, TProjectRecord& r, TReadError& e) {
+    return element.GetElement() != "Window" || CopyIsItsOwn(element, r, copies, e);
+  };
+  if (!ProjectLayout().Read(record, read.Root->GetFirst(), error, TXMLStructureCheck::Fatal,
+                            then)) {
     errorText = error.WithPosition(1);
     return false;
   }
@@ -276,6 +441,7 @@ bool ReadProject(const TXMLItem* project, const std::string& projectFile, TProje
                  TReadError& error) {
   TProjectRecord record;
   std::string lastName;
+  std::set<std::string> copies;
   // Each part goes to the host as soon as it is read: a later failure keeps what went before.
   const TProject::TThen then = [&](const TXMLItem& element, TProjectRecord& read,
                                    TReadError& e) {
@@ -284,7 +450,8 @@ bool ReadProject(const TXMLItem* project, const std::string& projectFile, TProje
     } else if (element.GetElement() == "Frame") {
       host.SetFrame(read.Frame);
     } else if (element.GetElement() == "Window") {
-      return OpenWindow(read.Windows.back(), element, projectFile, host, lastName, e);
+      return CopyIsItsOwn(element, read, copies, e) &&
+             OpenWindow(read.Windows.back(), element, projectFile, host, lastName, e);
     }
     return true;
   };
@@ -328,6 +495,32 @@ bool ReadsAsFractalFile(const std::string& path) {
          ReadXMLFile(path, FractalFileGrammar()).Outcome == TXMLReadOutcome::Read;
 }
 
+bool LooksLikeProject(const std::string& path) {
+  return IsRegularFile(path) && (HasProjectHeader(path) || ReadsAsProject(path));
+}
+
+bool InFolderOfCopies(const std::string& path, const std::string& projectFile) {
+  std::string folder;
+  std::string file;
+  std::string errorText;
+  if (!PathOfPathFile(path, folder, file, errorText)) return false;
+  if (folder.empty()) folder = "/";
+  std::string own;
+  if (ProjectTempFolder(projectFile, own, errorText) && SamePlace(folder, own)) return true;
+  std::error_code ec;
+  const fs::path real = fs::weakly_canonical(folder, ec);
+  if (ec) return false;
+  const std::string name = real.filename().string();
+  const std::string suffix = "TempSaveFiles";
+  if (name.size() < suffix.size() || name.compare(name.size() - suffix.size(), suffix.size(),
+                                                  suffix) != 0)
+    return false;
+  // The folder of a project "<B>.<ext>" beside it: any such file that is a project owns it.
+  return !ProjectNamed(real.parent_path().string(), name.substr(0, name.size() - suffix.size()),
+                       "")
+              .empty();
+}
+
 std::string ProjectSharingCopies(const std::string& target, const std::string& openProject,
                                  std::string& folder) {
   std::string errorText;
@@ -343,14 +536,13 @@ std::string ProjectSharingCopies(const std::string& target, const std::string& o
   std::string extension;
   PathOfPathFile(target, path, file, errorText);
   SplitFileExtension(file, name, extension);
-  std::error_code ec;
-  for (fs::directory_iterator it(path.empty() ? "/" : path, ec), end; !ec && it != end;
-       it.increment(ec)) {
-    const std::string other = it->path().string();
-    std::string otherName;
-    SplitFileExtension(it->path().filename().string(), otherName, extension);
-    if (otherName != name || SamePlace(other, target)) continue;
-    if (ReadsAsProject(other)) return other;
-  }
-  return "";
+  return ProjectNamed(path, name, target);
+}
+
+bool IsDamagedProject(const std::string& target, std::string& folder) {
+  std::string errorText;
+  folder.clear();
+  if (!ProjectTempFolder(target, folder, errorText) || !IsRegularFile(target)) return false;
+  if (ReadsAsProject(target)) return false;
+  return HasProjectHeader(target) || HoldsCopies(folder);
 }

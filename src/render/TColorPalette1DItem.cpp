@@ -87,7 +87,8 @@ const TXMLLayout<TPaletteElement>& PaletteLayout() {
            },
            [](TPaletteElement& palette, TStopElement&& stop) {
              palette.Stops.push_back(std::move(stop));
-           }),
+           },
+           TColorPalette1DItem::MaxInnerStops, TColorPalette1DItem::TooManyStopsText()),
        Colour("EndColor", &TPaletteElement::EndColor)});
   return layout;
 }
@@ -248,6 +249,17 @@ TColorPalette1DItem* TColorPalette1DItem::AddItem(const unitFactorPosMoreLess1& 
   item->Next = std::move(s->Next);
   s->Next = std::move(item);
   return s->Next.get();
+}
+
+std::string TColorPalette1DItem::TooManyStopsText() {
+  return "A palette holds at most " + std::to_string(MaxInnerStops) +
+         " stops between its begin and end colours";
+}
+
+int TColorPalette1DItem::InnerStopCount() const {
+  int count = 0;
+  for (const TColorPalette1DItem* p = Next.get(); p && p->Next; p = p->Next.get()) ++count;
+  return count;
 }
 
 TColorPalette1DItem* TColorPalette1DItem::DeleteItem(TColorPalette1DItem* item) {

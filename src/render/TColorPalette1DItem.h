@@ -17,6 +17,14 @@ class TXMLItem;
 /// 0x00BBGGRR. Failed checks of this class are reported and execution goes on.
 class TColorPalette1DItem {
 public:
+  /// The most stops a palette holds between its begin and end stops. Files with more are
+  /// refused as they are read and the editor adds no more, so every palette written reads
+  /// back. Far above any palette made by hand and above the largest the tests write, it
+  /// refuses a 64 MB file of stops at a third of what it would take in memory.
+  static constexpr int MaxInnerStops = 250000;
+  /// The message for a palette past MaxInnerStops.
+  static std::string TooManyStopsText();
+
   /// A new palette of two stops: `beginColor` at 0 and `endColor` at 1.
   TColorPalette1DItem(uint32_t beginColor, uint32_t endColor);
   /// Deep copy of the chain from `other` on.
@@ -61,6 +69,8 @@ public:
   /// ColorBefore `colour`; returns it. A position outside that range or already taken is
   /// reported and nothing is inserted (nullptr).
   TColorPalette1DItem* AddItem(const unitFactorPosMoreLess1& position, uint32_t colour);
+  /// The number of stops between the begin and the end stop.
+  int InnerStopCount() const;
   /// Removes and deletes the inner stop `item`; returns the stop before it. The begin and end
   /// stops are reported and kept.
   TColorPalette1DItem* DeleteItem(TColorPalette1DItem* item);

@@ -391,6 +391,53 @@ TEST(RenderCli, OutputsThatCannotBeWrittenAreRefusedWithTheirReasonAndKeepWhatWa
                                       "stdout.txt"}));
 }
 
+// A picture of another user in a shared folder, written again by root and by a user who may
+// write it only through its group: the owner, group and mode stay where the system allows, and
+// a warning says who owns it where not. Acting as another user needs root.
+TEST(RenderCli, ReplacedPictureKeepsItsOwnerAndModeOrSaysWho) {
+  if (::geteuid() != 0 || ::access("/usr/bin/setpriv", X_OK) != 0)
+    GTEST_SKIP() << "acting as a second user needs root and setpriv";
+  TScratchDir dir("cli-owner");
+  ASSERT_EQ(::chmod(dir.Path().c_str(), 0777), 0);
+  const std::string png = dir.File("shared.png");
+  WriteFileBytes(png, "previous");
+  if (::chown(png.c_str(), 4242, 4343) != 0) GTEST_SKIP() << "no other owners here";
+  const struct {
+    const char* Case;
+    std::vector<std::string> As;  // setpriv's options; none: root itself
+    uid_t Owner;
+    std::string Err;
+  } rows[] = {
+      {"root", {}, 4242, ""},
+      {"a member of the group",
+       {"--reuid=4444", "--regid=4545", "--groups=4545,4343"},
+       4444,
+       "zenolith-render: The file \"" + png + "\" was replaced, but it now belongs to user 4444 "
+       "instead of user 4242 (" + std::strerror(EPERM) + ").\n"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Case);
+    ASSERT_EQ(::chown(png.c_str(), 4242, 4343), 0);
+    ASSERT_EQ(::chmod(png.c_str(), 0664), 0);
+    std::vector<std::string> args = row.As;
+    std::string program = Program;
+    if (!args.empty()) {
+      args.push_back(Program);
+      program = "/usr/bin/setpriv";
+    }
+    for (const std::string& a : {Mandelbrot, std::string("-o"), png}) args.push_back(a);
+    const TRun run = RunProgram(program, args, dir.File("stdout.txt"), dir.File("stderr.txt"));
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Err, row.Err);
+    struct stat info {};
+    ASSERT_EQ(::stat(png.c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, row.Owner);
+    EXPECT_EQ(info.st_gid, 4343u);
+    EXPECT_EQ(info.st_mode & 07777, 0664u);
+    EXPECT_EQ(QImage(QString::fromStdString(png)).width(), 30);
+  }
+}
+
 TEST(RenderCli, ADashWritesToStandardOutput) {
   TScratchDir dir("cli-stdout");
   const std::string png = dir.File("out.png");

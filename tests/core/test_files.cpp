@@ -1,17 +1,23 @@
 // Replacing files: pipes and devices are refused at once, every failure has the system's reason,
-// and the previous file survives it.
+// and the previous file survives it; the file keeps its owner and mode, and temporary files
+// that killed saves left go at the next save.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <filesystem>
+#include <grp.h>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include "core/TMessagePresenter.h"
 #include "core/TSafeFile.h"
 #include "core/safefile.h"
 #include "core/systemerror.h"
 #include "support/childprocess.h"
 #include "support/files.h"
+#include "support/TRecordingPresenter.h"
 #include "support/smalldisk.h"
 #include "support/testdata.h"
 
@@ -31,6 +37,17 @@ std::string Save(const std::string& path, const std::string& bytes) {
   if (!file.Open(path)) return Outcome(file, false);
   if (!file.Write(bytes.data(), bytes.size())) return Outcome(file, false);
   return Outcome(file, file.Commit());
+}
+
+extern "C" char** environ;
+
+// The id of a process that has ended.
+std::string EndedProcess() {
+  pid_t pid = 0;
+  char* argv[] = {const_cast<char*>("true"), nullptr};
+  EXPECT_EQ(::posix_spawnp(&pid, "true", nullptr, nullptr, argv, environ), 0);
+  ::waitpid(pid, nullptr, 0);
+  return std::to_string(pid);
 }
 
 }  // namespace
@@ -125,4 +142,103 @@ TEST(SafeFile, TargetChangesOnlyAtCommitAndAnAbandonedFileLeavesNoTrace) {
   EXPECT_TRUE(std::filesystem::is_symlink(link));
   EXPECT_EQ(FileBytes(path), "via link");
   EXPECT_EQ(FolderListing(dir.Path()), (std::vector<std::string>{"a.txt", "link.txt"}));
+}
+
+TEST(SafeFile, TemporaryFilesOfEndedProcessesGoAtTheNextSaveIntoTheirFolder) {
+  TScratchDir dir("safefile-leftovers");
+  const std::string ended = EndedProcess();
+  const std::string running = std::to_string(::getpid());
+  // Left by saves killed before their rename.
+  const std::vector<std::string> leftovers = {".zenolith-" + ended + "-0.tmp",
+                                              ".zenolith-" + ended + "-17.tmp"};
+  // Another save under way, and names that only look alike.
+  const std::vector<std::string> kept = {".zenolith-" + running + "-3.tmp",
+                                         ".zenolith-x-1.tmp",
+                                         ".zenolith-" + ended + "-1.tmp.bak",
+                                         "zenolith-" + ended + "-2.tmp",
+                                         "notes.txt"};
+  for (const std::string& name : leftovers) WriteFileBytes(dir.File(name), "half");
+  for (const std::string& name : kept) WriteFileBytes(dir.File(name), "mine");
+  // Not regular files: a folder and a link keep their places.
+  std::filesystem::create_directory(dir.File(".zenolith-" + ended + "-5.tmp"));
+  std::filesystem::create_symlink("notes.txt", dir.File(".zenolith-" + ended + "-6.tmp"));
+
+  std::string error;
+  ASSERT_TRUE(WriteFileSafely(dir.File("a.zlf"), "saved", error)) << error;
+  std::vector<std::string> expected = kept;
+  expected.push_back(".zenolith-" + ended + "-5.tmp");
+  expected.push_back(".zenolith-" + ended + "-6.tmp");
+  expected.push_back("a.zlf");
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(FolderListing(dir.Path()), expected);
+  for (const std::string& name : kept) EXPECT_EQ(FileBytes(dir.File(name)), "mine") << name;
+}
+
+// A file of another user in a shared folder, replaced by root and by users who may write it
+// only through its group or through its mode: owner, group and mode stay where the system
+// allows, and the save says what changed where not. A second user needs root; the test is
+// skipped without it.
+TEST(SafeFile, ReplacedFileKeepsItsOwnerGroupAndModeOrSaysWhatChanged) {
+  if (::geteuid() != 0) GTEST_SKIP() << "acting as a second user needs root";
+  TScratchDir dir("safefile-owner");
+  ASSERT_EQ(::chmod(dir.Path().c_str(), 0777), 0);
+  constexpr uid_t Owner = 4242;
+  constexpr gid_t Shared = 4343;
+  constexpr uid_t Writer = 4444;
+  constexpr gid_t WriterGroup = 4545;
+  const std::string probe = dir.File("probe");
+  WriteFileBytes(probe, "x");
+  if (::chown(probe.c_str(), Owner, Shared) != 0) GTEST_SKIP() << "no other owners here";
+  ::unlink(probe.c_str());
+
+  const std::string path = dir.File("shared.zlf");
+  const std::string denied = SystemErrorText(EPERM);
+  const struct {
+    const char* Case;
+    uid_t Uid;
+    std::vector<gid_t> Groups;
+    mode_t Mode;
+    uid_t OwnerAfter;
+    gid_t GroupAfter;
+    mode_t ModeAfter;
+    std::string Warning;
+  } rows[] = {
+      {"root", 0, {0}, 0640, Owner, Shared, 0640, ""},
+      {"root, set-group-id", 0, {0}, 02664, Owner, Shared, 02664, ""},
+      {"a member of the group", Writer, {WriterGroup, Shared}, 0664, Writer, Shared, 0664,
+       "The file \"" + path + "\" was replaced, but it now belongs to user 4444 instead of user "
+       "4242 (" + denied + ")."},
+      {"a member of the group, set-group-id", Writer, {WriterGroup, Shared}, 02664, Writer,
+       Shared, 02664,
+       "The file \"" + path + "\" was replaced, but it now belongs to user 4444 instead of user "
+       "4242 (" + denied + ")."},
+      {"a user outside the group", Writer, {WriterGroup}, 0666, Writer, WriterGroup, 0666,
+       "The file \"" + path + "\" was replaced, but it now belongs to user 4444 and group 4545 "
+       "instead of user 4242 and group 4343 (" + denied + ")."},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Case);
+    WriteFileBytes(path, Previous);
+    ASSERT_EQ(::chown(path.c_str(), Owner, Shared), 0);
+    ASSERT_EQ(::chmod(path.c_str(), row.Mode), 0);
+    const std::string report = RunInChild([&] {
+      if (::setgroups(row.Groups.size(), row.Groups.data()) != 0 ||
+          ::setgid(row.Groups.front()) != 0 || ::setuid(row.Uid) != 0)
+        return std::string("(cannot become the user)");
+      TRecordingPresenter presenter;
+      std::string error;
+      const bool written = WriteFileSafely(path, "new contents", error);
+      std::string shown;
+      for (const auto& m : presenter.Messages) shown += m.Title + ": " + m.Text;
+      return (written ? std::string("written") : "failed: " + error) + "|" + shown;
+    });
+    EXPECT_EQ(report, "written|" + (row.Warning.empty() ? "" : "File Warning: " + row.Warning));
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, row.OwnerAfter);
+    EXPECT_EQ(info.st_gid, row.GroupAfter);
+    EXPECT_EQ(info.st_mode & 07777, row.ModeAfter);
+    EXPECT_EQ(FileBytes(path), "new contents");
+  }
+  EXPECT_EQ(FolderListing(dir.Path()), std::vector<std::string>{"shared.zlf"});
 }

@@ -132,6 +132,15 @@ TEST(ProjectReader, BrokenProjectsFailWithOneMessageAndPosition) {
       {"copy number leaving the folder",
        Project(Window("<Wave><TempFile>../../x</TempFile></Wave>")),
        "In TempFile: Value must be a number from 0 to 999999999. At line 15, column 21.", 0},
+      // Two windows on one copy would save over each other.
+      {"copy named by two windows",
+       Project(Window("<Wave><TempFile>0</TempFile></Wave>") +
+               Window("<Wave><TempFile>0</TempFile></Wave>")),
+       "In TempFile: The copy 0 belongs to an earlier window. At line 23, column 21.", 1},
+      {"escaped file name with a bad escape",
+       Project(Window("<Wave><EscapedFile>/data/a%4G.zlf</EscapedFile></Wave>")),
+       "In EscapedFile: \"%\" must be followed by two hexadecimal digits. At line 15, column 24.",
+       0},
       {"copy of a project without folder", Project(Window("<Wave><TempFile>0</TempFile></Wave>")),
        "Function PathOfPathFile: PathFile (\"my.kvp\") has no path\". At line 15, column 21.", 0,
        "my.kvp"},
@@ -224,4 +233,94 @@ TEST(ProjectFolder, CopiesLiveInAFolderNamedAfterTheProject) {
     EXPECT_EQ(folder, expected);
   }
   EXPECT_EQ(ProjectCopyPath("/f", SavedCopyPrefix, 12), "/f/savedProjectWindowFile12.wav");
+}
+
+TEST(ProjectWriter, EveryFileNameComesBackByteForByte) {
+  const struct {
+    const char* Case;
+    std::string File;
+    bool Escaped;  // written as "EscapedFile"; else "File", byte for byte
+  } rows[] = {
+      {"plain", "/data/a.zlf", false},
+      {"ampersand", "/data/a&b.zlf", false},
+      {"Latin-1 bytes", "/data/caf\xE9 \xFC" "ber.zlf", false},
+      {"percent sign", "/data/100%.zlf", false},
+      {"inner blanks", "/data/my  fractal.zlf", false},
+      {"angle brackets", "/data/<a>.zlf", true},
+      {"line feed", "/data/a\nb.zlf", true},
+      {"carriage return", "/data/a\rb.zlf", true},
+      {"tab", "/data/a\tb.zlf", true},
+      {"trailing space", "/data/a.zlf ", true},
+      {"leading space", " a.zlf", true},
+      {"percent among escapes", "/data/100%<1>.zlf", true},
+      {"control byte at the end", "/data/a.zlf\x01", true},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Case);
+    TProjectRecord project;
+    TProjectWindow window;
+    window.File = row.File;
+    window.TempFile = "4";
+    window.Place = {1, 2, 30, 40, TProjectWindowState::Normal};
+    project.Windows = {window};
+    std::string text;
+    std::string errorText;
+    ASSERT_TRUE(ProjectFileText(project, text, errorText)) << errorText;
+    EXPECT_EQ(FileElementHolds(row.File), !row.Escaped);
+    if (row.Escaped) {
+      EXPECT_EQ(text.find("<File>"), std::string::npos);
+      EXPECT_NE(text.find("<EscapedFile>" + EscapeFileName(row.File) + "</EscapedFile>"),
+                std::string::npos);
+    } else {
+      EXPECT_NE(text.find("      <File>" + row.File + "</File>\r\n"), std::string::npos);
+      EXPECT_EQ(text.find("EscapedFile"), std::string::npos);
+    }
+    std::istringstream in(text);
+    TProjectRecord read;
+    ASSERT_TRUE(ReadProjectRecord(in, read, errorText)) << errorText;
+    ASSERT_EQ(read.Windows.size(), 1u);
+    EXPECT_EQ(read.Windows[0].File, row.File);
+    EXPECT_EQ(read.Windows[0].TempFile, "4");
+  }
+  std::string path;
+  EXPECT_TRUE(UnescapeFileName("%3c%3E%25", path));
+  EXPECT_EQ(path, "<>%");
+  EXPECT_FALSE(UnescapeFileName("a%2", path));
+}
+
+TEST(ProjectReader, RelativeFileIsTakenFromTheProjectsFolder) {
+  const std::string text = Project(Window("<Wave><File>rel.zlf</File></Wave>", "R") +
+                                   Window("<Wave><File>sub/x.zlf</File></Wave>") +
+                                   Window("<Wave><File>/abs/y.zlf</File></Wave>"));
+  TRecordingHost host;
+  std::string errorText;
+  ASSERT_EQ(Read(text, host, errorText), TProjectReadOutcome::Read) << errorText;
+  EXPECT_EQ(host.Opened, (std::vector<std::string>{"/home/u/p/rel.zlf", "/home/u/p/sub/x.zlf",
+                                                   "/abs/y.zlf"}));
+  ASSERT_EQ(host.Windows.size(), 3u);
+  EXPECT_EQ(host.Unit(0).GetFileName(), "/home/u/p/rel.zlf");
+}
+
+TEST(ProjectReader, WindowsPastTheCapAreRefusedBeforeTheyTakeMemory) {
+  const std::string window = "<Window><Wave /><Left>0</Left><Top>0</Top><Width>9</Width>"
+                             "<Height>9</Height><Normal /></Window>\n";
+  std::string full;
+  for (int i = 0; i < MaxProjectWindows; ++i) full += window;
+  std::string errorText;
+  {
+    std::istringstream in(Project(full));
+    TProjectRecord read;
+    ASSERT_TRUE(ReadProjectRecord(in, read, errorText)) << errorText;
+    EXPECT_EQ(read.Windows.size(), static_cast<size_t>(MaxProjectWindows));
+    // What the program writes of so many windows reads again.
+    std::string text;
+    ASSERT_TRUE(ProjectFileText(read, text, errorText)) << errorText;
+    read.Windows.push_back(read.Windows.back());
+    EXPECT_FALSE(ProjectFileText(read, text, errorText));
+    EXPECT_EQ(errorText, "A project holds at most 10000 windows.");
+  }
+  TRecordingHost host;
+  EXPECT_EQ(Read(Project(full + window), host, errorText), TProjectReadOutcome::Failed);
+  EXPECT_EQ(errorText, "A project holds at most 10000 windows at line 10014, column 8.");
+  EXPECT_EQ(host.NoNameCounter, -1) << "refused before anything was read";
 }

@@ -1,12 +1,14 @@
 // The file steps of a project save: a kill at any of them leaves the previous project or the
 // new one whole; copies take free numbers and unnamed ones go only after the switch (failures
-// are tested through the program, in tests/gui/test_hostile_faults.cpp). Also what a project
-// may name: its windows' own files, and folders of copies that belong to another project.
+// are tested through the program, in tests/gui/test_hostile_faults.cpp); only the process that
+// holds a project saves into it. Also what a project may name: its windows' own files, and
+// folders of copies that belong to another project.
 #include <algorithm>
 #include <csignal>
 #include <set>
 #include <sstream>
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -16,6 +18,7 @@
 
 #include "core/TXMLItem.h"
 #include "core/xmlread.h"
+#include "document/TProjectLock.h"
 #include "document/TProjectSave.h"
 #include "document/TStoredFractal.h"
 #include "document/TUnitFract.h"
@@ -60,6 +63,52 @@ bool RunKilledSave(const std::string& project, const std::string& state, long ki
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
   return false;
 }
+
+// The save helper run as a second process that holds a project until Release or Kill.
+class THoldingProcess {
+public:
+  explicit THoldingProcess(const std::string& project) {
+    int input[2];
+    int output[2];
+    EXPECT_EQ(::pipe2(input, O_CLOEXEC), 0);
+    EXPECT_EQ(::pipe2(output, O_CLOEXEC), 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, input[0], 0);
+    posix_spawn_file_actions_adddup2(&actions, output[1], 1);
+    std::string helper = ZENOLITH_PROJECTSAVE_HELPER;
+    std::string path = project;
+    std::string mode = "hold";
+    char* argv[] = {helper.data(), path.data(), mode.data(), nullptr};
+    EXPECT_EQ(::posix_spawn(&Pid, helper.c_str(), &actions, nullptr, argv, environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(input[0]);
+    ::close(output[1]);
+    Input = input[1];
+    // Its first line says whether it holds the project.
+    char c;
+    while (::read(output[0], &c, 1) == 1 && c != '\n') State += c;
+    ::close(output[0]);
+  }
+  ~THoldingProcess() { Release(); }
+  /// Lets it give the project up and end.
+  void Release() {
+    if (Input >= 0) ::close(Input);
+    Input = -1;
+    if (Pid > 0) ::waitpid(Pid, nullptr, 0);
+    Pid = 0;
+  }
+  /// Ends it as a crash would: its lock file stays behind.
+  void Kill() {
+    ::kill(Pid, SIGKILL);
+    Release();
+  }
+  std::string Id() const { return std::to_string(Pid); }
+
+  pid_t Pid = 0;
+  int Input = -1;
+  std::string State;
+};
 
 // A walker that reads every file a project opens as a fractal.
 class TLoadingWalker : public TProjectWalker {
@@ -191,7 +240,7 @@ TEST(ProjectSave, CopiesTakeFreeNumbersAndWhatNoProjectNamesGoesAfterTheSwitch) 
                                       "savedProjectWindowFile6.wav"}));
 }
 
-TEST(ProjectReader, RestoredWindowKeepsItsOwnFileOnlyWhenThatIsAFractalFile) {
+TEST(ProjectReader, RestoredWindowKeepsOnlyAFractalFileOfItsOwnOutsideEveryFolderOfCopies) {
   TScratchDir dir("project-files");
   const std::string fractal = dir.File("mine.zlf");
   ASSERT_TRUE(TUnitFract().SaveAs(fractal, TStoredFractal()));
@@ -199,36 +248,139 @@ TEST(ProjectReader, RestoredWindowKeepsItsOwnFileOnlyWhenThatIsAFractalFile) {
   WriteFileBytes(important, "not a fractal");
   fs::create_directory(dir.File("folder.zlf"));
   ASSERT_EQ(::mkfifo(dir.File("pipe.zlf").c_str(), 0600), 0);
+  // Copies that read as fractal files: this project's, another project's, a damaged
+  // project's (its file cut short) and those of a folder no project owns.
+  const std::string project = ProjectNaming({"0", "1"});
+  WriteFileBytes(dir.File("other.kvp"), project);
+  WriteFileBytes(dir.File("cut.kvp"), project.substr(0, 300));
+  for (const char* folder : {"pTempSaveFiles", "otherTempSaveFiles", "cutTempSaveFiles",
+                             "strayTempSaveFiles"}) {
+    fs::create_directory(dir.File(folder));
+    fs::copy_file(fractal, dir.File(std::string(folder) + "/savedProjectWindowFile1.wav"));
+  }
+  fs::copy_file(fractal, dir.File("pTempSaveFiles/savedProjectWindowFile0.wav"));
   const struct {
     std::string File;
     std::string Kept;
   } rows[] = {{fractal, fractal},
               {dir.File("sub/../mine.zlf"), dir.File("sub/../mine.zlf")},
+              // A relative name belongs to the project's folder.
+              {"mine.zlf", fractal},
               {important, ""},
               {dir.File("gone.zlf"), ""},
               {dir.File("folder.zlf"), ""},
-              {dir.File("pipe.zlf"), ""}};
+              {dir.File("pipe.zlf"), ""},
+              // Save would write over a copy, and a project save would then delete it.
+              {dir.File("pTempSaveFiles/savedProjectWindowFile1.wav"), ""},
+              {"pTempSaveFiles/savedProjectWindowFile1.wav", ""},
+              {dir.File("sub/../pTempSaveFiles/savedProjectWindowFile1.wav"), ""},
+              {dir.File("otherTempSaveFiles/savedProjectWindowFile1.wav"), ""},
+              {dir.File("cutTempSaveFiles/savedProjectWindowFile1.wav"), ""},
+              {dir.File("strayTempSaveFiles/savedProjectWindowFile1.wav"),
+               dir.File("strayTempSaveFiles/savedProjectWindowFile1.wav")}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.File);
     fs::create_directory(dir.File("sub"));
-    std::string text = ProjectNaming({"0"});
-    text = ReplaceFirst(text, "<Wave>", "<Wave><File>" + row.File + "</File>");
-    std::istringstream in(text);
-    TProjectWalker walker;
-    std::string errorText;
-    ASSERT_EQ(ReadProjectStream(in, dir.File("p.kvp"), walker, errorText),
-              TProjectReadOutcome::Read) << errorText;
-    ASSERT_EQ(walker.Windows.size(), 1u);
-    EXPECT_EQ(walker.Windows[0].Unit->GetFileName(), row.Kept);
-    // A window without its own file needs a name before Save writes anything.
-    EXPECT_TRUE(walker.Windows[0].Unit->NeedsSave());
+    // Restored from its copy, and opened from the file itself.
+    for (const bool fromCopy : {true, false}) {
+      std::string text = ProjectNaming({"0"});
+      text = ReplaceFirst(text, "<Wave><TempFile>0</TempFile>",
+                          "<Wave><File>" + row.File + "</File>" +
+                              (fromCopy ? "<TempFile>0</TempFile>" : ""));
+      std::istringstream in(text);
+      TProjectWalker walker;
+      std::string errorText;
+      ASSERT_EQ(ReadProjectStream(in, dir.File("p.kvp"), walker, errorText),
+                TProjectReadOutcome::Read) << errorText;
+      ASSERT_EQ(walker.Windows.size(), 1u);
+      if (fromCopy) {
+        EXPECT_EQ(walker.Windows[0].OpenedPath,
+                  dir.File("pTempSaveFiles/savedProjectWindowFile0.wav"));
+        EXPECT_EQ(walker.Windows[0].Unit->GetFileName(), row.Kept);
+        // A window without its own file needs a name before Save writes anything.
+        EXPECT_TRUE(walker.Windows[0].Unit->NeedsSave());
+      } else if (row.Kept.empty() && row.File.find("TempSaveFiles/") != std::string::npos) {
+        // Shown from the copy it names, but not saved over it.
+        EXPECT_EQ(walker.Windows[0].Unit->GetFileName(), "");
+      }
+    }
   }
   EXPECT_EQ(FileBytes(important), "not a fractal");
+}
+
+TEST(ProjectLock, OneProcessHoldsAProjectAndALockLeftByAKillNeverBlocks) {
+  TScratchDir dir("project-lock");
+  fs::create_directory(dir.File("sub"));
+  const std::string project = dir.File("p.kvp");
+  std::string expectedLock;
+  std::string errorText;
+  ASSERT_TRUE(TProjectLock::LockFileOf(project, expectedLock, errorText));
+  EXPECT_EQ(expectedLock, dir.File(".pTempSaveFiles.lock"));
+  const std::string previous = ProjectNaming({"0"});
+  WriteFileBytes(project, previous);
+  fs::create_directory(dir.File("pTempSaveFiles"));
+  WriteFileBytes(dir.File("pTempSaveFiles/savedProjectWindowFile0.wav"), "copy 0");
+  WriteFileBytes(dir.File("pTempSaveFiles/savedProjectWindowFile1.wav"), "unnamed");
+
+  THoldingProcess holder(project);
+  ASSERT_EQ(holder.State, "held");
+  // Every way to the project meets the holder: another spelling of its path, and another
+  // project file that shares its folder of copies.
+  for (const std::string& path : {project, dir.File("sub/../p.kvp"), dir.File("p.xml")}) {
+    SCOPED_TRACE(path);
+    const TProjectLock lock(path);
+    EXPECT_EQ(lock.State(), TProjectLock::TState::HeldElsewhere);
+    EXPECT_EQ(lock.Holder(), holder.Id());
+    EXPECT_FALSE(TProjectLock::HeldHere(path));
+    // A save gives up before it writes or deletes anything.
+    TProjectSave save(path);
+    EXPECT_FALSE(save.Begin(errorText));
+    EXPECT_EQ(errorText, "The project \"" + path + "\" is open in another Zenolith (process " +
+                             holder.Id() + ").");
+  }
+  EXPECT_EQ(FileBytes(project), previous);
+  EXPECT_EQ(FolderListing(dir.File("pTempSaveFiles")),
+            (std::vector<std::string>{"savedProjectWindowFile0.wav",
+                                      "savedProjectWindowFile1.wav"}));
+
+  // Killed, the holder leaves its lock file, which blocks nobody.
+  holder.Kill();
+  EXPECT_TRUE(fs::exists(expectedLock));
+  {
+    const TProjectLock lock(project);
+    ASSERT_EQ(lock.State(), TProjectLock::TState::Held);
+    // The process's locks on one project share one hold.
+    const TProjectLock twin(dir.File("p.xml"));
+    EXPECT_TRUE(twin.Held());
+    EXPECT_TRUE(TProjectLock::HeldHere(dir.File("sub/../p.kvp")));
+    THoldingProcess other(project);
+    EXPECT_EQ(other.State, "elsewhere " + std::to_string(::getpid()));
+    // The holder saves; what no project names goes.
+    TProjectSave save(project);
+    ASSERT_TRUE(save.Begin(errorText)) << errorText;
+    ASSERT_TRUE(save.Commit(ProjectNaming({"0"}), errorText)) << errorText;
+  }
+  EXPECT_EQ(FolderListing(dir.File("pTempSaveFiles")),
+            std::vector<std::string>{"savedProjectWindowFile0.wav"});
+  // Given up, the lock leaves nothing behind.
+  EXPECT_FALSE(TProjectLock::HeldHere(project));
+  EXPECT_EQ(FolderListing(dir.Path()),
+            (std::vector<std::string>{"p.kvp", "pTempSaveFiles", "sub"}));
+  // A lock file with no process behind it, or with rubbish in it, is taken over as well.
+  for (const std::string& stale : {std::string("999999999\n"), std::string("rubbish")}) {
+    WriteFileBytes(expectedLock, stale);
+    THoldingProcess next(project);
+    EXPECT_EQ(next.State, "held");
+    next.Release();
+    EXPECT_FALSE(fs::exists(expectedLock));
+  }
 }
 
 TEST(ProjectFolder, FolderOfCopiesBelongsToOneProject) {
   TScratchDir dir("project-share");
   WriteFileBytes(dir.File("my.kvp"), ProjectNaming({}));
+  // A project cut short still owns its folder of copies.
+  WriteFileBytes(dir.File("cut.kvp"), ProjectNaming({"0"}).substr(0, 300));
   WriteFileBytes(dir.File("notes.txt"), "not a project");
   fs::create_directory(dir.File("sub"));
   const std::string open = dir.File("my.kvp");
@@ -245,6 +397,7 @@ TEST(ProjectFolder, FolderOfCopiesBelongsToOneProject) {
       {dir.File("my.kvp"), "", ""},                     // its own folder
       {dir.File("notes.kvp"), open, ""},                // beside a file that is no project
       {dir.File("my.set.kvp"), open, ""},               // another name
+      {dir.File("cut.xml"), open, dir.File("cut.kvp")}, // beside a damaged project
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.Target + " with " + row.Open + " open");
@@ -254,4 +407,19 @@ TEST(ProjectFolder, FolderOfCopiesBelongsToOneProject) {
   std::string folder;
   ProjectSharingCopies(dir.File("my.xml"), "", folder);
   EXPECT_EQ(folder, dir.File("myTempSaveFiles"));
+
+  // A damaged project in the place itself: its copies may be all that is left of it.
+  WriteFileBytes(dir.File("blank.kvp"), "");
+  fs::create_directory(dir.File("blankTempSaveFiles"));
+  WriteFileBytes(dir.File("blankTempSaveFiles/savedProjectWindowFile3.wav"), "copy");
+  const struct {
+    std::string Target;
+    bool Damaged;
+  } targets[] = {{dir.File("cut.kvp"), true},     {dir.File("blank.kvp"), true},
+                 {dir.File("my.kvp"), false},     {dir.File("notes.txt"), false},
+                 {dir.File("missing.kvp"), false}};
+  for (const auto& row : targets) {
+    SCOPED_TRACE(row.Target);
+    EXPECT_EQ(IsDamagedProject(row.Target, folder), row.Damaged);
+  }
 }

@@ -115,3 +115,42 @@ TEST(PaletteRobustness, DeepNestingAndHugeTextsFailCleanly) {
   std::string hugeUnclosed = "a\nb\n<UnitColorPalette1D><Version>" + huge;
   EXPECT_EQ(Check(hugeUnclosed, presenter), TXMLReadOutcome::Failed);
 }
+
+// A palette of as many stops as a palette may hold reads and writes; one stop more is refused
+// where it starts, before the rest is kept in memory, and the palette read into stays as it was.
+TEST(PaletteRobustness, StopsPastTheCapAreRefusedWhereTheyStart) {
+  const auto file = [](int stops) {
+    std::string text = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n"
+                       "<!DOCTYPE UnitColorPalette1D SYSTEM \"UnitColorPalette1D.dtd\">\n\n"
+                       "<UnitColorPalette1D><Version>1.0</Version><ColorPalette1D>"
+                       "<BeginColor>000000</BeginColor>\n";
+    for (int i = 1; i <= stops; ++i)
+      text += "<ColorPalette1DItem><Position>" + std::to_string(i) + "/" +
+              std::to_string(stops + 1) +
+              "</Position><ColorBefore>00FF00</ColorBefore><ColorAfter>000000</ColorAfter>"
+              "</ColorPalette1DItem>\n";
+    return text + "<EndColor>FFFFFF</EndColor></ColorPalette1D></UnitColorPalette1D>\n";
+  };
+  const int most = TColorPalette1DItem::MaxInnerStops;
+  TRecordingPresenter presenter;
+  TColorPalette1DItem palette(0x000000, 0xFFFFFF);
+  std::string errorText;
+  {
+    std::istringstream in(file(most));
+    ASSERT_TRUE(palette.LoadFromStream(in, errorText)) << errorText;
+    EXPECT_EQ(palette.InnerStopCount(), most);
+    // What is written of it reads again.
+    std::istringstream written(palette.ToFileText());
+    TColorPalette1DItem again(0x000000, 0xFFFFFF);
+    ASSERT_TRUE(again.LoadFromStream(written, errorText)) << errorText;
+    EXPECT_EQ(again.InnerStopCount(), most);
+  }
+  TColorPalette1DItem kept(0x112233, 0x445566);
+  std::istringstream in(file(most + 1));
+  EXPECT_FALSE(kept.LoadFromStream(in, errorText));
+  EXPECT_EQ(errorText, TColorPalette1DItem::TooManyStopsText() + " at line " +
+                           std::to_string(most + 5) + ", column 20.");
+  EXPECT_EQ(kept.InnerStopCount(), 0);
+  EXPECT_EQ(kept.GetColorBefore(), 0x112233u);
+  EXPECT_TRUE(presenter.Messages.empty());
+}

@@ -4,12 +4,12 @@
 
 #include <QMdiSubWindow>
 #include <QPointer>
-#include <QSettings>
 
 #include "core/TErrorReport.h"
 #include "document/TStoredFractal.h"
 #include "document/TUnitFract.h"
 #include "gui/commands/TRecentFiles.h"
+#include "gui/commands/TSettingsFile.h"
 #include "gui/common/TPrompter.h"
 #include "gui/common/busycursor.h"
 #include "gui/common/datafolders.h"
@@ -41,17 +41,15 @@ void ToggleMode(TWorkspace& workspace, TMouseMode mode) {
 
 TFractalCommands::TFractalCommands(TWorkspace& workspace, TRecentFiles& recent, QObject* parent)
     : QObject(parent), Workspace(workspace), Recent(recent) {
-  Workspace.SetAutoMaxDepth(
-      TRecentFiles::OpenSettings()->value(QLatin1String(AutoMaxDepthKey), false).toBool());
+  Workspace.SetAutoMaxDepth(TRecentFiles::Settings().Flag(AutoMaxDepthKey, false));
 }
 
 bool TFractalCommands::AutoMaxDepth() const { return Workspace.GetAutoMaxDepth(); }
 
 void TFractalCommands::SetAutoMaxDepth(bool on) {
   Workspace.SetAutoMaxDepth(on);
-  std::unique_ptr<QSettings> settings = TRecentFiles::OpenSettings();
-  settings->setValue(QLatin1String(AutoMaxDepthKey), on);
-  settings->sync();
+  TRecentFiles::Settings().SetFlag(AutoMaxDepthKey, on);
+  TRecentFiles::StoreSettings();
 }
 
 TMDIChildWave* TFractalCommands::CreateChildWindow(std::unique_ptr<TUnitFract> document,
@@ -62,6 +60,7 @@ TMDIChildWave* TFractalCommands::CreateChildWindow(std::unique_ptr<TUnitFract> d
 
 void TFractalCommands::FileNewWaveExecute() {
   // Cancel gives the frame back as it was: the window active before, maximized if it was.
+  if (!Workspace.RoomForWindow()) return;
   const QPointer<QMdiSubWindow> previous = Workspace.activeSubWindow();
   const bool previousMaximized = previous && previous->isMaximized();
   BeginBusy();
@@ -104,6 +103,7 @@ void TFractalCommands::FileOpenFractalExecute() {
 }
 
 TUnitFract* TFractalCommands::OpenFractalFile(const std::string& path) {
+  if (!Workspace.RoomForWindow()) return nullptr;
   BeginBusy();
   std::unique_ptr<TUnitFract> document = NewDocument("", path);
   TUnitFract* unit = document.get();
@@ -149,6 +149,7 @@ void TFractalCommands::FileRevertExecute() {
 
 void TFractalCommands::OpenComputedWindow(const TFractProps& params,
                                           const TVoldViewProps& viewProps) {
+  if (!Workspace.RoomForWindow()) return;
   BeginBusy();
   std::unique_ptr<TUnitFract> document = NewDocument(Workspace.NextFreeNoName(), "");
   TUnitFract* unit = document.get();

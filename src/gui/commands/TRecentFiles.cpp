@@ -4,12 +4,15 @@
 #include <memory>
 
 #include <QAction>
-#include <QFileInfo>
+#include <QFile>
 #include <QMenu>
-#include <QSettings>
+#include <QStandardPaths>
 #include <QTimer>
 
 #include "core/TErrorReport.h"
+#include "core/TMessagePresenter.h"
+#include "gui/commands/TSettingsFile.h"
+#include "gui/common/filenames.h"
 
 QString TRecentFiles::SettingsFile;
 
@@ -17,27 +20,61 @@ namespace {
 
 const char* const RecentFilesKey = "RecentFiles";
 
+// Where QSettings keeps the settings of organisation and application "Zenolith".
+std::string SettingsPath() {
+  if (!TRecentFiles::SettingsFile.isEmpty())
+    return QFile::encodeName(TRecentFiles::SettingsFile).toStdString();
+  return QFile::encodeName(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+             .toStdString() +
+         "/Zenolith/Zenolith.conf";
+}
+
+std::unique_ptr<TSettingsFile>& SharedSettings() {
+  static std::unique_ptr<TSettingsFile> settings;
+  return settings;
+}
+
+bool StoreFailureShown = false;
+
 }  // namespace
 
-std::unique_ptr<QSettings> TRecentFiles::OpenSettings() {
-  if (!SettingsFile.isEmpty())
-    return std::make_unique<QSettings>(SettingsFile, QSettings::IniFormat);
-  return std::make_unique<QSettings>(QStringLiteral("Zenolith"), QStringLiteral("Zenolith"));
+TSettingsFile& TRecentFiles::Settings() {
+  std::unique_ptr<TSettingsFile>& settings = SharedSettings();
+  const std::string path = SettingsPath();
+  if (!settings || settings->Path() != path) settings = std::make_unique<TSettingsFile>(path);
+  return *settings;
+}
+
+void TRecentFiles::StoreSettings() {
+  std::string errorText;
+  if (Settings().Save(errorText) || StoreFailureShown) return;
+  // Once a run: a folder that cannot take the file would ask at every file opened.
+  StoreFailureShown = true;
+  ShowMessage("Cannot save the settings file \"" + Settings().Path() + "\": " + errorText,
+              TErrorReport::TitleSaveError, TMsgIcon::Information);
 }
 
 TRecentFiles::TRecentFiles(QMenu& menu, QObject* parent) : QObject(parent), Menu(menu) {
-  const QStringList stored = OpenSettings()->value(QLatin1String(RecentFilesKey)).toStringList();
-  for (const QString& path : stored) {
-    if (static_cast<int>(List.size()) < RecentFileCount && !path.isEmpty())
-      List.push_back(path.toStdString());
+  std::string problem;
+  StoreFailureShown = false;
+  if (!Settings().Load(problem)) {
+    // A pipe would hang the start and a huge file fill the memory: the run goes on without.
+    ShowMessage("The settings file \"" + Settings().Path() + "\" is not read: " + problem +
+                    ". Recent Files and options are not kept in this run.",
+                TErrorReport::TitleFileError, TMsgIcon::Information);
+  }
+  for (const std::string& path : Settings().List(RecentFilesKey)) {
+    if (static_cast<int>(List.size()) < RecentFileCount && !path.empty()) List.push_back(path);
   }
   UpdateMenu();
 }
 
 void TRecentFiles::AddRecentFile(const std::string& path) {
   if (path.empty()) return;
-  const std::string absolute =
-      QFileInfo(QString::fromStdString(path)).absoluteFilePath().toStdString();
+  // The bytes of the name stay as they are: it need not be UTF-8.
+  std::error_code ec;
+  std::string absolute = std::filesystem::absolute(path, ec).string();
+  if (ec) absolute = path;
   std::erase(List, absolute);
   List.insert(List.begin(), absolute);
   if (static_cast<int>(List.size()) > RecentFileCount) List.resize(RecentFileCount);
@@ -45,11 +82,8 @@ void TRecentFiles::AddRecentFile(const std::string& path) {
 }
 
 void TRecentFiles::StoreRecentFiles() {
-  QStringList stored;
-  for (const std::string& file : List) stored << QString::fromStdString(file);
-  std::unique_ptr<QSettings> settings = OpenSettings();
-  settings->setValue(QLatin1String(RecentFilesKey), stored);
-  settings->sync();
+  Settings().SetList(RecentFilesKey, List);
+  StoreSettings();
   UpdateMenu();
 }
 
@@ -68,14 +102,13 @@ void TRecentFiles::UpdateMenu() {
   int number = 0;
   for (const std::string& path : List) {
     ++number;
-    const QString file = QString::fromStdString(path);
-    QString text = file;
+    QString text = DisplayFileName(path);
     text.replace(u'&', QStringLiteral("&&"));
     text = number < 10 ? QStringLiteral("&%1 %2").arg(number).arg(text)
                        : QStringLiteral("1&0 %1").arg(text);
     QAction* entry = Menu.addAction(text);
     entry->setObjectName(QStringLiteral("RecentFile%1").arg(number));
-    entry->setData(file);
+    entry->setData(QByteArray::fromStdString(path));
     connect(entry, &QAction::triggered, this, [this, path] {
       // The menu entry may go while its file opens.
       QTimer::singleShot(0, this, [this, path] { OpenRecentFile(path); });

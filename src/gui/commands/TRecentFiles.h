@@ -7,7 +7,7 @@
 #include <QString>
 
 class QMenu;
-class QSettings;
+class TSettingsFile;
 
 /// The recent files: the last opened or saved fractal and project files, newest first, kept in
 /// the settings between runs and listed in the "Recent Files" menu. Choosing one asks for it
@@ -17,14 +17,19 @@ class TRecentFiles : public QObject {
 public:
   /// Number of recent files kept.
   static constexpr int RecentFileCount = 10;
-  /// Where the recent files are kept between runs: empty = the user's settings (organisation
-  /// and application "Zenolith"); otherwise this INI file. Tests set their own file.
+  /// Where the recent files are kept between runs: empty = the user's settings file, where
+  /// Qt keeps those of the organisation and application "Zenolith"; otherwise this INI file.
+  /// Tests set their own file.
   static QString SettingsFile;
-  /// The settings the program keeps between runs (the recent files, the options), as
-  /// SettingsFile says.
-  static std::unique_ptr<QSettings> OpenSettings();
+  /// The settings the program keeps between runs (the recent files, the options) in the file
+  /// SettingsFile says, as last read by a TRecentFiles.
+  static TSettingsFile& Settings();
+  /// Writes the settings; the first failure of a run is reported.
+  static void StoreSettings();
 
-  /// Reads the stored list; `menu` (not owned; it must outlive this object) lists it.
+  /// Reads the settings and the stored list; `menu` (not owned; it must outlive this object)
+  /// lists it. A settings file that is not read (not a regular file, too large) is reported
+  /// once and the program goes on without it.
   explicit TRecentFiles(QMenu& menu, QObject* parent = nullptr);
 
   /// Puts `path` first in the recent files (without duplicates) and stores the list.

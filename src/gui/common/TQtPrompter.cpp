@@ -9,6 +9,7 @@
 #include <QThread>
 
 #include "gui/common/filefilter.h"
+#include "gui/common/filenames.h"
 #include "gui/help/THelpViewer.h"
 
 namespace {
@@ -79,7 +80,7 @@ void Prepare(QFileDialog& dialog, const TFileDialogRequest& request) {
 
 std::vector<std::string> Selected(const QFileDialog& dialog) {
   std::vector<std::string> names;
-  for (const QString& f : dialog.selectedFiles()) names.push_back(f.toStdString());
+  for (const QString& f : dialog.selectedFiles()) names.push_back(FileNameBytes(f));
   return names;
 }
 
@@ -87,7 +88,7 @@ std::vector<std::string> Selected(const QFileDialog& dialog) {
 
 TMsgResult TQtPrompter::Message(const std::string& text, const std::string& title,
                                 TMsgIcon icon, TMsgButtons buttons) {
-  QMessageBox box(ToQtIcon(icon), QString::fromStdString(title), QString::fromStdString(text),
+  QMessageBox box(ToQtIcon(icon), QString::fromStdString(title), TextOfBytes(text),
                   ToQtButtons(buttons), DialogParent());
   return FromQtButton(box.exec(), buttons);
 }

@@ -59,7 +59,7 @@ QImage PixelBufferImage(TPixelBuffer& picture) {
 }
 
 bool WriteImageFile(const TPixelBuffer& picture, const std::string& path, std::string& error,
-                    const std::atomic<bool>* cancel) {
+                    const std::atomic<bool>* cancel, std::string* warning) {
   const std::string format = ImageFormatOf(path);
   if (format.empty()) {
     error = "\"" + path + "\" is not a .png, .jpg or .jpeg file";
@@ -95,5 +95,6 @@ bool WriteImageFile(const TPixelBuffer& picture, const std::string& path, std::s
     error = file.Reason();
     return false;
   }
+  if (warning) *warning = file.Warning();
   return true;
 }

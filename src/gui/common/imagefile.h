@@ -21,6 +21,8 @@ QImage PixelBufferImage(TPixelBuffer& picture);
 /// replaces `path` only once it is complete and synced. False with the reason in `error` when
 /// it cannot be written (the system's words, e.g. "No space left on device", or "not a regular
 /// file" for a pipe or a device, which is never waited for); false without a reason when
-/// `cancel` (may be null) was set before the file was put in place. Safe on any thread.
+/// `cancel` (may be null) was set before the file was put in place. A file replaced without
+/// its owner (TSafeFile::Warning) is written all the same, and `warning` (may be null) gets the
+/// warning for the caller to show. Safe on any thread.
 bool WriteImageFile(const TPixelBuffer& picture, const std::string& path, std::string& error,
-                    const std::atomic<bool>* cancel = nullptr);
+                    const std::atomic<bool>* cancel = nullptr, std::string* warning = nullptr);

@@ -276,6 +276,11 @@ void TDlgColorPalette1D::btnPalItemAddClick() {
     low = previous->GetDPosition();
     high = CurrentItem->GetDPosition();
   }
+  // A palette with more stops would not read back from its file.
+  if (PaletteCopy->InnerStopCount() >= TColorPalette1DItem::MaxInnerStops) {
+    TErrorReport::InputError(TColorPalette1DItem::TooManyStopsText() + ".");
+    return;
+  }
   const double mean = (low + high) / 2;
   // Two stops so close that no double lies between them leave no room for another.
   if (!(mean > low && mean < high)) return;

@@ -84,6 +84,7 @@ bool TImageExportCommand::ExportImageFile(const std::string& path, int width, in
   bool computed = false;
   bool written = false;
   std::string error;
+  std::string warning;
   exporter->Start([&](int done, int) { columnsDone = done; },
                   [&] {
                     ended = true;
@@ -97,7 +98,8 @@ bool TImageExportCommand::ExportImageFile(const std::string& path, int width, in
                     progress.setRange(0, 0);
                     // Encoding a large picture takes a while; the dialog stays responsive.
                     writer = std::thread([&] {
-                      written = WriteImageFile(exporter->Picture(), path, error, &stopWriting);
+                      written = WriteImageFile(exporter->Picture(), path, error, &stopWriting,
+                                               &warning);
                       QMetaObject::invokeMethod(&progress, "accept", Qt::QueuedConnection);
                     });
                   });
@@ -109,7 +111,13 @@ bool TImageExportCommand::ExportImageFile(const std::string& path, int width, in
   stopWriting = true;
   if (writer.joinable()) writer.join();
 
-  if (written) return true;
+  if (written) {
+    // Written on the writer's thread; told here.
+    if (!warning.empty())
+      TPrompter::Current().Message(warning, TErrorReport::TitleFileWarning, TMsgIcon::Warning,
+                                   TMsgButtons::Ok);
+    return true;
+  }
   if (!error.empty()) {
     ShowSaveError(error);
   } else if (ended && !computed) {

@@ -11,6 +11,7 @@
 #include "core/assertions.h"
 #include "core/unitInteger.h"
 #include "document/TProjectHost.h"
+#include "document/TProjectLock.h"
 #include "document/TProjectRecord.h"
 #include "document/TProjectSave.h"
 #include "document/TStoredFractal.h"
@@ -111,7 +112,15 @@ TProjectCommands::TProjectCommands(TWorkspace& workspace, TFractalCommands& frac
   ProjectGrammar();
 }
 
+TProjectCommands::~TProjectCommands() = default;
+
 void TProjectCommands::SetProjectFile(const std::string& path) {
+  // An open project is held, so that no other process saves into it meanwhile.
+  if (path.empty()) {
+    Lock.reset();
+  } else if (!Lock || Lock->ProjectFile() != path) {
+    Lock = std::make_unique<TProjectLock>(path);
+  }
   if (path == Path) return;
   Path = path;
   emit ProjectChanged();
@@ -132,8 +141,18 @@ void TProjectCommands::OpenProject(const std::string& path) {
 void TProjectCommands::ProjectNewExecute() {
   const std::string path = TPrompter::Current().SaveFileName(
       ProjectDialog("New Project", HelpContext::NewProject, true));
-  if (path.empty() || !CopiesFolderFree(AbsolutePath(path))) return;
-  if (SaveProject(Path, false) && CloseAllWindows()) SetProjectFile(AbsolutePath(path));
+  if (path.empty()) return;
+  const std::string project = AbsolutePath(path);
+  if (!CopiesFolderFree(project)) return;
+  // Held from here on; another process with this project open keeps it.
+  const TProjectLock lock(project);
+  if (lock.State() == TProjectLock::TState::HeldElsewhere) {
+    TPrompter::Current().Message(TProjectLock::InUseText(project, lock.Holder()),
+                                 TErrorReport::TitleError, TMsgIcon::Information,
+                                 TMsgButtons::Ok);
+    return;
+  }
+  if (SaveProject(Path, false) && CloseAllWindows()) SetProjectFile(project);
 }
 
 void TProjectCommands::ProjectCloseExecute() {
@@ -155,6 +174,14 @@ void TProjectCommands::ProjectExportExecute() {
 
 bool TProjectCommands::CopiesFolderFree(const std::string& path) {
   std::string folder;
+  if (IsDamagedProject(path, folder)) {
+    // Its copies may be all that is left of its windows; a save here would delete them.
+    TPrompter::Current().Message(
+        "Cannot use \"" + path + "\" as a project: it is a damaged project, and its folder of "
+        "copies \"" + folder + "\" may hold all that is left of its windows.",
+        TErrorReport::TitleError, TMsgIcon::Information, TMsgButtons::Ok);
+    return false;
+  }
   const std::string owner = ProjectSharingCopies(path, Path, folder);
   if (owner.empty()) return true;
   // Two projects in one folder of copies would overwrite and delete each other's copies.
@@ -247,8 +274,29 @@ TProjectRecord TProjectCommands::BuildProjectRecord(bool exportProject) const {
 }
 
 void TProjectCommands::OpenProjectFile(const std::string& path) {
+  const std::string project = AbsolutePath(path);
+  // The project open before is given up first: it may be this one under another name.
+  Lock.reset();
+  Path.clear();
+  auto lock = std::make_unique<TProjectLock>(project);
+  bool readOnly = false;
+  if (lock->State() == TProjectLock::TState::HeldElsewhere) {
+    // Opened twice by accident (a double click, Recent Files in a second program): only the
+    // holder saves, or each would delete the other's copies.
+    const std::string question =
+        TProjectLock::InUseText(project, lock->Holder()) +
+        "\nOpen its windows read-only? They open as if no project were open: nothing is saved "
+        "into the project, and each window asks about its changes when it closes.";
+    if (TPrompter::Current().Message(question, TErrorReport::TitleFileError, TMsgIcon::Question,
+                                     TMsgButtons::YesNo) != TMsgResult::Yes) {
+      emit ProjectChanged();
+      return;
+    }
+    readOnly = true;
+    lock.reset();
+  }
   // The caption names the project once it has been read.
-  Path = AbsolutePath(path);
+  Path = project;
   BeginBusy();
   TWorkspaceProjectHost host(Workspace, Fractal, *this);
   std::string errorText;
@@ -262,7 +310,9 @@ void TProjectCommands::OpenProjectFile(const std::string& path) {
   } else if (outcome == TProjectReadOutcome::NotOpened) {
     Path.clear();
   }
-  Recent.AddRecentFile(Path);
+  Recent.AddRecentFile(readOnly && outcome == TProjectReadOutcome::Read ? project : Path);
+  if (readOnly) Path.clear();
+  if (!Path.empty()) Lock = std::move(lock);
   emit ProjectChanged();
 }
 

@@ -6,6 +6,7 @@
 #include <QObject>
 
 class TFractalCommands;
+class TProjectLock;
 class TProjectRecord;
 class TProjectSave;
 class TRecentFiles;
@@ -20,10 +21,14 @@ public:
   /// `workspace`, `fractal` and `recent` (not owned) must outlive the commands.
   TProjectCommands(TWorkspace& workspace, TFractalCommands& fractal, TRecentFiles& recent,
                    QObject* parent = nullptr);
+  /// Gives up the hold on the open project.
+  ~TProjectCommands() override;
 
   /// Path of the open project (absolute); "" = no project.
   const std::string& ProjectFile() const { return Path; }
-  /// Takes `path` as the open project ("" = none); ProjectChanged when it differs.
+  /// Takes `path` as the open project ("" = none) and holds it (TProjectLock) while it is open;
+  /// ProjectChanged when it differs. A project that another process holds can be named here
+  /// but not saved.
   void SetProjectFile(const std::string& path);
   /// Whether a project is open.
   bool IsOpen() const { return !Path.empty(); }
@@ -33,7 +38,8 @@ public:
   void ProjectOpenExecute();
   /// The new-project dialog; saves and closes the current project and its windows, then takes
   /// the chosen path as the project (nothing is written until it is saved). A path whose
-  /// folder of copies another project uses is refused (CopiesFolderFree).
+  /// folder of copies another project uses (CopiesFolderFree), or a project that another
+  /// process holds, is refused.
   void ProjectNewExecute();
   /// Saves the project and closes its windows; then no project is open. When the save fails,
   /// offers to close without saving (SaveAndCloseProjectWindows).
@@ -47,8 +53,8 @@ public:
   /// project at `path` opens (OpenProjectFile).
   void OpenProject(const std::string& path);
   /// Whether the project file `path` (absolute) has a folder of copies of its own: not the open
-  /// project's, nor that of another project file beside it. Shows a message naming the folder
-  /// when not.
+  /// project's, nor that of another project file beside it, nor that of a damaged project at
+  /// `path` itself. Shows a message naming the folder when not.
   bool CopiesFolderFree(const std::string& path);
   /// Saves the windows into the project at `path` (every window as a copy when exporting):
   /// writes the copies, then puts the project file in place. True at once for an empty path.
@@ -71,7 +77,10 @@ public:
   bool SaveAndCloseProjectWindows();
   /// Reads the project at `path` and opens its windows. A file that does not read is reported
   /// once, with its position, and leaves no project open (the windows opened stay); a file
-  /// that cannot be opened leaves no project open without a message.
+  /// that cannot be opened leaves no project open without a message. A project that another
+  /// process holds is named with that process, and the user chooses between nothing and its
+  /// windows without the project (read-only: no project is open, nothing is saved into it,
+  /// and each window asks about its changes when it closes).
   void OpenProjectFile(const std::string& path);
   /// Without a project asks each window, last to first, and closes it; false when one refuses.
   /// With a project closes every window without asking.
@@ -88,4 +97,6 @@ private:
   TFractalCommands& Fractal;
   TRecentFiles& Recent;
   std::string Path;
+  // The hold on the open project.
+  std::unique_ptr<TProjectLock> Lock;
 };

@@ -4,7 +4,18 @@
 
 #include "gui/common/TPrompter.h"
 
-TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+namespace {
+
+std::vector<std::string> Arguments;
+
+}  // namespace
+
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  // QApplication has taken its own options out of argv by now.
+  Arguments.assign(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
+std::vector<std::string> TApplication::ProgramArguments() { return Arguments; }
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {
   try {

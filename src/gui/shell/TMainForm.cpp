@@ -25,11 +25,13 @@
 #include "gui/common/busycursor.h"
 #include "gui/common/cursors.h"
 #include "gui/common/filekinds.h"
+#include "gui/common/filenames.h"
 #include "gui/common/icons.h"
 #include "gui/dialogs/TDlgRegisterWave.h"
 #include "gui/export/TImageExportCommand.h"
 #include "gui/export/TMovieExportCommand.h"
 #include "gui/project/TProjectCommands.h"
+#include "gui/shell/TApplication.h"
 #include "gui/view/TMDIChildWave.h"
 #include "gui/view/TMDIChildZenolith.h"
 #include "gui/view/TWorkspace.h"
@@ -65,7 +67,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
   LogOpen();
   LogWrite("---- START --------------------------------------\n");
   setObjectName(QStringLiteral("MainForm"));
-  CommandLine = QCoreApplication::arguments().mid(1);
+  CommandLine = TApplication::ProgramArguments();
 
   Workspace = new TWorkspace(this);
   setCentralWidget(Workspace);
@@ -453,7 +455,7 @@ void TMainForm::SetEditNameEnabled(bool enabled) {
 void TMainForm::SetProjectCaption(const std::string& path) {
   std::string caption = std::string("Zenolith ") + Version;
   if (!path.empty()) caption += " - " + path;
-  setWindowTitle(QString::fromStdString(caption));
+  setWindowTitle(DisplayFileName(caption));
 }
 
 void TMainForm::showEvent(QShowEvent* event) {
@@ -466,12 +468,12 @@ void TMainForm::showEvent(QShowEvent* event) {
 
 void TMainForm::FormShow() { OpenCommandLine(CommandLine); }
 
-void TMainForm::OpenCommandLine(const QStringList& arguments) {
-  if (arguments.isEmpty()) {
+void TMainForm::OpenCommandLine(const std::vector<std::string>& arguments) {
+  if (arguments.empty()) {
     Project->SetProjectFile("");
     return;
   }
-  const std::string path = arguments.front().toStdString();
+  const std::string& path = arguments.front();
   if (FileKindOf(path) != &FileKind::Project) Project->SetProjectFile("");
   OpenFileByExtension(path, false);
 }

@@ -143,8 +143,9 @@ public:
   bool KeyCapture = false;
   /// The about box created at start (not owned); null = a temporary one is shown.
   TAboutBox* AboutBox = nullptr;
-  /// The program's arguments without the program name; read once, on the first show.
-  QStringList CommandLine;
+  /// The program's arguments without the program name, as the bytes the system gave (a file
+  /// name need not be UTF-8); read once, on the first show.
+  std::vector<std::string> CommandLine;
 
   // ---- Services.
   /// Puts the name into the name field.
@@ -171,7 +172,7 @@ public:
   /// open only when dropped. The actions follow.
   void OpenFileByExtension(const std::string& path, bool dropped);
   /// Opens the file named by the first argument, by its extension (".kvp" or ".zlf").
-  void OpenCommandLine(const QStringList& arguments);
+  void OpenCommandLine(const std::vector<std::string>& arguments);
 
   // ---- Commands of the shell.
   void RegisterExecute();

@@ -24,7 +24,10 @@ std::vector<std::string> LocalFiles(const QMimeData* data) {
   std::vector<std::string> files;
   if (data == nullptr || !data->hasUrls()) return files;
   for (const QUrl& url : data->urls()) {
-    if (url.isLocalFile()) files.push_back(url.toLocalFile().toStdString());
+    // The path's bytes as the URL carries them: a name that is not UTF-8 stays itself.
+    if (url.isLocalFile())
+      files.push_back(
+          QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString());
   }
   return files;
 }

@@ -32,6 +32,7 @@ TMDIChildWave::TMDIChildWave(QWidget* parent, const TFractProps& params,
   connect(View, &TViewWave::MouseModeRequested, this, &TMDIChildWave::SetMouseMode);
   connect(View, &TViewWave::JuliaRequested, this, &TMDIChildWave::JuliaRequested);
   connect(View, &TViewWave::StatusHint, this, &TMDIChildWave::StatusHint);
+  connect(View, &TViewWave::MemoryRefused, this, &TMDIChildWave::MemoryRefused);
 }
 
 TMDIChildWave::~TMDIChildWave() {

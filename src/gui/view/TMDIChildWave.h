@@ -98,6 +98,8 @@ signals:
   void StatusHint(const QString& text);
   /// The document was written to `path`, its file from now on.
   void FileSaved(const std::string& path);
+  /// The view's picture did not fit in memory (TViewWave::MemoryRefused).
+  void MemoryRefused(const QString& what, bool surface);
 
 protected:
   void wheelEvent(QWheelEvent* event) override;

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 
 #include "document/TUnit.h"
+#include "gui/common/filenames.h"
 #include "gui/common/icons.h"
 
 TMDIChildZenolith::TMDIChildZenolith(QWidget* parent) : QMdiSubWindow(parent) {
@@ -43,7 +44,7 @@ std::string TMDIChildZenolith::CaptionFor(const std::string& name, const std::st
 void TMDIChildZenolith::UpdateCaption() {
   const std::string caption =
       Document ? CaptionFor(Document->GetName(), Document->GetFileName()) : std::string();
-  setWindowTitle(QString::fromStdString(caption));
+  setWindowTitle(DisplayFileName(caption));
   emit StateChanged(this);
 }
 

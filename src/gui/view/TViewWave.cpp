@@ -12,7 +12,6 @@
 #include <QPainter>
 #include <QWheelEvent>
 
-#include "core/TErrorReport.h"
 #include "core/assertions.h"
 #include "core/linearmap.h"
 #include "engine/TFractArray.h"
@@ -31,6 +30,9 @@ namespace {
 constexpr int WheelNotch = 120;
 // How often the time of a running computation is shown anew, in milliseconds.
 constexpr int StatusClockInterval = 250;
+
+// Bytes in whole megabytes, rounded up.
+quint64 MegabytesOf(uint64_t bytes) { return bytes / (1 << 20) + (bytes % (1 << 20) != 0); }
 
 // Whether the bounds of `a` and `b` are the same numbers, however they are written.
 bool SameDeepArea(const TDeepParams& a, const TDeepParams& b) {
@@ -98,9 +100,12 @@ void TViewWave::StartComputation() {
   }
   if (!array) {
     // Refused rather than crashing; the previous picture stays.
-    MemoryRefused = true;
     DepthRaisesLeft = 0;
-    TErrorReport::NotEnoughMemory();
+    emit MemoryRefused(QStringLiteral("keeps its picture: results of %1 x %2 points need %3 MB")
+                           .arg(params.XResolution)
+                           .arg(params.YResolution)
+                           .arg(MegabytesOf(bytes)),
+                       false);
     return;
   }
   ArrayBytes = bytes;
@@ -115,6 +120,14 @@ void TViewWave::StartComputation() {
   ThreadVolumeWriter->Resume();
   StatusClock.start();
   emit StatusChanged();
+  // A flat picture would otherwise seem a fault; the zoom says the same when it stops there.
+  if (AreaTooSmall()) emit StatusHint(QString::fromLatin1(AreaTooSmallForFormula));
+}
+
+bool TViewWave::AreaTooSmall() const {
+  if (DeepKernelSupports(FractProps.Formula)) return false;
+  return FractProps.HasDeepArea() ? NeedsDeepKernel(FractProps.DeepParams())
+                                  : NeedsDeepKernel(FractProps.KernelParams());
 }
 
 void TViewWave::StopComputation() {
@@ -177,7 +190,7 @@ void TViewWave::resizeEvent(QResizeEvent* event) {
   const uint64_t bytes = TMemoryBudget::AreaBytes(width(), height(), sizeof(uint32_t));
   if (TMemoryBudget::Shared().TryReplace(SurfaceBytes, bytes)) {
     SurfaceBytes = bytes;
-    MemoryRefused = false;
+    SurfaceRefused = false;
     Surface.Reset(width(), height(), BackgroundColour());
   } else {
     // A window too large for what the windows may take shows nothing (its place and size stay,
@@ -185,8 +198,13 @@ void TViewWave::resizeEvent(QResizeEvent* event) {
     TMemoryBudget::Shared().Release(SurfaceBytes);
     SurfaceBytes = 0;
     Surface = TPixelBuffer();
-    // Marked first: resizes that arrive while the message is open stay quiet.
-    if (!std::exchange(MemoryRefused, true)) TErrorReport::NotEnoughMemory();
+    // Told once until a size fits again; the message comes after the resizes at hand.
+    if (!std::exchange(SurfaceRefused, true))
+      emit MemoryRefused(QStringLiteral("stays empty: its picture of %1 x %2 pixels needs %3 MB")
+                             .arg(width())
+                             .arg(height())
+                             .arg(MegabytesOf(bytes)),
+                         true);
   }
   SelectionDrawn = false;
   RequestRepaint();

@@ -67,8 +67,8 @@ public:
   /// Computes the fractal from scratch in the background: stops the running computation,
   /// replaces the array and starts a new worker. The old picture stays until the new columns
   /// cover it. A resolution whose array cannot be allocated, or would take the windows' arrays
-  /// and surfaces together past TMemoryBudget::Shared(), is refused with the "not enough
-  /// memory" message; the previous array and picture then stay.
+  /// and surfaces together past TMemoryBudget::Shared(), is refused (MemoryRefused); the
+  /// previous array and picture then stay.
   void StartComputation();
   /// Asks the worker to end, waits for it and deletes it; returns at once without one. The
   /// worker never waits for the GUI thread once asked to end, so this does not freeze.
@@ -155,6 +155,14 @@ public:
   /// Follows AreaCannotShrink for a formula the deep kernel does not compute.
   static constexpr const char* DeepZoomFormulas =
       "Deeper zooms work only for z^2 + c, z^3 + c and z^4 + c.";
+  /// Status text of a picture whose area lies past what the double kernels tell apart, for a
+  /// formula the deep kernel does not compute (a file can hold such an area).
+  static constexpr const char* AreaTooSmallForFormula =
+      "The area is too small for this formula: the picture shows blocks or one colour. "
+      "Deeper zooms work only for z^2 + c, z^3 + c and z^4 + c.";
+  /// Whether the area lies past what the double kernels tell apart and the formula has no
+  /// deep kernel: the picture turns to blocks or one colour.
+  bool AreaTooSmall() const;
 
   // ---- Selection and mouse (client pixels).
   /// The selection rectangle of size `selectionSize` (fraction of the view) centred on (x, y);
@@ -194,6 +202,11 @@ signals:
   /// A text for the main window's first status panel: a zoom that was not made, or a finished
   /// picture that mostly reached MaxDepth or a cycle.
   void StatusHint(const QString& text);
+  /// The memory the windows may take had no room for the view's picture: `what` says what
+  /// did not fit and its size ("stays empty: its picture of 800 x 600 pixels needs 2 MB").
+  /// `surface`: the view's size was refused (the view shows nothing until a size fits), else a
+  /// computation (the previous picture stays).
+  void MemoryRefused(const QString& what, bool surface);
 
 protected:
   void paintEvent(QPaintEvent* event) override;
@@ -263,7 +276,7 @@ private:
   // Bytes of the array and the surface, held in TMemoryBudget::Shared().
   uint64_t ArrayBytes = 0;
   uint64_t SurfaceBytes = 0;
-  // The "not enough memory" message has been shown and nothing has fitted since.
-  bool MemoryRefused = false;
+  // The surface was refused and no size has fitted since.
+  bool SurfaceRefused = false;
   std::unique_ptr<TThreadVolumeWriter> ThreadVolumeWriter;
 };

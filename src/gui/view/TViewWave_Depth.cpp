@@ -65,6 +65,11 @@ bool TViewWave::CheckFinishedDepths() {
     if (ThreadVolumeWriter) DepthRaisesLeft = raises - 1;
     return true;
   }
-  if (census.MostlyUnresolved()) emit StatusHint(QString::fromLatin1(MostAtMaxDepth));
+  // Why the picture is flat outweighs how deep it went.
+  if (AreaTooSmall()) {
+    emit StatusHint(QString::fromLatin1(AreaTooSmallForFormula));
+  } else if (census.MostlyUnresolved()) {
+    emit StatusHint(QString::fromLatin1(MostAtMaxDepth));
+  }
   return false;
 }

@@ -6,12 +6,15 @@
 #include <QStyle>
 
 #include "core/TErrorReport.h"
+#include "core/TMessagePresenter.h"
 #include "document/TUnit.h"
 #include "document/windowname.h"
 #include "gui/view/TMDIChildWave.h"
 #include "gui/view/TMDIChildZenolith.h"
+#include "gui/view/TMemoryNotices.h"
 
-TWorkspace::TWorkspace(QWidget* parent) : QMdiArea(parent) {
+TWorkspace::TWorkspace(QWidget* parent)
+    : QMdiArea(parent), Notices(new TMemoryNotices(this)) {
   setObjectName(QStringLiteral("MdiArea"));
   setBackground(QColor(96, 96, 96));
   setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -80,8 +83,15 @@ TMDIChildWave* TWorkspace::WaveWindowOf(const TUnit* unit) const {
 }
 
 void TWorkspace::AddChildWindow(TMDIChildZenolith* child) {
-  if (auto* wave = qobject_cast<TMDIChildWave*>(child))
+  if (auto* wave = qobject_cast<TMDIChildWave*>(child)) {
     wave->GetView()->SetAutoMaxDepth(AutoMaxDepth);
+    connect(wave, &TMDIChildWave::MemoryRefused, Notices,
+            [this, wave](const QString& what, bool surface) {
+              Notices->Note(wave, what, surface);
+            });
+    connect(wave, &QObject::destroyed, Notices,
+            [this](QObject* gone) { Notices->Forget(gone); });
+  }
   emit ChildAdded(child);
   // A window deleted without closing (a cancelled New) activates nothing in its place.
   connect(child, &QObject::destroyed, this, [this] {
@@ -108,6 +118,15 @@ void TWorkspace::FitIntoArea(QMdiSubWindow* window) const {
   frame.moveLeft(std::clamp(frame.left(), area.left(), area.right() + 1 - frame.width()));
   frame.moveTop(std::clamp(frame.top(), area.top(), area.bottom() + 1 - frame.height()));
   window->setGeometry(frame);
+}
+
+bool TWorkspace::RoomForWindow() const {
+  if (static_cast<int>(ChildWindows().size()) < WindowLimit) return true;
+  ShowMessage("No more than " + std::to_string(WindowLimit) +
+                  " windows can be open, as many as a project holds: close a window before "
+                  "another opens.",
+              TErrorReport::TitleError, TMsgIcon::Information);
+  return false;
 }
 
 std::string TWorkspace::NextNoName() {

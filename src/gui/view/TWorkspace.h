@@ -4,8 +4,11 @@
 
 #include <QMdiArea>
 
+#include "document/projectfile.h"
+
 class TMDIChildWave;
 class TMDIChildZenolith;
+class TMemoryNotices;
 class TUnit;
 
 /// The main window's area of child windows: which one is active, their names, adding them,
@@ -32,9 +35,19 @@ public:
   std::vector<TMDIChildWave*> ProjectWindows() const;
   /// The fractal window that shows `unit`, or null.
   TMDIChildWave* WaveWindowOf(const TUnit* unit) const;
+  /// The most windows open at once: MaxProjectWindows, what a project holds, so that every
+  /// project the program saves opens again (tests make it small).
+  int WindowLimit = MaxProjectWindows;
+  /// Whether another window may open (fewer than WindowLimit are open). Shows a message when
+  /// not.
+  bool RoomForWindow() const;
   /// Adds a child window (ChildAdded), shows it inside the visible area and activates it.
   /// The workspace owns it from now on. A fractal window takes the Auto Max Depth option.
   void AddChildWindow(TMDIChildZenolith* child);
+
+  /// Tells the user of the windows whose pictures did not fit in memory, one message per
+  /// cause; every fractal window added reports to it.
+  TMemoryNotices& MemoryNotices() const { return *Notices; }
 
   /// The program-wide Auto Max Depth option (TViewWave::SetAutoMaxDepth) of every fractal
   /// window, now and added later.
@@ -90,4 +103,5 @@ private:
   int IconRowHeight() const;
 
   bool AutoMaxDepth = false;
+  TMemoryNotices* Notices;
 };

@@ -31,7 +31,7 @@ protected:
   }
 
   TMDIChildWave* Open(const std::string& path) {
-    Form->OpenCommandLine({QString::fromStdString(path)});
+    Form->OpenCommandLine({path});
     return Form->Workspace->ActiveWaveWindow();
   }
 };
@@ -224,7 +224,12 @@ TEST_F(Commands, OpenAsksForFractalsAndOpensEveryReadableOne) {
 TEST_F(Commands, FileWithAResolutionTooLargeOpensWithTheMemoryMessage) {
   TMDIChildWave* child = Open(TestData("cli/huge.zlf"));
   ASSERT_NE(child, nullptr);
-  EXPECT_TRUE(Prompter.ShowedOnly("There is not enough memmory for this operation."));
+  // Told once the opening is done, naming the window and what did not fit.
+  QApplication::processEvents();
+  EXPECT_TRUE(Prompter.ShowedOnly("There is not enough memmory for this operation.\nWindow \"" +
+                                      TestData("cli/huge.zlf") +
+                                      "\" keeps its picture: results of ...",
+                                  "System Error"));
   EXPECT_FALSE(child->GetView()->Computing());
   // The window still works: a sound resolution computes.
   TFractProps params = child->GetParams();

@@ -1,5 +1,5 @@
-// Recent files kept between runs, files dropped on the main window, and the status panels of
-// a fractal view.
+// Recent files kept between runs and the settings file they live in, files dropped on the main
+// window, and the status panels of a fractal view.
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QLabel>
@@ -10,9 +10,12 @@
 #include <QSettings>
 #include <QUrl>
 
+#include <sys/stat.h>
+
 #include "document/TStoredFractal.h"
 #include "document/fractalfile.h"
 #include "engine/deep/deepbounds.h"
+#include "gui/commands/TSettingsFile.h"
 #include "gui/common/filekinds.h"
 #include "gui/dialogs/TDlgVoldViewProps.h"
 #include "gui/support/wavetestsupport.h"
@@ -108,6 +111,123 @@ TEST_F(RecentFiles, MissingFileIsReportedAndLeavesTheList) {
   EXPECT_EQ(Form->Recent->Files(), std::vector<std::string>{kept});
 }
 
+// What may stand where the settings file should be: the program starts, says once that it does
+// not read it, and leaves it as it is.
+TEST_F(RecentFiles, SettingsFileThatIsNoFileOrTooLargeIsLeftAloneAndTheProgramStarts) {
+  const std::string path = Settings.File("settings.ini");
+  const std::string huge = "[General]\nRecentFiles=/" + std::string(TSettingsFile::MaxBytes, 'x');
+  const struct {
+    const char* Case;
+    std::function<void()> Make;
+    std::string Reason;
+  } rows[] = {
+      // A pipe would hang the start for ever.
+      {"pipe", [&] { ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0); }, "not a regular file"},
+      {"folder", [&] { std::filesystem::create_directory(path); }, "not a regular file"},
+      {"link to a device", [&] { std::filesystem::create_symlink("/dev/zero", path); },
+       "not a regular file"},
+      // One long value would take gigabytes.
+      {"too large", [&] { WriteFileBytes(path, huge); }, "it is larger than 1024 KB"},
+  };
+  TScratchDir dir("extras_settings_odd");
+  const std::string fractal = CopyFixture(dir, "f.zlf");
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Case);
+    std::filesystem::remove_all(path);
+    row.Make();
+    Prompter.Messages.clear();
+    Restart();
+    EXPECT_TRUE(Prompter.ShowedOnly("The settings file \"" + path + "\" is not read: " +
+                                        row.Reason +
+                                        ". Recent Files and options are not kept in this run.",
+                                    "File Error"));
+    EXPECT_TRUE(Form->Recent->Files().empty());
+    // The program works; what it would store stays in this run.
+    Prompter.Messages.clear();
+    ASSERT_NE(Form->Fractal->OpenFractalFileAndRemember(fractal), nullptr);
+    Form->Fractal->SetAutoMaxDepth(true);
+    EXPECT_EQ(Form->Recent->Files(), std::vector<std::string>{fractal});
+    EXPECT_TRUE(Prompter.Messages.empty());
+    // Left as it was.
+    const std::filesystem::file_type type = std::filesystem::symlink_status(path).type();
+    if (std::string(row.Case) == "too large") {
+      EXPECT_EQ(FileBytes(path), huge);
+    } else if (std::string(row.Case) == "pipe") {
+      EXPECT_EQ(type, std::filesystem::file_type::fifo);
+    } else if (std::string(row.Case) == "folder") {
+      EXPECT_EQ(type, std::filesystem::file_type::directory);
+    } else {
+      EXPECT_EQ(type, std::filesystem::file_type::symlink);
+    }
+  }
+  std::filesystem::remove_all(path);
+}
+
+// The settings file is QSettings' INI file: what either writes, the other reads the same, other
+// keys and groups stay, and a name that is not UTF-8 keeps its bytes.
+TEST(SettingsFile, ListsReadAndWriteAsQSettingsDoesAndKeepEveryByte) {
+  TScratchDir dir("settings-file");
+  const std::string path = dir.File("z.conf");
+  const std::vector<std::vector<std::string>> lists = {
+      {},
+      {"/one.zlf"},
+      {"/a.zlf", "/b.kvp"},
+      {"/x, y.zlf", "/q\"uote.zlf", "/back\\slash", "@at.zlf", " lead", "trail ", "semi;colon",
+       "eq=ual", "new\nline", "tab\there", "\x01" "1start", "bell\a", "caf\xC3\xA9 \xE2\x82\xAC"},
+      {""},
+      {"", ""},
+  };
+  for (const std::vector<std::string>& list : lists) {
+    std::string shown;
+    for (const std::string& item : list) shown += "[" + item + "]";
+    SCOPED_TRACE(shown);
+    QStringList qlist;
+    for (const std::string& item : list) qlist << QString::fromStdString(item);
+    // Ours written, QSettings reads; other keys it wrote stay.
+    std::filesystem::remove(path);
+    {
+      QSettings theirs(QString::fromStdString(path), QSettings::IniFormat);
+      theirs.setValue("Other", 7);
+      theirs.setValue("Group/Key", "kept");
+    }
+    TSettingsFile ours(path);
+    std::string problem;
+    ASSERT_TRUE(ours.Load(problem)) << problem;
+    ours.SetList("RecentFiles", list);
+    ASSERT_TRUE(ours.Save(problem)) << problem;
+    {
+      QSettings theirs(QString::fromStdString(path), QSettings::IniFormat);
+      EXPECT_EQ(theirs.value("RecentFiles").toStringList(), qlist);
+      EXPECT_EQ(theirs.value("Other").toInt(), 7);
+      EXPECT_EQ(theirs.value("Group/Key").toString(), "kept");
+    }
+    // QSettings written, ours reads.
+    std::filesystem::remove(path);
+    {
+      QSettings theirs(QString::fromStdString(path), QSettings::IniFormat);
+      theirs.setValue("RecentFiles", qlist);
+    }
+    TSettingsFile again(path);
+    ASSERT_TRUE(again.Load(problem)) << problem;
+    EXPECT_EQ(again.List("RecentFiles"), list);
+  }
+  // Bytes that are not UTF-8 come back as they were.
+  const std::vector<std::string> latin1 = {"/caf\xE9.zlf", "/\xFF\xFE, x"};
+  TSettingsFile ours(path);
+  std::string problem;
+  ASSERT_TRUE(ours.Load(problem));
+  ours.SetList("RecentFiles", latin1);
+  ours.SetFlag("AutoMaxDepth", true);
+  ASSERT_TRUE(ours.Save(problem)) << problem;
+  TSettingsFile again(path);
+  ASSERT_TRUE(again.Load(problem));
+  EXPECT_EQ(again.List("RecentFiles"), latin1);
+  EXPECT_TRUE(again.Flag("AutoMaxDepth", false));
+  EXPECT_TRUE(QSettings(QString::fromStdString(path), QSettings::IniFormat)
+                  .value("AutoMaxDepth")
+                  .toBool());
+}
+
 class Drops : public ExtrasFixture {
 protected:
   /// Drags `paths` over the main window and drops them; true when the drag was accepted.
@@ -130,6 +250,20 @@ protected:
     return drop.isAccepted();
   }
 };
+
+TEST_F(Drops, DroppedFileWhoseNameIsNotUtf8Opens) {
+  TScratchDir dir("drops-latin1");
+  const std::string path = CopyFixture(dir, "caf\xE9.zlf");
+  QMimeData mime;
+  // A file manager sends the name's bytes, percent-encoded.
+  mime.setUrls({QUrl::fromEncoded(QByteArray("file://") +
+                                  QByteArray::fromStdString(path).toPercentEncoding("/"))});
+  ASSERT_TRUE(DropData(mime));
+  EXPECT_TRUE(Prompter.Messages.empty());
+  ASSERT_EQ(Form->Workspace->ChildWindows().size(), 1u);
+  EXPECT_EQ(Form->Workspace->ActiveWaveWindow()->GetUnitFract()->GetFileName(), path);
+  EXPECT_EQ(Form->Recent->Files().front(), path);
+}
 
 TEST_F(Drops, DroppedFractalFileOpensAWindow) {
   EXPECT_TRUE(Form->acceptDrops());

@@ -93,6 +93,27 @@ TEST_F(DlgColorPalette1D, AddWithoutRoomAddsNothingAndSaysNothing) {
   EXPECT_TRUE(Prompter.Messages.empty());
 }
 
+TEST_F(DlgColorPalette1D, AddStopsNoMoreThanAPaletteFileHolds) {
+  const int most = TColorPalette1DItem::MaxInnerStops;
+  TColorPalette1DItem full(0x000000, 0xFFFFFF);
+  TColorPalette1DItem* tail = &full;
+  for (int i = 1; i <= most; ++i)
+    tail = tail->AddItem(unitFactorPosMoreLess1(double(i) / (most + 1)), 0x0000FF);
+  ASSERT_EQ(full.InnerStopCount(), most);
+  TDlgColorPalette1D dialog(nullptr, full);
+  dialog.btnPalItemAddClick();
+  EXPECT_TRUE(Prompter.ShowedOnly(TColorPalette1DItem::TooManyStopsText() + ".", "Input Error"));
+  EXPECT_EQ(dialog.Palette().InnerStopCount(), most);
+  EXPECT_EQ(dialog.Current(), &dialog.Palette());
+  // With a stop gone there is room for one again.
+  dialog.btnPalItemNextClick();
+  dialog.btnPalItemDeleteClick();
+  Prompter.Messages.clear();
+  dialog.btnPalItemAddClick();
+  EXPECT_TRUE(Prompter.Messages.empty());
+  EXPECT_EQ(dialog.Palette().InnerStopCount(), most);
+}
+
 TEST_F(DlgColorPalette1D, APositionTakenByAnotherStopIsRefused) {
   TDlgColorPalette1D dialog(nullptr, BlackWhite);
   dialog.btnPalItemAddClick();

@@ -165,8 +165,10 @@ TEST_F(HostileFaults, ProjectSaveFailingAtEachStepLeavesThePreviousProjectReadab
     // A failed save takes its copies and temporary files away.
     EXPECT_EQ(FolderListing(folder), (std::vector<std::string>{"savedProjectWindowFile0.wav",
                                                                 "savedProjectWindowFile1.wav"}));
+    // Beside them only the lock of the open project.
     EXPECT_EQ(FolderListing(Dir.Path()),
-              (std::vector<std::string>{"kept.zlf", "p.kvp", "pTempSaveFiles"}));
+              (std::vector<std::string>{".pTempSaveFiles.lock", "kept.zlf", "p.kvp",
+                                        "pTempSaveFiles"}));
     Reopen(project);
     EXPECT_EQ(Windows(), saved);
     EXPECT_EQ(Form->Project->ProjectFile(), project);

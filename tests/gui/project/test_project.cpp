@@ -1,6 +1,8 @@
 // Projects in the main window: saving the windows into a project and reading them back, the
-// project commands and their dialogs, and broken project files.
+// project commands and their dialogs, broken and crafted project files, file names of every
+// kind, and windows past the memory the windows may take.
 #include <QMdiArea>
+#include <QMdiSubWindow>
 
 #include "core/TErrorReport.h"
 #include "core/TXMLItem.h"
@@ -9,7 +11,8 @@
 #include "document/fractalfile.h"
 #include "document/projectfile.h"
 #include "engine/TMemoryBudget.h"
-#include "document/projectfile.h"
+#include "gui/common/filenames.h"
+#include "gui/dialogs/TAboutBox.h"
 #include "gui/dialogs/TDlgRegisterWave.h"
 #include "gui/support/wavetestsupport.h"
 
@@ -44,10 +47,12 @@ std::string FileText(const TMDIChildWave* child) {
 
 class Project : public WaveFixture {
 protected:
-  // A fixture project of tests/data/project copied beside its copy 0 (the fixture fractal).
+  // A fixture project of tests/data/project copied beside its copies 0 and 1 (the fixture
+  // fractal).
   std::string FixtureProject(const std::string& name) {
     fs::create_directory(Dir.File(name + "TempSaveFiles"));
     CopyFixture(Dir, name + "TempSaveFiles/savedProjectWindowFile0.wav");
+    CopyFixture(Dir, name + "TempSaveFiles/savedProjectWindowFile1.wav");
     return CopyFixture(Dir, name + ".kvp", "project/" + name + ".kvp");
   }
   TMDIChildWave* WindowNamed(const std::string& name) const {
@@ -269,7 +274,7 @@ TEST_F(Project, WindowsComeBackWhenTheProgramStartsWithTheProject) {
   Form->CommandLine.clear();
   Form->show();
   QApplication::processEvents();
-  Form->OpenCommandLine({QString::fromStdString(ProjectPath)});
+  Form->OpenCommandLine({ProjectPath});
   EXPECT_TRUE(Prompter.Messages.empty());
   EXPECT_EQ(Form->windowTitle().toStdString(), "Zenolith 1.0 - " + ProjectPath);
   EXPECT_EQ(Form->Workspace->NoNameCounter, 4);
@@ -399,9 +404,10 @@ TEST_F(Project, RestoredWindowSavesOnlyIntoAFractalFileOfItsOwn) {
     SCOPED_TRACE(file);
     const std::string path = Dir.File("hostile.kvp");
     fs::create_directory(Dir.File("hostileTempSaveFiles"));
-    fs::copy_file(Dir.File("twinsTempSaveFiles/savedProjectWindowFile0.wav"),
-                  Dir.File("hostileTempSaveFiles/savedProjectWindowFile0.wav"),
-                  fs::copy_options::overwrite_existing);
+    for (const char* copy : {"savedProjectWindowFile0.wav", "savedProjectWindowFile1.wav"})
+      fs::copy_file(Dir.File(std::string("twinsTempSaveFiles/") + copy),
+                    Dir.File(std::string("hostileTempSaveFiles/") + copy),
+                    fs::copy_options::overwrite_existing);
     WriteFileBytes(path, ReplaceFirst(FileBytes(fixture), "/nonexistent/zenolith/twin.zlf", file));
     Reopen(path);
     TMDIChildWave* twin = WindowNamed("Twin");
@@ -437,12 +443,19 @@ TEST_F(Project, WindowPastTheMemoryBudgetOpensEmptyAndKeepsItsPlace) {
   // The largest size a project stores: a 1 GiB picture.
   huge->setGeometry(0, 0, MaxProjectWindowSize, MaxProjectWindowSize);
   QApplication::processEvents();
-  const std::string memory = TErrorReport::NotEnoughMemoryText;
+  const QSize view = huge->GetView()->size();
+  const std::string memory =
+      std::string(TErrorReport::NotEnoughMemoryText) +
+      "\nWindow \"Huge\" stays empty: its picture of " + std::to_string(view.width()) + " x " +
+      std::to_string(view.height()) + " pixels needs " +
+      std::to_string((uint64_t(view.width()) * view.height() * 4 + (1 << 20) - 1) >> 20) +
+      " MB.\nThe windows may take 64 MB together.";
   EXPECT_TRUE(Prompter.ShowedOnly(memory, "System Error"));
   Form->ProjectSave->trigger();
 
   Prompter.Messages.clear();
   Reopen(ProjectPath);
+  QApplication::processEvents();
   EXPECT_TRUE(Prompter.ShowedOnly(memory, "System Error"));
   ASSERT_EQ(Form->Workspace->ChildWindows().size(), 3u);
   huge = WindowNamed("Huge");
@@ -511,5 +524,305 @@ TEST_F(Project, DeepWindowsComeBackWithTheirAreaInFull) {
   EXPECT_EQ(area.Left, "-0." + zeros + "1");
   EXPECT_EQ(area.Top, "1." + zeros + "1");
   EXPECT_EQ(area.Bottom, "0." + std::string(80, '9'));
+  EXPECT_TRUE(Prompter.Messages.empty());
+}
+
+// A window larger than the memory the windows may take at every size the area gives it, and
+// one whose results do not fit, while the windows are arranged over and over: each cause is
+// told once, no message opens while another is open, and the program answers throughout.
+TEST_F(Project, MemoryPressureTellsEachCauseOnceAndTheProgramAnswers) {
+  struct TBudgetGuard {
+    uint64_t Saved = TMemoryBudget::Shared().Limit();
+    ~TBudgetGuard() { TMemoryBudget::Shared().SetLimit(Saved); }
+  } guard;
+  Form->setGeometry(50, 50, 900, 700);
+  TMDIChildWave* small = AddWave(SmallMandelbrot(8, 6), {}, "Small");
+  small->setGeometry(40, 40, 60, 50);
+  QApplication::processEvents();
+  // Room for the small window, not for a window of the usual size.
+  TMemoryBudget::Shared().SetLimit(TMemoryBudget::Shared().Used() + (uint64_t(100) << 10));
+  TMDIChildWave* big = AddWave(SmallMandelbrot(), {}, "Big");
+  TMDIChildWave* other = AddWave(SmallMandelbrot(), {}, "Other");
+  const auto place = [&] {
+    big->setGeometry(0, 0, 400, 300);
+    other->setGeometry(20, 20, 380, 290);
+    small->setGeometry(40, 40, 60, 50);
+    QApplication::processEvents();
+  };
+  place();
+  EXPECT_EQ(Prompter.Texts().size(), 2u) << "one message for each window made";
+  Prompter.Messages.clear();
+
+  // A message box runs the events while it is open; the scripted one does the same.
+  int open = 0;
+  int deepest = 0;
+  Prompter.OnMessage = [&](const TMessageScript::TMessage&) {
+    deepest = std::max(deepest, ++open);
+    QApplication::processEvents();
+    --open;
+  };
+  const auto arrange = [&] {
+    Form->WindowCascade->trigger();
+    Form->WindowTileHorizontal->trigger();
+    Form->WindowTileVertical->trigger();
+    for (TMDIChildWave* w : {big, other, small}) {
+      Form->Workspace->setActiveSubWindow(w);
+      w->showMaximized();
+      QApplication::processEvents();
+    }
+    for (TMDIChildWave* w : {small, other, big}) {
+      Form->Workspace->setActiveSubWindow(w);
+      QApplication::processEvents();
+    }
+    for (TMDIChildWave* w : {big, other, small}) w->showNormal();
+    place();
+  };
+  arrange();
+  QApplication::processEvents();
+  const std::vector<std::string> firstTime = Prompter.Texts();
+  ASSERT_FALSE(firstTime.empty());
+  for (const std::string& text : firstTime)
+    EXPECT_EQ(text.rfind(TErrorReport::NotEnoughMemoryText, 0), 0u) << text;
+  EXPECT_EQ(deepest, 1) << "a message opened while another was open";
+  // The same arrangements again are the same causes: nothing more is said.
+  Prompter.Messages.clear();
+  for (int round = 0; round < 5; ++round) arrange();
+  QApplication::processEvents();
+  EXPECT_TRUE(Prompter.Messages.empty()) << Prompter.Messages.size() << " messages";
+  EXPECT_EQ(deepest, 1);
+
+  // The program answers: a queued call comes through, and the about box opens.
+  bool answered = false;
+  QMetaObject::invokeMethod(qApp, [&answered] { answered = true; }, Qt::QueuedConnection);
+  EXPECT_TRUE(WaitUntil([&answered] { return answered; }));
+  auto about = WhenDialog<TAboutBox>([](TAboutBox* box) { box->close(); });
+  Form->HelpAbout->trigger();
+  EXPECT_TRUE(*about);
+
+  // The windows that did not fit stay empty and keep their places; the small one fits again.
+  EXPECT_EQ(big->geometry(), QRect(0, 0, 400, 300));
+  EXPECT_EQ(big->GetView()->GetSurface().Width(), 0);
+  EXPECT_EQ(other->GetView()->GetSurface().Width(), 0);
+  // In front, so that it is painted.
+  Form->Workspace->setActiveSubWindow(small);
+  small->StartComputation();
+  ASSERT_TRUE(WaitForPicture(small->GetView()));
+  EXPECT_EQ(DifferentFromEngine(small), 0);
+  EXPECT_LE(TMemoryBudget::Shared().Used(), TMemoryBudget::Shared().Limit());
+
+  // Results that do not fit, asked for twice: told each time the user asks, once each.
+  Prompter.Messages.clear();
+  TFractProps large = SmallMandelbrot(1000, 1000);
+  for (int i = 0; i < 2; ++i) {
+    small->SetParams(large);
+    small->StartComputation();
+    QApplication::processEvents();
+    EXPECT_TRUE(Prompter.ShowedOnly(std::string(TErrorReport::NotEnoughMemoryText) +
+                                        "\nWindow \"Small\" keeps its picture: results of 1000 "
+                                        "x 1000 points need " +
+                                        std::to_string((uint64_t(1000) * 1000 *
+                                                            TFractArray::BytesPerCell +
+                                                        (1 << 20) - 1) >>
+                                                       20) +
+                                        " MB...",
+                                    "System Error"));
+    Prompter.Messages.clear();
+  }
+  Prompter.OnMessage = nullptr;
+}
+
+// A project crafted so that a window's own file is another window's copy, or a name relative to
+// some folder: no Save writes over a copy, and a relative name is the project's folder's.
+TEST_F(Project, CraftedProjectCannotMakeSaveWriteOverACopy) {
+  fs::create_directory(Folder);
+  TFractProps first = SmallMandelbrot();
+  first.MaxDepth.SetInt(71);
+  TFractProps second = SmallMandelbrot();
+  second.MaxDepth.SetInt(72);
+  const std::string copy0 = Folder + "/savedProjectWindowFile0.wav";
+  ASSERT_TRUE(TUnitFract().SaveAs(copy0, TStoredFractal(first, {})));
+  ASSERT_TRUE(TUnitFract().SaveAs(Folder + "/savedProjectWindowFile1.wav",
+                                  TStoredFractal(second, {})));
+  const std::string rel = CopyFixture(Dir, "rel.zlf");
+  const std::string copy0Bytes = FileBytes(copy0);
+  const auto window = [](const std::string& document, const std::string& name) {
+    return "<Window><Wave>" + document + "</Wave><Name>" + name +
+           "</Name><Left>0</Left><Top>0</Top><Width>200</Width><Height>150</Height><Normal/>"
+           "</Window>";
+  };
+  WriteFileBytes(ProjectPath,
+                 "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<!DOCTYPE Project SYSTEM "
+                 "\"Project.dtd\">\n<Project><Version>1.0</Version><NoNameCounter>0</NoNameCounter>"
+                 "<Frame><Left>0</Left><Top>0</Top><Width>900</Width><Height>700</Height><Normal/>"
+                 "</Frame>" +
+                     window("<TempFile>0</TempFile>", "One") +
+                     window("<File>" + copy0 + "</File><TempFile>1</TempFile>", "Two") +
+                     window("<File>rel.zlf</File>", "Rel") + "</Project>\n");
+  Form->Project->OpenProjectFile(ProjectPath);
+  EXPECT_TRUE(Prompter.Messages.empty());
+  ASSERT_EQ(Form->Project->ProjectFile(), ProjectPath);
+  TMDIChildWave* two = WindowNamed("Two");
+  TMDIChildWave* relative = WindowNamed("Rel");
+  ASSERT_NE(two, nullptr);
+  ASSERT_NE(relative, nullptr);
+  EXPECT_EQ(two->GetUnitFract()->GetFileName(), "");
+  EXPECT_EQ(relative->GetUnitFract()->GetFileName(), rel);
+
+  // Save asks for a name instead of writing over the first window's copy (cancelled here).
+  Form->Workspace->setActiveSubWindow(two);
+  Change(two);
+  Form->FileSave->trigger();
+  EXPECT_EQ(Prompter.OnlyFileDialog().rfind("Save Fractal", 0), 0u);
+  EXPECT_EQ(FileBytes(copy0), copy0Bytes);
+  // A relative name is written where the project is, whatever folder the program started in.
+  Form->Workspace->setActiveSubWindow(relative);
+  Change(relative);
+  Form->FileSave->trigger();
+  EXPECT_EQ(FileBytes(rel), FileText(relative));
+
+  // Saved and read again, each window has its own fractal.
+  Form->ProjectSave->trigger();
+  EXPECT_TRUE(Prompter.Messages.empty());
+  const int twoDepth = two->GetParams().MaxDepth.GetInt();
+  Reopen(ProjectPath);
+  EXPECT_TRUE(Prompter.Messages.empty());
+  ASSERT_NE(WindowNamed("One"), nullptr);
+  ASSERT_NE(WindowNamed("Two"), nullptr);
+  EXPECT_EQ(WindowNamed("One")->GetParams().MaxDepth.GetInt(), 71);
+  EXPECT_EQ(WindowNamed("Two")->GetParams().MaxDepth.GetInt(), twoDepth);
+}
+
+TEST_F(Project, DamagedProjectKeepsItsFolderOfCopies) {
+  Prompter.SaveAnswers = {ProjectPath};
+  Form->ProjectNew->trigger();
+  AddWave(SmallMandelbrot(), {}, "A");
+  Form->ProjectClose->trigger();
+  ASSERT_TRUE(Prompter.Messages.empty());
+  // Cut short, as a full disk or a copy broken off would leave it.
+  WriteFileBytes(ProjectPath, FileBytes(ProjectPath).substr(0, 300));
+  const std::vector<std::string> copies = FolderListing(Folder);
+  ASSERT_EQ(copies.size(), 1u);
+
+  Form->Project->SetProjectFile(Dir.File("open.kvp"));
+  const std::string beside = Dir.File("my.xml");
+  for (QAction* command : {Form->ProjectExport, Form->ProjectNew}) {
+    for (const std::string& target : {beside, ProjectPath}) {
+      SCOPED_TRACE(command->objectName().toStdString() + " " + target);
+      Prompter.Messages.clear();
+      Prompter.SaveAnswers = {target};
+      command->trigger();
+      EXPECT_TRUE(Prompter.ShowedOnly(
+          target == beside
+              ? "Cannot use \"" + beside + "\" as a project: its folder of copies \"" + Folder +
+                    "\" belongs to the project \"" + ProjectPath + "\"."
+              : "Cannot use \"" + ProjectPath + "\" as a project: it is a damaged project, and "
+                "its folder of copies \"" + Folder + "\" may hold all that is left of its windows.",
+          "Error"));
+      EXPECT_EQ(Form->Project->ProjectFile(), Dir.File("open.kvp"));
+    }
+  }
+  EXPECT_EQ(FolderListing(Folder), copies);
+  EXPECT_FALSE(fs::exists(beside));
+  Form->Project->SetProjectFile("");
+}
+
+TEST_F(Project, WindowsStopAtTheMostAProjectHolds) {
+  EXPECT_EQ(Form->Workspace->WindowLimit, MaxProjectWindows);
+  Form->Workspace->WindowLimit = 3;
+  const std::string file = CopyFixture(Dir, "one.zlf");
+  for (int i = 0; i < 3; ++i) ASSERT_NE(Form->Fractal->OpenFractalFile(file), nullptr);
+  const std::string full = "No more than 3 windows can be open, as many as a project holds: "
+                           "close a window before another opens.";
+  const struct {
+    const char* Command;
+    std::function<void()> Run;
+  } commands[] = {
+      {"open", [&] { EXPECT_EQ(Form->Fractal->OpenFractalFile(file), nullptr); }},
+      {"new", [&] { Form->FileNewWave->trigger(); }},
+      {"duplicate", [&] { Form->DuplicateWave->trigger(); }},
+  };
+  for (const auto& command : commands) {
+    SCOPED_TRACE(command.Command);
+    Prompter.Messages.clear();
+    command.Run();
+    EXPECT_TRUE(Prompter.ShowedOnly(full, "Error"));
+    EXPECT_EQ(Form->Workspace->ChildWindows().size(), 3u);
+  }
+  // A project with more windows than there is room for opens those that fit.
+  Form->Workspace->WindowLimit = 4;
+  AddWave(SmallMandelbrot(), {}, "Fourth");
+  ASSERT_TRUE(Form->Project->SaveProject(ProjectPath, false));
+  Form->Workspace->WindowLimit = 2;
+  Prompter.Messages.clear();
+  Reopen(ProjectPath);
+  ASSERT_EQ(Prompter.Messages.size(), 2u);
+  EXPECT_EQ(Prompter.Messages[0].Text, "No more than 2 windows can be open, as many as a project "
+                                       "holds: close a window before another opens.");
+  EXPECT_EQ(Prompter.Messages[1].Text.rfind("Cannot read the file: \"" + ProjectPath + "\"", 0),
+            0u);
+  EXPECT_EQ(Form->Workspace->ChildWindows().size(), 2u);
+}
+
+// Windows whose files have names the project file's "File" cannot hold, or that are not UTF-8:
+// each opens (from the command line where its extension allows), keeps its name through a
+// project and in Recent Files, is titled with it, and saves back into it.
+class ProjectFileNames : public ExtrasFixture {
+protected:
+  TScratchDir Dir{"project-names"};
+};
+
+TEST_F(ProjectFileNames, EveryNameTheSystemAllowsComesBackWhole) {
+  const std::string project = Dir.File("names.kvp");
+  const std::vector<std::string> names = {"new\nline.zlf", "tab\there.zlf", "<angle>.zlf",
+                                          "a&b.zlf",        "trailing.zlf ", "caf\xE9.zlf"};
+  std::vector<std::string> paths;
+  for (const std::string& name : names) {
+    SCOPED_TRACE(name);
+    const std::string path = CopyFixture(Dir, name);
+    paths.push_back(path);
+    // The open dialog's way; the command line goes by the extension, which a trailing space
+    // changes.
+    if (path.back() == ' ') {
+      ASSERT_NE(Form->Fractal->OpenFractalFileAndRemember(path), nullptr);
+    } else {
+      Form->OpenCommandLine({path});
+    }
+    EXPECT_TRUE(Prompter.Messages.empty());
+    TMDIChildWave* child = Form->Workspace->ActiveWaveWindow();
+    ASSERT_NE(child, nullptr);
+    ASSERT_EQ(child->GetUnitFract()->GetFileName(), path);
+    EXPECT_EQ(child->windowTitle(), DisplayFileName(path));
+    EXPECT_EQ(child->windowTitle().count(u'\n'), 0);
+    TFractProps params = child->GetParams();
+    params.MaxDepth.SetInt(100 + static_cast<int>(paths.size()));
+    child->SetParams(params);
+    child->MarkModified();
+  }
+  Form->Project->SetProjectFile(project);
+  Form->ProjectSave->trigger();
+  EXPECT_TRUE(Prompter.Messages.empty());
+  const std::string text = FileBytes(project);
+  // Names the file can hold are written as they are.
+  EXPECT_NE(text.find("<File>" + Dir.File("a&b.zlf") + "</File>"), std::string::npos);
+  EXPECT_NE(text.find("<File>" + Dir.File("caf\xE9.zlf") + "</File>"), std::string::npos);
+
+  Restart();
+  Form->OpenCommandLine({project});
+  EXPECT_TRUE(Prompter.Messages.empty());
+  const std::vector<TMDIChildWave*> windows = Form->Workspace->ProjectWindows();
+  ASSERT_EQ(windows.size(), paths.size());
+  for (size_t i = 0; i < paths.size(); ++i) {
+    SCOPED_TRACE(names[i]);
+    EXPECT_EQ(windows[i]->GetUnitFract()->GetFileName(), paths[i]);
+    EXPECT_EQ(windows[i]->GetParams().MaxDepth.GetInt(), 101 + static_cast<int>(i));
+    // Save writes the window's own file.
+    Form->Workspace->setActiveSubWindow(windows[i]);
+    Form->FileSave->trigger();
+    EXPECT_TRUE(Prompter.FileDialogs.empty());
+    EXPECT_EQ(FileBytes(paths[i]), FileText(windows[i]));
+    // Recent Files keep the name, byte for byte.
+    EXPECT_NE(std::find(Form->Recent->Files().begin(), Form->Recent->Files().end(), paths[i]),
+              Form->Recent->Files().end());
+  }
   EXPECT_TRUE(Prompter.Messages.empty());
 }

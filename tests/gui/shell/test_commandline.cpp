@@ -5,7 +5,7 @@
 namespace {
 
 struct TCommandLineCase {
-  QStringList Arguments;
+  std::vector<std::string> Arguments;
   const char* Message;  // nullptr = none
   const char* FractalOpened;
   const char* ProjectOpened;
@@ -27,6 +27,9 @@ const TCommandLineCase Cases[] = {
     {{"D:\\a.b\\pic.zlf"}, nullptr, "D:\\a.b\\pic.zlf", nullptr},
     {{"PIC.ZLF"}, nullptr, "PIC.ZLF", nullptr},
     {{"/p/my.project.kvp"}, nullptr, nullptr, "/p/my.project.kvp"},
+    // The name's bytes reach the opener as the system gave them, UTF-8 or not.
+    {{"/data/caf\xE9.zlf"}, nullptr, "/data/caf\xE9.zlf", nullptr},
+    {{"/data/new\nline.zlf"}, nullptr, "/data/new\nline.zlf", nullptr},
     // Only the first argument counts.
     {{"a.zlf", "b.zlf", "c.txt"}, nullptr, "a.zlf", nullptr},
 };
@@ -48,7 +51,9 @@ protected:
 
 TEST_F(CommandLine, TheExtensionOfTheFileNameDecides) {
   for (const TCommandLineCase& c : Cases) {
-    SCOPED_TRACE(c.Arguments.join(' ').toStdString());
+    std::string arguments;
+    for (const std::string& a : c.Arguments) arguments += a + " ";
+    SCOPED_TRACE(arguments);
     Prompter.Messages.clear();
     Fractals.clear();
     Projects.clear();

@@ -44,7 +44,7 @@ TFractProps QuickJulia() {
 using ViewWave = WaveFixture;
 
 TEST_F(ViewWave, CommandLineFileIsPaintedExactlyAsTheEngineDoes) {
-  Form->OpenCommandLine({QString::fromStdString(TestData("gui/mandelbrot.zlf"))});
+  Form->OpenCommandLine({TestData("gui/mandelbrot.zlf")});
   TMDIChildWave* child = Form->Workspace->ActiveWaveWindow();
   ASSERT_NE(child, nullptr);
   EXPECT_TRUE(Prompter.Messages.empty());
@@ -523,4 +523,40 @@ TEST_F(ViewWave, FormulasWithoutTheDeepKernelStopZoomingInWhileTheirPicturesAreR
   EXPECT_GT(widthOf(opened->GetParams()), widthOf(read));
   EXPECT_TRUE(opened->GetUnitFract()->Modified());
   ASSERT_TRUE(WaitForPicture(opened->GetView()));
+}
+
+// A file can hold an area past what the double kernels tell apart for a formula the deep
+// kernel does not compute: its picture is flat, and the status bar says why, as a zoom there
+// would.
+TEST_F(ViewWave, AreaTooSmallForAFormulaWithoutDeepKernelSaysWhy) {
+  const std::string zeros(49, '0');
+  TFractProps deep = QuickJulia();
+  std::string error;
+  ASSERT_TRUE(deep.SetDeepArea("-0." + zeros + "1", "1." + zeros + "1", "0." + zeros + "2",
+                               "1", error))
+      << error;
+  const int exp = 9;  // exp(z) - z - 1 + c
+  ASSERT_FALSE(DeepKernelSupports(exp));
+  TFractProps shallowExp = QuickJulia();
+  shallowExp.Formula = exp;
+  TFractProps deepExp = deep;
+  deepExp.Formula = exp;
+  const QString said = QString::fromLatin1(TViewWave::AreaTooSmallForFormula);
+  const struct {
+    const char* Case;
+    TFractProps Params;
+    bool Said;
+  } rows[] = {{"exp, 3e-50 wide", deepExp, true},
+              {"exp, the usual area", shallowExp, false},
+              {"z^2 + c, 3e-50 wide: the deep kernel", deep, false}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Case);
+    Form->SetStatusText(0, QString());
+    TMDIChildWave* child = ComputedWave(row.Params);
+    EXPECT_EQ(child->GetView()->AreaTooSmall(), row.Said);
+    EXPECT_EQ(Form->StatusPanel(0)->text() == said, row.Said)
+        << Form->StatusPanel(0)->text().toStdString();
+    child->CloseWithoutQuery();
+    QApplication::processEvents();
+  }
 }
