@@ -30,6 +30,9 @@ struct TFormula {
   /// The step's derivative with respect to z (same arguments): the factors of a cycle's
   /// multiplier (cycletest.h).
   TStep Derivative;
+  /// The derivatives of the step with respect to z, c and d (same arguments): deep zoom's step
+  /// for differences too small for anything but the linear terms.
+  TFormulaPartials (*Partials)(TComplex z, TComplex c, TComplex d, int32_t n, int32_t m);
   /// The degree k of the deep kernel's z^k + c, 0 when the formula does not zoom deep.
   int DeepDegree;
   /// The area that shows the formula's whole set with the pixel as c.
@@ -45,7 +48,8 @@ namespace formula_detail {
 template <class F>
 constexpr TFormula Row() {
   return {F::Identifier, F::DisplayText, F::UsesD,      F::UsesN,     F::UsesM,
-          F::EscapeDivisor, ScalarStep<F>, ScalarDerivative<F>, F::DeepDegree, F::DefaultArea};
+          F::EscapeDivisor, ScalarStep<F>, ScalarDerivative<F>, ScalarPartials<F>,
+          F::DeepDegree, F::DefaultArea};
 }
 template <class... F>
 constexpr std::array<TFormula, sizeof...(F)> Table(TFormulaList<F...>) {

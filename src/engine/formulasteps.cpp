@@ -78,12 +78,36 @@ TComplex ScalarDerivative(TComplex z, TComplex c, TComplex d, int32_t n, int32_t
   return {next.re.d, next.im.d};
 }
 
+template <class F>
+TFormulaPartials ScalarPartials(TComplex z, TComplex c, TComplex d, int32_t n, int32_t m) {
+  // Along the real axis of each variable in turn (see ScalarDerivative).
+  const auto derivative = [&](TDualComplex w, TDualComplex cw, TDualComplex dw) {
+    TDual a{0.0, 0.0}, b{0.0, 0.0};
+    if constexpr (F::SquaresParts) {
+      a = w.re * w.re;
+      b = w.im * w.im;
+    }
+    const TDualComplex next = F::template Step<TDualModel>(w, a, b, cw, dw, n, m);
+    return TComplex{next.re.d, next.im.d};
+  };
+  const TDualComplex zc = Constant(z), cc = Constant(c), dc = Constant(d);
+  TFormulaPartials partials;
+  partials.Dz = derivative({{z.re, 1.0}, {z.im, 0.0}}, cc, dc);
+  partials.Dc = derivative(zc, {{c.re, 1.0}, {c.im, 0.0}}, dc);
+  partials.Dd = derivative(zc, cc, {{d.re, 1.0}, {d.im, 0.0}});
+  return partials;
+}
+
 // Every formula's two functions, made here where their definitions are seen: the table of
 // pointers the formula table (TFormula.h) takes them from, kept so that they are emitted.
 namespace {
 template <class... F>
 constexpr auto Instances(TFormulaList<F...>) {
   return std::array{&ScalarStep<F>..., &ScalarDerivative<F>...};
+}
+template <class... F>
+constexpr auto PartialInstances(TFormulaList<F...>) {
+  return std::array{&ScalarPartials<F>...};
 }
 }  // namespace
 
@@ -93,3 +117,9 @@ extern const std::array<TComplex (*)(TComplex, TComplex, TComplex, int32_t, int3
 const std::array<TComplex (*)(TComplex, TComplex, TComplex, int32_t, int32_t),
                  2 * TAllFormulas::Count>
     FormulaStepInstances = Instances(TAllFormulas{});
+extern const std::array<TFormulaPartials (*)(TComplex, TComplex, TComplex, int32_t, int32_t),
+                        TAllFormulas::Count>
+    FormulaPartialInstances;
+const std::array<TFormulaPartials (*)(TComplex, TComplex, TComplex, int32_t, int32_t),
+                 TAllFormulas::Count>
+    FormulaPartialInstances = PartialInstances(TAllFormulas{});

@@ -15,22 +15,27 @@ TMpfrPointResult IterateDeepPointMpfr(const TDeepParams& params, const TDeepArea
 TMpfrPointResult IteratePointMpfr(const TDeepParams& params, const TMpfrComplex& p,
                                   mpfr_prec_t precision, const std::atomic<bool>* stop) {
   TMpfrPointResult result;
-  TMpfrComplex z(precision), c(precision);
+  TMpfrComplex z(precision), c(precision), dConstant(precision);
   mpfr_set(z.Re.Get(), p.Re.Get(), MPFR_RNDN);
   mpfr_set(z.Im.Get(), p.Im.Get(), MPFR_RNDN);
-  if (params.MapField == TKernelParams::MapC) {
-    c = z;
-  } else {
-    mpfr_set_d(c.Re.Get(), params.CR, MPFR_RNDN);
-    mpfr_set_d(c.Im.Get(), params.CI, MPFR_RNDN);
-  }
-  TMpfrFormula formula(params.Formula, precision);
+  mpfr_set_d(c.Re.Get(), params.CR, MPFR_RNDN);
+  mpfr_set_d(c.Im.Get(), params.CI, MPFR_RNDN);
+  mpfr_set_d(dConstant.Re.Get(), params.DR, MPFR_RNDN);
+  mpfr_set_d(dConstant.Im.Get(), params.DI, MPFR_RNDN);
+  if (params.MapField == TKernelParams::MapC) c = z;
+  if (params.MapField == TKernelParams::MapD) dConstant = z;
+  // The constants as the confirmation of a cycle reads them.
+  const TComplex cDouble{c.Re.ToDouble(), c.Im.ToDouble()};
+  const TComplex dDouble{dConstant.Re.ToDouble(), dConstant.Im.ToDouble()};
+  TMpfrFormula formula(params.Formula, precision, params.N, params.M);
   const double outer2 = params.OuterCircle * params.OuterCircle;
   const double inner2 = params.InnerDist * params.InnerDist;
   const double maxDepth = params.MaxDepth;
   TKernelParams kernel;
   kernel.Formula = params.Formula;
   kernel.MapField = params.MapField;
+  kernel.N = params.N;
+  kernel.M = params.M;
 
   // Recent iterates, most recent first; entries not yet written hold (1000, 1000).
   std::vector<TMpfrComplex> history;
@@ -44,7 +49,7 @@ TMpfrPointResult IteratePointMpfr(const TDeepParams& params, const TMpfrComplex&
   double depth = 1.0;
   while (depth < maxDepth) {
     if (stop && (result.Steps & 255) == 0 && stop->load(std::memory_order_relaxed)) break;
-    formula.Step(z, c);
+    formula.Step(z, c, dConstant);
     ++result.Steps;
     mpfr_sqr(r2.Get(), z.Im.Get(), MPFR_RNDN);
     mpfr_sqr(d.Get(), z.Re.Get(), MPFR_RNDN);
@@ -60,7 +65,7 @@ TMpfrPointResult IteratePointMpfr(const TDeepParams& params, const TMpfrComplex&
     if (mpfr_cmp_d(r2.Get(), outer2) > 0) {
       const TFormula& row = Formulas[static_cast<size_t>(params.Formula)];
       if (params.ColorMode == TKernelParams::ColorContinue && row.Fractional())
-        depth = depth - row.EscapeFactor(1) * std::log(r2Double) / std::log(outer2);
+        depth = depth - row.EscapeFactor(params.N) * std::log(r2Double) / std::log(outer2);
       if (depth < 0) depth = 0.0001;
       break;
     }
@@ -86,11 +91,11 @@ TMpfrPointResult IteratePointMpfr(const TDeepParams& params, const TMpfrComplex&
         olderIm.push_back(history[static_cast<size_t>(j)].Im.ToDouble());
       }
       const TComplex newest{z.Re.ToDouble(), z.Im.ToDouble()};
-      const TComplex m = CycleMultiplier(kernel, {params.CR, params.CI}, {0.0, 0.0}, newest,
+      const TComplex m = CycleMultiplier(kernel, cDouble, dDouble, newest,
                                          olderRe.data(), olderIm.data(), period);
       const double m2 = m.im * m.im + m.re * m.re;
       if (std::fabs(m2 / RepellingMultiplier2 - 1.0) < 1e-9) result.TestUnresolved = true;
-      if (CycleRepels(kernel, {params.CR, params.CI}, {0.0, 0.0}, newest, olderRe.data(),
+      if (CycleRepels(kernel, cDouble, dDouble, newest, olderRe.data(),
                       olderIm.data(), period)) {
         period = 0;
         ++result.CyclesPassed;
