@@ -151,6 +151,14 @@ struct TFormulaZN : TFormulaDefaults {
     N::SinCos(power * t, sin, cos);
     return {s * cos + c.re, s * sin + c.im};
   }
+  /// The same values as Step in a form without its kinks: the angle from asin has an infinite
+  /// derivative on the imaginary axis, where z^n has none, and keeps only half the precision
+  /// of its argument there. Derivatives, and exact arithmetic, take this form.
+  template <class N>
+  static TVComplex<N> SmoothStep(TVComplex<N> z, TVComplex<N> c, TVComplex<N>, int32_t n,
+                                 int32_t) {
+    return VAdd<N>(VPowInt<N>(z, n), c);
+  }
   static constexpr int DeltaAux = 1;  // Z^n
   template <class N>
   static void Aux(TVComplex<N> z, TVComplex<N>, TVComplex<N>, int32_t n, int32_t,

@@ -69,12 +69,26 @@ TComplex ScalarStep(TComplex z, TComplex c, TComplex d, int32_t n, int32_t m) {
   return F::template Step<TScalarModel>(z, a, b, c, d, n, m);
 }
 
+namespace {
+
+// The step on dual numbers, in the formula's smooth form where it has one.
+template <class F>
+TDualComplex DualStep(TDualComplex w, TDual a, TDual b, TDualComplex c, TDualComplex d,
+                      int32_t n, int32_t m) {
+  if constexpr (requires { F::template SmoothStep<TDualModel>(w, c, d, n, m); })
+    return F::template SmoothStep<TDualModel>(w, c, d, n, m);
+  else
+    return F::template Step<TDualModel>(w, a, b, c, d, n, m);
+}
+
+}  // namespace
+
 template <class F>
 TComplex ScalarDerivative(TComplex z, TComplex c, TComplex d, int32_t n, int32_t m) {
   // Along the real axis: for a holomorphic step f' = du/dx + i dv/dx.
   const TDualComplex w{{z.re, 1.0}, {z.im, 0.0}};
-  const TDualComplex next = F::template Step<TDualModel>(w, w.re * w.re, w.im * w.im,
-                                                         Constant(c), Constant(d), n, m);
+  const TDualComplex next =
+      DualStep<F>(w, w.re * w.re, w.im * w.im, Constant(c), Constant(d), n, m);
   return {next.re.d, next.im.d};
 }
 
@@ -87,7 +101,7 @@ TFormulaPartials ScalarPartials(TComplex z, TComplex c, TComplex d, int32_t n, i
       a = w.re * w.re;
       b = w.im * w.im;
     }
-    const TDualComplex next = F::template Step<TDualModel>(w, a, b, cw, dw, n, m);
+    const TDualComplex next = DualStep<F>(w, a, b, cw, dw, n, m);
     return TComplex{next.re.d, next.im.d};
   };
   const TDualComplex zc = Constant(z), cc = Constant(c), dc = Constant(d);

@@ -72,8 +72,13 @@ void TMpfrFormula::StepWith(const TMpfrFormula& self, TMpfrComplex& z, const TMp
     a = w.re * w.re;
     b = w.im * w.im;
   }
-  const TMpfrModelComplex next =
-      F::template Step<TMpfrModel>(w, a, b, Number(c), Number(d), self.N, self.M);
+  // A formula whose step loses precision where its value has none to lose (z^n from the
+  // angle's asin, near the imaginary axis) is computed in its smooth form, exactly.
+  TMpfrModelComplex next;
+  if constexpr (requires { F::template SmoothStep<TMpfrModel>(w, w, w, 1, 1); })
+    next = F::template SmoothStep<TMpfrModel>(w, Number(c), Number(d), self.N, self.M);
+  else
+    next = F::template Step<TMpfrModel>(w, a, b, Number(c), Number(d), self.N, self.M);
   mpfr_set(z.Re.Get(), next.re.Get(), MPFR_RNDN);
   mpfr_set(z.Im.Get(), next.im.Get(), MPFR_RNDN);
 }

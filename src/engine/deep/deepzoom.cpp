@@ -21,7 +21,17 @@ double Log2Of(TFloatExp x) {
 
 }  // namespace
 
-bool DeepKernelSupports(int formula) { return formula >= 0 && formula < FormulaCount; }
+bool DeepKernelSupports(int formula) {
+  return formula >= 0 && formula < FormulaCount &&
+         Formulas[static_cast<size_t>(formula)].DeepZoom != nullptr;
+}
+
+std::string DeepZoomFormulaList() {
+  std::string list;
+  for (const TFormula& f : Formulas)
+    if (f.DeepZoom) list += (list.empty() ? "" : ", ") + std::string(f.DisplayText);
+  return list;
+}
 
 int DeepDegree(int formula) {
   return formula >= 0 && formula < FormulaCount

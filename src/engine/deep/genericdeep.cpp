@@ -1,8 +1,9 @@
 #include "engine/deep/genericdeep.h"
 
 #include <algorithm>
+#include <map>
+#include <utility>
 #include <cmath>
-#include <memory>
 #include <vector>
 
 #include "core/assertions.h"
@@ -12,6 +13,7 @@
 #include "engine/deep/floatexp.h"
 #include "engine/deep/mpfriteration.h"
 #include "engine/formulas.h"
+#include "engine/formulasteps.h"
 
 namespace {
 
@@ -23,8 +25,11 @@ constexpr int64_t TinyExponent = -800;
 // critical point where the reference has not: its difference loses its precision there.
 constexpr double GlitchRatio2 = 0x1p-20;
 
-// New references a band makes for its untrusted pixels before MPFR takes the rest.
-constexpr int MaxReferences = 8;
+// The tiles of the new references, one round each: a pixel the centre's orbit cannot take is
+// computed again around the orbit of the middle pixel of its 16 x 16 tile of the picture, then
+// of its 4 x 4 tile, then by MPFR alone. Each pixel's references depend on the pixel alone, so
+// a picture is the same however it is cut into bands.
+constexpr int ReferenceTiles[] = {16, 4};
 
 // Steps between two looks at the stop flag.
 constexpr int64_t StopCheckInterval = 4096;
@@ -32,21 +37,10 @@ constexpr int64_t StopCheckInterval = 4096;
 // Every history entry starts at this point, as in the double kernel.
 constexpr double HistoryStart = 1000.0;
 
-using TDeltaFunction = TComplex (*)(const TDeltaPoint<TScalarModel>& point, TComplex dz,
-                                    TComplex dc, TComplex dd);
-
-template <class F>
-TComplex DeltaOf(const TDeltaPoint<TScalarModel>& point, TComplex dz, TComplex dc, TComplex dd) {
-  return F::template Delta<TScalarModel>(point, dz, dc, dd);
-}
-
 /// What every pixel of a view reads.
 struct TGenericContext {
   const TDeepParams* Params = nullptr;
   const TFormula* Formula = nullptr;
-  TDeltaFunction Delta = nullptr;
-  bool FreezesOnAxes = false;
-  bool HasPoles = false;
   TKernelParams Kernel;  // for the confirmation of cycles
   int64_t LastStep = 0;
   double MaxDepth = 1, Outer2 = 0, Inner2 = 0, LogOuter2 = 0, EscapeK = 1;
@@ -71,7 +65,9 @@ void Finish(const TGenericContext& g, TPixelResult& result, double depth, int32_
   result.Period = period;
 }
 
-// Iterates one pixel whose start differs from the orbit's by dz0, whose c by dc and d by dd.
+// Iterates one pixel of formula F whose start differs from the orbit's by dz0, whose c by dc
+// and d by dd.
+template <class F>
 TOutcome IteratePixel(const TGenericContext& g, const TGenericOrbit& orbit, TComplexExp dz0,
                       TComplexExp dcx, TComplexExp ddx, std::vector<double>& hRe,
                       std::vector<double>& hIm, TPixelResult& result) {
@@ -103,7 +99,7 @@ TOutcome IteratePixel(const TGenericContext& g, const TGenericOrbit& orbit, TCom
     if ((steps & (StopCheckInterval - 1)) == 0 && g.Stop &&
         g.Stop->load(std::memory_order_relaxed))
       return TOutcome::Stopped;
-    if (g.FreezesOnAxes && full.re * full.im == 0) {
+    if (F::FreezesOnAxes && full.re * full.im == 0) {
       // The step leaves the point where it is, now and at every step after.
       frozen = true;
       if (maxCycle == 0) {
@@ -124,7 +120,7 @@ TOutcome IteratePixel(const TGenericContext& g, const TGenericOrbit& orbit, TCom
       } else {
         const TDeltaPoint<TScalarModel> point{orbit.Value(index), orbit.Aux(index), orbit.C(),
                                               orbit.D(), p.N, p.M};
-        dz = g.Delta(point, dz, dc, dd);
+        dz = F::template Delta<TScalarModel>(point, dz, dc, dd);
       }
       ++index;
       if (tiny) {
@@ -172,12 +168,12 @@ TOutcome IteratePixel(const TGenericContext& g, const TGenericOrbit& orbit, TCom
     }
     if (!tiny && !frozen) {
       // Near a critical point where the reference is not, the difference cannot be trusted.
-      const TComplex mine = g.Formula->Derivative(full, c, d, p.N, p.M);
+      const TComplex mine = ScalarDerivative<F>(full, c, d, p.N, p.M);
       const TComplex theirs = orbit.Dz(index);
       const double mine2 = mine.im * mine.im + mine.re * mine.re;
       const double theirs2 = theirs.im * theirs.im + theirs.re * theirs.re;
       // Likewise near a pole, where the step's derivative grows instead.
-      if (mine2 < GlitchRatio2 * theirs2 || (g.HasPoles && GlitchRatio2 * mine2 > theirs2)) {
+      if (mine2 < GlitchRatio2 * theirs2 || (F::HasPoles && GlitchRatio2 * mine2 > theirs2)) {
         result.Steps = steps;
         return TOutcome::Untrusted;
       }
@@ -213,10 +209,11 @@ bool ComputeGenericBandColumns(TDeepPlan& plan, TFractArray& array, TBand band,
   TGenericContext g;
   g.Params = &p;
   g.Formula = &Formulas[static_cast<size_t>(p.Formula)];
-  WithFormula(p.Formula, [&g]<class F>() {
-    g.Delta = &DeltaOf<F>;
-    g.FreezesOnAxes = F::FreezesOnAxes;
-    g.HasPoles = F::HasPoles;
+  using TIterate = TOutcome (*)(const TGenericContext&, const TGenericOrbit&, TComplexExp,
+                                TComplexExp, TComplexExp, std::vector<double>&,
+                                std::vector<double>&, TPixelResult&);
+  const TIterate iterate = WithFormula(p.Formula, []<class F>() -> TIterate {
+    return &IteratePixel<F>;
   });
   g.Kernel.Formula = p.Formula;
   g.Kernel.MapField = p.MapField;
@@ -252,17 +249,49 @@ bool ComputeGenericBandColumns(TDeepPlan& plan, TFractArray& array, TBand band,
     std::atomic_ref<int64_t>(stats->Rebases).fetch_add(counts.Rebases);
   };
 
-  // The centre's orbit first, then new references at pixels it could not take, each
-  // computing those left; what remains goes to MPFR.
-  const TGenericOrbit* orbit = &plan.GenericOrbit();
-  std::unique_ptr<TGenericOrbit> own;
-  int referenceX = p.XResolution / 2, referenceY = p.YResolution / 2;
+  // The centre's orbit first, then new references for the pixels it could not take, tile by
+  // tile; what remains goes to MPFR.
   const TComplexExp zero{};
-  for (int round = 0; round <= MaxReferences && !pending.empty(); ++round) {
-    if (round > 0) {
-      // The middle one of those left starts the next reference.
-      const TPending at = pending[pending.size() / 2];
-      const TMpfrComplex point = plan.Area().PixelPoint(at.X, at.Y, plan.Precision());
+  // Iterates `pixels` around `orbit` started at pixel (rx, ry); false when stopped.
+  const auto iterateAll = [&](const TGenericOrbit& orbit, int rx, int ry,
+                              const std::vector<TPending>& pixels,
+                              std::vector<TPending>& untrusted) {
+    for (const TPending& pixel : pixels) {
+      const TComplexExp offset = MakeComplex(plan.Area().ColumnOffset(pixel.X, rx),
+                                             plan.Area().RowOffset(pixel.Y, ry));
+      const TComplexExp dc = p.MapField == TKernelParams::MapC ? offset : zero;
+      const TComplexExp dd = p.MapField == TKernelParams::MapD ? offset : zero;
+      TPixelResult result;
+      switch (iterate(g, orbit, offset, dc, dd, hRe, hIm, result)) {
+        case TOutcome::Finished:
+          store(pixel, result);
+          break;
+        case TOutcome::Untrusted:
+          untrusted.push_back(pixel);
+          break;
+        case TOutcome::Stopped:
+          return false;
+      }
+    }
+    return true;
+  };
+  std::vector<TPending> untrusted;
+  if (!iterateAll(plan.GenericOrbit(), p.XResolution / 2, p.YResolution / 2, pending,
+                  untrusted)) {
+    addStats();
+    return false;
+  }
+  pending = std::move(untrusted);
+  for (const int tile : ReferenceTiles) {
+    if (pending.empty()) break;
+    // The pixels of each tile, tiles in the order of their first pixel.
+    std::map<std::pair<int, int>, std::vector<TPending>> tiles;
+    for (const TPending& pixel : pending) tiles[{pixel.X / tile, pixel.Y / tile}].push_back(pixel);
+    std::vector<TPending> left;
+    for (const auto& [key, pixels] : tiles) {
+      const int rx = std::min(key.first * tile + tile / 2, p.XResolution - 1);
+      const int ry = std::min(key.second * tile + tile / 2, p.YResolution - 1);
+      const TMpfrComplex point = plan.Area().PixelPoint(rx, ry, plan.Precision());
       TMpfrComplex c(plan.Precision()), d(plan.Precision());
       ReferenceConstants(p, point, c, d);
       TGenericOrbit::TSettings settings;
@@ -271,36 +300,15 @@ bool ComputeGenericBandColumns(TDeepPlan& plan, TFractArray& array, TBand band,
       settings.M = p.M;
       settings.Outer2 = g.Outer2;
       settings.Length = p.MaxDepth;
-      own = std::make_unique<TGenericOrbit>();
-      if (!own->Compute(point, c, d, settings, stop)) {
+      TGenericOrbit orbit;
+      ++counts.Rebases;
+      if (!orbit.Compute(point, c, d, settings, stop) ||
+          !iterateAll(orbit, rx, ry, pixels, left)) {
         addStats();
         return false;
       }
-      orbit = own.get();
-      referenceX = at.X;
-      referenceY = at.Y;
-      ++counts.Rebases;
     }
-    std::vector<TPending> untrusted;
-    for (const TPending& pixel : pending) {
-      const TComplexExp offset = MakeComplex(plan.Area().ColumnOffset(pixel.X, referenceX),
-                                             plan.Area().RowOffset(pixel.Y, referenceY));
-      const TComplexExp dc = p.MapField == TKernelParams::MapC ? offset : zero;
-      const TComplexExp dd = p.MapField == TKernelParams::MapD ? offset : zero;
-      TPixelResult result;
-      switch (IteratePixel(g, *orbit, offset, dc, dd, hRe, hIm, result)) {
-        case TOutcome::Finished:
-          store(pixel, result);
-          break;
-        case TOutcome::Untrusted:
-          untrusted.push_back(pixel);
-          break;
-        case TOutcome::Stopped:
-          addStats();
-          return false;
-      }
-    }
-    pending = std::move(untrusted);
+    pending = std::move(left);
   }
   for (const TPending& pixel : pending) {
     const TMpfrPointResult exact =

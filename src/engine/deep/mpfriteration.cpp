@@ -1,6 +1,8 @@
 #include "engine/deep/mpfriteration.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include "engine/cycletest.h"
@@ -115,4 +117,45 @@ TMpfrPointResult IteratePointMpfr(const TDeepParams& params, const TMpfrComplex&
   if (depth == maxDepth) depth = 0.0;
   result.Depth = static_cast<float>(depth / maxDepth);
   return result;
+}
+
+namespace {
+
+// The plane point of pixel (x, y) moved by (dx, dy) pixels.
+TMpfrComplex ShiftedPoint(const TDeepArea& area, int x, int y, double dx, double dy,
+                          mpfr_prec_t precision) {
+  TMpfrComplex point = area.PixelPoint(x, y, precision);
+  TMpfr step(precision);
+  const auto move = [&](TMpfr& part, TFloatExp spacing, double by) {
+    if (by == 0 || spacing.M == 0) return;
+    mpfr_set_d(step.Get(), spacing.M * by, MPFR_RNDN);
+    mpfr_mul_2si(step.Get(), step.Get(), static_cast<long>(spacing.E), MPFR_RNDN);
+    mpfr_add(part.Get(), part.Get(), step.Get(), MPFR_RNDN);
+  };
+  move(point.Re, area.SpacingX(), dx);
+  // Rows go down from Top.
+  move(point.Im, area.SpacingY(), -dy);
+  return point;
+}
+
+}  // namespace
+
+double StepsApart(const TDeepParams& params, float depth, int32_t period,
+                  const TMpfrPointResult& exact) {
+  if (period != exact.Period) return std::numeric_limits<double>::infinity();
+  return std::fabs(static_cast<double>(depth) - exact.Depth) * params.MaxDepth;
+}
+
+bool IllConditionedPixel(const TDeepParams& params, const TDeepArea& area, int x, int y,
+                         const TMpfrPointResult& exact, double apart, mpfr_prec_t precision) {
+  if (exact.TestUnresolved) return true;
+  const double shifts[4][2] = {{1e-9, 0}, {-1e-9, 0}, {0, 1e-9}, {0, -1e-9}};
+  for (const auto& shift : shifts) {
+    const TMpfrPointResult near = IteratePointMpfr(
+        params, ShiftedPoint(area, x, y, shift[0], shift[1], precision), precision);
+    if (StepsApart(params, near.Depth, near.Period, exact) >= std::min(apart, 1.0) ||
+        near.TestUnresolved)
+      return true;
+  }
+  return false;
 }

@@ -562,7 +562,8 @@ void TViewWave::RefuseZoom(bool zoomIn, bool precision) {
   // The click would otherwise seem lost; the first status panel keeps this until the next hint.
   QString text = QString::fromLatin1(zoomIn ? AreaCannotShrink : AreaCannotGrow);
   if (zoomIn && precision && !DeepKernelSupports(FractProps.Formula))
-    text += QLatin1Char(' ') + QString::fromLatin1(DeepZoomFormulas);
+    text += QLatin1Char(' ') + QString::fromLatin1(DeepZoomFormulas)
+                                   .arg(QString::fromStdString(DeepZoomFormulaList()));
   emit StatusHint(text);
 }
 

@@ -152,9 +152,9 @@ public:
   /// leave the range of the numbers.
   static constexpr const char* AreaCannotShrink = "The area cannot be made smaller.";
   static constexpr const char* AreaCannotGrow = "The area cannot be made larger.";
-  /// Follows AreaCannotShrink for a formula the deep kernel does not compute.
-  static constexpr const char* DeepZoomFormulas =
-      "Deeper zooms work only for z^2 + c, z^3 + c and z^4 + c.";
+  /// Follows AreaCannotShrink for a formula the deep kernel does not compute, with the list
+  /// of those it computes.
+  static constexpr const char* DeepZoomFormulas = "Deeper zooms work only for %1.";
 
   // ---- Selection and mouse (client pixels).
   /// The selection rectangle of size `selectionSize` (fraction of the view) centred on (x, y);
