@@ -82,6 +82,8 @@ struct TViewSpec {
   int32_t MaxCycle = 0;
   double InnerDist = 0.0001;
   double CR = 0.0, CI = 0.0;  // c of a Julia view
+  int32_t N = 2, M = 2;       // exponents of the formulas that read them
+  double DR = 0.0, DI = 0.0;  // d where it is not the pixel
   int Width_ = 320, Height = 240;
 };
 
@@ -96,6 +98,10 @@ TDeepParams Params(const TViewSpec& v) {
   p.InnerDist = v.InnerDist;
   p.CR = v.CR;
   p.CI = v.CI;
+  p.N = v.N;
+  p.M = v.M;
+  p.DR = v.DR;
+  p.DI = v.DI;
   std::string error;
   if (!SetDeepViewAround(p, v.Re, v.Im, v.Width, error)) {
     std::fprintf(stderr, "%s: %s\n", v.Name.c_str(), error.c_str());
@@ -141,29 +147,6 @@ bool ComputeView(const TDeepParams& p, TKernelChoice choice, TFractArray& array,
   return deep;
 }
 
-// The plane point of pixel (x, y) moved by (dx, dy) pixels.
-TMpfrComplex ShiftedPoint(const TDeepArea& area, int x, int y, double dx, double dy,
-                          mpfr_prec_t precision) {
-  TMpfrComplex point = area.PixelPoint(x, y, precision);
-  TMpfr step(precision);
-  const auto move = [&](TMpfr& part, TFloatExp spacing, double by) {
-    if (by == 0 || spacing.M == 0) return;
-    mpfr_set_d(step.Get(), spacing.M * by, MPFR_RNDN);
-    mpfr_mul_2si(step.Get(), step.Get(), static_cast<long>(spacing.E), MPFR_RNDN);
-    mpfr_add(part.Get(), part.Get(), step.Get(), MPFR_RNDN);
-  };
-  move(point.Re, area.SpacingX(), dx);
-  // Rows go down from Top.
-  move(point.Im, area.SpacingY(), -dy);
-  return point;
-}
-
-// The difference of two results in steps (infinity when the cycle periods differ).
-double StepsApart(const TDeepParams& p, float depth, int32_t period, const TMpfrPointResult& r) {
-  if (period != r.Period) return std::numeric_limits<double>::infinity();
-  return std::fabs(static_cast<double>(depth) - r.Depth) * p.MaxDepth;
-}
-
 // Sampled pixels of a view against the per-pixel MPFR iteration. A pixel that differs by a
 // step or more, or in its cycle period, is ill-conditioned when the exact result changes as
 // much within 1e-9 of a pixel of its point (or one of its tests is decided by less than doubles
@@ -194,18 +177,8 @@ TSweepCounts Sweep(const std::string& name, const TDeepParams& p, const TFractAr
       const TMpfrPointResult exact =
           IteratePointMpfr(p, area.PixelPoint(x, y, precision), precision);
       const double apart = StepsApart(p, depth, period, exact);
-      bool ill = false;
-      if (apart >= 1.0) {
-        ill = exact.TestUnresolved;
-        const double shifts[4][2] = {{1e-9, 0}, {-1e-9, 0}, {0, 1e-9}, {0, -1e-9}};
-        for (const auto& shift : shifts) {
-          if (ill) break;
-          const TMpfrPointResult near = IteratePointMpfr(
-              p, ShiftedPoint(area, x, y, shift[0], shift[1], precision), precision);
-          ill = StepsApart(p, near.Depth, near.Period, exact) >= std::min(apart, 1.0) ||
-                near.TestUnresolved;
-        }
-      }
+      const bool ill =
+          apart >= 1.0 && IllConditionedPixel(p, area, x, y, exact, apart, precision);
       std::lock_guard<std::mutex> guard(lock);
       ++counts.Pixels;
       if (apart < 0.01) {
@@ -344,6 +317,33 @@ void ShallowSpeed(benchmark::State& state, int workers) {
   state.SetLabel(std::to_string(workers) + " worker(s), " + KernelIsaName(BestKernelIsa()));
 }
 
+// The double kernels on a view of doubles: what the deep kernel's speed on a formula is
+// measured against.
+void DoubleViewSpeed(benchmark::State& state, TKernelParams p) {
+  int64_t steps = 0;
+  {
+    TFractArray array(p.XResolution, p.YResolution);
+    TCycleHistory history;
+    for (int x = 0; x < p.XResolution; ++x)
+      for (int y = 0; y < p.YResolution; ++y)
+        steps += IteratePoint(p, x, y, p.XResolution, history, array);
+  }
+  TComputePool pool(1);
+  TFractArray array(p.XResolution, p.YResolution);
+  for (auto _ : state) {
+    TNoSink sink;
+    RunPicture(pool, p.XResolution, [&](int band) {
+      ComputeBandColumns(p, array,
+                         {band * BandWidth, 0, band * BandWidth + BandWidth, p.YResolution},
+                         p.XResolution, nullptr, sink);
+    });
+  }
+  state.SetItemsProcessed(steps * static_cast<int64_t>(state.iterations()));
+  state.counters["mean_steps"] =
+      static_cast<double>(steps) / (static_cast<double>(p.XResolution) * p.YResolution);
+  state.SetLabel("1 worker, " + std::string(KernelIsaName(BestKernelIsa())));
+}
+
 // The views of the oracle sweep (bench/data/deepviews.txt): away from c = i, where orbits are
 // long and chaotic.
 std::vector<TViewSpec> SweepViews() {
@@ -366,6 +366,15 @@ std::vector<TViewSpec> SweepViews() {
       std::fprintf(stderr, "bad view: %s\n", line.c_str());
       std::abort();
     }
+    // Optional: the exponents and d.
+    int32_t n = 0;
+    if (fields >> n) {
+      v.N = n;
+      if (!(fields >> v.M >> v.DR >> v.DI)) {
+        std::fprintf(stderr, "bad view: %s\n", line.c_str());
+        std::abort();
+      }
+    }
     v.Width = Scientific(width.substr(0, e), std::stoi(width.substr(e + 2)));
     views.push_back(v);
   }
@@ -383,6 +392,13 @@ int main(int argc, char** argv) {
       const TDeepParams p = Params(view);
       benchmark::RegisterBenchmark(("Speed/" + view.Name).c_str(), [=](benchmark::State& s) {
         DeepSpeed(s, p, 1);
+      })->Unit(benchmark::kMillisecond)->UseRealTime();
+      // The same place 1e-6 wide, with the double kernels: pixel-iterations of doubles.
+      TViewSpec shallow = view;
+      shallow.Width = "0.000001";
+      const TKernelParams doubles = DoubleParamsFrom(Params(shallow));
+      benchmark::RegisterBenchmark(("Doubles/" + view.Name).c_str(), [=](benchmark::State& s) {
+        DoubleViewSpeed(s, doubles);
       })->Unit(benchmark::kMillisecond)->UseRealTime();
       continue;
     }

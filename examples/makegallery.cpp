@@ -52,11 +52,11 @@ TColorPalette1DItem Cycles() {
   return Palette(Rgb(40, 0, 70), {{0.5, Rgb(200, 40, 120)}}, Rgb(255, 210, 80));
 }
 
-// A Mandelbrot view `width` across centred on (re, im), all three plain decimal texts: bounds
-// in full, for views far below the precision of doubles.
+// A view `width` across centred on (re, im) with the pixel as c, all three plain decimal
+// texts: bounds in full, for views far below the precision of doubles. `p` gives the formula
+// and its constants.
 TFractProps DeepArea(const std::string& re, const std::string& im, const std::string& width,
-                     int xResolution, int yResolution) {
-  TFractProps p;
+                     int xResolution, int yResolution, TFractProps p = TFractProps()) {
   p.XResolution.SetInt(xResolution);
   p.YResolution.SetInt(yResolution);
   p.MapField = TKernelParams::MapC;
@@ -205,6 +205,60 @@ std::vector<TExample> Examples() {
     v.UsePalOutside = true;
     v.PalOutside = Bands(0.83, 0.89, 12, Rgb(90, 10, 0), Rgb(255, 200, 60));
     list.push_back({"deep-misiurewicz-1e-250", p, v});
+  }
+  // Deep zoom of formulas without a series approximation of their own, one of each family,
+  // around points of their boundaries.
+  {  // A polynomial: z^5 + c, 3e-50 wide.
+    TFractProps f;
+    f.Formula = FormulaIndex<TFormulaZN>;
+    f.N.SetInt(5);
+    f.MaxDepth.SetInt(1000);
+    f.MaxCycle.SetInt(0);
+    TFractProps p = DeepArea("0.411162132975783849462990466695145144494238839382031993859532",
+                             "0.712153704462448329937820782552640410722234649347539482934993",
+                             Tiny(49, "3"), 320, 240, f);
+    TVoldViewProps v;
+    v.SensOutside = SensNormal;
+    v.StrengthOutside.SetDouble(1.0);
+    v.UsePalOutside = true;
+    v.PalOutside = Bands(0.45, 1.0, 22, Rgb(20, 60, 20), Rgb(220, 250, 160));
+    list.push_back({"deep-power5-1e-50", p, v});
+  }
+  {  // A rational formula: z (c + d z^5) / (1 + z^5) with d = 2, 3e-40 wide.
+    TFractProps f;
+    f.Formula = FormulaIndex<TFormulaZRational>;
+    f.N.SetInt(5);
+    f.DR.SetDouble(2.0);
+    f.DI.SetDouble(0.0);
+    f.MaxDepth.SetInt(1000);
+    f.MaxCycle.SetInt(0);
+    TFractProps p = DeepArea("0.45980650351551056916142644329737264808968572963236",
+                             "0.79640822573946167461918015007073885462021494886304",
+                             Tiny(39, "3"), 320, 240, f);
+    TVoldViewProps v;
+    v.SensOutside = SensNormal;
+    v.StrengthOutside.SetDouble(1.0);
+    v.UsePalOutside = true;
+    v.PalOutside = Bands(0.3, 1.0, 20, Rgb(60, 0, 40), Rgb(255, 190, 220));
+    list.push_back({"deep-rational-1e-40", p, v});
+  }
+  {  // A transcendental formula: sin(z) + c, 3e-100 wide.
+    TFractProps f;
+    f.Formula = FormulaIndex<TFormulaSinPlusC>;
+    f.MaxDepth.SetInt(1000);
+    f.MaxCycle.SetInt(0);
+    TFractProps p = DeepArea(
+        "0.362357884427272594933271906993180272231013467115985705844477378651173031408800811735"
+        "38710078660335014522135669",
+        "0.627622266351207227721418686552561119431836406745811975368082378817916750443598584904"
+        "38901409719426039993028596",
+        Tiny(99, "3"), 320, 240, f);
+    TVoldViewProps v;
+    v.SensOutside = SensNormal;
+    v.StrengthOutside.SetDouble(1.0);
+    v.UsePalOutside = true;
+    v.PalOutside = Bands(0.1, 1.0, 24, Rgb(10, 20, 70), Rgb(250, 220, 120));
+    list.push_back({"deep-sine-1e-100", p, v});
   }
   return list;
 }

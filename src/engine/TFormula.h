@@ -30,10 +30,20 @@ struct TFormula {
   /// The step's derivative with respect to z (same arguments): the factors of a cycle's
   /// multiplier (cycletest.h).
   TStep Derivative;
-  /// The degree k of the deep kernel's z^k + c, 0 when the formula does not zoom deep.
+  /// The derivatives of the step with respect to z, c and d (same arguments): deep zoom's step
+  /// for differences too small for anything but the linear terms.
+  TFormulaPartials (*Partials)(TComplex z, TComplex c, TComplex d, int32_t n, int32_t m);
+  /// The degree k of the deep kernel's z^k + c, whose steps a series approximation skips;
+  /// 0 for the formulas that deep zoom computes step by step by general perturbation.
   int DeepDegree;
+  /// Whether zooming goes on past the precision of doubles, and how (the help page's words):
+  /// DeepBySeries or DeepByPerturbation; null when it stops there.
+  const char* DeepZoom;
   /// The area that shows the formula's whole set with the pixel as c.
   TPlaneArea DefaultArea;
+
+  static constexpr const char* DeepBySeries = "series approximation";
+  static constexpr const char* DeepByPerturbation = "perturbation";
 
   /// Whether escapes get a fractional depth (in the colour mode that asks for it).
   bool Fractional() const { return EscapeDivisor != 0; }
@@ -45,7 +55,10 @@ namespace formula_detail {
 template <class F>
 constexpr TFormula Row() {
   return {F::Identifier, F::DisplayText, F::UsesD,      F::UsesN,     F::UsesM,
-          F::EscapeDivisor, ScalarStep<F>, ScalarDerivative<F>, F::DeepDegree, F::DefaultArea};
+          F::EscapeDivisor, ScalarStep<F>, ScalarDerivative<F>, ScalarPartials<F>,
+          F::DeepDegree,
+          F::DeepDegree > 0 ? TFormula::DeepBySeries : TFormula::DeepByPerturbation,
+          F::DefaultArea};
 }
 template <class... F>
 constexpr std::array<TFormula, sizeof...(F)> Table(TFormulaList<F...>) {

@@ -22,6 +22,7 @@ struct TScalarModel {
   static double Select(bool m, double ifSet, double otherwise) { return m ? ifSet : otherwise; }
   static bool GreaterEq(double a, double b) { return a >= b; }
   static bool Equal(double a, double b) { return a == b; }
+  static bool Less(double a, double b) { return a < b; }
   static double Sqrt(double a) { return std::sqrt(a); }
   static double Asin(double a) { return RealAsin(a); }
   static double Pow(double a, double b) { return RealPow(a, b); }
@@ -33,6 +34,9 @@ struct TScalarModel {
   static double Exp(double a) { return RealExp(a); }
   static double Sinh(double a) { return RealSinh(a); }
   static double Cosh(double a) { return RealCosh(a); }
+  static double Expm1(double a) { return RealExpm1(a); }
+  static double Log1p(double a) { return RealLog1p(a); }
+  static double Atan2(double y, double x) { return RealAtan2(y, x); }
 };
 
 /// A complex number (real part, imaginary part).

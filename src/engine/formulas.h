@@ -42,6 +42,25 @@ struct TFormulaDefaults {
   static constexpr int DeepDegree = 0;
   /// The area that shows the whole of the formula's set with the pixel as c.
   static constexpr TPlaneArea DefaultArea{-2.0, 2.0, 2.0, -2.0};
+  /// Whether the step leaves a point on an axis where it is (x y = 0).
+  static constexpr bool FreezesOnAxes = false;
+  /// Whether the step has poles (a quotient), near which a difference loses its precision.
+  static constexpr bool HasPoles = false;
+  /// How many values of the reference's iterate Z the perturbed step reads (TDeltaPoint::Aux),
+  /// which Aux computes (in MPFR for the reference orbits).
+  static constexpr int DeltaAux = 0;
+  template <class N>
+  static void Aux(TVComplex<N>, TVComplex<N>, TVComplex<N>, int32_t, int32_t, TVComplex<N>*) {}
+};
+
+/// A reference iterate Z of deep zoom's general perturbed step, with what the step reads of it:
+/// the formula's values of Z (its Aux), the reference's constants C and D and the exponents.
+template <class N>
+struct TDeltaPoint {
+  TVComplex<N> Z;
+  const TVComplex<N>* Aux;
+  TVComplex<N> C, D;
+  int32_t n, m;
 };
 
 /// EscapeDivisor of the formulas whose escape factor is 1 / N.
@@ -59,6 +78,13 @@ struct TFormulaZ2 : TFormulaDefaults {
                            int32_t) {
     return {a - b + c.re, N::Set(2.0) * z.re * z.im + c.im};
   }
+  // Deep zoom's general perturbed step: f(Z + dz; C + dc, D + dd) - f(Z; C, D) in a form that
+  // does not cancel, with Aux the values of Z it reads (see formulamath.h's differences).
+  template <class N>
+  static TVComplex<N> Delta(const TDeltaPoint<N>& p, TVComplex<N> dz, TVComplex<N> dc,
+                            TVComplex<N>) {
+    return VAdd<N>(VPowDelta<N>(p.Z, p.Z, dz, 2), dc);
+  }
 };
 
 struct TFormulaZ3 : TFormulaDefaults {
@@ -73,6 +99,11 @@ struct TFormulaZ3 : TFormulaDefaults {
                            int32_t) {
     const D x = z.re, y = z.im;
     return {a * x - N::Set(3.0) * x * b + c.re, -b * y + N::Set(3.0) * y * a + c.im};
+  }
+  template <class N>
+  static TVComplex<N> Delta(const TDeltaPoint<N>& p, TVComplex<N> dz, TVComplex<N> dc,
+                            TVComplex<N>) {
+    return VAdd<N>(VPowDelta<N>(p.Z, p.Z, dz, 3), dc);
   }
 };
 
@@ -89,6 +120,11 @@ struct TFormulaZ4 : TFormulaDefaults {
     const D x = z.re, y = z.im;
     return {a * a - N::Set(6.0) * a * b + b * b + c.re,
             N::Set(4.0) * (a * x * y - x * b * y) + c.im};
+  }
+  template <class N>
+  static TVComplex<N> Delta(const TDeltaPoint<N>& p, TVComplex<N> dz, TVComplex<N> dc,
+                            TVComplex<N>) {
+    return VAdd<N>(VPowDelta<N>(p.Z, p.Z, dz, 4), dc);
   }
 };
 
@@ -115,6 +151,25 @@ struct TFormulaZN : TFormulaDefaults {
     N::SinCos(power * t, sin, cos);
     return {s * cos + c.re, s * sin + c.im};
   }
+  /// The same values as Step in a form without its kinks: the angle from asin has an infinite
+  /// derivative on the imaginary axis, where z^n has none, and keeps only half the precision
+  /// of its argument there. Derivatives, and exact arithmetic, take this form.
+  template <class N>
+  static TVComplex<N> SmoothStep(TVComplex<N> z, TVComplex<N> c, TVComplex<N>, int32_t n,
+                                 int32_t) {
+    return VAdd<N>(VPowInt<N>(z, n), c);
+  }
+  static constexpr int DeltaAux = 1;  // Z^n
+  template <class N>
+  static void Aux(TVComplex<N> z, TVComplex<N>, TVComplex<N>, int32_t n, int32_t,
+                  TVComplex<N>* aux) {
+    aux[0] = VPowInt<N>(z, n);
+  }
+  template <class N>
+  static TVComplex<N> Delta(const TDeltaPoint<N>& p, TVComplex<N> dz, TVComplex<N> dc,
+                            TVComplex<N>) {
+    return VAdd<N>(VPowDelta<N>(p.Z, p.Aux[0], dz, p.n), dc);
+  }
 };
 
 /// Adds 3 d^2 z although the formula's name subtracts it; stored images depend on it.
@@ -127,6 +182,16 @@ struct TFormulaZ3D2Z : TFormulaDefaults {
                            int32_t) {
     const TVComplex<N> term = VScale<N>(VMul<N>(VMul<N>(d, d), z), N::Set(-3.0));
     return VAdd<N>(VSub<N>(VPowInt<N>(z, 3), term), c);
+  }
+  // 3 ((D + dd)^2 (Z + dz) - D^2 Z) = 3 (D^2 dz + (2 D dd + dd^2) (Z + dz)).
+  template <class N>
+  static TVComplex<N> Delta(const TDeltaPoint<N>& p, TVComplex<N> dz, TVComplex<N> dc,
+                            TVComplex<N> dd) {
+    const TVComplex<N> dSquared = VAdd<N>(VScale<N>(VMul<N>(p.D, dd), N::Set(2.0)),
+                                          VMul<N>(dd, dd));
+    const TVComplex<N> linear = VAdd<N>(VMul<N>(VMul<N>(p.D, p.D), dz),
+                                        VMul<N>(dSquared, VAdd<N>(p.Z, dz)));
+    return VAdd<N>(VAdd<N>(VPowDelta<N>(p.Z, p.Z, dz, 3), VScale<N>(linear, N::Set(3.0))), dc);
   }
 };
 
@@ -142,6 +207,20 @@ struct TFormulaZNDZM : TFormulaDefaults {
                            int32_t m) {
     return VAdd<N>(VAdd<N>(VPowInt<N>(z, n), VMul<N>(d, VPowInt<N>(z, m))), c);
   }
+  static constexpr int DeltaAux = 2;  // Z^n, Z^m
+  template <class N>
+  static void Aux(TVComplex<N> z, TVComplex<N>, TVComplex<N>, int32_t n, int32_t m,
+                  TVComplex<N>* aux) {
+    aux[0] = VPowInt<N>(z, n);
+    aux[1] = VPowInt<N>(z, m);
+  }
+  template <class N>
+  static TVComplex<N> Delta(const TDeltaPoint<N>& p, TVComplex<N> dz, TVComplex<N> dc,
+                            TVComplex<N> dd) {
+    const TVComplex<N> powM = VPowDelta<N>(p.Z, p.Aux[1], dz, p.m);
+    const TVComplex<N> dTerm = VAdd<N>(VMul<N>(p.D, powM), VMul<N>(dd, VAdd<N>(p.Aux[1], powM)));
+    return VAdd<N>(VAdd<N>(VPowDelta<N>(p.Z, p.Aux[0], dz, p.n), dTerm), dc);
+  }
 };
 
 /// 1 - z, not the 1 - c of the formula's name, as stored images expect.
@@ -153,6 +232,23 @@ struct TFormulaZTimesPoly : TFormulaDefaults {
   static TVComplex<N> Step(TVComplex<N> z, D, D, TVComplex<N> c, TVComplex<N>, int32_t n,
                            int32_t) {
     return VMul<N>(z, VAdd<N>(c, VMul<N>(VRealSub<N>(N::Set(1.0), z), VPowInt<N>(z, n))));
+  }
+  // c z + g h with g = z^(n+1), h = 1 - z.
+  static constexpr int DeltaAux = 1;  // Z^(n+1)
+  template <class N>
+  static void Aux(TVComplex<N> z, TVComplex<N>, TVComplex<N>, int32_t n, int32_t,
+                  TVComplex<N>* aux) {
+    aux[0] = VPowInt<N>(z, n + 1);
+  }
+  template <class N>
+  static TVComplex<N> Delta(const TDeltaPoint<N>& p, TVComplex<N> dz, TVComplex<N> dc,
+                            TVComplex<N>) {
+    const TVComplex<N> linear = VAdd<N>(VMul<N>(p.C, dz), VMul<N>(dc, VAdd<N>(p.Z, dz)));
+    const TVComplex<N> dg = VPowDelta<N>(p.Z, p.Aux[0], dz, p.n + 1);
+    // d(g h) = dg H + (G + dg) dh with H = 1 - Z, dh = -dz.
+    const TVComplex<N> product = VSub<N>(VMul<N>(dg, VRealSub<N>(N::Set(1.0), p.Z)),
+                                         VMul<N>(VAdd<N>(p.Aux[0], dg), dz));
+    return VAdd<N>(linear, product);
   }
 };
 
@@ -169,6 +265,24 @@ struct TFormulaZTimesQuotient : TFormulaDefaults {
         VMul<N>(z, VAdd<N>(c, VDiv<N>(VRealSub<N>(N::Set(1.0), z), VPowInt<N>(z, n))));
     return {N::Select(onAxis, z.re, moved.re), N::Select(onAxis, z.im, moved.im)};
   }
+  static constexpr bool FreezesOnAxes = true;
+  static constexpr bool HasPoles = true;
+  // c z + g h with g = z^(1-n), h = 1 - z (off the axes).
+  static constexpr int DeltaAux = 1;  // Z^(1-n)
+  template <class N>
+  static void Aux(TVComplex<N> z, TVComplex<N>, TVComplex<N>, int32_t n, int32_t,
+                  TVComplex<N>* aux) {
+    aux[0] = VPowInt<N>(z, 1 - n);
+  }
+  template <class N>
+  static TVComplex<N> Delta(const TDeltaPoint<N>& p, TVComplex<N> dz, TVComplex<N> dc,
+                            TVComplex<N>) {
+    const TVComplex<N> linear = VAdd<N>(VMul<N>(p.C, dz), VMul<N>(dc, VAdd<N>(p.Z, dz)));
+    const TVComplex<N> dg = VPowDelta<N>(p.Z, p.Aux[0], dz, 1 - p.n);
+    const TVComplex<N> product = VSub<N>(VMul<N>(dg, VRealSub<N>(N::Set(1.0), p.Z)),
+                                         VMul<N>(VAdd<N>(p.Aux[0], dg), dz));
+    return VAdd<N>(linear, product);
+  }
 };
 
 /// The identifier does not match the display text; files store the identifier.
@@ -183,6 +297,29 @@ struct TFormulaZRational : TFormulaDefaults {
     const TVComplex<N> zn = VPowInt<N>(z, n);
     return VDiv<N>(VMul<N>(z, VAdd<N>(c, VMul<N>(d, zn))), VAddReal<N>(zn, N::Set(1.0)));
   }
+  // g / h with g = c z + d z^(n+1), h = 1 + z^n.
+  static constexpr bool HasPoles = true;
+  static constexpr int DeltaAux = 4;  // Z^n, Z^(n+1), G, H
+  template <class N>
+  static void Aux(TVComplex<N> z, TVComplex<N> c, TVComplex<N> d, int32_t n, int32_t,
+                  TVComplex<N>* aux) {
+    aux[0] = VPowInt<N>(z, n);
+    aux[1] = VMul<N>(aux[0], z);
+    aux[2] = VAdd<N>(VMul<N>(c, z), VMul<N>(d, aux[1]));
+    aux[3] = VAddReal<N>(aux[0], N::Set(1.0));
+  }
+  template <class N>
+  static TVComplex<N> Delta(const TDeltaPoint<N>& p, TVComplex<N> dz, TVComplex<N> dc,
+                            TVComplex<N> dd) {
+    const TVComplex<N> powN1 = VPowDelta<N>(p.Z, p.Aux[1], dz, p.n + 1);
+    const TVComplex<N> dg = VAdd<N>(
+        VAdd<N>(VMul<N>(p.C, dz), VMul<N>(dc, VAdd<N>(p.Z, dz))),
+        VAdd<N>(VMul<N>(p.D, powN1), VMul<N>(dd, VAdd<N>(p.Aux[1], powN1))));
+    const TVComplex<N> dh = VPowDelta<N>(p.Z, p.Aux[0], dz, p.n);
+    // d(g / h) = (dg H - G dh) / (H (H + dh)); a pole gives a non-finite result.
+    return VDiv<N>(VSub<N>(VMul<N>(dg, p.Aux[3]), VMul<N>(p.Aux[2], dh)),
+                   VMul<N>(p.Aux[3], VAdd<N>(p.Aux[3], dh)));
+  }
 };
 
 struct TFormulaExp : TFormulaDefaults {
@@ -194,6 +331,18 @@ struct TFormulaExp : TFormulaDefaults {
   static TVComplex<N> Step(TVComplex<N> z, D, D, TVComplex<N> c, TVComplex<N>, int32_t,
                            int32_t) {
     return VSubReal<N>(VAdd<N>(VSub<N>(VExp<N>(z), z), c), N::Set(1.0));
+  }
+  static constexpr int DeltaAux = 1;  // e^Z
+  template <class N>
+  static void Aux(TVComplex<N> z, TVComplex<N>, TVComplex<N>, int32_t, int32_t,
+                  TVComplex<N>* aux) {
+    aux[0] = VExp<N>(z);
+  }
+  // e^Z (e^dz - 1) - dz + dc.
+  template <class N>
+  static TVComplex<N> Delta(const TDeltaPoint<N>& p, TVComplex<N> dz, TVComplex<N> dc,
+                            TVComplex<N>) {
+    return VAdd<N>(VSub<N>(VMul<N>(p.Aux[0], VExpm1<N>(dz)), dz), dc);
   }
 };
 
@@ -207,6 +356,18 @@ struct TFormulaSinPlusC : TFormulaDefaults {
                            int32_t) {
     return VAdd<N>(VSin<N>(z), c);
   }
+  static constexpr int DeltaAux = 2;  // sin Z, cos Z
+  template <class N>
+  static void Aux(TVComplex<N> z, TVComplex<N>, TVComplex<N>, int32_t, int32_t,
+                  TVComplex<N>* aux) {
+    aux[0] = VSin<N>(z);
+    aux[1] = VCos<N>(z);
+  }
+  template <class N>
+  static TVComplex<N> Delta(const TDeltaPoint<N>& p, TVComplex<N> dz, TVComplex<N> dc,
+                            TVComplex<N>) {
+    return VAdd<N>(VSinDelta<N>(p.Aux[0], p.Aux[1], dz), dc);
+  }
 };
 
 struct TFormulaCTimesSin : TFormulaDefaults {
@@ -218,6 +379,20 @@ struct TFormulaCTimesSin : TFormulaDefaults {
   static TVComplex<N> Step(TVComplex<N> z, D, D, TVComplex<N> c, TVComplex<N>, int32_t,
                            int32_t) {
     return VMul<N>(c, VSin<N>(z));
+  }
+  static constexpr int DeltaAux = 2;  // sin Z, cos Z
+  template <class N>
+  static void Aux(TVComplex<N> z, TVComplex<N>, TVComplex<N>, int32_t, int32_t,
+                  TVComplex<N>* aux) {
+    aux[0] = VSin<N>(z);
+    aux[1] = VCos<N>(z);
+  }
+  // (C + dc)(sin Z + ds) - C sin Z = C ds + dc (sin Z + ds).
+  template <class N>
+  static TVComplex<N> Delta(const TDeltaPoint<N>& p, TVComplex<N> dz, TVComplex<N> dc,
+                            TVComplex<N>) {
+    const TVComplex<N> ds = VSinDelta<N>(p.Aux[0], p.Aux[1], dz);
+    return VAdd<N>(VMul<N>(p.C, ds), VMul<N>(dc, VAdd<N>(p.Aux[0], ds)));
   }
 };
 
@@ -232,6 +407,18 @@ struct TFormulaSinMinusZ : TFormulaDefaults {
   static TVComplex<N> Step(TVComplex<N> z, D, D, TVComplex<N> c, TVComplex<N>, int32_t,
                            int32_t) {
     return VSubReal<N>(VAdd<N>(VSub<N>(VSin<N>(z), z), c), N::Set(1.0));
+  }
+  static constexpr int DeltaAux = 2;  // sin Z, cos Z
+  template <class N>
+  static void Aux(TVComplex<N> z, TVComplex<N>, TVComplex<N>, int32_t, int32_t,
+                  TVComplex<N>* aux) {
+    aux[0] = VSin<N>(z);
+    aux[1] = VCos<N>(z);
+  }
+  template <class N>
+  static TVComplex<N> Delta(const TDeltaPoint<N>& p, TVComplex<N> dz, TVComplex<N> dc,
+                            TVComplex<N>) {
+    return VAdd<N>(VSub<N>(VSinDelta<N>(p.Aux[0], p.Aux[1], dz), dz), dc);
   }
 };
 

@@ -69,13 +69,47 @@ TComplex ScalarStep(TComplex z, TComplex c, TComplex d, int32_t n, int32_t m) {
   return F::template Step<TScalarModel>(z, a, b, c, d, n, m);
 }
 
+namespace {
+
+// The step on dual numbers, in the formula's smooth form where it has one.
+template <class F>
+TDualComplex DualStep(TDualComplex w, TDual a, TDual b, TDualComplex c, TDualComplex d,
+                      int32_t n, int32_t m) {
+  if constexpr (requires { F::template SmoothStep<TDualModel>(w, c, d, n, m); })
+    return F::template SmoothStep<TDualModel>(w, c, d, n, m);
+  else
+    return F::template Step<TDualModel>(w, a, b, c, d, n, m);
+}
+
+}  // namespace
+
 template <class F>
 TComplex ScalarDerivative(TComplex z, TComplex c, TComplex d, int32_t n, int32_t m) {
   // Along the real axis: for a holomorphic step f' = du/dx + i dv/dx.
   const TDualComplex w{{z.re, 1.0}, {z.im, 0.0}};
-  const TDualComplex next = F::template Step<TDualModel>(w, w.re * w.re, w.im * w.im,
-                                                         Constant(c), Constant(d), n, m);
+  const TDualComplex next =
+      DualStep<F>(w, w.re * w.re, w.im * w.im, Constant(c), Constant(d), n, m);
   return {next.re.d, next.im.d};
+}
+
+template <class F>
+TFormulaPartials ScalarPartials(TComplex z, TComplex c, TComplex d, int32_t n, int32_t m) {
+  // Along the real axis of each variable in turn (see ScalarDerivative).
+  const auto derivative = [&](TDualComplex w, TDualComplex cw, TDualComplex dw) {
+    TDual a{0.0, 0.0}, b{0.0, 0.0};
+    if constexpr (F::SquaresParts) {
+      a = w.re * w.re;
+      b = w.im * w.im;
+    }
+    const TDualComplex next = DualStep<F>(w, a, b, cw, dw, n, m);
+    return TComplex{next.re.d, next.im.d};
+  };
+  const TDualComplex zc = Constant(z), cc = Constant(c), dc = Constant(d);
+  TFormulaPartials partials;
+  partials.Dz = derivative({{z.re, 1.0}, {z.im, 0.0}}, cc, dc);
+  partials.Dc = derivative(zc, {{c.re, 1.0}, {c.im, 0.0}}, dc);
+  partials.Dd = derivative(zc, cc, {{d.re, 1.0}, {d.im, 0.0}});
+  return partials;
 }
 
 // Every formula's two functions, made here where their definitions are seen: the table of
@@ -85,6 +119,10 @@ template <class... F>
 constexpr auto Instances(TFormulaList<F...>) {
   return std::array{&ScalarStep<F>..., &ScalarDerivative<F>...};
 }
+template <class... F>
+constexpr auto PartialInstances(TFormulaList<F...>) {
+  return std::array{&ScalarPartials<F>...};
+}
 }  // namespace
 
 extern const std::array<TComplex (*)(TComplex, TComplex, TComplex, int32_t, int32_t),
@@ -93,3 +131,9 @@ extern const std::array<TComplex (*)(TComplex, TComplex, TComplex, int32_t, int3
 const std::array<TComplex (*)(TComplex, TComplex, TComplex, int32_t, int32_t),
                  2 * TAllFormulas::Count>
     FormulaStepInstances = Instances(TAllFormulas{});
+extern const std::array<TFormulaPartials (*)(TComplex, TComplex, TComplex, int32_t, int32_t),
+                        TAllFormulas::Count>
+    FormulaPartialInstances;
+const std::array<TFormulaPartials (*)(TComplex, TComplex, TComplex, int32_t, int32_t),
+                 TAllFormulas::Count>
+    FormulaPartialInstances = PartialInstances(TAllFormulas{});

@@ -19,3 +19,12 @@ TComplex ScalarStep(TComplex z, TComplex c, TComplex d, int32_t n, int32_t m);
 /// non-finite part.
 template <class F>
 TComplex ScalarDerivative(TComplex z, TComplex c, TComplex d, int32_t n, int32_t m);
+
+/// The derivatives of formula F's step with respect to z, c and d at one point.
+struct TFormulaPartials {
+  TComplex Dz, Dc, Dd;
+};
+
+/// Those derivatives, found as ScalarDerivative finds the one with respect to z.
+template <class F>
+TFormulaPartials ScalarPartials(TComplex z, TComplex c, TComplex d, int32_t n, int32_t m);

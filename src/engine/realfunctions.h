@@ -23,3 +23,9 @@ double RealCosh(double x);
 double RealPow(double x, double y);
 /// arcsin x, in [-pi/2, pi/2]; NaN outside [-1, 1].
 double RealAsin(double x);
+/// e^x - 1, accurate for small x.
+double RealExpm1(double x);
+/// log(1 + x), accurate for small x.
+double RealLog1p(double x);
+/// The angle of (x, y) in (-pi, pi].
+double RealAtan2(double y, double x);

@@ -5,6 +5,7 @@
 
 #include "engine/deep/TMpfrFormula.h"
 #include "engine/deep/deepzoom.h"
+#include "engine/kernels.h"
 
 namespace {
 
@@ -13,10 +14,11 @@ constexpr mpfr_prec_t Margin = 128;
 
 }  // namespace
 
-TDeepOrbit::TDeepOrbit(mpfr_prec_t precision) : Start(precision), Z(precision), C(precision) {}
+TDeepOrbit::TDeepOrbit(mpfr_prec_t precision)
+    : Start(precision), Z(precision), C(precision), D(precision) {}
 
 std::unique_ptr<TDeepOrbit> TDeepOrbit::Create(const std::string& re, const std::string& im,
-                                               bool pointIsC, TComplex c) {
+                                               int mapField, TComplex c, TComplex d) {
   TMpfr readRe(64), readIm(64);
   std::string message;
   if (!ParseDecimal(re, readRe, message) || !ParseDecimal(im, readIm, message)) return nullptr;
@@ -27,28 +29,27 @@ std::unique_ptr<TDeepOrbit> TDeepOrbit::Create(const std::string& re, const std:
   std::unique_ptr<TDeepOrbit> orbit(new TDeepOrbit(precision));
   orbit->TextRe = re;
   orbit->TextIm = im;
-  orbit->PointC = pointIsC;
+  orbit->Map = mapField;
   mpfr_set(orbit->Start.Re.Get(), readRe.Get(), MPFR_RNDN);
   mpfr_set(orbit->Start.Im.Get(), readIm.Get(), MPFR_RNDN);
   mpfr_set(orbit->Z.Re.Get(), readRe.Get(), MPFR_RNDN);
   mpfr_set(orbit->Z.Im.Get(), readIm.Get(), MPFR_RNDN);
-  if (pointIsC) {
-    mpfr_set(orbit->C.Re.Get(), readRe.Get(), MPFR_RNDN);
-    mpfr_set(orbit->C.Im.Get(), readIm.Get(), MPFR_RNDN);
-  } else {
-    mpfr_set_d(orbit->C.Re.Get(), c.re, MPFR_RNDN);
-    mpfr_set_d(orbit->C.Im.Get(), c.im, MPFR_RNDN);
-  }
+  mpfr_set_d(orbit->C.Re.Get(), c.re, MPFR_RNDN);
+  mpfr_set_d(orbit->C.Im.Get(), c.im, MPFR_RNDN);
+  mpfr_set_d(orbit->D.Re.Get(), d.re, MPFR_RNDN);
+  mpfr_set_d(orbit->D.Im.Get(), d.im, MPFR_RNDN);
+  if (mapField == TKernelParams::MapC) orbit->C = orbit->Start;
+  if (mapField == TKernelParams::MapD) orbit->D = orbit->Start;
   orbit->PointX = x;
   orbit->PointY = y;
   return orbit;
 }
 
-bool TDeepOrbit::Step(int formula) {
-  if (!DeepKernelSupports(formula)) return false;
+bool TDeepOrbit::Step(int formula, int32_t n, int32_t m) {
+  if (!DeepKernelSupports(formula) || n < 1 || m < 1) return false;
   const mpfr_prec_t precision = Z.Re.Precision();
   TMpfrComplex next = Z;
-  TMpfrFormula(formula, precision).Step(next, C);
+  TMpfrFormula(formula, precision, n, m).Step(next, C, D);
   TMpfr offset(precision);
   mpfr_sub(offset.Get(), next.Re.Get(), Start.Re.Get(), MPFR_RNDN);
   const long double offX = mpfr_get_ld(offset.Get(), MPFR_RNDN);

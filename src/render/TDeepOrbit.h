@@ -11,14 +11,16 @@
 /// exact to double precision however deep the view, so the points can be drawn where they fall.
 class TDeepOrbit {
 public:
-  /// The orbit of (re, im); c is that point when `pointIsC`, else `c`. Null when a text is not
+  /// The orbit of (re, im) with the constants c and d, of which the point itself takes the
+  /// place of c or d as `mapField` (TKernelParams::MapC or MapD) says. Null when a text is not
   /// a plain decimal (ParseDecimal) or the point lies outside the double range.
   static std::unique_ptr<TDeepOrbit> Create(const std::string& re, const std::string& im,
-                                            bool pointIsC, TComplex c);
+                                            int mapField, TComplex c, TComplex d);
 
-  /// One step of formula 0, 1 or 2 (z^2 + c, z^3 + c, z^4 + c; others: false). False, with
-  /// nothing changed, when a part of the result or its offset leaves the double range.
-  bool Step(int formula);
+  /// One step of `formula` (an index into Formulas; others: false) with the exponents n and m.
+  /// False, with nothing changed, when a part of the result or its offset leaves the double
+  /// range.
+  bool Step(int formula, int32_t n, int32_t m);
 
   /// The current iterate as doubles, and its offset from the anchor (plane units).
   double X() const { return PointX; }
@@ -30,14 +32,15 @@ public:
   /// The texts it was made from.
   const std::string& Re() const { return TextRe; }
   const std::string& Im() const { return TextIm; }
-  bool PointIsC() const { return PointC; }
+  /// Which constant the start point is (TKernelParams::MapField).
+  int MapField() const { return Map; }
 
 private:
   TDeepOrbit(mpfr_prec_t precision);
 
   std::string TextRe, TextIm;
-  bool PointC = false;
-  TMpfrComplex Start, Z, C;
+  int Map = 0;
+  TMpfrComplex Start, Z, C, D;
   double PointX = 0.0, PointY = 0.0;
   long double OffX = 0.0L, OffY = 0.0L;
 };

@@ -43,8 +43,8 @@ TStartDrawPoint* TDrawPointsList::AddOrbit(double x, double y, TComplex c, TComp
 
 TStartDrawPoint* TDrawPointsList::AddDeepOrbit(const std::string& re, const std::string& im,
                                                bool mark, const TKernelParams& params) {
-  const bool mapC = params.MapField == TKernelParams::MapC;
-  std::unique_ptr<TDeepOrbit> deep = TDeepOrbit::Create(re, im, mapC, {params.CR, params.CI});
+  std::unique_ptr<TDeepOrbit> deep =
+      TDeepOrbit::Create(re, im, params.MapField, {params.CR, params.CI}, {params.DR, params.DI});
   if (!deep) return nullptr;
   TStartDrawPoint* orbit = AddOrbit(deep->X(), deep->Y(), mark, params);
   orbit->SetDeep(std::move(deep));

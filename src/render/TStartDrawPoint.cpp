@@ -21,7 +21,7 @@ TStartDrawPoint::~TStartDrawPoint() {
 
 bool TStartDrawPoint::AddNextPoint(const TKernelParams& params) {
   if (Deep) {
-    if (!Deep->Step(params.Formula)) return false;
+    if (!Deep->Step(params.Formula, params.N, params.M)) return false;
     Last = Last->Append(std::make_unique<TDrawPoint>(Deep->X(), Deep->Y(), this,
                                                      Deep->OffsetX(), Deep->OffsetY()));
     ++Count;

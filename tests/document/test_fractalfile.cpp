@@ -182,12 +182,16 @@ TEST_F(FractalFile, BoundsThatFifteenDigitsHoldKeepTheirText) {
 }
 
 TEST_F(FractalFile, DeepViewsStoreTheirBoundsInFullAndOpenAsTheSameArea) {
+  // z^2 + c, and exp(z) - z - 1 + c with the pixel as z, which deep zoom computes on its
+  // general path.
+  for (const auto& [formula, map] : {std::pair{formula::Z2, TKernelParams::MapC},
+                                     std::pair{formula::Exp, TKernelParams::MapZ}})
   for (int exponent : {50, 250}) {
-    SCOPED_TRACE(exponent);
+    SCOPED_TRACE(std::to_string(formula) + ", " + std::to_string(exponent));
     TStoredFractal deep;
     TFractProps& p = deep.Params;
-    p.Formula = formula::Z2;
-    p.MapField = TKernelParams::MapC;
+    p.Formula = static_cast<uint8_t>(formula);
+    p.MapField = static_cast<uint8_t>(map);
     TDeepParams d = p.DeepParams();
     std::string error;
     const std::string width = "0." + std::string(static_cast<size_t>(exponent - 1), '0') + "3";

@@ -249,8 +249,10 @@ TEST(DeepKernel, ThresholdSeparatesDoubleViewsFromDeepOnes) {
     // The decimal texts of the same bounds give the same answer.
     EXPECT_EQ(NeedsDeepKernel(DeepParamsFrom(c.Params)), c.Deep);
   }
-  EXPECT_TRUE(DeepKernelSupports(formula::Z4));
-  EXPECT_FALSE(DeepKernelSupports(formula::ZN));
+  for (int formula = 0; formula < FormulaCount; ++formula)
+    EXPECT_TRUE(DeepKernelSupports(formula)) << formula;
+  EXPECT_FALSE(DeepKernelSupports(FormulaCount));
+  EXPECT_EQ(DeepZoomFormulaList().substr(0, 26), "z^2 + c, z^3 + c, z^4 + c,");
 }
 
 TEST(DeepKernel, BoundsAreReadAsPlainDecimals) {

@@ -128,16 +128,17 @@ TEST(DeepView, ViewsJustAboveTheThresholdUseTheDoubleKernelsAndJustBelowTheDeepO
       EXPECT_TRUE(SameCells(*array, *expected));
     }
   }
-  // Other formulas keep the double kernels at any depth.
+  // Every formula goes deep, those without a deep degree on the general path.
   TFractProps other = ViewAround("-1.25", "0.000000000000000000000001", TKernelParams::MapC);
   other.Formula = formula::ZN;
-  EXPECT_FALSE(other.UsesDeepKernel());
-  EXPECT_EQ(DeepPlanFor(other), nullptr);
+  EXPECT_TRUE(other.UsesDeepKernel());
+  const auto plan = DeepPlanFor(other);
+  ASSERT_NE(plan, nullptr);
+  EXPECT_TRUE(plan->Generic());
 }
 
 // Long orbits carry the roundings of double steps far: views with a large MaxDepth go deep
-// well above the 2^-40 where short orbits go, for each formula the deep kernel has; the other
-// formulas keep the doubles down to 2^-40, where they stop zooming in.
+// well above the 2^-40 where short orbits go, for every formula.
 TEST(DeepView, TheSwitchToTheDeepKernelComesSoonerForLongerOrbits) {
   // |bounds| near 1.25 as above; the pixel as c or, with c = i around z = 0.5, as z or d.
   for (int formula : {formula::Z2, formula::Z3, formula::Z4, formula::ZN, formula::Exp})
@@ -147,8 +148,9 @@ TEST(DeepView, TheSwitchToTheDeepKernelComesSoonerForLongerOrbits) {
         SCOPED_TRACE("formula " + std::to_string(formula) + " map " + std::to_string(map) +
                      " MaxDepth " + std::to_string(maxDepth) + " limit " +
                      std::to_string(limit));
-        // Short orbits and the formulas without the deep kernel keep today's switch.
-        if (maxDepth <= 500 || !DeepKernelSupports(formula))
+        ASSERT_TRUE(DeepKernelSupports(formula));
+        // Short orbits keep the switch at 2^-40.
+        if (maxDepth <= 500)
           EXPECT_EQ(limit, DeepThresholdLog2);
         else
           EXPECT_GT(limit, DeepThresholdLog2);
@@ -165,7 +167,7 @@ TEST(DeepView, TheSwitchToTheDeepKernelComesSoonerForLongerOrbits) {
           TFractProps p = ViewAround(re, width, map);
           p.Formula = static_cast<uint8_t>(formula);
           p.MaxDepth.SetInt(maxDepth);
-          EXPECT_EQ(p.UsesDeepKernel(), factor < 1 && DeepKernelSupports(formula)) << width;
+          EXPECT_EQ(p.UsesDeepKernel(), factor < 1) << width;
           EXPECT_EQ(NeedsDeepKernel(p.KernelParams()), factor < 1) << width;
         }
       }

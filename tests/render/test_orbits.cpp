@@ -353,10 +353,18 @@ TEST(DrawPointsList, DeepOrbitsAreIteratedInMpfrAndDrawnWhereTheyFall) {
                          "E 14,0 20,6 white", "E 15,1 19,5 black",    // 17, 3
                          "E 9,2 15,8 white", "E 10,3 14,7 black",     // 12.5, 5.5
                          "E 7,3 13,9 white", "E 8,4 12,8 black"}));   // 10.25, 6.75
-  // Another formula is not iterated in MPFR, and the orbit gets no point from it.
+  // Every formula is iterated in MPFR with its exponents: z^n + c with n = 2 doubles the
+  // distance from 1 again, with n = 3 triples it (offsets from the start point e: 7 e, 23 e).
   p.Formula = formula::ZN;
+  p.N = 2;
   list.AddNextPoints(p);
-  EXPECT_EQ(orbit->Length(), 3);
+  p.N = 3;
+  list.AddNextPoints(p);
+  ASSERT_EQ(orbit->Length(), 5);
+  const TDrawPoint* fourth = orbit->GetFirst();
+  for (int i = 0; i < 3; ++i) fourth = fourth->GetNext();
+  EXPECT_NEAR(static_cast<double>(fourth->OffsetX()), 7 * 1.40625e-32, 1e-45);
+  EXPECT_NEAR(static_cast<double>(fourth->GetNext()->OffsetX()), 23 * 1.40625e-32, 1e-44);
   // Not a plain decimal: no orbit.
   EXPECT_EQ(list.AddDeepOrbit("1e-30", "0", false, p), nullptr);
   EXPECT_EQ(list.Count(), 1);

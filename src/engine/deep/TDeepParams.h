@@ -18,6 +18,10 @@ struct TDeepParams {
   double InnerDist = 0.0001;    ///< distance under which two iterates count as equal, in (0, 1)
   double CR = -0.122561;        ///< c, real part (MapZ and MapD)
   double CI = -0.744862;        ///< c, imaginary part
+  double DR = -0.3;             ///< d, real part (MapZ and MapC; read by some formulas)
+  double DI = -0.3;             ///< d, imaginary part
+  int32_t N = 5;                ///< first integer exponent, >= 1 (some formulas)
+  int32_t M = 3;                ///< second integer exponent, >= 1
   int32_t MaxDepth = 200;       ///< iteration limit, >= 1
   int32_t MaxCycle = 3;         ///< longest detected cycle period; 0 switches detection off
   int Formula = 0;              ///< a formula with a deep degree (z^2 + c, z^3 + c, z^4 + c)

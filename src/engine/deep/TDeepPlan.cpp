@@ -15,6 +15,7 @@ std::unique_ptr<TDeepPlan> TDeepPlan::Create(const TDeepParams& params, std::str
       p.MapField > TKernelParams::MapD || p.XResolution < 1 || p.YResolution < 1 ||
       p.MaxDepth < 1 || p.MaxCycle < 0 || !(p.OuterCircle > 1) || !(p.InnerDist > 0) ||
       !(p.InnerDist < 1) || !std::isfinite(p.CR) || !std::isfinite(p.CI) ||
+      !std::isfinite(p.DR) || !std::isfinite(p.DI) || p.N < 1 || p.M < 1 ||
       (p.ColorMode != TKernelParams::ColorContinue &&
        p.ColorMode != TKernelParams::ColorDiscontinue)) {
     errorText = "The deep kernel cannot compute these parameters.";
@@ -46,6 +47,8 @@ std::unique_ptr<TDeepPlan> TDeepPlan::Create(const TDeepParams& params, std::str
   return plan;
 }
 
+bool TDeepPlan::Generic() const { return DeepDegree(Parameters.Formula) == 0; }
+
 bool TDeepPlan::Prepare(const std::atomic<bool>* stop) {
   if (Ready.load(std::memory_order_acquire)) return true;
   std::lock_guard<std::mutex> lock(BuildLock);
@@ -74,6 +77,27 @@ bool TDeepPlan::Build(const std::atomic<bool>* stop) {
     for (const TFloatExp& o : Rows) tallest = Max(tallest, TFloatExp{std::fabs(o.M), o.E});
     return Abs(MakeComplex(widest, tallest));
   };
+
+  if (Generic()) {
+    // The general path: the orbit of the centre pixel's start with its constants.
+    TMpfrComplex c(WorkingPrecision), d(WorkingPrecision);
+    mpfr_set_d(c.Re.Get(), p.CR, MPFR_RNDN);
+    mpfr_set_d(c.Im.Get(), p.CI, MPFR_RNDN);
+    mpfr_set_d(d.Re.Get(), p.DR, MPFR_RNDN);
+    mpfr_set_d(d.Im.Get(), p.DI, MPFR_RNDN);
+    if (p.MapField == TKernelParams::MapC) c = centre;
+    if (p.MapField == TKernelParams::MapD) d = centre;
+    TGenericOrbit::TSettings general;
+    general.Formula = p.Formula;
+    general.N = p.N;
+    general.M = p.M;
+    general.Outer2 = p.OuterCircle * p.OuterCircle;
+    general.Length = std::min(static_cast<int64_t>(p.MaxDepth), MaxOrbitLength);
+    auto orbit = std::make_unique<TGenericOrbit>();
+    if (!orbit->Compute(centre, c, d, general, stop)) return false;
+    GenericMain = std::move(orbit);
+    return true;
+  }
 
   TReferenceOrbit::TSettings settings;
   settings.Formula = p.Formula;

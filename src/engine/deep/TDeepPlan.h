@@ -7,6 +7,7 @@
 
 #include "engine/deep/TDeepArea.h"
 #include "engine/deep/TDeepParams.h"
+#include "engine/deep/TGenericOrbit.h"
 #include "engine/deep/TReferenceOrbit.h"
 #include "engine/deep/floatexp.h"
 
@@ -49,6 +50,10 @@ public:
   const TDeepArea& Area() const { return AreaValue; }
   /// Bits of the reference orbits: the view's resolution plus a margin of 64.
   mpfr_prec_t Precision() const { return WorkingPrecision; }
+  /// Whether the view's formula takes the general path (genericdeep.h): it has no deep degree.
+  bool Generic() const;
+  /// After Prepare, on the general path: the orbit of the centre pixel's start.
+  const TGenericOrbit& GenericOrbit() const { return *GenericMain; }
 
   /// Computes the reference orbits, their tables and the pixel differences, once. Returns
   /// true when they are ready; false when `stop` became true first (a later call builds
@@ -104,6 +109,7 @@ private:
   std::mutex BuildLock;
   std::atomic<bool> Ready{false};
   std::unique_ptr<TReferenceOrbit> Main, Zero;
+  std::unique_ptr<TGenericOrbit> GenericMain;
   bool Joint = false;
   std::vector<double> JointReal, JointImag;
   int64_t Start = 0;

@@ -63,7 +63,8 @@ TMpfrModelComplex Number(const TMpfrComplex& z) {
 }  // namespace
 
 template <class F>
-void TMpfrFormula::StepWith(const TMpfrFormula& self, TMpfrComplex& z, const TMpfrComplex& c) {
+void TMpfrFormula::StepWith(const TMpfrFormula& self, TMpfrComplex& z, const TMpfrComplex& c,
+                            const TMpfrComplex& d) {
   const TMpfrNumber::TPrecision scope(z.Re.Precision());
   const TMpfrModelComplex w = Number(z);
   TMpfrNumber a, b;
@@ -71,17 +72,45 @@ void TMpfrFormula::StepWith(const TMpfrFormula& self, TMpfrComplex& z, const TMp
     a = w.re * w.re;
     b = w.im * w.im;
   }
-  const TMpfrModelComplex d{TMpfrNumber(self.D.re), TMpfrNumber(self.D.im)};
-  const TMpfrModelComplex next =
-      F::template Step<TMpfrModel>(w, a, b, Number(c), d, self.N, self.M);
+  // A formula whose step loses precision where its value has none to lose (z^n from the
+  // angle's asin, near the imaginary axis) is computed in its smooth form, exactly.
+  TMpfrModelComplex next;
+  if constexpr (requires { F::template SmoothStep<TMpfrModel>(w, w, w, 1, 1); })
+    next = F::template SmoothStep<TMpfrModel>(w, Number(c), Number(d), self.N, self.M);
+  else
+    next = F::template Step<TMpfrModel>(w, a, b, Number(c), Number(d), self.N, self.M);
   mpfr_set(z.Re.Get(), next.re.Get(), MPFR_RNDN);
   mpfr_set(z.Im.Get(), next.im.Get(), MPFR_RNDN);
 }
 
-TMpfrFormula::TMpfrFormula(int formula, mpfr_prec_t precision, int32_t n, int32_t m, TComplex d)
-    : Function(nullptr), Precision(precision), N(n), M(m), D(d) {
-  ZASSERT(formula >= 0 && formula < FormulaCount && n >= 1 && m >= 1);
-  Function = WithFormula(formula, []<class F>() -> TStepFunction { return &StepWith<F>; });
+template <class F>
+void TMpfrFormula::AuxWith(const TMpfrFormula& self, const TMpfrComplex& z, const TMpfrComplex& c,
+                           const TMpfrComplex& d, TComplex* aux) {
+  if constexpr (F::DeltaAux > 0) {
+    const TMpfrNumber::TPrecision scope(z.Re.Precision());
+    TMpfrModelComplex values[F::DeltaAux];
+    F::template Aux<TMpfrModel>(Number(z), Number(c), Number(d), self.N, self.M, values);
+    for (int i = 0; i < F::DeltaAux; ++i)
+      aux[i] = {mpfr_get_d(values[i].re.Get(), MPFR_RNDN),
+                mpfr_get_d(values[i].im.Get(), MPFR_RNDN)};
+  }
 }
 
-void TMpfrFormula::Step(TMpfrComplex& z, const TMpfrComplex& c) { Function(*this, z, c); }
+TMpfrFormula::TMpfrFormula(int formula, mpfr_prec_t precision, int32_t n, int32_t m)
+    : Function(nullptr), AuxFunction(nullptr), Count(0), N(n), M(m), ZeroD(precision) {
+  ZASSERT(formula >= 0 && formula < FormulaCount && n >= 1 && m >= 1);
+  WithFormula(formula, [this]<class F>() {
+    Function = &StepWith<F>;
+    AuxFunction = &AuxWith<F>;
+    Count = F::DeltaAux;
+  });
+}
+
+void TMpfrFormula::Aux(const TMpfrComplex& z, const TMpfrComplex& c, const TMpfrComplex& d,
+                       TComplex* aux) const {
+  AuxFunction(*this, z, c, d, aux);
+}
+
+void TMpfrFormula::Step(TMpfrComplex& z, const TMpfrComplex& c, const TMpfrComplex& d) {
+  Function(*this, z, c, d);
+}

@@ -5,6 +5,8 @@ target_link_libraries(zengine PUBLIC PkgConfig::ZENOLITH_MPFR)
 target_sources(zengine PRIVATE
   deep/TMpfr.cpp
   deep/TMpfrNumber.cpp
+  deep/TGenericOrbit.cpp
+  deep/genericdeep.cpp
   deep/TMpfrFormula.cpp
   deep/TDeepArea.cpp
   deep/TReferenceOrbit.cpp

@@ -7,6 +7,7 @@
 #include "core/assertions.h"
 #include "engine/TFractArray.h"
 #include "engine/deep/deepkernel_isa.h"
+#include "engine/deep/genericdeep.h"
 
 namespace {
 
@@ -60,6 +61,7 @@ struct TLaneStore {
 bool ComputeDeepBandColumnsScalar(TDeepPlan& plan, TFractArray& array, TBand band,
                                   const std::atomic<bool>* stop, TColumnSink& sink,
                                   TDeepStats* stats) {
+  if (plan.Generic()) return ComputeGenericBandColumns(plan, array, band, stop, sink, stats);
   ZASSERT(array.Width == plan.Params().XResolution && array.Height == plan.Params().YResolution);
   if (!plan.Prepare(stop)) return false;
   const TBand b = ClipBand(band, array);
@@ -94,6 +96,7 @@ bool ComputeDeepBandColumnsScalar(TDeepPlan& plan, TFractArray& array, TBand ban
 bool ComputeDeepBandColumns(TDeepPlan& plan, TFractArray& array, TBand band,
                             const std::atomic<bool>* stop, TColumnSink& sink, TKernelIsa isa,
                             TDeepStats* stats) {
+  if (plan.Generic()) return ComputeGenericBandColumns(plan, array, band, stop, sink, stats);
   if (plan.Params().MaxCycle > DeepVectorMaxCycle)
     return ComputeDeepBandColumnsScalar(plan, array, band, stop, sink, stats);
   ZASSERT(array.Width == plan.Params().XResolution && array.Height == plan.Params().YResolution);

@@ -21,7 +21,17 @@ double Log2Of(TFloatExp x) {
 
 }  // namespace
 
-bool DeepKernelSupports(int formula) { return DeepDegree(formula) > 0; }
+bool DeepKernelSupports(int formula) {
+  return formula >= 0 && formula < FormulaCount &&
+         Formulas[static_cast<size_t>(formula)].DeepZoom != nullptr;
+}
+
+std::string DeepZoomFormulaList() {
+  std::string list;
+  for (const TFormula& f : Formulas)
+    if (f.DeepZoom) list += (list.empty() ? "" : ", ") + std::string(f.DisplayText);
+  return list;
+}
 
 int DeepDegree(int formula) {
   return formula >= 0 && formula < FormulaCount
@@ -70,7 +80,7 @@ double RelativeResolutionLog2(TFloatExp spacingX, TFloatExp spacingY, TFloatExp 
   double measure = spacing - m;
   if (mapField != TKernelParams::MapC) {
     // One step maps differences s at |z0| <= M to k M^(k-1) s around values up to M^k + |c|.
-    const int k = DeepKernelSupports(formula) ? DeepDegree(formula) : 2;
+    const int k = DeepDegree(formula) > 0 ? DeepDegree(formula) : 2;
     const double grown = spacing + std::log2(static_cast<double>(k)) + (k - 1) * m;
     const double power = k * m;
     // log2(M^k + |c|), without leaving the logarithms.
@@ -188,6 +198,10 @@ void CopyShared(TTo& to, const TFrom& from) {
   to.InnerDist = from.InnerDist;
   to.CR = from.CR;
   to.CI = from.CI;
+  to.DR = from.DR;
+  to.DI = from.DI;
+  to.N = from.N;
+  to.M = from.M;
   to.MaxDepth = from.MaxDepth;
   to.MaxCycle = from.MaxCycle;
   to.Formula = from.Formula;

@@ -34,9 +34,13 @@ double DoubleLimitLog2(int formula, int mapField, int32_t maxDepth);
 /// Longest decimal text (digits) a deep bound may have.
 constexpr int MaxDecimalDigits = 10000;
 
-/// Whether the deep kernel computes this formula (those with a DeepDegree: z^2 + c, z^3 + c,
-/// z^4 + c).
+/// Whether the deep kernel computes this formula (the formula table's DeepZoom): every one,
+/// those with a DeepDegree (z^2 + c, z^3 + c and z^4 + c) with approximations that skip steps,
+/// the others on the general path.
 bool DeepKernelSupports(int formula);
+
+/// The display texts of the formulas the deep kernel computes, separated by ", ".
+std::string DeepZoomFormulaList();
 
 /// The formula's deep degree k (its deep step is z^k + c), 0 without the deep kernel or for
 /// an index out of range.
@@ -68,8 +72,7 @@ std::string ExactDecimal(double x);
 TDeepParams DeepParamsFrom(const TKernelParams& params);
 
 /// The double view of deep parameters: each bound is its text rounded to the nearest double
-/// (a text that is not a plain decimal reads as what strtod makes of it). N, M and d keep
-/// their defaults: the deep kernel's formulas do not read them.
+/// (a text that is not a plain decimal reads as what strtod makes of it).
 TKernelParams DoubleParamsFrom(const TDeepParams& params);
 
 /// `value` as a plain decimal text (no exponent) rounded to `digits` significant digits,

@@ -1,6 +1,8 @@
 #include "engine/deep/mpfriteration.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include "engine/cycletest.h"
@@ -15,22 +17,27 @@ TMpfrPointResult IterateDeepPointMpfr(const TDeepParams& params, const TDeepArea
 TMpfrPointResult IteratePointMpfr(const TDeepParams& params, const TMpfrComplex& p,
                                   mpfr_prec_t precision, const std::atomic<bool>* stop) {
   TMpfrPointResult result;
-  TMpfrComplex z(precision), c(precision);
+  TMpfrComplex z(precision), c(precision), dConstant(precision);
   mpfr_set(z.Re.Get(), p.Re.Get(), MPFR_RNDN);
   mpfr_set(z.Im.Get(), p.Im.Get(), MPFR_RNDN);
-  if (params.MapField == TKernelParams::MapC) {
-    c = z;
-  } else {
-    mpfr_set_d(c.Re.Get(), params.CR, MPFR_RNDN);
-    mpfr_set_d(c.Im.Get(), params.CI, MPFR_RNDN);
-  }
-  TMpfrFormula formula(params.Formula, precision);
+  mpfr_set_d(c.Re.Get(), params.CR, MPFR_RNDN);
+  mpfr_set_d(c.Im.Get(), params.CI, MPFR_RNDN);
+  mpfr_set_d(dConstant.Re.Get(), params.DR, MPFR_RNDN);
+  mpfr_set_d(dConstant.Im.Get(), params.DI, MPFR_RNDN);
+  if (params.MapField == TKernelParams::MapC) c = z;
+  if (params.MapField == TKernelParams::MapD) dConstant = z;
+  // The constants as the confirmation of a cycle reads them.
+  const TComplex cDouble{c.Re.ToDouble(), c.Im.ToDouble()};
+  const TComplex dDouble{dConstant.Re.ToDouble(), dConstant.Im.ToDouble()};
+  TMpfrFormula formula(params.Formula, precision, params.N, params.M);
   const double outer2 = params.OuterCircle * params.OuterCircle;
   const double inner2 = params.InnerDist * params.InnerDist;
   const double maxDepth = params.MaxDepth;
   TKernelParams kernel;
   kernel.Formula = params.Formula;
   kernel.MapField = params.MapField;
+  kernel.N = params.N;
+  kernel.M = params.M;
 
   // Recent iterates, most recent first; entries not yet written hold (1000, 1000).
   std::vector<TMpfrComplex> history;
@@ -44,7 +51,7 @@ TMpfrPointResult IteratePointMpfr(const TDeepParams& params, const TMpfrComplex&
   double depth = 1.0;
   while (depth < maxDepth) {
     if (stop && (result.Steps & 255) == 0 && stop->load(std::memory_order_relaxed)) break;
-    formula.Step(z, c);
+    formula.Step(z, c, dConstant);
     ++result.Steps;
     mpfr_sqr(r2.Get(), z.Im.Get(), MPFR_RNDN);
     mpfr_sqr(d.Get(), z.Re.Get(), MPFR_RNDN);
@@ -60,7 +67,7 @@ TMpfrPointResult IteratePointMpfr(const TDeepParams& params, const TMpfrComplex&
     if (mpfr_cmp_d(r2.Get(), outer2) > 0) {
       const TFormula& row = Formulas[static_cast<size_t>(params.Formula)];
       if (params.ColorMode == TKernelParams::ColorContinue && row.Fractional())
-        depth = depth - row.EscapeFactor(1) * std::log(r2Double) / std::log(outer2);
+        depth = depth - row.EscapeFactor(params.N) * std::log(r2Double) / std::log(outer2);
       if (depth < 0) depth = 0.0001;
       break;
     }
@@ -86,11 +93,11 @@ TMpfrPointResult IteratePointMpfr(const TDeepParams& params, const TMpfrComplex&
         olderIm.push_back(history[static_cast<size_t>(j)].Im.ToDouble());
       }
       const TComplex newest{z.Re.ToDouble(), z.Im.ToDouble()};
-      const TComplex m = CycleMultiplier(kernel, {params.CR, params.CI}, {0.0, 0.0}, newest,
+      const TComplex m = CycleMultiplier(kernel, cDouble, dDouble, newest,
                                          olderRe.data(), olderIm.data(), period);
       const double m2 = m.im * m.im + m.re * m.re;
       if (std::fabs(m2 / RepellingMultiplier2 - 1.0) < 1e-9) result.TestUnresolved = true;
-      if (CycleRepels(kernel, {params.CR, params.CI}, {0.0, 0.0}, newest, olderRe.data(),
+      if (CycleRepels(kernel, cDouble, dDouble, newest, olderRe.data(),
                       olderIm.data(), period)) {
         period = 0;
         ++result.CyclesPassed;
@@ -110,4 +117,45 @@ TMpfrPointResult IteratePointMpfr(const TDeepParams& params, const TMpfrComplex&
   if (depth == maxDepth) depth = 0.0;
   result.Depth = static_cast<float>(depth / maxDepth);
   return result;
+}
+
+namespace {
+
+// The plane point of pixel (x, y) moved by (dx, dy) pixels.
+TMpfrComplex ShiftedPoint(const TDeepArea& area, int x, int y, double dx, double dy,
+                          mpfr_prec_t precision) {
+  TMpfrComplex point = area.PixelPoint(x, y, precision);
+  TMpfr step(precision);
+  const auto move = [&](TMpfr& part, TFloatExp spacing, double by) {
+    if (by == 0 || spacing.M == 0) return;
+    mpfr_set_d(step.Get(), spacing.M * by, MPFR_RNDN);
+    mpfr_mul_2si(step.Get(), step.Get(), static_cast<long>(spacing.E), MPFR_RNDN);
+    mpfr_add(part.Get(), part.Get(), step.Get(), MPFR_RNDN);
+  };
+  move(point.Re, area.SpacingX(), dx);
+  // Rows go down from Top.
+  move(point.Im, area.SpacingY(), -dy);
+  return point;
+}
+
+}  // namespace
+
+double StepsApart(const TDeepParams& params, float depth, int32_t period,
+                  const TMpfrPointResult& exact) {
+  if (period != exact.Period) return std::numeric_limits<double>::infinity();
+  return std::fabs(static_cast<double>(depth) - exact.Depth) * params.MaxDepth;
+}
+
+bool IllConditionedPixel(const TDeepParams& params, const TDeepArea& area, int x, int y,
+                         const TMpfrPointResult& exact, double apart, mpfr_prec_t precision) {
+  if (exact.TestUnresolved) return true;
+  const double shifts[4][2] = {{1e-9, 0}, {-1e-9, 0}, {0, 1e-9}, {0, -1e-9}};
+  for (const auto& shift : shifts) {
+    const TMpfrPointResult near = IteratePointMpfr(
+        params, ShiftedPoint(area, x, y, shift[0], shift[1], precision), precision);
+    if (StepsApart(params, near.Depth, near.Period, exact) >= std::min(apart, 1.0) ||
+        near.TestUnresolved)
+      return true;
+  }
+  return false;
 }

@@ -22,7 +22,7 @@ struct TMpfrPointResult {
   bool TestUnresolved = false;
 };
 
-/// Iterates pixel (x, y) of the view (a formula with a deep degree, `area` read from `params`) at
+/// Iterates pixel (x, y) of the view (any formula, `area` read from `params`) at
 /// `precision` bits with the tests of the double kernel: escape when |z|^2 > OuterCircle^2,
 /// the continuous correction, cycle tests against the MaxCycle previous iterates within
 /// InnerDist (a repelling cycle passed by, as cycletest.h decides on the iterates rounded to
@@ -35,3 +35,16 @@ TMpfrPointResult IterateDeepPointMpfr(const TDeepParams& params, const TDeepArea
 /// The same for the plane point `p` (read at `precision` bits), which need not be a pixel's.
 TMpfrPointResult IteratePointMpfr(const TDeepParams& params, const TMpfrComplex& p,
                                   mpfr_prec_t precision, const std::atomic<bool>* stop = nullptr);
+
+/// How many steps a computed result (`depth`, a fraction of MaxDepth as the result array holds
+/// it, and `period`) is from `exact`; infinity when the cycle periods differ.
+double StepsApart(const TDeepParams& params, float depth, int32_t period,
+                  const TMpfrPointResult& exact);
+
+/// Whether the exact result of pixel (x, y) is ill-conditioned at the scale of a computed result
+/// `apart` steps from it (StepsApart): one of its tests is decided by less than doubles resolve
+/// (TestUnresolved), or the exact result of a point 1e-9 of a pixel beside it, in any of four
+/// directions, is min(apart, 1) steps or more from it or has another period. Such a pixel is
+/// chaos, which no computation short of exact arithmetic reproduces, rather than an error.
+bool IllConditionedPixel(const TDeepParams& params, const TDeepArea& area, int x, int y,
+                         const TMpfrPointResult& exact, double apart, mpfr_prec_t precision);

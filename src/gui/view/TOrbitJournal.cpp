@@ -35,7 +35,7 @@ bool Same(TComplex a, TComplex b) { return a.re == b.re && a.im == b.im; }
 
 bool TOrbitStep::operator==(const TOrbitStep& other) const {
   return Kind == other.Kind && X == other.X && Y == other.Y && DeepX == other.DeepX &&
-         DeepY == other.DeepY && DeepC == other.DeepC && Same(C, other.C) &&
+         DeepY == other.DeepY && DeepMap == other.DeepMap && Same(C, other.C) &&
          Same(D, other.D) && Mark == other.Mark && N == other.N && M == other.M &&
          Formula == other.Formula;
 }
@@ -68,7 +68,7 @@ TStartDrawPoint* TOrbitJournal::AddDeepOrbit(TDrawPointsList& list, const std::s
   step.Mark = mark;
   step.DeepX = re;
   step.DeepY = im;
-  step.DeepC = orbit->GetDeep()->PointIsC();
+  step.DeepMap = orbit->GetDeep()->MapField();
   Journal.push_back(step);
   return orbit;
 }
@@ -108,7 +108,8 @@ void TOrbitJournal::Restore(TDrawPointsList& list, const std::vector<TOrbitStep>
       case TOrbitStep::Start: {
         TStartDrawPoint* orbit = list.AddOrbit(step.X, step.Y, step.C, step.D, step.Mark);
         if (!step.DeepX.empty())
-          orbit->SetDeep(TDeepOrbit::Create(step.DeepX, step.DeepY, step.DeepC, step.C));
+          orbit->SetDeep(
+              TDeepOrbit::Create(step.DeepX, step.DeepY, step.DeepMap, step.C, step.D));
         break;
       }
       case TOrbitStep::Next: {

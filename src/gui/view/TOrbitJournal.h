@@ -20,9 +20,9 @@ struct TOrbitStep {
   TComplex D{0.0, 0.0};
   bool Mark = false;
   /// Start in a deep view: the clicked point in full (plain decimal texts; empty for an orbit of
-  /// doubles) and whether it is also c.
+  /// doubles) and which constant it is as well (TKernelParams::MapField).
   std::string DeepX, DeepY;
-  bool DeepC = false;
+  int DeepMap = 0;
   /// Next: the formula and exponents the step iterated with.
   int32_t N = 0;
   int32_t M = 0;

@@ -121,7 +121,9 @@ void TViewWave::StartComputation() {
   StatusClock.start();
   emit StatusChanged();
   // A flat picture would otherwise seem a fault; the zoom says the same when it stops there.
-  if (AreaTooSmall()) emit StatusHint(QString::fromLatin1(AreaTooSmallForFormula));
+  if (AreaTooSmall())
+    emit StatusHint(QString::fromLatin1(AreaTooSmallForFormula)
+                        .arg(QString::fromStdString(DeepZoomFormulaList())));
 }
 
 bool TViewWave::AreaTooSmall() const {
@@ -580,7 +582,8 @@ void TViewWave::RefuseZoom(bool zoomIn, bool precision) {
   // The click would otherwise seem lost; the first status panel keeps this until the next hint.
   QString text = QString::fromLatin1(zoomIn ? AreaCannotShrink : AreaCannotGrow);
   if (zoomIn && precision && !DeepKernelSupports(FractProps.Formula))
-    text += QLatin1Char(' ') + QString::fromLatin1(DeepZoomFormulas);
+    text += QLatin1Char(' ') + QString::fromLatin1(DeepZoomFormulas)
+                                   .arg(QString::fromStdString(DeepZoomFormulaList()));
   emit StatusHint(text);
 }
 

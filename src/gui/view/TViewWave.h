@@ -152,14 +152,15 @@ public:
   /// leave the range of the numbers.
   static constexpr const char* AreaCannotShrink = "The area cannot be made smaller.";
   static constexpr const char* AreaCannotGrow = "The area cannot be made larger.";
-  /// Follows AreaCannotShrink for a formula the deep kernel does not compute.
-  static constexpr const char* DeepZoomFormulas =
-      "Deeper zooms work only for z^2 + c, z^3 + c and z^4 + c.";
+  /// Follows AreaCannotShrink for a formula the deep kernel does not compute, with the list
+  /// of those it computes.
+  static constexpr const char* DeepZoomFormulas = "Deeper zooms work only for %1.";
   /// Status text of a picture whose area lies past what the double kernels tell apart, for a
-  /// formula the deep kernel does not compute (a file can hold such an area).
+  /// formula the deep kernel does not compute (a file can hold such an area), with the list of
+  /// those it computes.
   static constexpr const char* AreaTooSmallForFormula =
       "The area is too small for this formula: the picture shows blocks or one colour. "
-      "Deeper zooms work only for z^2 + c, z^3 + c and z^4 + c.";
+      "Deeper zooms work only for %1.";
   /// Whether the area lies past what the double kernels tell apart and the formula has no
   /// deep kernel: the picture turns to blocks or one colour.
   bool AreaTooSmall() const;

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "engine/TFractArray.h"
+#include "engine/deep/deepzoom.h"
 #include "gui/view/TViewWave.h"
 
 namespace {
@@ -67,7 +68,8 @@ bool TViewWave::CheckFinishedDepths() {
   }
   // Why the picture is flat outweighs how deep it went.
   if (AreaTooSmall()) {
-    emit StatusHint(QString::fromLatin1(AreaTooSmallForFormula));
+    emit StatusHint(QString::fromLatin1(AreaTooSmallForFormula)
+                        .arg(QString::fromStdString(DeepZoomFormulaList())));
   } else if (census.MostlyUnresolved()) {
     emit StatusHint(QString::fromLatin1(MostAtMaxDepth));
   }

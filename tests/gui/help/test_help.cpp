@@ -41,7 +41,7 @@ QString ReadText(const QString& path) {
 
 // The page is written by hand; this keeps its list of formulas and what each uses in step with
 // the formula table.
-TEST(HelpPages, FractalPageListsEveryFormulaWithWhatItUses) {
+TEST(HelpPages, FractalPageListsEveryFormulaWithWhatItUsesAndHowItZoomsDeep) {
   const QString page = ReadText(QStringLiteral(":/help/fractal.html"));
   ASSERT_FALSE(page.isEmpty());
   EXPECT_TRUE(page.contains(QStringLiteral("holds the %1 formulas").arg(FormulaCount)));
@@ -49,7 +49,8 @@ TEST(HelpPages, FractalPageListsEveryFormulaWithWhatItUses) {
   ASSERT_GE(start, 0);
   const qsizetype end = page.indexOf(QStringLiteral("</table>"), start);
   ASSERT_GT(end, start);
-  const QRegularExpression row(QStringLiteral("<tr><td>(.*?)</td><td>(.*?)</td></tr>"));
+  const QRegularExpression row(
+      QStringLiteral("<tr><td>(.*?)</td><td>(.*?)</td><td>(.*?)</td></tr>"));
   std::vector<int> listed(FormulaCount, 0);
   for (auto match = row.globalMatch(page.mid(start, end - start)); match.hasNext();) {
     const QRegularExpressionMatch cells = match.next();
@@ -65,6 +66,7 @@ TEST(HelpPages, FractalPageListsEveryFormulaWithWhatItUses) {
       EXPECT_EQ(uses.contains(QStringLiteral("D")), f.UsesD);
       EXPECT_EQ(uses.contains(QStringLiteral("N")), f.UsesN);
       EXPECT_EQ(uses.contains(QStringLiteral("M")), f.UsesM);
+      EXPECT_EQ(cells.captured(3).toStdString(), f.DeepZoom ? f.DeepZoom : "");
     }
   }
   EXPECT_EQ(listed, std::vector<int>(FormulaCount, 1));

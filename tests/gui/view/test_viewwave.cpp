@@ -8,6 +8,9 @@
 #include "document/fractalfile.h"
 #include "gui/common/cursors.h"
 #include "gui/support/wavetestsupport.h"
+#include "engine/TFormula.h"
+#include "engine/TFractArray.h"
+#include "engine/deep/deepkernel.h"
 #include "engine/deep/deepzoom.h"
 #include "gui/view/viewstatus.h"
 #include "support/formulaids.h"
@@ -97,8 +100,6 @@ TEST_F(ViewWave, ZoomMapsTheSelectionOntoTheArea) {
 }
 
 TEST_F(ViewWave, ZoomThatWouldCollapseOrOverflowTheAreaIsIgnored) {
-  const std::string noDeepZoom =
-      std::string(TViewWave::AreaCannotShrink) + " " + TViewWave::DeepZoomFormulas;
   const struct {
     const char* What;
     TMouseMode Mode;
@@ -111,9 +112,7 @@ TEST_F(ViewWave, ZoomThatWouldCollapseOrOverflowTheAreaIsIgnored) {
       // At the corner a tiny selection truncates to a single pixel.
       {"no width", mmZoomIn, 0.001, {0, 0}, 1.5, 0, TViewWave::AreaCannotShrink},
       {"no width", mmZoomOut, 0.001, {0, 0}, 1.5, 0, TViewWave::AreaCannotGrow},
-      // Halving the smallest numbers gives no width (z^n + c has no deep zoom, which says so);
-      // doubling the largest overflows.
-      {"precision", mmZoomIn, 0.5, {200, 200}, 4.9e-324, 3, noDeepZoom},
+      // Doubling the largest numbers overflows.
       {"overflow", mmZoomOut, 0.5, {200, 200}, 1e308, 0, TViewWave::AreaCannotGrow},
   };
   EXPECT_EQ(std::string(TViewWave::AreaCannotShrink), "The area cannot be made smaller.");
@@ -396,166 +395,140 @@ TEST_F(ViewWave, ZoomGoesOnPastTheDoublesForTheDeepFormulasWithAPictureOfManyCol
   child->CloseWithoutQuery();
 }
 
-TEST_F(ViewWave, AZoomWhoseBoundsComeOutAsTheyWereIsRefused) {
-  // exp(z)-z-1+c over one unit of the last place each way: no double lies between the bounds.
+class TNoColumnSink : public TColumnSink {
+public:
+  void ColumnFinished(int) override {}
+};
+
+// The view's picture of a deep view, computed again by the deep kernel alone: cells that differ.
+int DifferentFromDeepKernel(const TMDIChildWave* child) {
+  const TDeepParams p = child->GetParams().DeepParams();
+  std::string error;
+  auto plan = TDeepPlan::Create(p, error);
+  EXPECT_TRUE(plan) << error;
+  if (!plan) return -1;
+  TFractArray array(p.XResolution, p.YResolution);
+  TNoColumnSink sink;
+  EXPECT_TRUE(ComputeDeepBandColumns(*plan, array, {0, 0, p.XResolution, p.YResolution}, nullptr,
+                                     sink, BestKernelIsa()));
+  const TFractArray* shown = child->GetView()->GetFractArray();
+  if (!shown || shown->Width != array.Width || shown->Height != array.Height) return -1;
+  int different = 0;
+  for (int x = 0; x < array.Width; ++x)
+    for (int y = 0; y < array.Height; ++y)
+      different += shown->GetDepth(x, y) != array.GetDepth(x, y) ||
+                   shown->GetCycle(x, y) != array.GetCycle(x, y);
+  return different;
+}
+
+TEST_F(ViewWave, AViewOneUnitOfTheLastPlaceWideZoomsOnInFullPrecision) {
+  // exp(z)-z-1+c over one unit of the last place each way: no double lies between the bounds,
+  // so the view is kept in decimals, and zooms that doubles would round away are made.
   const double left = -0.7, bottom = 0.3;
   TFractProps p = WithArea(QuickJulia(), left, std::nextafter(left, 1.0),
                            std::nextafter(bottom, 1.0), bottom);
   p.Formula = formula::Exp;
   p.MapField = TKernelParams::MapC;
+  ASSERT_TRUE(p.UsesDeepKernel());
   TMDIChildWave* child = ComputedWave(p, {}, 400, 400, "U", "/tmp/u.zlf");
   TViewWave* view = child->GetView();
   child->ClearModified();
-  const std::string noDeepZoom =
-      std::string(TViewWave::AreaCannotShrink) + " " + TViewWave::DeepZoomFormulas;
-  const struct {
-    TMouseMode Mode;
-    double SelectionSize;
-    std::string Status;
-  } cases[] = {
-      {mmZoomIn, 0.5, noDeepZoom},
-      // Nine tenths of the view: a growth of a fraction of a unit, rounded away.
-      {mmZoomOut, 0.9, TViewWave::AreaCannotGrow},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(static_cast<int>(c.Mode));
+  // Nine tenths of the view, then half of it.
+  for (const auto& [mode, size] : {std::pair{mmZoomOut, 0.9}, std::pair{mmZoomIn, 0.5}}) {
+    SCOPED_TRACE(static_cast<int>(mode));
     Form->SetStatusText(0, "");
-    child->SetMouseMode(c.Mode);
-    view->SelectionSize = c.SelectionSize;
+    const std::string before = Xml(child->GetParams());
+    child->SetMouseMode(mode);
+    view->SelectionSize = size;
     Press(view, QPoint(200, 200));
-    EXPECT_EQ(Xml(child->GetParams()), Xml(p));
-    EXPECT_EQ(Form->StatusPanel(0)->text().toStdString(), c.Status);
-    EXPECT_FALSE(child->GetUnitFract()->Modified());
-    EXPECT_FALSE(view->GetHistory().CanUndo());
-    EXPECT_TRUE(view->ComputationFinished());
+    EXPECT_NE(Xml(child->GetParams()), before);
+    EXPECT_TRUE(child->GetParams().UsesDeepKernel());
+    EXPECT_EQ(Form->StatusPanel(0)->text().toStdString(), "");
+    EXPECT_TRUE(child->GetUnitFract()->Modified());
   }
-  // Doubling the view moves at least one bound to the next number.
-  view->SelectionSize = 0.5;
-  Press(view, QPoint(200, 200));
-  EXPECT_GT(child->GetParams().Right.GetDouble() - child->GetParams().Left.GetDouble(),
-            p.Right.GetDouble() - p.Left.GetDouble());
-  EXPECT_TRUE(child->GetUnitFract()->Modified());
-  EXPECT_EQ(view->GetHistory().UndoCount(), 1u);
+  EXPECT_EQ(view->GetHistory().UndoCount(), 2u);
+  ASSERT_TRUE(WaitForPicture(view));
+  EXPECT_EQ(DifferentFromDeepKernel(child), 0);
+  // Undo takes both back.
+  Form->Undo->trigger();
+  Form->Undo->trigger();
+  EXPECT_EQ(Xml(child->GetParams()), Xml(p));
   ASSERT_TRUE(WaitForPicture(view));
 }
 
-TEST_F(ViewWave, FormulasWithoutTheDeepKernelStopZoomingInWhileTheirPicturesAreRight) {
-  const std::string noDeepZoom =
-      std::string(TViewWave::AreaCannotShrink) + " " + TViewWave::DeepZoomFormulas;
-  // z^n + c with N = 2 around c = i, a boundary point at every scale.
-  TFractProps p = WithArea(QuickJulia(), -0.5, 0.5, 1.5, 0.5);
-  p.Formula = formula::ZN;
-  p.N.SetInt(2);
-  p.MapField = TKernelParams::MapC;
-  p.MaxCycle.SetInt(0);
-  ASSERT_FALSE(DeepKernelSupports(p.Formula));
-  TMDIChildWave* child = ComputedWave(p, {}, 400, 400, "N", "/tmp/n.zlf");
-  TViewWave* view = child->GetView();
-  child->SetMouseMode(mmZoomIn);
-  view->SelectionSize = 0.1;
-  QLabel* status = Form->StatusPanel(0);
-  // Each press narrows the view ten times, until the next view would need the deep kernel.
+TEST_F(ViewWave, EveryFormulaZoomsOnPastThePrecisionOfDoubles) {
   const auto widthOf = [](const TFractProps& q) {
     return q.Right.GetDouble() - q.Left.GetDouble();
   };
-  int accepted = 0;
-  TFractProps last = p;
-  for (int press = 0; press < 30; ++press) {
-    child->ClearModified();
+  // z^n + c with N = 2 around c = i, and sin(z) + c around a point of its boundary.
+  TFractProps zn = WithArea(QuickJulia(), -0.5, 0.5, 1.5, 0.5);
+  zn.Formula = formula::ZN;
+  zn.N.SetInt(2);
+  const double re = 0.3623578844272726, im = 0.6276222663512072;
+  TFractProps sine = WithArea(QuickJulia(), re - 0.5, re + 0.5, im + 0.5, im - 0.5);
+  sine.Formula = formula::SinPlusC;
+  sine.MaxDepth.SetInt(1000);
+  for (TFractProps p : {zn, sine}) {
+    SCOPED_TRACE(Formulas[p.Formula].Identifier);
+    p.MapField = TKernelParams::MapC;
+    p.MaxCycle.SetInt(0);
+    p.XResolution.SetInt(100);
+    p.YResolution.SetInt(100);
+    ASSERT_TRUE(DeepKernelSupports(p.Formula));
+    TMDIChildWave* child = ComputedWave(p, {}, 100, 100, "N", "/tmp/n.zlf");
+    TViewWave* view = child->GetView();
+    child->SetMouseMode(mmZoomIn);
+    view->SelectionSize = 0.1;
+    QLabel* status = Form->StatusPanel(0);
     status->clear();
-    const size_t steps = view->GetHistory().UndoCount();
-    Press(view, QPoint(200, 200));
-    if (!status->text().isEmpty()) break;
-    ++accepted;
-    EXPECT_NEAR(widthOf(child->GetParams()) / widthOf(last), 0.1, 1e-6);
-    last = child->GetParams();
-    EXPECT_FALSE(NeedsDeepKernel(last.KernelParams()));
-    EXPECT_TRUE(child->GetUnitFract()->Modified());
-    EXPECT_EQ(view->GetHistory().UndoCount(), steps + 1);
+    // Fifteen presses, each ten times narrower, from a width of 1 to 1e-15: every one is made.
+    for (int press = 0; press < 15; ++press) {
+      const TFractProps before = child->GetParams();
+      Press(view, QPoint(50, 50));
+      ASSERT_TRUE(status->text().isEmpty()) << press << ": " << status->text().toStdString();
+      if (!before.UsesDeepKernel()) {
+        EXPECT_NEAR(widthOf(child->GetParams()) / widthOf(before), 0.1, 1e-6);
+      }
+    }
+    EXPECT_EQ(view->GetHistory().UndoCount(), 15u);
+    const TFractProps deep = child->GetParams();
+    ASSERT_TRUE(deep.UsesDeepKernel());
+    ASSERT_TRUE(WaitForPicture(view));
+    // The picture is the deep kernel's, its points told apart rather than in blocks.
+    EXPECT_EQ(DifferentFromDeepKernel(child), 0);
+    const TFractArray* array = view->GetFractArray();
+    std::set<float> depths;
+    for (int x = 0; x < array->Width; ++x)
+      for (int y = 0; y < array->Height; ++y) depths.insert(array->GetDepth(x, y));
+    EXPECT_GT(depths.size(), 20u);
+    child->CloseWithoutQuery();
   }
-  EXPECT_EQ(status->text().toStdString(), noDeepZoom);
-  // From 1 to about 2^-40 of the largest bound times the 40 points across.
-  EXPECT_GE(accepted, 8);
-  // The press that was refused would have made the first view past the limit.
-  const double w = widthOf(last);
-  const double h = last.Bottom.GetDouble() - last.Top.GetDouble();
-  const double l = last.Left.GetDouble(), t = last.Top.GetDouble();
-  EXPECT_TRUE(NeedsDeepKernel(
-      WithArea(last, l + 0.45 * w, l + 0.55 * w, t + 0.45 * h, t + 0.55 * h).KernelParams()));
-  EXPECT_EQ(Xml(child->GetParams()), Xml(last));
-  EXPECT_FALSE(child->GetUnitFract()->Modified());
-  // The last view's points still tell apart, not in blocks of one value.
-  ASSERT_TRUE(WaitForPicture(view));
-  const TFractArray* array = view->GetFractArray();
-  std::set<float> depths;
-  for (int x = 0; x < array->Width; ++x)
-    for (int y = 0; y < array->Height; ++y) depths.insert(array->GetDepth(x, y));
-  EXPECT_GT(depths.size(), 100u);
-  // Zooming out is always made.
-  child->SetMouseMode(mmZoomOut);
-  Press(view, QPoint(200, 200));
-  EXPECT_GT(widthOf(child->GetParams()), widthOf(last));
-  EXPECT_TRUE(child->GetUnitFract()->Modified());
-  ASSERT_TRUE(WaitForPicture(view));
-  child->CloseWithoutQuery();
-
-  // A file beyond the limit still shows; it zooms out, not in.
-  TScratchDir dir("view_beyond");
-  TFractProps beyond = WithArea(p, -1e-13, 1e-13, 1 + 1e-13, 1 - 1e-13);
-  ASSERT_TRUE(NeedsDeepKernel(beyond.KernelParams()));
-  std::string errorText;
-  ASSERT_TRUE(WriteFractalFile(dir.File("beyond.zlf"), TStoredFractal(beyond, {}), errorText))
-      << errorText;
-  ASSERT_NE(Form->Fractal->OpenFractalFile(dir.File("beyond.zlf")), nullptr);
-  TMDIChildWave* opened = Form->Workspace->ActiveWaveWindow();
-  SetViewSize(opened, 400, 400);
-  ASSERT_TRUE(WaitForPicture(opened->GetView()));
-  EXPECT_NE(opened->GetView()->GetFractArray(), nullptr);
-  const TFractProps read = opened->GetParams();
-  status->clear();
-  opened->SetMouseMode(mmZoomIn);
-  Press(opened->GetView(), QPoint(200, 200));
-  EXPECT_EQ(Xml(opened->GetParams()), Xml(read));
-  EXPECT_EQ(status->text().toStdString(), noDeepZoom);
-  EXPECT_FALSE(opened->GetUnitFract()->Modified());
-  opened->SetMouseMode(mmZoomOut);
-  Press(opened->GetView(), QPoint(200, 200));
-  EXPECT_GT(widthOf(opened->GetParams()), widthOf(read));
-  EXPECT_TRUE(opened->GetUnitFract()->Modified());
-  ASSERT_TRUE(WaitForPicture(opened->GetView()));
 }
 
 // A file can hold an area past what the double kernels tell apart for a formula the deep
 // kernel does not compute: its picture is flat, and the status bar says why, as a zoom there
 // would.
-TEST_F(ViewWave, AreaTooSmallForAFormulaWithoutDeepKernelSaysWhy) {
+// A file may hold a deep area for any formula: it opens and is computed by the deep kernel,
+// without the message of an area too small for its formula.
+TEST_F(ViewWave, DeepAreasOfEveryFormulaOpenDeep) {
   const std::string zeros(49, '0');
   TFractProps deep = QuickJulia();
   std::string error;
   ASSERT_TRUE(deep.SetDeepArea("-0." + zeros + "1", "1." + zeros + "1", "0." + zeros + "2",
                                "1", error))
       << error;
-  const int exp = 9;  // exp(z) - z - 1 + c
-  ASSERT_FALSE(DeepKernelSupports(exp));
-  TFractProps shallowExp = QuickJulia();
-  shallowExp.Formula = exp;
   TFractProps deepExp = deep;
-  deepExp.Formula = exp;
-  const QString said = QString::fromLatin1(TViewWave::AreaTooSmallForFormula);
-  const struct {
-    const char* Case;
-    TFractProps Params;
-    bool Said;
-  } rows[] = {{"exp, 3e-50 wide", deepExp, true},
-              {"exp, the usual area", shallowExp, false},
-              {"z^2 + c, 3e-50 wide: the deep kernel", deep, false}};
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.Case);
+  deepExp.Formula = formula::Exp;
+  const QString tooSmall = QString::fromLatin1(TViewWave::AreaTooSmallForFormula)
+                               .arg(QString::fromStdString(DeepZoomFormulaList()));
+  for (const TFractProps& params : {deepExp, deep}) {
+    SCOPED_TRACE(Formulas[params.Formula].Identifier);
+    ASSERT_TRUE(params.UsesDeepKernel());
     Form->SetStatusText(0, QString());
-    TMDIChildWave* child = ComputedWave(row.Params);
-    EXPECT_EQ(child->GetView()->AreaTooSmall(), row.Said);
-    EXPECT_EQ(Form->StatusPanel(0)->text() == said, row.Said)
-        << Form->StatusPanel(0)->text().toStdString();
+    TMDIChildWave* child = ComputedWave(params);
+    EXPECT_FALSE(child->GetView()->AreaTooSmall());
+    EXPECT_NE(Form->StatusPanel(0)->text(), tooSmall);
+    EXPECT_EQ(DifferentFromDeepKernel(child), 0);
     child->CloseWithoutQuery();
     QApplication::processEvents();
   }
