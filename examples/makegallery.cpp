@@ -52,14 +52,15 @@ TColorPalette1DItem Cycles() {
   return Palette(Rgb(40, 0, 70), {{0.5, Rgb(200, 40, 120)}}, Rgb(255, 210, 80));
 }
 
-// A view `width` across centred on (re, im) with the pixel as c, all three plain decimal
-// texts: bounds in full, for views far below the precision of doubles. `p` gives the formula
-// and its constants.
+// A view `width` across centred on (re, im) with the pixel as `map` (c unless said), all
+// three plain decimal texts: bounds in full, for views far below the precision of doubles. `p`
+// gives the formula and its constants.
 TFractProps DeepArea(const std::string& re, const std::string& im, const std::string& width,
-                     int xResolution, int yResolution, TFractProps p = TFractProps()) {
+                     int xResolution, int yResolution, TFractProps p = TFractProps(),
+                     int map = TKernelParams::MapC) {
   p.XResolution.SetInt(xResolution);
   p.YResolution.SetInt(yResolution);
-  p.MapField = TKernelParams::MapC;
+  p.MapField = static_cast<uint8_t>(map);
   TDeepParams d = p.DeepParams();
   std::string error;
   if (!SetDeepViewAround(d, re, im, width, error) ||
@@ -208,21 +209,22 @@ std::vector<TExample> Examples() {
   }
   // Deep zoom of formulas without a series approximation of their own, one of each family,
   // around points of their boundaries.
-  {  // A polynomial: z^5 + c, 3e-50 wide.
+  {  // A polynomial: z^3 - 3 d^2 z + c with the pixel as d and c = -0.5 + 0.5i, 3e-30 wide.
     TFractProps f;
-    f.Formula = FormulaIndex<TFormulaZN>;
-    f.N.SetInt(5);
+    f.Formula = FormulaIndex<TFormulaZ3D2Z>;
+    f.CR.SetDouble(-0.5);
+    f.CI.SetDouble(0.5);
     f.MaxDepth.SetInt(1000);
     f.MaxCycle.SetInt(0);
-    TFractProps p = DeepArea("0.411162132975783849462990466695145144494238839382031993859532",
-                             "0.712153704462448329937820782552640410722234649347539482934993",
-                             Tiny(49, "3"), 320, 240, f);
+    TFractProps p = DeepArea("0.2439917286946132447459778291182986278085",
+                             "0.4226060707256311630558604779995133219058", Tiny(29, "3"), 320,
+                             240, f, TKernelParams::MapD);
     TVoldViewProps v;
     v.SensOutside = SensNormal;
     v.StrengthOutside.SetDouble(1.0);
     v.UsePalOutside = true;
-    v.PalOutside = Bands(0.45, 1.0, 22, Rgb(20, 60, 20), Rgb(220, 250, 160));
-    list.push_back({"deep-power5-1e-50", p, v});
+    v.PalOutside = Bands(0.45, 0.99, 22, Rgb(20, 60, 20), Rgb(220, 250, 160));
+    list.push_back({"deep-cubic-1e-30", p, v});
   }
   {  // A rational formula: z (c + d z^5) / (1 + z^5) with d = 2, 3e-40 wide.
     TFractProps f;
@@ -239,7 +241,7 @@ std::vector<TExample> Examples() {
     v.SensOutside = SensNormal;
     v.StrengthOutside.SetDouble(1.0);
     v.UsePalOutside = true;
-    v.PalOutside = Bands(0.3, 1.0, 20, Rgb(60, 0, 40), Rgb(255, 190, 220));
+    v.PalOutside = Bands(0.3, 0.99, 20, Rgb(60, 0, 40), Rgb(255, 190, 220));
     list.push_back({"deep-rational-1e-40", p, v});
   }
   {  // A transcendental formula: sin(z) + c, 3e-100 wide.
@@ -257,7 +259,7 @@ std::vector<TExample> Examples() {
     v.SensOutside = SensNormal;
     v.StrengthOutside.SetDouble(1.0);
     v.UsePalOutside = true;
-    v.PalOutside = Bands(0.1, 1.0, 24, Rgb(10, 20, 70), Rgb(250, 220, 120));
+    v.PalOutside = Bands(0.1, 0.99, 24, Rgb(10, 20, 70), Rgb(250, 220, 120));
     list.push_back({"deep-sine-1e-100", p, v});
   }
   return list;
