@@ -300,9 +300,10 @@ int64_t ShallowSteps(const TKernelParams& p) {
   return steps;
 }
 
-void ShallowSpeed(benchmark::State& state, int workers) {
-  const TKernelParams p = BenchMandelbrot(0);
-  const int64_t steps = ShallowSteps(p);
+// Pictures of the view `p` by the double kernels on `workers` workers, `steps`
+// pixel-iterations each.
+void TimeDoublePictures(benchmark::State& state, const TKernelParams& p, int64_t steps,
+                        int workers) {
   TComputePool pool(workers);
   TFractArray array(p.XResolution, p.YResolution);
   for (auto _ : state) {
@@ -317,31 +318,23 @@ void ShallowSpeed(benchmark::State& state, int workers) {
   state.SetLabel(std::to_string(workers) + " worker(s), " + KernelIsaName(BestKernelIsa()));
 }
 
+void ShallowSpeed(benchmark::State& state, int workers) {
+  const TKernelParams p = BenchMandelbrot(0);
+  TimeDoublePictures(state, p, ShallowSteps(p), workers);
+}
+
 // The double kernels on a view of doubles: what the deep kernel's speed on a formula is
 // measured against.
 void DoubleViewSpeed(benchmark::State& state, TKernelParams p) {
-  int64_t steps = 0;
-  {
-    TFractArray array(p.XResolution, p.YResolution);
-    TCycleHistory history;
-    for (int x = 0; x < p.XResolution; ++x)
-      for (int y = 0; y < p.YResolution; ++y)
-        steps += IteratePoint(p, x, y, p.XResolution, history, array);
-  }
-  TComputePool pool(1);
   TFractArray array(p.XResolution, p.YResolution);
-  for (auto _ : state) {
-    TNoSink sink;
-    RunPicture(pool, p.XResolution, [&](int band) {
-      ComputeBandColumns(p, array,
-                         {band * BandWidth, 0, band * BandWidth + BandWidth, p.YResolution},
-                         p.XResolution, nullptr, sink);
-    });
-  }
-  state.SetItemsProcessed(steps * static_cast<int64_t>(state.iterations()));
+  TCycleHistory history;
+  int64_t steps = 0;
+  for (int x = 0; x < p.XResolution; ++x)
+    for (int y = 0; y < p.YResolution; ++y)
+      steps += IteratePoint(p, x, y, p.XResolution, history, array);
+  TimeDoublePictures(state, p, steps, 1);
   state.counters["mean_steps"] =
       static_cast<double>(steps) / (static_cast<double>(p.XResolution) * p.YResolution);
-  state.SetLabel("1 worker, " + std::string(KernelIsaName(BestKernelIsa())));
 }
 
 // The views of the oracle sweep (bench/data/deepviews.txt): away from c = i, where orbits are
