@@ -97,6 +97,20 @@ struct TAttempt {
 
 // A new file named like a temporary file of this process, holding its id, locked; the lock
 // file is linked or renamed to it, so that it never exists without its holder's id.
+// After flock on the lock file open as `fd` failed with `error`: who holds the lock, or that
+// the lock file was taken over or given up meanwhile and is to be looked at again. Closes fd.
+void NoteRefusal(TAttempt& attempt, const std::string& lockFile, int fd, int error) {
+  attempt.Holder = HolderIn(fd);
+  const bool same = Names(lockFile, fd);
+  ::close(fd);
+  if (error != EWOULDBLOCK)
+    attempt.Error = error;
+  else if (!same || !ProcessMayRun(attempt.Holder))
+    attempt.Retry = true;
+  else
+    attempt.State = TProjectLock::TState::HeldElsewhere;
+}
+
 int NewLockedFile(const std::string& folder, std::string& path, int& error) {
   const std::string id = std::to_string(::getpid()) + "\n";
   for (int attempt = 0; attempt < 100; ++attempt) {
@@ -150,17 +164,7 @@ TAttempt LockInPlace(const std::string& lockFile) {
     return attempt;
   }
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    const int error = errno;
-    attempt.Holder = HolderIn(fd);
-    const bool same = Names(lockFile, fd);
-    ::close(fd);
-    if (error != EWOULDBLOCK) {
-      attempt.Error = error;
-    } else if (!same || !ProcessMayRun(attempt.Holder)) {
-      attempt.Retry = true;
-    } else {
-      attempt.State = TProjectLock::TState::HeldElsewhere;
-    }
+    NoteRefusal(attempt, lockFile, fd, errno);
     return attempt;
   }
   const std::string id = std::to_string(::getpid()) + "\n";
@@ -231,19 +235,8 @@ TAttempt TryLock(const std::string& folder, const std::string& lockFile) {
     if (attempt.State != TProjectLock::TState::Held) dropTemp();
     return attempt;
   }
-  const int error = errno;
-  attempt.Holder = HolderIn(other);
-  const bool same = Names(lockFile, other);
-  ::close(other);
+  NoteRefusal(attempt, lockFile, other, errno);
   dropTemp();
-  if (error != EWOULDBLOCK) {
-    attempt.Error = error;
-  } else if (!same || !ProcessMayRun(attempt.Holder)) {
-    // Taken over or given up meanwhile: look again.
-    attempt.Retry = true;
-  } else {
-    attempt.State = TProjectLock::TState::HeldElsewhere;
-  }
   return attempt;
 }
 

@@ -25,6 +25,7 @@
 #include "document/fractalfile.h"
 #include "document/projectfile.h"
 #include "support/TProjectWalker.h"
+#include "support/childprocess.h"
 #include "support/files.h"
 #include "support/projectsavestates.h"
 #include "support/testdata.h"
@@ -67,46 +68,21 @@ bool RunKilledSave(const std::string& project, const std::string& state, long ki
 // The save helper run as a second process that holds a project until Release or Kill.
 class THoldingProcess {
 public:
-  explicit THoldingProcess(const std::string& project) {
-    int input[2];
-    int output[2];
-    EXPECT_EQ(::pipe2(input, O_CLOEXEC), 0);
-    EXPECT_EQ(::pipe2(output, O_CLOEXEC), 0);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, input[0], 0);
-    posix_spawn_file_actions_adddup2(&actions, output[1], 1);
-    std::string helper = ZENOLITH_PROJECTSAVE_HELPER;
-    std::string path = project;
-    std::string mode = "hold";
-    char* argv[] = {helper.data(), path.data(), mode.data(), nullptr};
-    EXPECT_EQ(::posix_spawn(&Pid, helper.c_str(), &actions, nullptr, argv, environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(input[0]);
-    ::close(output[1]);
-    Input = input[1];
+  explicit THoldingProcess(const std::string& project)
+      : Process({ZENOLITH_PROJECTSAVE_HELPER, project, "hold"}) {
     // Its first line says whether it holds the project.
     char c;
-    while (::read(output[0], &c, 1) == 1 && c != '\n') State += c;
-    ::close(output[0]);
+    while (::read(Process.Output, &c, 1) == 1 && c != '\n') State += c;
+    ::close(Process.Output);
+    Process.Output = -1;
   }
-  ~THoldingProcess() { Release(); }
   /// Lets it give the project up and end.
-  void Release() {
-    if (Input >= 0) ::close(Input);
-    Input = -1;
-    if (Pid > 0) ::waitpid(Pid, nullptr, 0);
-    Pid = 0;
-  }
+  void Release() { Process.End(); }
   /// Ends it as a crash would: its lock file stays behind.
-  void Kill() {
-    ::kill(Pid, SIGKILL);
-    Release();
-  }
-  std::string Id() const { return std::to_string(Pid); }
+  void Kill() { Process.Kill(); }
+  std::string Id() const { return std::to_string(Process.Pid); }
 
-  pid_t Pid = 0;
-  int Input = -1;
+  TPipedProcess Process;
   std::string State;
 };
 

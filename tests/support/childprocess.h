@@ -3,8 +3,11 @@
 #include <csignal>
 #include <functional>
 #include <string>
+#include <vector>
 
+#include <fcntl.h>
 #include <poll.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -56,3 +59,53 @@ inline std::string RunInChild(const std::function<std::string()>& work, int seco
   if (!WIFEXITED(status)) return "(crashed)";
   return result;
 }
+
+/// A program started with its standard input and output as pipes to this process.
+class TPipedProcess {
+public:
+  /// Starts the program `arguments[0]` with `arguments`; Pid stays 0 when it cannot start.
+  explicit TPipedProcess(std::vector<std::string> arguments) {
+    int input[2];
+    int output[2];
+    if (::pipe2(input, O_CLOEXEC) != 0) return;
+    if (::pipe2(output, O_CLOEXEC) != 0) {
+      ::close(input[0]);
+      ::close(input[1]);
+      return;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, input[0], 0);
+    posix_spawn_file_actions_adddup2(&actions, output[1], 1);
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    if (::posix_spawn(&Pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) Pid = 0;
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(input[0]);
+    ::close(output[1]);
+    Input = input[1];
+    Output = output[0];
+  }
+  ~TPipedProcess() { End(); }
+  TPipedProcess(const TPipedProcess&) = delete;
+  TPipedProcess& operator=(const TPipedProcess&) = delete;
+
+  /// Closes both pipes and waits for the program's end.
+  void End() {
+    if (Input >= 0) ::close(Input);
+    if (Output >= 0) ::close(Output);
+    Input = Output = -1;
+    if (Pid > 0) ::waitpid(Pid, nullptr, 0);
+    Pid = 0;
+  }
+  /// Ends it as a crash would.
+  void Kill() {
+    if (Pid > 0) ::kill(Pid, SIGKILL);
+    End();
+  }
+
+  pid_t Pid = 0;
+  int Input = -1;   ///< the program's standard input
+  int Output = -1;  ///< its standard output
+};

@@ -13,6 +13,7 @@
 #include "core/xmlread.h"
 #include "document/projectfile.h"
 #include "gui/support/wavetestsupport.h"
+#include "support/childprocess.h"
 
 extern char** environ;
 
@@ -23,62 +24,31 @@ namespace fs = std::filesystem;
 // The helper program with its standard input and output as pipes.
 class TOtherProgram {
 public:
-  explicit TOtherProgram(const std::string& settings) {
-    int input[2];
-    int output[2];
-    EXPECT_EQ(::pipe2(input, O_CLOEXEC), 0);
-    EXPECT_EQ(::pipe2(output, O_CLOEXEC), 0);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, input[0], 0);
-    posix_spawn_file_actions_adddup2(&actions, output[1], 1);
-    std::string helper = ZENOLITH_PROJECT_HELPER;
-    std::string file = settings;
-    char* argv[] = {helper.data(), file.data(), nullptr};
-    EXPECT_EQ(::posix_spawn(&Pid, helper.c_str(), &actions, nullptr, argv, environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(input[0]);
-    ::close(output[1]);
-    Input = input[1];
-    Output = output[0];
-  }
-  ~TOtherProgram() { End(); }
+  explicit TOtherProgram(const std::string& settings)
+      : Process({ZENOLITH_PROJECT_HELPER, settings}) {}
 
   /// Sends one command and returns its one line of answer; "(no answer)" when the program
   /// ended or did not answer within a minute (a guard against a hang, not a measure).
   std::string Ask(const std::string& command) {
     const std::string line = command + "\n";
-    if (::write(Input, line.data(), line.size()) != static_cast<ssize_t>(line.size()))
+    if (::write(Process.Input, line.data(), line.size()) != static_cast<ssize_t>(line.size()))
       return "(no answer)";
     std::string answer;
     for (;;) {
-      pollfd ready{Output, POLLIN, 0};
+      pollfd ready{Process.Output, POLLIN, 0};
       if (::poll(&ready, 1, 60000) <= 0) return "(no answer)";
       char c;
-      if (::read(Output, &c, 1) != 1) return "(no answer)";
+      if (::read(Process.Output, &c, 1) != 1) return "(no answer)";
       if (c == '\n') return answer;
       answer += c;
     }
   }
   /// Ends it as a crash would.
-  void Kill() {
-    if (Pid > 0) ::kill(Pid, SIGKILL);
-    End();
-  }
-  std::string Id() const { return std::to_string(Pid); }
+  void Kill() { Process.Kill(); }
+  std::string Id() const { return std::to_string(Process.Pid); }
 
 private:
-  void End() {
-    if (Input >= 0) ::close(Input);
-    if (Output >= 0) ::close(Output);
-    Input = Output = -1;
-    if (Pid > 0) ::waitpid(Pid, nullptr, 0);
-    Pid = 0;
-  }
-
-  pid_t Pid = 0;
-  int Input = -1;
-  int Output = -1;
+  TPipedProcess Process;
 };
 
 }  // namespace
