@@ -49,6 +49,25 @@ std::unique_ptr<TDeepPlan> TDeepPlan::Create(const TDeepParams& params, std::str
 
 bool TDeepPlan::Generic() const { return DeepDegree(Parameters.Formula) == 0; }
 
+bool TDeepPlan::ComputeGenericOrbit(const TMpfrComplex& start, TGenericOrbit& orbit,
+                                    const std::atomic<bool>* stop) const {
+  const TDeepParams& p = Parameters;
+  TMpfrComplex c(WorkingPrecision), d(WorkingPrecision);
+  mpfr_set_d(c.Re.Get(), p.CR, MPFR_RNDN);
+  mpfr_set_d(c.Im.Get(), p.CI, MPFR_RNDN);
+  mpfr_set_d(d.Re.Get(), p.DR, MPFR_RNDN);
+  mpfr_set_d(d.Im.Get(), p.DI, MPFR_RNDN);
+  if (p.MapField == TKernelParams::MapC) c = start;
+  if (p.MapField == TKernelParams::MapD) d = start;
+  TGenericOrbit::TSettings settings;
+  settings.Formula = p.Formula;
+  settings.N = p.N;
+  settings.M = p.M;
+  settings.Outer2 = p.OuterCircle * p.OuterCircle;
+  settings.Length = std::min(static_cast<int64_t>(p.MaxDepth), MaxOrbitLength);
+  return orbit.Compute(start, c, d, settings, stop);
+}
+
 bool TDeepPlan::Prepare(const std::atomic<bool>* stop) {
   if (Ready.load(std::memory_order_acquire)) return true;
   std::lock_guard<std::mutex> lock(BuildLock);
@@ -79,22 +98,9 @@ bool TDeepPlan::Build(const std::atomic<bool>* stop) {
   };
 
   if (Generic()) {
-    // The general path: the orbit of the centre pixel's start with its constants.
-    TMpfrComplex c(WorkingPrecision), d(WorkingPrecision);
-    mpfr_set_d(c.Re.Get(), p.CR, MPFR_RNDN);
-    mpfr_set_d(c.Im.Get(), p.CI, MPFR_RNDN);
-    mpfr_set_d(d.Re.Get(), p.DR, MPFR_RNDN);
-    mpfr_set_d(d.Im.Get(), p.DI, MPFR_RNDN);
-    if (p.MapField == TKernelParams::MapC) c = centre;
-    if (p.MapField == TKernelParams::MapD) d = centre;
-    TGenericOrbit::TSettings general;
-    general.Formula = p.Formula;
-    general.N = p.N;
-    general.M = p.M;
-    general.Outer2 = p.OuterCircle * p.OuterCircle;
-    general.Length = std::min(static_cast<int64_t>(p.MaxDepth), MaxOrbitLength);
+    // The general path: the orbit of the centre.
     auto orbit = std::make_unique<TGenericOrbit>();
-    if (!orbit->Compute(centre, c, d, general, stop)) return false;
+    if (!ComputeGenericOrbit(centre, *orbit, stop)) return false;
     GenericMain = std::move(orbit);
     return true;
   }

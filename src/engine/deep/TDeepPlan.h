@@ -45,6 +45,11 @@ public:
   static constexpr int64_t MaxNucleusPeriod = int64_t{1} << 17;
   /// Highest working precision (bits): bounds of MaxDecimalDigits digits need less.
   static constexpr mpfr_prec_t MaxPrecision = 40000;
+  /// Computes into `orbit` the general path's reference orbit of the view's point `start`
+  /// (at the plan's precision): its constants are the view's, or the point where the pixel is
+  /// c or d. False when `stop` became true first.
+  bool ComputeGenericOrbit(const TMpfrComplex& start, TGenericOrbit& orbit,
+                           const std::atomic<bool>* stop) const;
 
   const TDeepParams& Params() const { return Parameters; }
   const TDeepArea& Area() const { return AreaValue; }

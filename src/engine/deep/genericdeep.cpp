@@ -183,17 +183,6 @@ TOutcome IteratePixel(const TGenericContext& g, const TGenericOrbit& orbit, TCom
   return TOutcome::Finished;
 }
 
-// The constants of a reference started at `point` (the pixel as c or as d makes them its own).
-void ReferenceConstants(const TDeepParams& p, const TMpfrComplex& point, TMpfrComplex& c,
-                        TMpfrComplex& d) {
-  mpfr_set_d(c.Re.Get(), p.CR, MPFR_RNDN);
-  mpfr_set_d(c.Im.Get(), p.CI, MPFR_RNDN);
-  mpfr_set_d(d.Re.Get(), p.DR, MPFR_RNDN);
-  mpfr_set_d(d.Im.Get(), p.DI, MPFR_RNDN);
-  if (p.MapField == TKernelParams::MapC) c = point;
-  if (p.MapField == TKernelParams::MapD) d = point;
-}
-
 }  // namespace
 
 bool ComputeGenericBandColumns(TDeepPlan& plan, TFractArray& array, TBand band,
@@ -292,17 +281,9 @@ bool ComputeGenericBandColumns(TDeepPlan& plan, TFractArray& array, TBand band,
       const int rx = std::min(key.first * tile + tile / 2, p.XResolution - 1);
       const int ry = std::min(key.second * tile + tile / 2, p.YResolution - 1);
       const TMpfrComplex point = plan.Area().PixelPoint(rx, ry, plan.Precision());
-      TMpfrComplex c(plan.Precision()), d(plan.Precision());
-      ReferenceConstants(p, point, c, d);
-      TGenericOrbit::TSettings settings;
-      settings.Formula = p.Formula;
-      settings.N = p.N;
-      settings.M = p.M;
-      settings.Outer2 = g.Outer2;
-      settings.Length = p.MaxDepth;
       TGenericOrbit orbit;
       ++counts.Rebases;
-      if (!orbit.Compute(point, c, d, settings, stop) ||
+      if (!plan.ComputeGenericOrbit(point, orbit, stop) ||
           !iterateAll(orbit, rx, ry, pixels, left)) {
         addStats();
         return false;
